@@ -1,0 +1,19 @@
+#include "app/MenuController.h"
+
+#include "app/ScreenFactory.h"
+#include "app/VelkaroAppDelegate.h"
+#include "platform/ui/Application.h"
+
+MenuController::MenuController(std::string nibName, bool tablet) : ViewController(std::move(nibName)), tablet_(tablet) {
+    for (const MenuEntry& entry : menuEntries()) registerAction(entry.action, [this, &entry] { showTool(entry); });
+    registerAction("onButtonRate", [this] { onButtonRate(); });
+}
+
+bool MenuController::isAvailable(const MenuEntry& entry) { return ScreenFactory::exists(entry.screenClass); }
+
+void MenuController::showTool(const MenuEntry& entry) {
+    auto screen = ScreenFactory::make(entry.screenClass, tablet_ ? entry.nibTablet : entry.nibPhone);
+    if (screen) presentModalViewController(std::move(screen), true);
+}
+
+void MenuController::onButtonRate() { Application::shared().openURL(VelkaroAppDelegate::reviewPageURL()); }

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+#include "app/MenuEntry.h"
+#include "platform/ui/ViewController.h"
+
+/// What both main menus share: the eleven "onShow…" actions, each presenting its tool screen from the interface
+/// file of this kind of device, and the rate button.
+class MenuController : public ViewController {
+public:
+    MenuController(std::string nibName, bool tablet);
+
+    /// Whether the entry's screen is built into this program (rows of tools still missing are disabled).
+    static bool isAvailable(const MenuEntry& entry);
+    /// Presents the entry's tool screen; nothing when its screen is not built.
+    void showTool(const MenuEntry& entry);
+    /// Opens the store's review page; the rate preference is not touched.
+    void onButtonRate();
+
+private:
+    bool tablet_;
+};

@@ -1,0 +1,25 @@
+#include "app/MenuEntry.h"
+
+const std::array<MenuEntry, 11>& menuEntries() {
+    static const std::array<MenuEntry, 11> entries = {{
+        {"Capacitor codes", "cap_normal", "onShowCapacitor", "InfoCapacitorsView", "InfoCapacitorsView",
+         "InfoCapacitorsView"},
+        {"Resistor colors", "res_colors", "onShowResistor", "InfoResistorsView", "InfoResistorsView",
+         "InfoResistorsView"},
+        {"Resistor values", "res_numbers", "onShowResistorValues", "InfoResValuesView", "InfoResValuesView",
+         "InfoResValuesView"},
+        {"Resistor SMD codes", "res_smd", "onShowResistorSMD", "InfoResistorsSMD", "InfoResistorsSMD",
+         "InfoResistorsSMD"},
+        {"Inductor colors", "ind_normal", "onShowInd", "InfoInductionView", "InfoInductionView", "InfoInductionView"},
+        {"LED calc", "led_normal", "onShowLed", "InfoLedsView", "InfoLedsView", "InfoLedsViewIPad"},
+        {"Wire current load limits", "wire_normal", "onShowWires", "InfoWiresView", "InfoWiresView", "InfoWiresView"},
+        {"Wire voltage drop", "wire_normalV", "onShowVoltageDrop", "InfoWiresVoltageDrop", "InfoWiresVoltageDrop",
+         "InfoWiresVoltageDrop"},
+        {"NE555 timer calc", "ne555_normal", "onShowNE555", "InfoNE555View", "InfoNE555View", "InfoNE555View"},
+        {"Solar battery calc", "sol_normal", "onShowSolarCalc", "InfoSolarCalcView", "InfoSolarCalcView",
+         "InfoSolarCalcView"},
+        {"Datasheets storage", "doc_normal", "onShowDatasheet", "InfoDatasheetsView", "InfoDatasheetsView",
+         "InfoDatasheetsView"},
+    }};
+    return entries;
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <array>
+#include <string>
+
+/// One tool of the main menu: its row title and icon, the action both menus send, the screen class and the
+/// interface file it is made from on each kind of device.
+struct MenuEntry {
+    const char* title;
+    const char* icon;
+    const char* action;
+    const char* screenClass;
+    const char* nibPhone;
+    const char* nibTablet;
+};
+
+/// The eleven tools in row order.
+const std::array<MenuEntry, 11>& menuEntries();

@@ -1,0 +1,31 @@
+#include "app/ScreenFactory.h"
+
+#include <functional>
+#include <map>
+
+#include "decoders/InfoResistorsView.h"
+
+namespace {
+
+using Maker = std::function<std::unique_ptr<ViewController>(const std::string& nib)>;
+
+template <typename T>
+Maker maker() {
+    return [](const std::string& nib) { return std::make_unique<T>(nib); };
+}
+
+const std::map<std::string, Maker>& screens() {
+    static const std::map<std::string, Maker> table = {
+        {"InfoResistorsView", maker<InfoResistorsView>()},
+    };
+    return table;
+}
+
+}  // namespace
+
+std::unique_ptr<ViewController> ScreenFactory::make(const std::string& className, const std::string& nibName) {
+    auto it = screens().find(className);
+    return it == screens().end() ? nullptr : it->second(nibName);
+}
+
+bool ScreenFactory::exists(const std::string& className) { return screens().count(className) != 0; }

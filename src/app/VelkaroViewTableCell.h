@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+#include "platform/ui/TableView.h"
+
+/// The main menu's row: a title label and an icon, from the interface file "VelkaroViewTableCell".
+class VelkaroViewTableCell : public TableViewCell {
+public:
+    static constexpr const char* kReuseIdentifier = "tblCellView";
+    VelkaroViewTableCell() : TableViewCell(kReuseIdentifier) {}
+
+    Label m_cDescription;
+    ImageView m_cIcon;
+
+    /// Shows the image resource of that name as the row's icon.
+    void setImageIcon(const std::string& name) { m_cIcon.setImageNamed(name); }
+    /// Rows of tools this build does not have yet are shown disabled and do nothing when tapped.
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
+
+private:
+    bool enabled_ = true;
+};

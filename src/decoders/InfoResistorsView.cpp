@@ -1,0 +1,97 @@
+#include "decoders/InfoResistorsView.h"
+
+#include "decoders/BandColor.h"
+#include "platform/Format.h"
+
+InfoResistorsView::InfoResistorsView(std::string nibName) : ViewController(std::move(nibName)) {
+    m_cPickerView.setDataSource(this);
+    m_cPickerView.setDelegate(this);
+    registerOutlet("m_cPickerView", m_cPickerView);
+    registerOutlet("m_cResults", m_cResults);
+    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
+}
+
+void InfoResistorsView::viewDidLoad() {
+    m_cArrayData1 = {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
+    m_cArrayData2 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
+    m_cArrayData3 = {"none", "Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
+    m_cArrayData4 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet"};
+    m_cArrayData5 = {"none", "Silver", "Gold", "Brown", "Red"};
+    m_cArrayData6 = {"none", "Brown", "Red", "Orange", "Yellow"};
+    m_cPickerView.reloadAllComponents();
+    ShowResults(0, 0, 0, 0, 0, 0);
+}
+
+const std::vector<std::string>& InfoResistorsView::rowsOfComponent(int component) const {
+    static const std::vector<std::string> none;
+    switch (component) {
+        case 0: return m_cArrayData1;
+        case 1: return m_cArrayData2;
+        case 2: return m_cArrayData3;
+        case 3: return m_cArrayData4;
+        case 4: return m_cArrayData5;
+        case 5: return m_cArrayData6;
+        default: return none;
+    }
+}
+
+int InfoResistorsView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
+    return static_cast<int>(rowsOfComponent(component).size());
+}
+
+std::unique_ptr<Label> InfoResistorsView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
+                                                                                     int component, Label*) {
+    const auto& rows = rowsOfComponent(component);
+    std::string name = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : "";
+    return makeColorSwatch(name);
+}
+
+void InfoResistorsView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
+    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
+                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3),
+                picker->selectedRowInComponent(4), picker->selectedRowInComponent(5));
+}
+
+void InfoResistorsView::ShowResults(int r0, int r1, int r2, int r3, int r4, int r5) {
+    m_cResults.setText(resultText(r0, r1, r2, r3, r4, r5));
+}
+
+std::string InfoResistorsView::resultText(int r0, int r1, int r2, int r3, int r4, int r5) {
+    if (r0 == -1) return "Resistance: colors are not correct";
+    // The digits are placed around a decimal point or followed by zeros; the value is never computed in ohms.
+    const int d1 = r0 + 1, d2 = r1;
+    const bool threeDigits = r2 != 0;
+    const int d3 = r2 - 1;
+    const int n = threeDigits ? 100 * d1 + 10 * d2 + d3 : 10 * d1 + d2;
+    std::string v, u = "Ohm";
+    if (n <= 99) {
+        switch (r3) {
+            case 0: v = format("%d", n); break;
+            case 1: v = format("%d", 10 * n); break;
+            case 2: v = format("%d.%d", d1, d2), u = "KOhm"; break;
+            case 3: v = format("%d%d", d1, d2), u = "KOhm"; break;
+            case 4: v = format("%d%d0", d1, d2), u = "KOhm"; break;
+            case 5: v = format("%d.%d", d1, d2), u = "MOhm"; break;
+            case 6: v = format("%d%d", d1, d2), u = "MOhm"; break;
+            case 7: v = format("%d%d0", d1, d2), u = "MOhm"; break;
+            default: break;
+        }
+    } else {
+        switch (r3) {
+            case 0: v = format("%d", n); break;
+            case 1: v = format("%d.%d%d", d1, d2, d3), u = "KOhm"; break;
+            case 2: v = format("%d%d.%d", d1, d2, d3), u = "KOhm"; break;
+            case 3: v = format("%d%d%d", d1, d2, d3), u = "KOhm"; break;
+            case 4: v = format("%d.%d%d", d1, d2, d3), u = "MOhm"; break;
+            case 5: v = format("%d%d.%d", d1, d2, d3), u = "MOhm"; break;
+            case 6: v = format("%d%d%d", d1, d2, d3), u = "MOhm"; break;
+            case 7: v = format("%d%d%d0", d1, d2, d3), u = "MOhm"; break;
+            default: break;
+        }
+    }
+    static const int tolerances[] = {20, 10, 5, 1, 2};
+    static const int coefficients[] = {0, 100, 50, 15, 25};
+    const int t = r4 >= 0 && r4 <= 4 ? tolerances[r4] : 20;
+    if (r5 >= 1 && r5 <= 4) return format("Resistance: %@ %@ +-%d%%, %dppm", v, u, t, coefficients[r5]);
+    return format("Resistance: %@ %@ +-%d%%", v, u, t);
+}

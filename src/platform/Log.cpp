@@ -1,0 +1,16 @@
+#include "platform/Log.h"
+
+#include <sys/time.h>
+
+#include <cstdio>
+#include <ctime>
+
+void logLine(const std::string& line) {
+    timeval tv{};
+    gettimeofday(&tv, nullptr);
+    tm local{};
+    localtime_r(&tv.tv_sec, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::fprintf(stderr, "%s.%03ld velkaro: %s\n", stamp, static_cast<long>(tv.tv_usec / 1000), line.c_str());
+}

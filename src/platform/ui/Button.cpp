@@ -1,0 +1,11 @@
+#include "platform/ui/Button.h"
+
+void Button::setTitle(std::string title) {
+    title_ = std::move(title);
+    changed();
+}
+
+void Button::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    changed();
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+#include "platform/ui/View.h"
+
+/// A push button whose state a screen changes (title, enabled). Taps reach the screen as its named action.
+class Button : public View {
+public:
+    const std::string& title() const { return title_; }
+    void setTitle(std::string title);
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+
+private:
+    std::string title_;
+    bool enabled_ = true;
+};

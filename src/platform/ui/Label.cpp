@@ -1,0 +1,17 @@
+#include "platform/ui/Label.h"
+
+void Label::setText(std::string text) {
+    text_ = std::move(text);
+    changed();
+}
+
+void Label::setTextAlignment(Alignment a) {
+    alignment_ = a;
+    changed();
+}
+
+void Label::setFrameSize(int width, int height) {
+    width_ = width;
+    height_ = height;
+    changed();
+}

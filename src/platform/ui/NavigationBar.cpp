@@ -1,0 +1,6 @@
+#include "platform/ui/NavigationBar.h"
+
+void NavigationBar::setTitle(std::string title) {
+    title_ = std::move(title);
+    changed();
+}
