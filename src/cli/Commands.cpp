@@ -1,0 +1,5 @@
+#include "cli/Commands.h"
+
+void addAllCommands(CLI::App& app) {
+    addResistorCommand(app);
+}

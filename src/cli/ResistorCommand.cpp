@@ -1,0 +1,80 @@
+#include <algorithm>
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "cli/ScreenRunner.h"
+#include "cli/UsageError.h"
+#include "decoders/InfoResistorsView.h"
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+std::string joinRows(const std::vector<std::string>& rows) {
+    std::string out;
+    for (const auto& r : rows) out += (out.empty() ? "" : ", ") + r;
+    return out;
+}
+
+// Band positions given on the command line, by number of bands, as wheel components.
+std::vector<int> componentsForBandCount(size_t bands) {
+    switch (bands) {
+        case 3: return {0, 1, 3};
+        case 4: return {0, 1, 3, 4};
+        case 5: return {0, 1, 2, 3, 4};
+        case 6: return {0, 1, 2, 3, 4, 5};
+        default: return {};
+    }
+}
+
+const char* kComponentNames[] = {"first digit", "second digit", "third digit", "multiplier", "tolerance",
+                                 "temperature coefficient"};
+
+}  // namespace
+
+void addResistorCommand(CLI::App& app) {
+    auto* cmd = app.add_subcommand("resistor", "Resistor colour code: decode 3 to 6 colour bands");
+    cmd->footer(
+        "Bands: 3 = digit digit multiplier; 4 = + tolerance; 5 = digit digit digit multiplier tolerance;\n"
+        "6 = + temperature coefficient. Colour names are case-insensitive; \"none\" where the band offers it.\n"
+        "Example: velkaro resistor yellow violet red gold");
+    auto bands = std::make_shared<std::vector<std::string>>();
+    auto rows = std::make_shared<std::string>();
+    cmd->add_option("bands", *bands, "Colour names of the bands, in order");
+    cmd->add_option("--rows", *rows, "Wheel rows r0,r1,r2,r3,r4,r5 instead of colour names");
+    cmd->callback([bands, rows] {
+        auto screen = openScreen<InfoResistorsView>("InfoResistorsView");
+        std::vector<int> selected(6, 0);
+        if (!rows->empty()) {
+            if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
+            selected = parseRows(*rows, 6);
+            for (int c = 0; c < 6; ++c) {
+                int count = screen->m_cPickerView.numberOfRowsInComponent(c);
+                if (selected[c] >= count)
+                    throw UsageError("row " + std::to_string(selected[c]) + " does not exist on the " +
+                                     kComponentNames[c] + " wheel (rows 0 to " + std::to_string(count - 1) + ")");
+            }
+        } else {
+            auto components = componentsForBandCount(bands->size());
+            if (components.empty())
+                throw UsageError("give 3, 4, 5 or 6 colour bands (got " + std::to_string(bands->size()) +
+                                 "), or --rows r0,r1,r2,r3,r4,r5");
+            for (size_t i = 0; i < components.size(); ++i) {
+                int c = components[i];
+                const auto& names = screen->rowsOfComponent(c);
+                auto it = std::find_if(names.begin(), names.end(),
+                                       [&](const std::string& n) { return lower(n) == lower((*bands)[i]); });
+                if (it == names.end())
+                    throw UsageError("band " + std::to_string(i + 1) + " (" + kComponentNames[c] + ") cannot be \"" +
+                                     (*bands)[i] + "\"; choose one of: " + joinRows(names));
+                selected[static_cast<size_t>(c)] = static_cast<int>(it - names.begin());
+            }
+        }
+        // Turn each wheel as a user would; the last turn leaves the label as the six rows give it.
+        for (int c = 0; c < 6; ++c) screen->m_cPickerView.userSelectRow(selected[static_cast<size_t>(c)], c);
+        std::cout << screen->m_cResults.text() << '\n';
+    });
+}

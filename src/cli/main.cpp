@@ -1,0 +1,55 @@
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <iostream>
+
+#include "cli/Commands.h"
+#include "cli/UsageError.h"
+#include "gui/GuiMain.h"
+#include "platform/ui/Application.h"
+
+namespace {
+
+bool hasDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;  // offscreen, vnc, … chosen on purpose
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Velkaro — an electronics pocket reference: colour codes, standard values, calculators and a "
+                 "datasheet store.\nWithout a subcommand it opens the window."};
+    app.set_version_flag("--version", std::string("velkaro ") + VELKARO_VERSION);
+    bool tablet = false;
+    app.add_flag("--tablet", tablet, "Run as on a tablet (tablet menu and layouts)");
+    app.require_subcommand(0, 1);
+    app.fallthrough();
+    addAllCommands(app);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int code = app.exit(e);
+        return code == 0 ? 0 : 2;
+    } catch (const UsageError& e) {
+        std::cerr << "velkaro: " << e.what() << '\n';
+        return 2;
+    }
+    if (!app.get_subcommands().empty()) return 0;
+
+    if (tablet) Application::shared().setUserInterfaceIdiom(Application::Idiom::Pad);
+    if (!hasDisplay()) {
+        std::cerr << "velkaro: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window cannot "
+                     "open.\nThe tools work on the command line: velkaro resistor, capacitor, values, smd, inductor, "
+                     "led, ne555, wires, drop, solar, datasheets, ftp.\nSee velkaro --help.\n";
+        return 1;
+    }
+    return runGui(argc, argv);
+}
