@@ -1,0 +1,136 @@
+#include "ftp/FtpListing.h"
+
+#include <dirent.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+
+#include <vector>
+
+#include "platform/Format.h"
+#include "platform/Log.h"
+
+namespace {
+
+// Entries of a directory as readdir yields them, without "." and "..".
+template <typename Fn>
+void forEachEntry(const std::string& path, Fn fn) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return;
+    while (const dirent* e = ::readdir(dir)) {
+        std::string_view name(e->d_name);
+        if (name == "." || name == "..") continue;
+        fn(std::string(name));
+    }
+    ::closedir(dir);
+}
+
+long countEntries(const std::string& path) {
+    long n = 0;
+    forEachEntry(path, [&](const std::string&) { ++n; });
+    return n;
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (!dir.empty() && dir.back() == '/') return dir + name;
+    return dir + "/" + name;
+}
+
+bool isValidUtf8(std::string_view s) {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, s.data(), static_cast<int32_t>(s.size()), &status);
+    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status) || status == U_STRING_NOT_TERMINATED_WARNING;
+}
+
+std::string normalizeValid(std::string_view text) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) return std::string(text);
+    icu::UnicodeString in = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    icu::UnicodeString out = nfc->normalize(in, status);
+    if (U_FAILURE(status)) return std::string(text);
+    std::string result;
+    out.toUTF8String(result);
+    return result;
+}
+
+}  // namespace
+
+std::string FtpListing::formatDate(std::time_t when) {
+    static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::tm tm{};
+    if (!::localtime_r(&when, &tm)) return "Jan 01 00:00";
+    return format("%@ %.2d %.2d:%.2d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_hour, tm.tm_min);
+}
+
+std::string FtpListing::ownerName(unsigned uid) {
+    // getpwuid_r keeps this safe for any caller; a missing name shows the number, as ls does.
+    std::vector<char> buf(4096);
+    passwd pw{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid, &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+std::string FtpListing::groupName(unsigned gid) {
+    std::vector<char> buf(4096);
+    group gr{};
+    group* found = nullptr;
+    if (::getgrgid_r(gid, &gr, buf.data(), buf.size(), &found) == 0 && found && found->gr_name)
+        return found->gr_name;
+    return std::to_string(gid);
+}
+
+std::string FtpListing::formatLine(bool isDirectory, unsigned mode, long links, const std::string& owner,
+                                   const std::string& group, unsigned long long size, std::time_t modified,
+                                   const std::string& name) {
+    std::string perms(9, '-');
+    static const char kLetters[] = "rwx";
+    for (int bit = 8; bit >= 0; --bit)
+        if (mode & (1u << bit)) perms[static_cast<size_t>(8 - bit)] = kLetters[(8 - bit) % 3];
+    return format("%@%@ %5i %12@ %12@ %10qu %@ %@", isDirectory ? "d" : "-", perms, links < 1 ? 1 : links, owner,
+                  group, size, formatDate(modified), name);
+}
+
+std::string FtpListing::createList(const std::string& path) {
+    NSLog("Get LS for %@", path);
+    std::string body = "\r\n";
+    int listed = 0;
+    forEachEntry(path, [&](const std::string& name) {
+        if (name[0] == '.') return;  // hidden entries are not shown to clients
+        ++listed;
+        const std::string full = joinPath(path, name);
+        struct stat st {};
+        if (::lstat(full.c_str(), &st) != 0) {
+            // The entry vanished or cannot be read: keep its line with what is known rather than drop it.
+            body += formatLine(false, 0, 1, "", "", 0, 0, name) + "\n";
+            return;
+        }
+        const bool dir = S_ISDIR(st.st_mode);
+        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(full) : 0, ownerName(st.st_uid),
+                           groupName(st.st_gid), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
+                "\n";
+    });
+    return format("total %d", listed) + body;
+}
+
+std::string FtpListing::normalizedFormC(std::string_view text) {
+    if (isValidUtf8(text)) return normalizeValid(text);
+    // One badly encoded name must not stop the others from being normalised: go line by line.
+    std::string out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view line = text.substr(start, end - start);
+        out += isValidUtf8(line) ? normalizeValid(line) : std::string(line);
+        start = end;
+    }
+    return out;
+}

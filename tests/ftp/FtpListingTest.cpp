@@ -1,0 +1,170 @@
+#include "ftp/FtpListing.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "velkaro-listing-XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name, size_t size, unsigned mode = 0644) const {
+        std::string p = path_ + "/" + name;
+        std::ofstream(p, std::ios::binary) << std::string(size, 'x');
+        ::chmod(p.c_str(), mode);
+        return p;
+    }
+
+private:
+    std::string path_;
+};
+
+std::vector<std::string> bodyLines(const std::string& listing) {
+    std::vector<std::string> lines;
+    size_t start = listing.find("\r\n") + 2;
+    while (start < listing.size()) {
+        size_t end = listing.find('\n', start);
+        lines.push_back(listing.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The date column of the listing for a given local time, set on the file itself.
+void setModified(const std::string& path, int month, int day, int hour, int minute) {
+    std::tm tm{};
+    tm.tm_year = 2024 - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_isdst = -1;
+    timeval times[2] = {{std::mktime(&tm), 0}, {std::mktime(&tm), 0}};
+    ::utimes(path.c_str(), times);
+}
+
+}  // namespace
+
+TEST(FtpListing, EmptyMissingAndHiddenOnlyDirectoriesGiveTheBareHeader) {
+    TempDir dir;
+    EXPECT_EQ(FtpListing::createList(dir.path()), "total 0\r\n");
+    EXPECT_EQ(FtpListing::createList(dir.path() + "/missing"), "total 0\r\n");
+    dir.file("plain", 3);
+    EXPECT_EQ(FtpListing::createList(dir.path() + "/plain"), "total 0\r\n");  // not a directory
+    fs::remove(dir.path() + "/plain");
+    dir.file(".DS_Store", 10);
+    EXPECT_EQ(FtpListing::createList(dir.path()), "total 0\r\n");
+}
+
+TEST(FtpListing, FileLineMatchesTheLsShapeFieldByField) {
+    TempDir dir;
+    dir.file(".DS_Store", 10);
+    auto p = dir.file("a.pdf", 1234, 0644);
+    setModified(p, 3, 5, 14, 7);
+    std::string owner = FtpListing::ownerName(::getuid());
+    std::string group = FtpListing::groupName(::getgid());
+    char expected[256];
+    std::snprintf(expected, sizeof expected, "-rw-r--r--     1 %12s %12s       1234 Mar 05 14:07 a.pdf", owner.c_str(),
+                  group.c_str());
+    EXPECT_EQ(FtpListing::createList(dir.path()), std::string("total 1\r\n") + expected + "\n");
+}
+
+TEST(FtpListing, PermissionLettersAndLinkCounts) {
+    struct Case {
+        bool dir;
+        unsigned mode;
+        long links;
+        std::string prefix;
+    };
+    const Case cases[] = {
+        {false, 0644, 0, "-rw-r--r--     1 "}, {false, 0755, 0, "-rwxr-xr-x     1 "},
+        {false, 0666, 0, "-rw-rw-rw-     1 "}, {false, 0777, 0, "-rwxrwxrwx     1 "},
+        {false, 04755, 0, "-rwxr-xr-x     1 "},  // set-user-ID is not shown
+        {true, 0700, 3, "drwx------     3 "},   {true, 0, 0, "d---------     1 "},
+        {true, 0755, 123456, "drwxr-xr-x 123456 "},
+    };
+    for (const auto& c : cases) {
+        std::string line = FtpListing::formatLine(c.dir, c.mode, c.links, "u", "g", 0, 0, "n");
+        EXPECT_EQ(line.substr(0, c.prefix.size()), c.prefix) << std::oct << c.mode;
+    }
+    // Names longer than the column are never cut; the size column is 10 wide and holds 64-bit values.
+    std::string line = FtpListing::formatLine(false, 0644, 0, "averyverylongowner", "g", 18446744073709551615ull, 0,
+                                              "n");
+    EXPECT_NE(line.find(" averyverylongowner            g 18446744073709551615 "), std::string::npos) << line;
+}
+
+TEST(FtpListing, DirectoriesCountTheirEntriesHiddenOnesIncluded) {
+    TempDir dir;
+    fs::create_directory(dir.path() + "/Books");
+    std::ofstream(dir.path() + "/Books/a") << "1";
+    std::ofstream(dir.path() + "/Books/b") << "1";
+    std::ofstream(dir.path() + "/Books/.c") << "1";
+    fs::create_directory(dir.path() + "/Books/sub");  // counted, not descended into
+    std::ofstream(dir.path() + "/Books/sub/deep") << "1";
+    fs::create_directory(dir.path() + "/Empty");
+    fs::create_symlink("Books", dir.path() + "/link");
+    auto lines = bodyLines(FtpListing::createList(dir.path()));
+    ASSERT_EQ(lines.size(), 3u);
+    std::set<std::string> seen;
+    for (const auto& l : lines) {
+        std::istringstream in(l);
+        std::string perms, links, owner, group, size, mon, day, time, name;
+        in >> perms >> links >> owner >> group >> size >> mon >> day >> time >> name;
+        seen.insert(name);
+        std::string kind = perms.substr(0, 1) + links;
+        if (name == "Books") {
+            EXPECT_EQ(kind, "d4");
+        } else if (name == "Empty") {
+            EXPECT_EQ(kind, "d1");
+        } else {
+            EXPECT_EQ(kind, "-1");  // a link is described as itself, not as its target
+        }
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"Books", "Empty", "link"}));
+}
+
+TEST(FtpListing, NamesKeepTheirBlanksAndAreNormalisedToFormC) {
+    TempDir dir;
+    dir.file("my file.pdf", 1);
+    dir.file("Cafe\xCC\x81.pdf", 1);  // "e" + combining acute accent (form D)
+    std::string listing = FtpListing::normalizedFormC(FtpListing::createList(dir.path()));
+    EXPECT_NE(listing.find(" my file.pdf\n"), std::string::npos);
+    EXPECT_NE(listing.find(" Caf\xC3\xA9.pdf\n"), std::string::npos);  // precomposed e-acute
+    EXPECT_EQ(listing.find("\xCC\x81"), std::string::npos);
+}
+
+TEST(FtpListing, NormalisationLeavesInvalidBytesAndOtherLinesAlone) {
+    const std::string bad = "x\xFF\xFEy\n";
+    EXPECT_EQ(FtpListing::normalizedFormC(bad), bad);
+    EXPECT_EQ(FtpListing::normalizedFormC("e\xCC\x81\n" + bad), "\xC3\xA9\n" + bad);
+    EXPECT_EQ(FtpListing::normalizedFormC(""), "");
+}
+
+TEST(FtpListing, UnknownIdsShowAsNumbersAndDatesUseEnglishMonths) {
+    EXPECT_EQ(FtpListing::ownerName(0), "root");
+    EXPECT_EQ(FtpListing::ownerName(3999999), "3999999");
+    EXPECT_EQ(FtpListing::groupName(3999998), "3999998");
+    std::tm tm{};
+    tm.tm_year = 124;
+    tm.tm_mon = 11;
+    tm.tm_mday = 31;
+    tm.tm_hour = 23;
+    tm.tm_min = 59;
+    tm.tm_isdst = -1;
+    EXPECT_EQ(FtpListing::formatDate(std::mktime(&tm)), "Dec 31 23:59");
+}
