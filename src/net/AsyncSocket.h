@@ -1,0 +1,230 @@
+#pragma once
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "net/AsyncReadPacket.h"
+#include "net/AsyncSocketDelegate.h"
+#include "net/AsyncSocketException.h"
+#include "net/AsyncWritePacket.h"
+#include "platform/Error.h"
+#include "platform/RunLoop.h"
+
+/// Domain of the socket's own errors; their descriptions come from the "AsyncSocket" strings table.
+inline constexpr const char* AsyncSocketErrorDomain = "AsyncSocketErrorDomain";
+/// Codes in `AsyncSocketErrorDomain` (2 is never produced).
+enum AsyncSocketError : long {
+    AsyncSocketCFSocketError = -1,      ///< "General CFSocket error": create, bind, listen or connect failed
+    AsyncSocketNoError = 0,
+    AsyncSocketCanceledError = 1,       ///< "Connection canceled": onSocketWillConnect answered false
+    AsyncSocketReadTimeoutError = 3,    ///< "Read operation timed out"
+    AsyncSocketWriteTimeoutError = 4,   ///< "Write operation timed out"
+};
+/// Domains of errors that come from the connection itself: `errno` values, and `getaddrinfo` codes (with the
+/// `gai_strerror` text as description).
+inline constexpr const char* NSPOSIXErrorDomain = "NSPOSIXErrorDomain";
+inline constexpr const char* kCFStreamErrorDomainNetDB = "kCFStreamErrorDomainNetDB";
+
+/// A non-blocking TCP socket on the run loop: listens (IPv4 and IPv6 at once), accepts, connects, and serves queued
+/// read and write requests, reporting every event to its delegate from the loop. No operation blocks (except the
+/// name look-up of a non-numeric host, see `connectToHost`) and none throws at run time.
+///
+/// Hold sockets in `std::shared_ptr` (`create`): every event handler keeps the socket alive while it runs, so a
+/// delegate may drop its last reference inside any message. Deferred steps and timers do not keep it alive; the
+/// destructor closes the socket and withdraws them (including a pending `onSocketDidDisconnect`).
+///
+/// Everything runs on the thread of the loop (`RunLoop::main()`); nothing is locked except the name look-up.
+class AsyncSocket : public std::enable_shared_from_this<AsyncSocket> {
+public:
+    /// Status of one direction of a connection (the description prints it as a word).
+    enum class StreamStatus { NotOpen, Opening, Open, Reading, Writing, AtEnd, Closed, Error };
+    /// One direction of a connection: both share the connection's native socket, which closing them closes.
+    struct Stream {
+        StreamStatus status = StreamStatus::NotOpen;
+        std::optional<Error> error;  ///< set with status Error
+    };
+
+    /// A socket with `delegate` (not owned, may be null) and a value kept for the owner.
+    explicit AsyncSocket(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0);
+    /// Closes the socket; no delegate message follows, pending ones are withdrawn.
+    ~AsyncSocket();
+    AsyncSocket(const AsyncSocket&) = delete;
+    AsyncSocket& operator=(const AsyncSocket&) = delete;
+
+    /// The usual way to make one.
+    static std::shared_ptr<AsyncSocket> create(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0) {
+        return std::make_shared<AsyncSocket>(delegate, userData);
+    }
+
+    AsyncSocketDelegate* delegate() const { return theDelegate; }
+    void setDelegate(AsyncSocketDelegate* delegate);
+    std::int32_t userData() const { return theUserData; }
+    void setUserData(std::int32_t value) { theUserData = value; }
+    /// True when no read or write is queued or current, so no message with a pending tag can reach the old delegate.
+    bool canSafelySetDelegate() const;
+
+    // --- Listening and connecting. Each returns false and fills `err` (if given) on a run-time failure, leaving
+    // --- the socket without handles; each throws AsyncSocketException without a delegate or when already started.
+
+    /// Listens on every IPv4 and IPv6 address on `port` (0: one port chosen by the system for both).
+    bool acceptOnPort(std::uint16_t port, Error* err = nullptr);
+    /// Listens on `address`: "" for all addresses, "localhost" or "loopback" (exactly) for 127.0.0.1 and ::1,
+    /// anything else through the name look-up (first IPv4 and first IPv6 result). False without an error when the
+    /// look-up finds neither family.
+    bool acceptOnAddress(const std::string& address, std::uint16_t port, Error* err = nullptr);
+    /// Starts connecting to `host` (numeric IPv4/IPv6 text, or a name) and `port`; the result arrives as
+    /// onSocketDidConnectToHostPort or as a close with an error (e.g. POSIX ECONNREFUSED, or a look-up error in
+    /// kCFStreamErrorDomainNetDB). Numeric addresses never block; a name is looked up with getaddrinfo before this
+    /// returns, which takes as long as the system resolver (quick for /etc/hosts names).
+    bool connectToHost(const std::string& host, std::uint16_t port, Error* err = nullptr);
+    /// Starts connecting to an IPv4 or IPv6 socket address; otherwise like connectToHost.
+    bool connectToAddress(const sockaddr* address, socklen_t length, Error* err = nullptr);
+
+    // --- Reading. Requests queue up; the first one becomes current on the next loop turn (or when the
+    // --- connection opens) and stays current until the socket closes or its time-out (seconds, negative: none)
+    // --- fires. Every chunk received while a read is current goes to onSocketDidReadDataWithTag with its tag, as it
+    // --- arrived (up to 1 MiB at a time); the terminator and lengths do not split or hold back data. Requests made
+    // --- after disconnectAfterWriting, or invalid as noted, are ignored.
+
+    /// Ignored when `term` is empty.
+    void readDataToDataWithTimeoutTag(std::string_view term, double timeout, std::int32_t tag);
+    /// Ignored when `term` is empty or 0 <= maxLength < term's length.
+    void readDataToDataWithTimeoutMaxLengthTag(std::string_view term, double timeout, std::int32_t maxLength,
+                                               std::int32_t tag);
+    /// Ignored when `length` is 0 (or negative).
+    void readDataToLengthWithTimeoutTag(std::int32_t length, double timeout, std::int32_t tag);
+    void readDataWithTimeoutTag(double timeout, std::int32_t tag);
+
+    // --- Writing: bytes go out in pieces of at most 4096 while the connection takes them; one
+    // --- onSocketDidWriteDataWithTag per request. Empty data is ignored.
+
+    /// Sends the shared bytes without copying them.
+    void writeDataWithTimeoutTag(std::shared_ptr<const std::string> data, double timeout, std::int32_t tag);
+    void writeDataWithTimeoutTag(std::string data, double timeout, std::int32_t tag) {
+        writeDataWithTimeoutTag(std::make_shared<const std::string>(std::move(data)), timeout, tag);
+    }
+
+    // --- Queries.
+
+    /// The connection's native socket is valid and both directions are open (or in error).
+    bool isConnected() const;
+    /// The peer's address as text and its port; empty and 0 without a connection.
+    std::string connectedHost() const;
+    std::uint16_t connectedPort() const;
+    /// This end's address and port; for a listener those of the IPv4 listener if there is one.
+    std::string localHost() const;
+    std::uint16_t localPort() const;
+    bool isIPv4() const { return theSocket >= 0; }
+    bool isIPv6() const { return theSocket6 >= 0; }
+    /// One line for logs: addresses, queued requests, progress, stream states.
+    std::string description() const;
+    /// The IPv4 handle, else the IPv6 one; -1 when neither exists.
+    int getCFSocket() const { return theSocket >= 0 ? theSocket : theSocket6; }
+    /// The two directions of the connection, or null.
+    const Stream* getCFReadStream() const { return theReadStream.get(); }
+    const Stream* getCFWriteStream() const { return theWriteStream.get(); }
+
+    // --- Ending.
+
+    /// Stops taking requests and disconnects once no write is queued or current (on a later loop turn).
+    void disconnectAfterWriting();
+    /// Closes at once: queued requests are dropped; a started socket gets onSocketDidDisconnect on the next turn.
+    void disconnect();
+
+    /// Byte strings for terminators and line ends.
+    static std::string CRLFData() { return "\r\n"; }
+    static std::string CRData() { return "\r"; }
+    static std::string LFData() { return "\n"; }
+    static std::string ZeroData() { return std::string(1, '\0'); }
+
+    /// The description text of one of the socket's own error codes (from the "AsyncSocket" strings table).
+    static Error errorWithCode(AsyncSocketError code);
+
+private:
+    enum Flags : std::uint8_t {
+        kDidCompleteConnection = 0x02,
+        kDidPassConnectMethod = 0x04,  // started
+        kForbidReadsWrites = 0x08,
+        kDisconnectAfterWrites = 0x10,
+    };
+
+    class KeepAlive;
+
+    // Starting.
+    void requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const;
+    bool createListener(int family, int& fd, RunLoop::Handle& source);
+    bool bindAndListen(int fd, const sockaddr* addr, socklen_t len);
+    bool startNativeConnect(const sockaddr* address, socklen_t length, bool asStreamPair, Error* err);
+    bool askWillConnect(Error* err);
+    void adoptStreams(int fd, RunLoop* loop);
+    bool openStreams();
+    void doAcceptEvent(int listenFd);
+    void doConnectCompletion();
+    void doStreamOpen();
+
+    // Reads and writes.
+    void scheduleDequeueRead();
+    void scheduleDequeueWrite();
+    void maybeDequeueRead();
+    void maybeDequeueWrite();
+    void doBytesAvailable();
+    void doReadEnd();
+    void doReadTimeout(RunLoop::Handle timer);
+    void doSendBytes();
+    void completeCurrentWrite();
+    void endCurrentRead();
+    void endCurrentWrite();
+    void doWriteTimeout(RunLoop::Handle timer);
+    void maybeScheduleDisconnect();
+    void doStreamEvent(std::uint32_t events);
+    void updateStreamWatch();
+
+    // Closing.
+    void emptyQueues();
+    void closeWithError(const std::optional<Error>& err);
+    void close();
+    std::optional<Error> streamError() const;
+    std::optional<Error> errnoError(int code) const;
+
+    // Delegate calls: each checks respondsTo before and after the call.
+    bool responds(AsyncSocketDelegate::Message m) const;
+    template <typename F>
+    bool send(AsyncSocketDelegate::Message m, F&& call);
+
+    RunLoop& loop() const;
+    bool streamsConnected() const;
+
+    int theSocket = -1;   // IPv4 listener, connecting socket, or connected socket with an IPv4 peer
+    int theSocket6 = -1;  // the same for IPv6
+    int theNative = -1;   // the connection's socket, owned by the streams
+    std::unique_ptr<Stream> theReadStream;
+    std::unique_ptr<Stream> theWriteStream;
+    RunLoop::Handle theSource = 0;   // loop watch of theSocket while it listens or connects
+    RunLoop::Handle theSource6 = 0;  // the same for theSocket6
+    RunLoop::Handle theStreamWatch = 0;
+    RunLoop* theRunLoop = nullptr;
+
+    std::deque<std::unique_ptr<AsyncReadPacket>> theReadQueue;
+    std::unique_ptr<AsyncReadPacket> theCurrentRead;
+    RunLoop::Handle theReadTimer = 0;
+    std::deque<std::unique_ptr<AsyncWritePacket>> theWriteQueue;
+    std::unique_ptr<AsyncWritePacket> theCurrentWrite;
+    RunLoop::Handle theWriteTimer = 0;
+
+    AsyncSocketDelegate* theDelegate = nullptr;
+    std::uint8_t theFlags = 0;
+    std::int32_t theUserData = 0;
+
+    // Withdrawable deferred steps.
+    RunLoop::Handle pendingDequeueRead_ = 0;
+    RunLoop::Handle pendingDequeueWrite_ = 0;
+    RunLoop::Handle pendingDisconnect_ = 0;
+    RunLoop::Handle pendingDidDisconnect_ = 0;
+    RunLoop::Handle pendingStreamError_ = 0;
+    RunLoop* pendingLoop_ = nullptr;  // the loop holding the pending steps above (theRunLoop is cleared on close)
+};
