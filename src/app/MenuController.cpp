@@ -17,3 +17,9 @@ void MenuController::showTool(const MenuEntry& entry) {
 }
 
 void MenuController::onButtonRate() { Application::shared().openURL(VelkaroAppDelegate::reviewPageURL()); }
+
+bool MenuController::isActionEnabled(const std::string& action) const {
+    for (const MenuEntry& entry : menuEntries())
+        if (action == entry.action) return isAvailable(entry);
+    return true;
+}

@@ -16,6 +16,8 @@ public:
     void showTool(const MenuEntry& entry);
     /// Opens the store's review page; the rate preference is not touched.
     void onButtonRate();
+    /// An "onShow…" action is enabled when its tool's screen is built.
+    bool isActionEnabled(const std::string& action) const override;
 
 private:
     bool tablet_;

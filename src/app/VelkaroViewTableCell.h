@@ -7,17 +7,14 @@
 class VelkaroViewTableCell : public TableViewCell {
 public:
     static constexpr const char* kReuseIdentifier = "tblCellView";
-    VelkaroViewTableCell() : TableViewCell(kReuseIdentifier) {}
+    VelkaroViewTableCell() : TableViewCell(kReuseIdentifier, "VelkaroViewTableCell") {
+        registerOutlet("m_cDescription", m_cDescription);
+        registerOutlet("m_cIcon", m_cIcon);
+    }
 
     Label m_cDescription;
     ImageView m_cIcon;
 
     /// Shows the image resource of that name as the row's icon.
     void setImageIcon(const std::string& name) { m_cIcon.setImageNamed(name); }
-    /// Rows of tools this build does not have yet are shown disabled and do nothing when tapped.
-    bool isEnabled() const { return enabled_; }
-    void setEnabled(bool enabled) { enabled_ = enabled; }
-
-private:
-    bool enabled_ = true;
 };

@@ -34,6 +34,7 @@ void TableView::setEditing(bool editing) {
 
 void TableView::userTapRow(IndexPath path) {
     if (path.row < 0 || path.row >= numberOfRowsInSection(path.section)) return;
+    if (auto cell = cellForRowAtIndexPath(path); cell && !cell->isEnabled()) return;
     std::optional<IndexPath> target = path;
     if (delegate_) target = delegate_->tableViewWillSelectRowAtIndexPath(this, path);
     selected_ = target;

@@ -17,11 +17,19 @@ struct IndexPath {
 };
 
 /// One row's cell: a title, an optional detail line and icon, and the background of its content view.
-/// Screens with cells of their own interface file subclass it and expose their parts by outlet name.
+/// Cells drawn from an interface file of their own subclass it, name that file and register their parts as
+/// outlets, which the front-end binds as it binds a screen's.
 class TableViewCell : public View {
 public:
-    explicit TableViewCell(std::string reuseIdentifier = "") : reuseIdentifier_(std::move(reuseIdentifier)) {}
+    explicit TableViewCell(std::string reuseIdentifier = "", std::string nibName = "")
+        : reuseIdentifier_(std::move(reuseIdentifier)), nibName_(std::move(nibName)) {}
     const std::string& reuseIdentifier() const { return reuseIdentifier_; }
+    /// The cell's interface file, or empty for the standard title/detail/icon cell.
+    const std::string& nibName() const { return nibName_; }
+    const std::vector<std::pair<std::string, View*>>& outlets() const { return outlets_; }
+    /// Rows shown disabled do nothing when tapped.
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled) { enabled_ = enabled; }
     Label& textLabel() { return textLabel_; }
     Label& detailTextLabel() { return detailTextLabel_; }
     ImageView& imageView() { return imageView_; }
@@ -29,8 +37,13 @@ public:
     const std::optional<Color>& contentBackgroundColor() const { return contentBackground_; }
     void setContentBackgroundColor(std::optional<Color> c) { contentBackground_ = c; }
 
+protected:
+    void registerOutlet(const std::string& name, View& view) { outlets_.emplace_back(name, &view); }
+
 private:
-    std::string reuseIdentifier_;
+    std::string reuseIdentifier_, nibName_;
+    std::vector<std::pair<std::string, View*>> outlets_;
+    bool enabled_ = true;
     Label textLabel_, detailTextLabel_;
     ImageView imageView_;
     std::optional<Color> contentBackground_;

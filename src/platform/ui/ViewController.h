@@ -46,6 +46,8 @@ public:
     /// Action names, in registration order.
     std::vector<std::string> actionNames() const;
     bool hasAction(const std::string& name) const { return actions_.count(name) != 0; }
+    /// Whether the button of this action can be used now; screens with actions not always available say so.
+    virtual bool isActionEnabled(const std::string&) const { return true; }
     /// Runs the named action (a button tap); false for an unknown name.
     bool sendAction(const std::string& name);
 

@@ -1,0 +1,46 @@
+#include "gui/GuiSetup.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+
+void installGuiHandlers() {
+    QApplication::setApplicationName("Velkaro");
+    QApplication::setApplicationVersion(VELKARO_VERSION);
+    QApplication::setDesktopFileName("velkaro");
+    QApplication::setStyle("Fusion");
+    QFont font("DejaVu Sans");
+    font.setPointSize(11);
+    QApplication::setFont(font);
+
+    Application& app = Application::shared();
+    app.setOpenURLHandler([](const std::string& url) {
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    });
+    app.setAlertPresenter([](const std::shared_ptr<AlertView>& alert) {
+        auto* box = new QMessageBox(QApplication::activeWindow());
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowTitle(QString::fromStdString(alert->title()));
+        box->setText(QString::fromStdString(alert->title()));
+        box->setInformativeText(QString::fromStdString(alert->message()));
+        // The cancel button has index 0 and the other button index 1, whatever their titles say.
+        QPushButton* cancel = box->addButton(QString::fromStdString(alert->cancelButtonTitle()), QMessageBox::AcceptRole);
+        QPushButton* other = alert->numberOfButtons() > 1
+                                 ? box->addButton(QString::fromStdString(alert->otherButtonTitle()), QMessageBox::RejectRole)
+                                 : nullptr;
+        std::weak_ptr<AlertView> weak = alert;
+        QObject::connect(box, &QMessageBox::buttonClicked, box, [weak, cancel, other](QAbstractButton* b) {
+            auto a = weak.lock();
+            if (!a || !a->isVisible()) return;
+            if (b == cancel) a->clickButtonAtIndex(0);
+            else if (b == other) a->clickButtonAtIndex(1);
+        });
+        box->open();
+    });
+}

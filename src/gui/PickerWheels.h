@@ -1,0 +1,28 @@
+#pragma once
+#include <QListWidget>
+#include <QWidget>
+#include <vector>
+
+class PickerView;
+
+/// The picker's wheels side by side: one column per component, each a list whose current row is the wheel's
+/// selection. Keyboard: Tab moves between wheels, the arrow keys turn the focused wheel.
+class PickerWheels : public QWidget {
+    Q_OBJECT
+public:
+    explicit PickerWheels(QWidget* parent = nullptr);
+
+    /// Shows `model` and follows it; nullptr detaches.
+    void bind(PickerView* model);
+    /// The list showing component `c` (for tests and the screenshot script).
+    QListWidget* wheel(int c) const;
+    int wheelCount() const { return static_cast<int>(wheels_.size()); }
+
+private:
+    void rebuild();
+    void syncSelection();
+
+    PickerView* model_ = nullptr;
+    std::vector<QListWidget*> wheels_;
+    bool updating_ = false;
+};

@@ -1,0 +1,36 @@
+#include "gui/UiLoader.h"
+
+#include <QFile>
+
+#include "gui/PickerWheels.h"
+#include "platform/Log.h"
+
+UiLoader::UiLoader(QObject* parent) : QUiLoader(parent) {}
+
+std::map<QString, UiLoader::Factory>& UiLoader::factories() {
+    static std::map<QString, Factory> table = {
+        {"PickerWheels", [](QWidget* parent) { return new PickerWheels(parent); }},
+    };
+    return table;
+}
+
+void UiLoader::registerWidget(const QString& className, Factory factory) { factories()[className] = std::move(factory); }
+
+QWidget* UiLoader::createWidget(const QString& className, QWidget* parent, const QString& name) {
+    auto it = factories().find(className);
+    if (it == factories().end()) return QUiLoader::createWidget(className, parent, name);
+    QWidget* w = it->second(parent);
+    w->setObjectName(name);
+    return w;
+}
+
+QWidget* UiLoader::loadNamed(const QString& name, QWidget* parent) {
+    QFile file(":/ui/" + name + ".ui");
+    if (!file.open(QIODevice::ReadOnly)) {
+        logLine("interface file " + name.toStdString() + ".ui is missing");
+        return nullptr;
+    }
+    QWidget* w = load(&file, parent);
+    if (!w) logLine("interface file " + name.toStdString() + ".ui cannot be loaded: " + errorString().toStdString());
+    return w;
+}
