@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
     app.fallthrough();
     addAllCommands(app);
+    addScreenshotCommand(app, argc, argv);
 
     try {
         app.parse(argc, argv);

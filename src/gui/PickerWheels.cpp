@@ -1,10 +1,42 @@
 #include "gui/PickerWheels.h"
 
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPointer>
+#include <QStyledItemDelegate>
 
 #include "gui/ColorConversion.h"
 #include "platform/ui/PickerView.h"
+
+namespace {
+
+// Draws a row as its swatch (or title) on a rounded tile; the selected row gets a thick frame, like the band
+// under a wheel's selection bar.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        QRectF tile = QRectF(option.rect).adjusted(4, 3, -4, -3);
+        QVariant bg = index.data(Qt::BackgroundRole);
+        QColor fill = bg.isValid() ? bg.value<QBrush>().color() : QColor("#ffffff");
+        p->setPen(QPen(QColor("#b0bec5"), 1));
+        p->setBrush(fill);
+        p->drawRoundedRect(tile, 5, 5);
+        if (option.state & QStyle::State_Selected) {
+            p->setPen(QPen(QColor("#1f6feb"), 3));
+            p->setBrush(Qt::NoBrush);
+            p->drawRoundedRect(tile.adjusted(-1.5, -1.5, 1.5, 1.5), 6, 6);
+        }
+        QVariant fg = index.data(Qt::ForegroundRole);
+        p->setPen(fg.isValid() ? fg.value<QBrush>().color() : QColor("#1c2b33"));
+        p->drawText(tile, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
+        p->restore();
+    }
+};
+
+}  // namespace
 
 PickerWheels::PickerWheels(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
@@ -38,16 +70,15 @@ void PickerWheels::rebuild() {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setMinimumWidth(44);
+        list->setItemDelegate(new RowDelegate(list));
         list->setStyleSheet(
             "QListWidget { border: 1px solid #9aa5b1; border-radius: 6px; background: #f7f9fb; }"
-            "QListWidget::item { margin: 2px 3px; border-radius: 4px; min-height: 30px; }"
-            "QListWidget::item:selected { border: 3px solid #1f6feb; }"
             "QListWidget:focus { border: 2px solid #1f6feb; }");
         const int rows = model_->numberOfRowsInComponent(c);
         for (int r = 0; r < rows; ++r) {
             auto* item = new QListWidgetItem(list);
             item->setTextAlignment(Qt::AlignCenter);
-            item->setSizeHint(QSize(40, 34));
+            item->setSizeHint(QSize(40, 38));
             if (auto view = model_->viewForRow(r, c)) {
                 item->setText(QString::fromStdString(view->text()));
                 if (view->backgroundColor()) {

@@ -1,0 +1,41 @@
+# Convenience wrappers: `make run` and `make test` install what is missing (Debian 12, as root or via sudo),
+# build and then start the program or run every test.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-svg-dev \
+  qt6-pdf-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev fonts-dejavu-core \
+  qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils
+
+.PHONY: deps build run test asan bench screenshots clean
+
+deps:
+	@missing=$$(for p in $(DEB_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  SUDO=$$( [ "$$(id -u)" = 0 ] || echo sudo ); \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/velkaro
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_ASAN=ON
+	cmake --build build-asan -j$(JOBS) --target velkaro_tests
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ./build-asan/velkaro_tests
+
+bench: build
+	@if [ -x $(BUILD)/velkaro_bench ]; then ./$(BUILD)/velkaro_bench; else echo "no benchmarks built"; fi
+
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)/velkaro docs/screenshots
+
+clean:
+	rm -rf $(BUILD) build-asan
