@@ -11,6 +11,7 @@
 #include "platform/RunLoop.h"
 #include "platform/ui/PickerView.h"
 #include "platform/ui/TableView.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/TextField.h"
 
 namespace {
@@ -54,6 +55,7 @@ bool perform(MainWindow& window, const ScreenshotRequest::Step& step) {
 int takeScreenshot(int argc, char** argv, const ScreenshotRequest& request) {
     QApplication qapp(argc, argv);
     installGuiHandlers();
+    if (request.tablet) Application::shared().setUserInterfaceIdiom(Application::Idiom::Pad);
     RunLoopDriver driver(RunLoop::main());
     auto delegate = std::make_shared<VelkaroAppDelegate>();
     MainWindow window(request.tablet);
