@@ -3,6 +3,11 @@
 #include <functional>
 #include <map>
 
+#include "calculators/InfoLedsView.h"
+#include "calculators/InfoNE555View.h"
+#include "calculators/InfoSolarCalcView.h"
+#include "calculators/InfoWiresView.h"
+#include "calculators/InfoWiresVoltageDrop.h"
 #include "decoders/InfoResistorsView.h"
 
 namespace {
@@ -17,6 +22,11 @@ Maker maker() {
 const std::map<std::string, Maker>& screens() {
     static const std::map<std::string, Maker> table = {
         {"InfoResistorsView", maker<InfoResistorsView>()},
+        {"InfoLedsView", maker<InfoLedsView>()},
+        {"InfoNE555View", maker<InfoNE555View>()},
+        {"InfoWiresView", maker<InfoWiresView>()},
+        {"InfoWiresVoltageDrop", maker<InfoWiresVoltageDrop>()},
+        {"InfoSolarCalcView", maker<InfoSolarCalcView>()},
     };
     return table;
 }

@@ -1,0 +1,5 @@
+#include "calculators/InfoSolarCalcItem.h"
+
+#include "platform/Format.h"
+
+std::string InfoSolarCalcItem::rowText() const { return format("%@, %.1fh, %.1fWh", sName, fDailyUsage, dailyEnergy()); }

@@ -1,0 +1,14 @@
+#include "calculators/TextChangeSubscription.h"
+
+void TextChangeSubscription::observe(std::initializer_list<const TextField*> fields, std::function<void()> handler) {
+    cancel();
+    auto shared = std::make_shared<std::function<void()>>(std::move(handler));
+    for (const TextField* field : fields)
+        tokens_.push_back(NotificationCenter::defaultCenter().addObserver(
+            TextField::TextDidChangeNotification, field, [shared](const void*) { (*shared)(); }));
+}
+
+void TextChangeSubscription::cancel() {
+    for (auto token : tokens_) NotificationCenter::defaultCenter().removeObserver(token);
+    tokens_.clear();
+}
