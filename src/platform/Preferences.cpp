@@ -38,6 +38,13 @@ Preferences& Preferences::standard() {
     return store;
 }
 
+void Preferences::setStandardPath(std::string path) {
+    Preferences& store = standard();
+    store.path_ = std::move(path);
+    store.loaded_ = false;
+    store.values_.clear();
+}
+
 void Preferences::load() {
     if (loaded_) return;
     loaded_ = true;

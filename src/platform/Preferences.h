@@ -14,6 +14,8 @@ public:
 
     /// The store of this user: $XDG_CONFIG_HOME/velkaro/preferences (default ~/.config/velkaro/preferences).
     static Preferences& standard();
+    /// Points the user's store at another file and forgets what was read (tests, scratch profiles).
+    static void setStandardPath(std::string path);
     static std::string defaultPath();
 
     /// Whether anything is stored under the key (the platform's "object for key" is not nil).
