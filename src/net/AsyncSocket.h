@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/AsyncReadPacket.h"
 #include "net/AsyncSocketDelegate.h"
@@ -152,19 +153,28 @@ private:
         kForbidReadsWrites = 0x08,
         kDisconnectAfterWrites = 0x10,
     };
-
-    class KeepAlive;
+    /// A withdrawable timer or deferred call, with the loop that holds it.
+    struct Deferred {
+        RunLoop* loop = nullptr;
+        RunLoop::Handle handle = 0;
+        bool pending() const { return loop && loop->isPending(handle); }
+        void cancel();
+    };
 
     // Starting.
     void requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const;
-    bool createListener(int family, int& fd, RunLoop::Handle& source);
-    bool bindAndListen(int fd, const sockaddr* addr, socklen_t len);
-    bool startNativeConnect(const sockaddr* address, socklen_t length, bool asStreamPair, Error* err);
+    static int makeListener(int family);
+    static bool bindAndListen(int fd, const sockaddr* addr, socklen_t len);
+    void watchListener(int fd, RunLoop::Handle& source);
     bool askWillConnect(Error* err);
-    void adoptStreams(int fd, RunLoop* loop);
-    bool openStreams();
+    void createStreamsFromNative(int fd);
+    void attachStreamsToRunLoop(RunLoop* loop);
+    bool openStreams(Error* err);
+    void setStreamsFailed(const Error& err);
+    void doStreamFailed();
     void doAcceptEvent(int listenFd);
-    void doConnectCompletion();
+    void setUpAcceptedSocket(int fd, RunLoop* loop);
+    void doConnectCompletion(int fd);
     void doStreamOpen();
 
     // Reads and writes.
@@ -174,12 +184,12 @@ private:
     void maybeDequeueWrite();
     void doBytesAvailable();
     void doReadEnd();
-    void doReadTimeout(RunLoop::Handle timer);
+    void doReadTimeout();
     void doSendBytes();
     void completeCurrentWrite();
     void endCurrentRead();
     void endCurrentWrite();
-    void doWriteTimeout(RunLoop::Handle timer);
+    void doWriteTimeout();
     void maybeScheduleDisconnect();
     void doStreamEvent(std::uint32_t events);
     void updateStreamWatch();
@@ -189,42 +199,42 @@ private:
     void closeWithError(const std::optional<Error>& err);
     void close();
     std::optional<Error> streamError() const;
-    std::optional<Error> errnoError(int code) const;
 
-    // Delegate calls: each checks respondsTo before and after the call.
+    // Deferred steps run with a strong reference to the socket when it is held by a shared_ptr.
+    Deferred defer(double seconds, void (AsyncSocket::*step)());
     bool responds(AsyncSocketDelegate::Message m) const;
-    template <typename F>
-    bool send(AsyncSocketDelegate::Message m, F&& call);
+    bool stillResponds(AsyncSocketDelegate* asked, AsyncSocketDelegate::Message m) const;
 
     RunLoop& loop() const;
     bool streamsConnected() const;
+    bool streamOpen(const std::unique_ptr<Stream>& s) const;
+    std::string identity() const;
 
     int theSocket = -1;   // IPv4 listener, connecting socket, or connected socket with an IPv4 peer
     int theSocket6 = -1;  // the same for IPv6
-    int theNative = -1;   // the connection's socket, owned by the streams
+    int theNative = -1;   // the connection's socket, owned (and closed) by the streams
     std::unique_ptr<Stream> theReadStream;
     std::unique_ptr<Stream> theWriteStream;
     RunLoop::Handle theSource = 0;   // loop watch of theSocket while it listens or connects
     RunLoop::Handle theSource6 = 0;  // the same for theSocket6
     RunLoop::Handle theStreamWatch = 0;
     RunLoop* theRunLoop = nullptr;
+    std::uint64_t theConnectionId = 0;  // changes on every close, so a loop over one connection stops at its end
 
     std::deque<std::unique_ptr<AsyncReadPacket>> theReadQueue;
     std::unique_ptr<AsyncReadPacket> theCurrentRead;
-    RunLoop::Handle theReadTimer = 0;
+    Deferred theReadTimer;
     std::deque<std::unique_ptr<AsyncWritePacket>> theWriteQueue;
     std::unique_ptr<AsyncWritePacket> theCurrentWrite;
-    RunLoop::Handle theWriteTimer = 0;
+    Deferred theWriteTimer;
 
     AsyncSocketDelegate* theDelegate = nullptr;
     std::uint8_t theFlags = 0;
     std::int32_t theUserData = 0;
 
-    // Withdrawable deferred steps.
-    RunLoop::Handle pendingDequeueRead_ = 0;
-    RunLoop::Handle pendingDequeueWrite_ = 0;
-    RunLoop::Handle pendingDisconnect_ = 0;
-    RunLoop::Handle pendingDidDisconnect_ = 0;
-    RunLoop::Handle pendingStreamError_ = 0;
-    RunLoop* pendingLoop_ = nullptr;  // the loop holding the pending steps above (theRunLoop is cleared on close)
+    Deferred pendingDequeueRead_;
+    Deferred pendingDequeueWrite_;
+    Deferred pendingDisconnect_;
+    Deferred pendingStreamError_;
+    std::vector<Deferred> pendingDidDisconnect_;
 };

@@ -1,0 +1,345 @@
+// AsyncSocket: listening, accepting and connecting, and the opening of a connection's two directions.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "net/AsyncSocket.h"
+#include "platform/Log.h"
+
+namespace {
+
+// Name look-ups of every socket go through this one lock.
+std::mutex& lookupLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::gai_strerror(code)}; }
+
+Error posixError(int code) { return Error{NSPOSIXErrorDomain, code, std::strerror(code)}; }
+
+int pendingSocketError(int fd) {
+    int e = 0;
+    socklen_t len = sizeof e;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len) != 0) return errno;
+    return e;
+}
+
+}  // namespace
+
+void AsyncSocket::requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const {
+    if (!theDelegate) throw AsyncSocketException(noDelegateReason);
+    if (theSocket >= 0 || theSocket6 >= 0) throw AsyncSocketException(busyReason);
+}
+
+bool AsyncSocket::askWillConnect(Error* err) {
+    if (!responds(AsyncSocketDelegate::Message::WillConnect)) return true;
+    AsyncSocketDelegate* asked = theDelegate;
+    bool go = asked->onSocketWillConnect(this);
+    if (go || !stillResponds(asked, AsyncSocketDelegate::Message::WillConnect)) return true;
+    if (err) *err = errorWithCode(AsyncSocketCanceledError);
+    return false;
+}
+
+// --- Listening ---
+
+bool AsyncSocket::acceptOnPort(std::uint16_t port, Error* err) { return acceptOnAddress("", port, err); }
+
+bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port, Error* err) {
+    requireDelegateAndIdle("Attempting to accept without a delegate. Set a delegate first.",
+                           "Attempting to accept while connected or accepting connections. Disconnect first.");
+    sockaddr_in a4{};
+    sockaddr_in6 a6{};
+    bool has4 = false, has6 = false;
+    a4.sin_family = AF_INET;
+    a4.sin_port = htons(port);
+    a6.sin6_family = AF_INET6;
+    a6.sin6_port = htons(port);
+    if (address.empty()) {
+        a4.sin_addr.s_addr = htonl(INADDR_ANY);
+        a6.sin6_addr = in6addr_any;
+        has4 = has6 = true;
+    } else if (address == "localhost" || address == "loopback") {
+        a4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a6.sin6_addr = in6addr_loopback;
+        has4 = has6 = true;
+    } else {
+        addrinfo hints{};
+        hints.ai_flags = AI_PASSIVE;
+        hints.ai_family = PF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        addrinfo* list = nullptr;
+        int rc;
+        {
+            std::lock_guard<std::mutex> guard(lookupLock());
+            rc = ::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &list);
+        }
+        if (rc != 0) {
+            if (err) *err = lookupError(rc);
+            return false;
+        }
+        for (addrinfo* ai = list; ai; ai = ai->ai_next) {
+            if (ai->ai_family == AF_INET && !has4) {
+                std::memcpy(&a4, ai->ai_addr, sizeof a4);
+                has4 = true;
+            } else if (ai->ai_family == AF_INET6 && !has6) {
+                std::memcpy(&a6, ai->ai_addr, sizeof a6);
+                has6 = true;
+            }
+        }
+        ::freeaddrinfo(list);
+        if (!has4 && !has6) return false;
+    }
+
+    auto fail = [&] {
+        if (err) *err = errorWithCode(AsyncSocketCFSocketError);
+        close();
+        return false;
+    };
+    // An IPv6 listener that cannot be made leaves the socket on IPv4 alone; one that cannot bind is a failure.
+    if (has4 && (theSocket = makeListener(AF_INET)) < 0) return fail();
+    if (has6) theSocket6 = makeListener(AF_INET6);
+    if (theSocket < 0 && theSocket6 < 0) return fail();
+    if (theSocket >= 0 && !bindAndListen(theSocket, reinterpret_cast<sockaddr*>(&a4), sizeof a4)) return fail();
+    if (port == 0 && theSocket >= 0 && theSocket6 >= 0) a6.sin6_port = htons(localPort());
+    if (theSocket6 >= 0 && !bindAndListen(theSocket6, reinterpret_cast<sockaddr*>(&a6), sizeof a6)) return fail();
+    theRunLoop = &RunLoop::main();
+    if (theSocket >= 0) watchListener(theSocket, theSource);
+    if (theSocket6 >= 0) watchListener(theSocket6, theSource6);
+    if ((theSocket >= 0 && !theSource) || (theSocket6 >= 0 && !theSource6)) return fail();
+    theFlags |= kDidPassConnectMethod;
+    return true;
+}
+
+int AsyncSocket::makeListener(int family) {
+    int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // Linux lets an IPv6 listener on :: take IPv4 connections too, which would collide with the IPv4 listener on
+    // the same port; each family gets its own listener instead.
+    if (family == AF_INET6) ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+    return fd;
+}
+
+bool AsyncSocket::bindAndListen(int fd, const sockaddr* addr, socklen_t len) {
+    return ::bind(fd, addr, len) == 0 && ::listen(fd, SOMAXCONN) == 0;
+}
+
+void AsyncSocket::watchListener(int fd, RunLoop::Handle& source) {
+    source = loop().watchFd(fd, EPOLLIN, [this, fd](std::uint32_t events) {
+        auto keep = weak_from_this().lock();
+        if (events & EPOLLIN)
+            doAcceptEvent(fd);
+        else
+            NSLog("AsyncSocket %@ received unexpected CFSocketCallBackType %d.", identity(), int(events));
+    });
+}
+
+// --- Accepting ---
+
+void AsyncSocket::doAcceptEvent(int listenFd) {
+    // A bounded batch per event keeps one busy listener from starving the rest of the loop.
+    for (int i = 0; i < 32; ++i) {
+        if (theSocket != listenFd && theSocket6 != listenFd) return;  // closed by the delegate meanwhile
+        int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED) continue;
+            return;
+        }
+        // The listening socket keeps no reference: the new socket lives on only if the delegate keeps it.
+        auto newSocket = std::make_shared<AsyncSocket>(theDelegate);
+        if (responds(AsyncSocketDelegate::Message::DidAcceptNewSocket))
+            theDelegate->onSocketDidAcceptNewSocket(this, newSocket);
+        RunLoop* runLoop = nullptr;
+        if (responds(AsyncSocketDelegate::Message::WantsRunLoopForNewSocket))
+            runLoop = theDelegate->onSocketWantsRunLoopForNewSocket(this, newSocket.get());
+        newSocket->setUpAcceptedSocket(fd, runLoop);
+    }
+}
+
+void AsyncSocket::setUpAcceptedSocket(int fd, RunLoop* runLoop) {
+    createStreamsFromNative(fd);
+    attachStreamsToRunLoop(runLoop);
+    // A refusal closes the new socket quietly: being unstarted it sends nothing.
+    if (!askWillConnect(nullptr) || !openStreams(nullptr)) {
+        close();
+        return;
+    }
+    theFlags |= kDidPassConnectMethod;
+}
+
+// --- Connecting ---
+
+bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Error* err) {
+    requireDelegateAndIdle("Attempting to connect without a delegate. Set a delegate first.",
+                           "Attempting to connect while connected or accepting connections. Disconnect first.");
+    // Numeric addresses (all the FTP server ever connects to) need no look-up. A name is looked up here, which
+    // blocks as long as the system resolver takes; a failed look-up is reported like a failed connection.
+    sockaddr_storage ss{};
+    socklen_t len = 0;
+    std::optional<Error> lookupFailure;
+    auto* s4 = reinterpret_cast<sockaddr_in*>(&ss);
+    auto* s6 = reinterpret_cast<sockaddr_in6*>(&ss);
+    if (::inet_pton(AF_INET, host.c_str(), &s4->sin_addr) == 1) {
+        s4->sin_family = AF_INET;
+        s4->sin_port = htons(port);
+        len = sizeof *s4;
+    } else if (::inet_pton(AF_INET6, host.c_str(), &s6->sin6_addr) == 1) {
+        s6->sin6_family = AF_INET6;
+        s6->sin6_port = htons(port);
+        len = sizeof *s6;
+    } else {
+        addrinfo hints{};
+        hints.ai_family = PF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_protocol = IPPROTO_TCP;
+        addrinfo* list = nullptr;
+        int rc;
+        {
+            std::lock_guard<std::mutex> guard(lookupLock());
+            rc = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
+        }
+        if (rc != 0) {
+            lookupFailure = lookupError(rc);
+        } else {
+            std::memcpy(&ss, list->ai_addr, list->ai_addrlen);
+            len = list->ai_addrlen;
+            ::freeaddrinfo(list);
+        }
+    }
+
+    int fd = -1;
+    if (!lookupFailure) {
+        fd = ::socket(ss.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+        if (fd < 0) {
+            if (err) *err = posixError(errno);
+            return false;
+        }
+    }
+    createStreamsFromNative(fd);
+    attachStreamsToRunLoop(nullptr);
+    if (!askWillConnect(err)) {
+        close();
+        return false;
+    }
+    if (lookupFailure) {
+        // The streams open into an error, reported on the next turn like any failed connection.
+        setStreamsFailed(*lookupFailure);
+    } else if (::connect(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 && errno != EINPROGRESS) {
+        setStreamsFailed(posixError(errno));
+    } else if (!openStreams(err)) {
+        close();
+        return false;
+    }
+    theFlags |= kDidPassConnectMethod;
+    return true;
+}
+
+bool AsyncSocket::connectToAddress(const sockaddr* address, socklen_t length, Error* err) {
+    requireDelegateAndIdle("Attempting to connect without a delegate. Set a delegate first.",
+                           "Attempting to connect while connected or accepting connections. Disconnect first.");
+    auto fail = [&](const Error& e) {
+        if (err) *err = e;
+        close();
+        return false;
+    };
+    int family = address ? address->sa_family : AF_UNSPEC;
+    socklen_t need = family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+    if ((family != AF_INET && family != AF_INET6) || length < need)
+        return fail(errorWithCode(AsyncSocketCFSocketError));
+    int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0) return fail(errorWithCode(AsyncSocketCFSocketError));
+    (family == AF_INET ? theSocket : theSocket6) = fd;
+    theRunLoop = &RunLoop::main();
+    RunLoop::Handle& source = family == AF_INET ? theSource : theSource6;
+    source = loop().watchFd(fd, EPOLLOUT, [this, fd](std::uint32_t) {
+        auto keep = weak_from_this().lock();
+        doConnectCompletion(fd);
+    });
+    if (!source) return fail(errorWithCode(AsyncSocketCFSocketError));
+    Error cancel;
+    if (!askWillConnect(&cancel)) return fail(cancel);
+    if (::connect(fd, address, need) != 0 && errno != EINPROGRESS) return fail(errorWithCode(AsyncSocketCFSocketError));
+    theFlags |= kDidPassConnectMethod;
+    return true;
+}
+
+void AsyncSocket::doConnectCompletion(int fd) {
+    if (pendingSocketError(fd) != 0) {
+        closeWithError(errorWithCode(AsyncSocketCFSocketError));
+        return;
+    }
+    // The connected socket moves from the handle to the streams; the handle goes without closing it.
+    loop().removeWatch(fd == theSocket ? theSource : theSource6);
+    (fd == theSocket ? theSource : theSource6) = 0;
+    (fd == theSocket ? theSocket : theSocket6) = -1;
+    createStreamsFromNative(fd);
+    attachStreamsToRunLoop(nullptr);
+    Error err;
+    if (!openStreams(&err)) closeWithError(err);
+}
+
+// --- The two directions of a connection ---
+
+void AsyncSocket::createStreamsFromNative(int fd) {
+    theNative = fd;
+    theReadStream = std::make_unique<Stream>();
+    theWriteStream = std::make_unique<Stream>();
+}
+
+void AsyncSocket::attachStreamsToRunLoop(RunLoop* runLoop) { theRunLoop = runLoop ? runLoop : &RunLoop::main(); }
+
+bool AsyncSocket::openStreams(Error* err) {
+    // Both directions are open once the socket is writable with no pending error: at once for an accepted
+    // connection, when the handshake ends for an outgoing one.
+    theStreamWatch = loop().watchFd(theNative, EPOLLOUT, [this](std::uint32_t events) {
+        auto keep = weak_from_this().lock();
+        doStreamEvent(events);
+    });
+    if (!theStreamWatch) {
+        Error e = posixError(EBADF);
+        NSLog("AsyncSocket %@ couldn't open read stream,", identity());
+        if (err) *err = e;
+        return false;
+    }
+    theReadStream->status = theWriteStream->status = StreamStatus::Opening;
+    return true;
+}
+
+void AsyncSocket::setStreamsFailed(const Error& err) {
+    theReadStream->status = theWriteStream->status = StreamStatus::Error;
+    theReadStream->error = theWriteStream->error = err;
+    pendingStreamError_ = defer(0, &AsyncSocket::doStreamFailed);
+}
+
+void AsyncSocket::doStreamFailed() { closeWithError(streamError()); }
+
+void AsyncSocket::doStreamOpen() {
+    if (!streamsConnected()) return;
+    if (theFlags & kDidCompleteConnection) return;
+    sockaddr_storage peer{};
+    socklen_t len = sizeof peer;
+    if (::getpeername(theNative, reinterpret_cast<sockaddr*>(&peer), &len) != 0) {
+        Error e = errorWithCode(AsyncSocketCFSocketError);
+        NSLog("AsyncSocket %@ couldn't get socket from streams, %@. Disconnecting.", identity(),
+              e.localizedDescription);
+        closeWithError(e);
+        return;
+    }
+    (peer.ss_family == AF_INET ? theSocket : theSocket6) = theNative;
+    theFlags |= kDidCompleteConnection;
+    if (responds(AsyncSocketDelegate::Message::DidConnectToHost))
+        theDelegate->onSocketDidConnectToHostPort(this, connectedHost(), connectedPort());
+    maybeDequeueRead();
+    maybeDequeueWrite();
+}
