@@ -8,6 +8,10 @@
 #include "calculators/InfoSolarCalcView.h"
 #include "calculators/InfoWiresView.h"
 #include "calculators/InfoWiresVoltageDrop.h"
+#include "decoders/InfoCapacitorsView.h"
+#include "decoders/InfoInductionView.h"
+#include "decoders/InfoResValuesView.h"
+#include "decoders/InfoResistorsSMD.h"
 #include "decoders/InfoResistorsView.h"
 
 namespace {
@@ -27,6 +31,10 @@ const std::map<std::string, Maker>& screens() {
         {"InfoWiresView", maker<InfoWiresView>()},
         {"InfoWiresVoltageDrop", maker<InfoWiresVoltageDrop>()},
         {"InfoSolarCalcView", maker<InfoSolarCalcView>()},
+        {"InfoCapacitorsView", maker<InfoCapacitorsView>()},
+        {"InfoResValuesView", maker<InfoResValuesView>()},
+        {"InfoResistorsSMD", maker<InfoResistorsSMD>()},
+        {"InfoInductionView", maker<InfoInductionView>()},
     };
     return table;
 }

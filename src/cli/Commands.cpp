@@ -2,4 +2,8 @@
 
 void addAllCommands(CLI::App& app) {
     addResistorCommand(app);
+    addCapacitorCommand(app);
+    addValuesCommand(app);
+    addSmdCommand(app);
+    addInductorCommand(app);
 }

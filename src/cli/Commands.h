@@ -4,6 +4,10 @@
 /// Each tool's subcommand adds itself to the program's command line here. A subcommand's callback prints the
 /// screen's result lines on standard output and throws `UsageError` for input it cannot take.
 void addResistorCommand(CLI::App& app);
+void addCapacitorCommand(CLI::App& app);
+void addValuesCommand(CLI::App& app);
+void addSmdCommand(CLI::App& app);
+void addInductorCommand(CLI::App& app);
 /// The screenshot maker of the project's scripts (needs the program's own arguments for Qt).
 void addScreenshotCommand(CLI::App& app, int argc, char** argv);
 

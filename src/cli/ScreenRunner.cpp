@@ -1,5 +1,7 @@
 #include "cli/ScreenRunner.h"
 
+#include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "cli/UsageError.h"
@@ -21,4 +23,35 @@ std::vector<int> parseRows(const std::string& text, size_t count) {
         throw UsageError("--rows takes exactly " + std::to_string(count) + " row numbers, got " +
                          std::to_string(rows.size()));
     return rows;
+}
+
+void checkRowsExist(const PickerView& picker, const std::vector<int>& rows,
+                    const std::vector<std::string>& wheelNames) {
+    for (size_t c = 0; c < rows.size(); ++c) {
+        const int count = picker.numberOfRowsInComponent(static_cast<int>(c));
+        if (rows[c] >= count)
+            throw UsageError("row " + std::to_string(rows[c]) + " does not exist on the " + wheelNames[c] +
+                             " wheel (rows 0 to " + std::to_string(count - 1) + ")");
+    }
+}
+
+void turnWheels(PickerView& picker, const std::vector<int>& rows) {
+    for (size_t c = 0; c < rows.size(); ++c) picker.userSelectRow(rows[c], static_cast<int>(c));
+}
+
+int rowNamed(const std::vector<std::string>& rows, const std::string& name) {
+    auto same = [&](const std::string& row) {
+        return row.size() == name.size() &&
+               std::equal(row.begin(), row.end(), name.begin(), [](unsigned char a, unsigned char b) {
+                   return std::tolower(a) == std::tolower(b);
+               });
+    };
+    auto it = std::find_if(rows.begin(), rows.end(), same);
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+}
+
+std::string listOfChoices(const std::vector<std::string>& rows) {
+    std::string out;
+    for (const auto& r : rows) out += (out.empty() ? "" : ", ") + r;
+    return out;
 }

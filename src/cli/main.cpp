@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "gui/GuiMain.h"
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
     addScreenshotCommand(app, argc, argv);
 
     try {
-        app.parse(argc, argv);
+        parseCommandLine(app, argc, argv);
     } catch (const CLI::ParseError& e) {
         int code = app.exit(e);
         return code == 0 ? 0 : 2;

@@ -1,0 +1,135 @@
+#include "decoders/InfoCapacitorsView.h"
+
+#include <array>
+
+#include "platform/Format.h"
+#include "platform/Numbers.h"
+
+namespace {
+
+struct Capacitance {
+    std::string pF, nF, uF;
+};
+
+// The digits 10 read better as written out than through the general formats (10 nF, not 1.0 x 10 nF);
+// x100000 (row "5") is not here and goes through the general table.
+const std::array<Capacitance, 6> kTenFixed = {{
+    {"1.0", "0.001", "0.000001"},  // "9", x0.1
+    {"10", "0.01", "0.00001"},      // "0"
+    {"100", "0.1", "0.0001"},       // "1"
+    {"1000", "1.0", "0.001"},       // "2"
+    {"10000", "10", "0.01"},        // "3"
+    {"100000", "100", "0.1"},       // "4"
+}};
+
+// Index into the per-multiplier tables: "9" (x0.1) first, then 0 to 5; -1 for a digit no wheel offers.
+int multiplierIndex(int m) {
+    if (m == 9) return 0;
+    if (m >= 0 && m <= 5) return m + 1;
+    return -1;
+}
+
+Capacitance capacitance(int d1, int d2, int m) {
+    const int index = multiplierIndex(m);
+    if (index < 0) return {};
+    if (d1 == 1 && d2 == 0 && index < static_cast<int>(kTenFixed.size())) return kTenFixed[static_cast<size_t>(index)];
+    // The digits are placed around a decimal point or followed by zeros; nothing is computed as a number.
+    static const std::array<std::array<const char*, 3>, 7> general = {{
+        {"%d.%d", "0.00%d%d", "0.00000%d%d"},
+        {"%d%d", "0.0%d%d", "0.0000%d%d"},
+        {"%d%d0", "0.%d%d", "0.000%d%d"},
+        {"%d%d00", "%d.%d", "0.00%d%d"},
+        {"%d%d000", "%d%d", "0.0%d%d"},
+        {"%d%d0000", "%d%d0", "0.%d%d"},
+        {"%d%d00000", "%d%d00", "%d.%d"},
+    }};
+    const auto& f = general[static_cast<size_t>(index)];
+    return {format(f[0], d1, d2), format(f[1], d1, d2), format(f[2], d1, d2)};
+}
+
+}  // namespace
+
+InfoCapacitorsView::InfoCapacitorsView(std::string nibName) : ViewController(std::move(nibName)) {
+    m_cPickerView.setDataSource(this);
+    m_cPickerView.setDelegate(this);
+    registerOutlet("m_cPickerView", m_cPickerView);
+    registerOutlet("m_cResultsHTMLView", m_cResultsHTMLView);
+    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
+}
+
+void InfoCapacitorsView::viewDidLoad() {
+    m_cArrayData1 = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    m_cArrayData2 = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    m_cArrayData3 = {"9", "0", "1", "2", "3", "4", "5"};
+    // "N" is last so that the other letters keep the rows people and scripts know them by.
+    m_cArrayData4 = {" ", "E", "F", "G", "H", "J", "K", "M", "P", "Z", "B", "C", "D", "N"};
+    m_cPickerView.reloadAllComponents();
+    ShowResults(0, 0, 0, 0);
+}
+
+const std::vector<std::string>& InfoCapacitorsView::rowsOfComponent(int component) const {
+    static const std::vector<std::string> none;
+    switch (component) {
+        case 0: return m_cArrayData1;
+        case 1: return m_cArrayData2;
+        case 2: return m_cArrayData3;
+        case 3: return m_cArrayData4;
+        default: return none;
+    }
+}
+
+std::string InfoCapacitorsView::entry(int component, int row) const {
+    const auto& rows = rowsOfComponent(component);
+    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : std::string();
+}
+
+int InfoCapacitorsView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
+    return static_cast<int>(rowsOfComponent(component).size());
+}
+
+std::optional<std::string> InfoCapacitorsView::pickerViewTitleForRowForComponent(PickerView*, int row,
+                                                                                 int component) {
+    return entry(component, row);
+}
+
+void InfoCapacitorsView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
+    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
+                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3));
+}
+
+void InfoCapacitorsView::ShowResults(int r0, int r1, int r2, int r3) {
+    m_cResultsHTMLView.loadHTMLString(resultHTML(entry(0, r0), entry(1, r1), entry(2, r2), entry(3, r3)));
+}
+
+std::string InfoCapacitorsView::toleranceText(const std::string& letter) {
+    if (letter.empty()) return {};
+    switch (letter[0]) {
+        case 'E': return "+/- 0.5%";
+        case 'F': return "+/- 1%";
+        case 'G': return "+/- 2%";
+        case 'H': return "+/- 3%";
+        case 'J': return "+/- 5%";
+        case 'K': return "+/- 10%";
+        case 'M': return "+/- 20%";
+        case 'N': return "+/- 30%";
+        case 'P': return "+100%, -0%";
+        case 'Z': return "+80%, -20%";
+        case 'B': return "+/- 0.1 pF";
+        case 'C': return "+/- 0.25 pF";
+        case 'D': return "+/- 0.5 pF";
+        default: return {};
+    }
+}
+
+std::string InfoCapacitorsView::resultHTML(const std::string& digit1, const std::string& digit2,
+                                           const std::string& multiplier, const std::string& letter) {
+    const int d1 = intValue(digit1), d2 = intValue(digit2), m = intValue(multiplier);
+    const Capacitance c = capacitance(d1, d2, m);
+    const std::string tolerance = toleranceText(letter);
+    if (!tolerance.empty())
+        return format("Selected capacitor: <B>%d%d%d%@</B><BR/><B>Capacitance:</B><BR/>%@ pF<BR/>%@ nF<BR/>%@ uF"
+                      "<BR/><B>Tolerance:</B> %@",
+                      d1, d2, m, letter, c.pF, c.nF, c.uF, tolerance);
+    return format("Selected capacitor: <B>%d%d%d%@</B><BR/><B>Capacitance:</B><BR/>%@ pF<BR/>%@ nF<BR/>%@ uF", d1,
+                  d2, m, letter, c.pF, c.nF, c.uF);
+}

@@ -1,0 +1,71 @@
+#include "decoders/InfoInductionView.h"
+
+#include "decoders/BandColor.h"
+#include "platform/Format.h"
+
+InfoInductionView::InfoInductionView(std::string nibName) : ViewController(std::move(nibName)) {
+    m_cPickerView.setDataSource(this);
+    m_cPickerView.setDelegate(this);
+    registerOutlet("m_cPickerView", m_cPickerView);
+    registerOutlet("m_cResults", m_cResults);
+    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
+}
+
+void InfoInductionView::viewDidLoad() {
+    m_cArrayData1 = {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
+    m_cArrayData2 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
+    m_cArrayData3 = {"Black", "Brown", "Red", "Orange", "Yellow", "Gold", "Silver"};
+    m_cArrayData4 = {"none", "Black", "Gold", "Silver"};
+    m_cPickerView.reloadAllComponents();
+    ShowResults(0, 0, 0, 0);
+}
+
+const std::vector<std::string>& InfoInductionView::rowsOfComponent(int component) const {
+    static const std::vector<std::string> none;
+    switch (component) {
+        case 0: return m_cArrayData1;
+        case 1: return m_cArrayData2;
+        case 2: return m_cArrayData3;
+        case 3: return m_cArrayData4;
+        default: return none;
+    }
+}
+
+int InfoInductionView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
+    return static_cast<int>(rowsOfComponent(component).size());
+}
+
+std::unique_ptr<Label> InfoInductionView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
+                                                                                     int component, Label*) {
+    const auto& rows = rowsOfComponent(component);
+    std::string name = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : "";
+    return makeColorSwatch(name);
+}
+
+void InfoInductionView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
+    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
+                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3));
+}
+
+void InfoInductionView::ShowResults(int r0, int r1, int r2, int r3) { m_cResults.setText(resultText(r0, r1, r2, r3)); }
+
+std::string InfoInductionView::resultText(int r0, int r1, int r2, int r3) {
+    const int d1 = r0 + 1, d2 = r1;
+    const int n = 10 * d1 + d2;
+    if (n == 0) return "Inductance: 0 uH";
+    // The picked digits keep their two significant figures; only x0.01 needs a computed value.
+    std::string v, u = "mH";
+    switch (r2) {
+        case 0: v = format("%d", n), u = "uH"; break;
+        case 1: v = format("%d", 10 * n), u = "uH"; break;
+        case 2: v = format("%d.%d", d1, d2); break;
+        case 3: v = format("%d", n); break;
+        case 4: v = format("%d%d0", d1, d2); break;
+        case 5: v = format("%d.%d", d1, d2), u = "uH"; break;
+        case 6: v = format("%.3f", static_cast<double>(n) * 0.01), u = "uH"; break;
+        default: break;
+    }
+    static const int tolerances[] = {20, 20, 5, 10};
+    const int t = r3 >= 0 && r3 <= 3 ? tolerances[r3] : 20;
+    return format("Inductance: %@ %@ +-%d%%", v, u, t);
+}

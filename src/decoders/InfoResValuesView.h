@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/ui/Label.h"
+#include "platform/ui/NotificationCenter.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
+
+/// Standard resistor values: a resistance typed in ohms and the nearest values of the screen's value lists.
+/// Recomputes on every edit of any text field (the change notification) and on the return key.
+class InfoResValuesView : public ViewController, public TextFieldDelegate {
+public:
+    explicit InfoResValuesView(std::string nibName = "InfoResValuesView");
+    /// Stops observing text changes.
+    ~InfoResValuesView() override;
+
+    TextField m_cResistance;
+    Label m_cResult;
+
+    /// Gives up the keyboard and recomputes; always answers true.
+    bool textFieldShouldReturn(TextField* field) override;
+    /// Recomputes from the field's text.
+    void ShowResults();
+    /// The result line for a typed text, read with `longLongValue`.
+    static std::string resultText(const std::string& text);
+
+protected:
+    void viewDidLoad() override;
+
+private:
+    void textFieldDidChange();
+    void stopObserving();
+
+    NotificationCenter::Token _textObserver = 0;
+};
