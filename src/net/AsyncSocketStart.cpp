@@ -148,23 +148,21 @@ void AsyncSocket::watchListener(int fd, RunLoop::Handle& source) {
 // --- Accepting ---
 
 void AsyncSocket::doAcceptEvent(int listenFd) {
-    // A bounded batch per event keeps one busy listener from starving the rest of the loop.
-    for (int i = 0; i < 32; ++i) {
-        if (theSocket != listenFd && theSocket6 != listenFd) return;  // closed by the delegate meanwhile
-        int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED) continue;
-            return;
-        }
-        // The listening socket keeps no reference: the new socket lives on only if the delegate keeps it.
-        auto newSocket = std::make_shared<AsyncSocket>(theDelegate);
-        if (responds(AsyncSocketDelegate::Message::DidAcceptNewSocket))
-            theDelegate->onSocketDidAcceptNewSocket(this, newSocket);
-        RunLoop* runLoop = nullptr;
-        if (responds(AsyncSocketDelegate::Message::WantsRunLoopForNewSocket))
-            runLoop = theDelegate->onSocketWantsRunLoopForNewSocket(this, newSocket.get());
-        newSocket->setUpAcceptedSocket(fd, runLoop);
-    }
+    // One connection per event: a listener that its owner drops while accepting takes no further connection; the
+    // loop reports the next one on its next turn while the listener lives.
+    int fd;
+    do {
+        fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return;
+    // The listening socket keeps no reference: the new socket lives on only if the delegate keeps it.
+    auto newSocket = std::make_shared<AsyncSocket>(theDelegate);
+    if (responds(AsyncSocketDelegate::Message::DidAcceptNewSocket))
+        theDelegate->onSocketDidAcceptNewSocket(this, newSocket);
+    RunLoop* runLoop = nullptr;
+    if (responds(AsyncSocketDelegate::Message::WantsRunLoopForNewSocket))
+        runLoop = theDelegate->onSocketWantsRunLoopForNewSocket(this, newSocket.get());
+    newSocket->setUpAcceptedSocket(fd, runLoop);
 }
 
 void AsyncSocket::setUpAcceptedSocket(int fd, RunLoop* runLoop) {

@@ -61,6 +61,9 @@ public:
     std::function<void(AsyncSocket*)> onRead;         // after recording a chunk
     std::function<void(AsyncSocket*)> onWillDisconnect;
     std::function<void(AsyncSocket*)> onConnect;
+    std::function<void(AsyncSocket*)> onWrite;
+    std::function<void(AsyncSocket*)> onEnded;
+    std::function<void(AsyncSocket*)> onDidDisconnect;
 
     bool respondsTo(Message m) const override {
         if (m == Message::ReadStreamEnded) return readStreamEndedAnswer.has_value();
@@ -87,12 +90,14 @@ public:
         readTags.push_back(tag);
         if (onRead) onRead(s);
     }
-    void onSocketDidWriteDataWithTag(AsyncSocket*, std::int32_t tag) override {
+    void onSocketDidWriteDataWithTag(AsyncSocket* s, std::int32_t tag) override {
         events.push_back("wrote " + std::to_string(tag));
         writeTags.push_back(tag);
+        if (onWrite) onWrite(s);
     }
-    bool onReadStreamEnded(AsyncSocket*) override {
+    bool onReadStreamEnded(AsyncSocket* s) override {
         events.push_back("ended");
+        if (onEnded) onEnded(s);
         return *readStreamEndedAnswer;
     }
     void onSocketWillDisconnectWithError(AsyncSocket* s, const std::optional<Error>& err) override {
@@ -101,9 +106,10 @@ public:
         sawWillDisconnect = true;
         if (onWillDisconnect) onWillDisconnect(s);
     }
-    void onSocketDidDisconnect(AsyncSocket*) override {
+    void onSocketDidDisconnect(AsyncSocket* s) override {
         events.push_back("didDisconnect");
         ++didDisconnect;
+        if (onDidDisconnect) onDidDisconnect(s);
     }
 };
 

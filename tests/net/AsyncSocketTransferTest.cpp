@@ -1,0 +1,282 @@
+// Reads, writes, time-outs, the peer's end and closing, over a loopback connection to a plain blocking peer.
+#include <gtest/gtest.h>
+
+#include "SocketTestSupport.h"
+
+using namespace nettest;
+
+namespace {
+
+class AsyncSocketTransfer : public ::testing::Test {
+protected:
+    Recorder serverD;  // the listener's delegate
+    Recorder conn;     // the accepted socket's delegate
+    std::function<void(AsyncSocket*)> setUpConnection;
+    std::shared_ptr<AsyncSocket> listener;
+    std::unique_ptr<Peer> peer;
+
+    void SetUp() override {
+        serverD.onAccept = [this](AsyncSocket* s) {
+            s->setDelegate(&conn);
+            if (setUpConnection) setUpConnection(s);
+        };
+        listener = AsyncSocket::create(&serverD);
+        ASSERT_TRUE(listener->acceptOnAddress("127.0.0.1", 0));
+    }
+    void TearDown() override {
+        serverD.accepted.clear();
+        listener.reset();
+        drain();
+    }
+    /// Connects the peer and returns the accepted, connected socket.
+    AsyncSocket& open() {
+        peer = std::make_unique<Peer>(listener->localPort());
+        EXPECT_TRUE(peer->ok());
+        EXPECT_TRUE(pumpUntil([&] { return conn.connected; }));
+        return *serverD.accepted.at(0);
+    }
+    std::string peerReadUntilEof(bool* eof) {
+        std::string all;
+        *eof = false;
+        pumpUntil([&] {
+            all += peer->readAvailable(eof);
+            return *eof;
+        });
+        return all;
+    }
+};
+
+TEST_F(AsyncSocketTransfer, ChunksArriveAsTheyCameWithTheCurrentTag) {
+    setUpConnection = [](AsyncSocket* s) { s->readDataToDataWithTimeoutTag(AsyncSocket::CRLFData(), -1, 7); };
+    open();
+    peer->send("0123456789");
+    ASSERT_TRUE(pumpUntil([&] { return conn.received.size() == 10; }));
+    EXPECT_EQ(conn.pieces, std::vector<std::string>{"0123456789"});
+    EXPECT_EQ(conn.readTags, std::vector<std::int32_t>{7});
+
+    // Two lines in one segment are one piece; a line split in two segments is two pieces.
+    peer->send("USER a\r\nPASS b\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return conn.pieces.size() == 2; }));
+    EXPECT_EQ(conn.pieces[1], "USER a\r\nPASS b\r\n");
+    peer->send("LI");
+    ASSERT_TRUE(pumpUntil([&] { return conn.pieces.size() == 3; }));
+    peer->send("ST\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return conn.pieces.size() == 4; }));
+    EXPECT_EQ(conn.pieces[2], "LI");
+    EXPECT_EQ(conn.pieces[3], "ST\r\n");
+}
+
+TEST_F(AsyncSocketTransfer, RequestsQueuedBehindTheCurrentReadNeverStart) {
+    setUpConnection = [](AsyncSocket* s) {
+        s->readDataWithTimeoutTag(-1, 1);
+        s->readDataToLengthWithTimeoutTag(4, -1, 2);
+    };
+    AsyncSocket& s = open();
+    for (const char* piece : {"first", "second", "third"}) {
+        peer->send(piece);
+        ASSERT_TRUE(pumpUntil([&] { return conn.received.find(piece) != std::string::npos; }));
+    }
+    EXPECT_EQ(conn.received, "firstsecondthird");
+    for (auto tag : conn.readTags) EXPECT_EQ(tag, 1);
+    EXPECT_NE(s.description().find("has queued 1 reads 0 writes, currently read 0 bytes (0% done), "),
+              std::string::npos)
+        << s.description();
+}
+
+TEST_F(AsyncSocketTransfer, InvalidRequestsAreIgnored) {
+    AsyncSocket& s = open();
+    s.readDataToDataWithTimeoutTag("", -1, 0);
+    s.readDataToDataWithTimeoutMaxLengthTag("\r\n", -1, 1, 0);  // bound below the terminator's length
+    s.readDataToLengthWithTimeoutTag(0, -1, 0);
+    s.writeDataWithTimeoutTag(std::string(), -1, 0);
+    s.writeDataWithTimeoutTag(std::shared_ptr<const std::string>(), -1, 0);
+    EXPECT_TRUE(s.canSafelySetDelegate());
+    turns(3);
+    EXPECT_TRUE(conn.writeTags.empty());
+    // A bound equal to the terminator's length is valid.
+    s.readDataToDataWithTimeoutMaxLengthTag("\r\n", -1, 2, 0);
+    EXPECT_FALSE(s.canSafelySetDelegate());
+}
+
+TEST_F(AsyncSocketTransfer, ReadTimeOutZeroClosesOnTheNextTurn) {
+    AsyncSocket& s = open();
+    s.readDataWithTimeoutTag(0, 3);
+    turns(1);  // the read becomes current and starts its timer
+    EXPECT_FALSE(conn.sawWillDisconnect);
+    turns(1);  // the timer fires
+    ASSERT_TRUE(conn.sawWillDisconnect);
+    ASSERT_TRUE(conn.lastError.has_value());
+    EXPECT_EQ(conn.lastError->domain, "AsyncSocketErrorDomain");
+    EXPECT_EQ(conn.lastError->code, 3);
+    EXPECT_EQ(conn.lastError->localizedDescription, "Read operation timed out");
+    EXPECT_EQ(conn.didDisconnect, 0);
+    ASSERT_TRUE(pumpUntil([&] { return conn.didDisconnect == 1; }));
+    EXPECT_EQ(s.getCFSocket(), -1);
+}
+
+TEST_F(AsyncSocketTransfer, WriteTimeOutWhenThePeerDoesNotRead) {
+    AsyncSocket& s = open();
+    s.writeDataWithTimeoutTag(std::string(64 << 20, 'x'), 0.05, 9);
+    ASSERT_TRUE(pumpUntil([&] { return conn.sawWillDisconnect; }));
+    ASSERT_TRUE(conn.lastError.has_value());
+    EXPECT_EQ(conn.lastError->code, 4);
+    EXPECT_EQ(conn.lastError->localizedDescription, "Write operation timed out");
+    EXPECT_TRUE(conn.writeTags.empty());
+}
+
+TEST_F(AsyncSocketTransfer, LongWriteCompletesOnceWithEveryByte) {
+    AsyncSocket& s = open();
+    std::string data(10000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = char('a' + i % 26);
+    s.writeDataWithTimeoutTag(data, -1, 5);
+    std::string got;
+    ASSERT_TRUE(pumpUntil([&] {
+        got += peer->readAvailable();
+        return got.size() >= data.size() && !conn.writeTags.empty();
+    }));
+    EXPECT_EQ(got, data);
+    turns(3);
+    EXPECT_EQ(conn.writeTags, std::vector<std::int32_t>{5});
+}
+
+TEST_F(AsyncSocketTransfer, BigTransferBetweenTwoSocketsKeepsOrder) {
+    Recorder client;
+    AsyncSocket& s = open();
+    peer.reset();  // the raw peer is not used here
+    (void)s;
+    auto c = AsyncSocket::create(&client);
+    Recorder conn2;
+    serverD.onAccept = [&](AsyncSocket* a) {
+        a->setDelegate(&conn2);
+        a->readDataWithTimeoutTag(-1, 0);
+    };
+    ASSERT_TRUE(c->connectToHost("127.0.0.1", listener->localPort()));
+    std::string data(4 << 20, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = char(i * 7 + i / 4096);
+    auto shared = std::make_shared<const std::string>(data);
+    c->writeDataWithTimeoutTag(shared, -1, 1);  // queued while still connecting
+    c->writeDataWithTimeoutTag(shared, -1, 2);
+    ASSERT_TRUE(pumpUntil([&] { return conn2.received.size() >= 2 * data.size(); }, 10000));
+    EXPECT_TRUE(conn2.received == data + data);
+    EXPECT_EQ(client.writeTags, (std::vector<std::int32_t>{1, 2}));
+}
+
+TEST_F(AsyncSocketTransfer, DisconnectAfterWritingSendsTheQueuedReplyFirst) {
+    AsyncSocket& s = open();
+    s.writeDataWithTimeoutTag(std::string("221 Goodbye.\r\n"), -1, 1);
+    s.writeDataWithTimeoutTag(std::string(100000, 'z'), -1, 2);
+    s.disconnectAfterWriting();
+    EXPECT_NE(s.description().find(", will disconnect soon"), std::string::npos);
+    s.writeDataWithTimeoutTag(std::string("ignored"), -1, 3);
+    s.readDataWithTimeoutTag(-1, 4);
+    bool eof = false;
+    std::string got = peerReadUntilEof(&eof);
+    EXPECT_TRUE(eof);
+    EXPECT_EQ(got, "221 Goodbye.\r\n" + std::string(100000, 'z'));
+    ASSERT_TRUE(pumpUntil([&] { return conn.didDisconnect == 1; }));
+    EXPECT_EQ(conn.writeTags, (std::vector<std::int32_t>{1, 2}));
+    EXPECT_FALSE(conn.sawWillDisconnect);  // a plain disconnect
+}
+
+TEST_F(AsyncSocketTransfer, DisconnectAfterWritingWithNothingQueuedClosesOnTheNextTurn) {
+    AsyncSocket& s = open();
+    s.disconnectAfterWriting();
+    EXPECT_TRUE(s.isConnected());
+    turns(1);
+    EXPECT_FALSE(s.isConnected());
+}
+
+TEST_F(AsyncSocketTransfer, PeerEndAskedOfTheDelegate) {
+    struct Case {
+        std::optional<bool> answer;  // empty: the delegate does not implement onReadStreamEnded
+        std::vector<std::string> events;
+        bool staysOpen;
+    };
+    const Case cases[] = {
+        {std::nullopt, {"willDisconnect", "didDisconnect"}, false},
+        {true, {"ended", "willDisconnect", "didDisconnect"}, false},
+        {false, {"ended"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer ? (*c.answer ? "true" : "false") : "not implemented");
+        TearDown();
+        conn = Recorder{};
+        SetUp();
+        conn.readStreamEndedAnswer = c.answer;
+        setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+        AsyncSocket& s = open();
+        conn.events.clear();
+        // The close notice is deferred: it has not come while the socket is still closing.
+        int noticesDuringClose = -1;
+        conn.onWillDisconnect = [&](AsyncSocket* sock) {
+            noticesDuringClose = conn.didDisconnect;
+            EXPECT_EQ(sock->connectedHost(), "127.0.0.1");  // still queryable here
+        };
+        peer->shutdownWrite();
+        ASSERT_TRUE(pumpUntil([&] { return !conn.events.empty(); }));
+        turns(2);
+        if (c.events.size() > 1) {
+            EXPECT_EQ(noticesDuringClose, 0);
+        }
+        EXPECT_EQ(conn.events, c.events);
+        EXPECT_FALSE(conn.lastError.has_value());
+        if (c.staysOpen) {
+            s.writeDataWithTimeoutTag(std::string("still here"), -1, 8);
+            std::string got;
+            ASSERT_TRUE(pumpUntil([&] {
+                got += peer->readAvailable();
+                return got == "still here" && !conn.writeTags.empty();
+            }));
+            EXPECT_EQ(s.getCFSocket() >= 0, true);
+        }
+        setUpConnection = nullptr;
+    }
+}
+
+TEST_F(AsyncSocketTransfer, ResetByPeerIsAStreamError) {
+    setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+    open();
+    linger l{1, 0};
+    ::setsockopt(peer->fd(), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    peer->close();
+    ASSERT_TRUE(pumpUntil([&] { return conn.didDisconnect == 1; }));
+    ASSERT_TRUE(conn.lastError.has_value());
+    EXPECT_EQ(conn.lastError->domain, "NSPOSIXErrorDomain");
+    EXPECT_EQ(conn.lastError->code, ECONNRESET);
+}
+
+TEST_F(AsyncSocketTransfer, DisconnectNoticeComesAfterDisconnectReturns) {
+    AsyncSocket& s = open();
+    s.readDataWithTimeoutTag(-1, 0);
+    s.writeDataWithTimeoutTag(std::string("queued"), -1, 0);
+    conn.events.clear();
+    s.disconnect();
+    EXPECT_TRUE(conn.events.empty());
+    EXPECT_TRUE(s.canSafelySetDelegate());  // queued requests were dropped
+    s.disconnect();                           // closing again does nothing visible
+    turns(1);
+    EXPECT_EQ(conn.events, std::vector<std::string>{"didDisconnect"});
+    turns(2);
+    EXPECT_EQ(conn.didDisconnect, 1);
+    bool eof = false;
+    EXPECT_EQ(peerReadUntilEof(&eof), "");
+    EXPECT_TRUE(eof);
+}
+
+TEST_F(AsyncSocketTransfer, DestructionWithdrawsTheDisconnectNotice) {
+    open();
+    serverD.accepted.at(0)->disconnect();
+    serverD.accepted.clear();  // the last reference: destroyed before the next turn
+    turns(3);
+    EXPECT_EQ(conn.didDisconnect, 0);
+}
+
+TEST_F(AsyncSocketTransfer, ClosedSocketCanStartAgain) {
+    AsyncSocket& s = open();
+    s.disconnect();
+    EXPECT_NO_THROW(s.acceptOnAddress("127.0.0.1", 0));
+    EXPECT_TRUE(s.isIPv4());
+    EXPECT_FALSE(s.isConnected());
+}
+
+}  // namespace
