@@ -1,4 +1,5 @@
 # Writes a C++ file holding each resource file's bytes, looked up by file name without extension.
+string(REPLACE "|" ";" FILES "${FILES}")
 set(out "// Generated from resources/html and resources/strings; do not edit.\n#include <map>\n#include <string>\n#include <string_view>\nnamespace {\n")
 set(table "")
 set(index 0)

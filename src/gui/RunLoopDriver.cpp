@@ -1,7 +1,5 @@
 #include "gui/RunLoopDriver.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 
 #include "platform/RunLoop.h"
 
@@ -10,10 +8,12 @@ RunLoopDriver::RunLoopDriver(RunLoop& loop, QObject* parent)
     timer_.setSingleShot(true);
     connect(&notifier_, &QSocketNotifier::activated, this, &RunLoopDriver::turn);
     connect(&timer_, &QTimer::timeout, this, &RunLoopDriver::turn);
-    // Anything Qt ran (a click, a key) may have queued run-loop work: re-arm before Qt sleeps.
-    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this, &RunLoopDriver::arm);
+    // A click or key handled by Qt may queue run-loop work: every new timer re-arms the wake-up.
+    loop_.setTimerAddedHook([this] { arm(); });
     arm();
 }
+
+RunLoopDriver::~RunLoopDriver() { loop_.setTimerAddedHook(nullptr); }
 
 void RunLoopDriver::turn() {
     loop_.runOnce(0);

@@ -34,6 +34,7 @@ RunLoop::Handle RunLoop::addTimer(double seconds, double interval, Callback cb) 
     timers_[h] = TimerEntry{std::move(cb), interval};
     double s = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, 1e9) : 0.0;
     schedule(h, Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s)));
+    if (timerAdded_) timerAdded_();
     return h;
 }
 

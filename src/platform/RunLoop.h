@@ -63,6 +63,8 @@ public:
 
     /// The epoll descriptor: readable whenever a watched descriptor has an event, for a host loop to watch.
     int backendFd() const { return epollFd_; }
+    /// Called whenever a timer or deferred call is added, so a host loop can re-arm its wake-up; may be empty.
+    void setTimerAddedHook(Callback hook) { timerAdded_ = std::move(hook); }
     /// Milliseconds until the earliest timer is due (0 if one is due now), or nothing if no timer waits.
     std::optional<int> msUntilNextDeadline() const;
 
@@ -94,4 +96,5 @@ private:
     std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> heap_;
     std::map<Handle, TimerEntry> timers_;
     std::map<Handle, Watch> watches_;
+    Callback timerAdded_;
 };

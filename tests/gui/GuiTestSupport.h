@@ -1,0 +1,75 @@
+#pragma once
+// Shared by the GUI tests: starts the real window with the menu on a scratch profile and helps drive widgets.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/VelkaroAppDelegate.h"
+#include "gui/GuiSetup.h"
+#include "gui/MainWindow.h"
+#include "platform/FileSystem.h"
+#include "platform/Preferences.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/Application.h"
+
+class GuiHarness {
+public:
+    explicit GuiHarness(bool tablet = false) {
+        Preferences::setStandardPath(scratch_.filePath("preferences").toStdString());
+        setDocumentsDirectory(scratch_.filePath("Documents").toStdString());
+        installGuiHandlers();
+        driver_ = std::make_unique<RunLoopDriver>(RunLoop::main());
+        Application::shared().setUserInterfaceIdiom(tablet ? Application::Idiom::Pad : Application::Idiom::Phone);
+        delegate_ = std::make_shared<VelkaroAppDelegate>();
+        window_ = std::make_unique<MainWindow>(tablet);
+        delegate_->applicationDidFinishLaunchingWithOptions();
+        window_->setRootScreen(delegate_->window->rootViewController());
+        window_->show();
+        settle();
+    }
+    ~GuiHarness() {
+        window_.reset();
+        Application::shared().setUserInterfaceIdiom(Application::Idiom::Phone);
+    }
+
+    MainWindow& window() { return *window_; }
+    QWidget* page() { return window_->currentWidget(); }
+    template <typename T>
+    T find(const char* name) {
+        return page() ? page()->findChild<T>(name) : nullptr;
+    }
+
+    /// Lets Qt and the app's run loop run for `ms` milliseconds (deferred dismissals, loads, timers).
+    static void settle(int ms = 100) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    /// Waits until `done` holds, at most `ms` milliseconds.
+    template <typename Pred>
+    static bool waitFor(Pred done, int ms = 3000) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 10);
+        return done();
+    }
+
+    /// Clicks a menu row as a user would and waits for the tool's page.
+    bool openMenuRow(int row) {
+        auto* list = find<QListWidget*>("m_cTableData");
+        if (!list || row >= list->count()) return false;
+        QWidget* menu = page();
+        QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        return waitFor([&] { return page() != menu; });
+    }
+
+private:
+    QTemporaryDir scratch_;
+    std::unique_ptr<RunLoopDriver> driver_;
+    std::shared_ptr<VelkaroAppDelegate> delegate_;
+    std::unique_ptr<MainWindow> window_;
+};
