@@ -6,4 +6,5 @@ void addAllCommands(CLI::App& app) {
     addValuesCommand(app);
     addSmdCommand(app);
     addInductorCommand(app);
+    addFtpCommand(app);
 }

@@ -10,6 +10,8 @@ void addSmdCommand(CLI::App& app);
 void addInductorCommand(CLI::App& app);
 /// The screenshot maker of the project's scripts (needs the program's own arguments for Qt).
 void addScreenshotCommand(CLI::App& app, int argc, char** argv);
+/// `velkaro ftp [--dir DIR] [--port N]`: the transfer server without a display, until SIGINT or SIGTERM.
+void addFtpCommand(CLI::App& app);
 
 /// Adds every subcommand, in the order `--help` lists them.
 void addAllCommands(CLI::App& app);

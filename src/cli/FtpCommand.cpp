@@ -1,0 +1,106 @@
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iostream>
+
+#include "app/Utils.h"
+#include "cli/Commands.h"
+#include "cli/UsageError.h"
+#include "ftp/FtpServer.h"
+#include "ftp/NetworkController.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/Resources.h"
+#include "platform/RunLoop.h"
+
+namespace {
+
+// SIGINT and SIGTERM arrive as readable bytes on a descriptor the run loop watches, so the loop stops between
+// two events and the server closes every connection and file before the program ends.
+class StopSignals {
+public:
+    StopSignals() {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        ::sigprocmask(SIG_BLOCK, &set_, &previous_);
+        fd_ = ::signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
+    }
+    ~StopSignals() {
+        if (watch_) RunLoop::main().removeWatch(watch_);
+        if (fd_ >= 0) ::close(fd_);
+        ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    bool ok() const { return fd_ >= 0; }
+    void stopLoopOnSignal(RunLoop& loop) {
+        watch_ = loop.watchFd(fd_, EPOLLIN, [this, &loop](std::uint32_t) {
+            signalfd_siginfo info{};
+            while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) caught_ = info.ssi_signo;
+            loop.stop();
+        });
+    }
+    int caught() const { return caught_; }
+
+private:
+    sigset_t set_{};
+    sigset_t previous_{};
+    int fd_ = -1;
+    RunLoop::Handle watch_ = 0;
+    int caught_ = 0;
+};
+
+}  // namespace
+
+void addFtpCommand(CLI::App& app) {
+    auto* cmd = app.add_subcommand("ftp", "Datasheet transfer: serve a folder over FTP until interrupted");
+    cmd->footer(
+        "Serves DIR (default: the documents folder) as \"/\" to any FTP client on the network, on port N\n"
+        "(default 2121; 0 picks a free port). Prints the address to give the client and the storage line,\n"
+        "then runs until Ctrl-C (SIGINT) or SIGTERM. Example: velkaro ftp --dir ~/datasheets --port 2121");
+    auto dir = std::make_shared<std::string>();
+    auto port = std::make_shared<int>(2121);
+    cmd->add_option("--dir", *dir, "Folder to serve (default: the documents folder)");
+    cmd->add_option("--port", *port, "Control port, 0 to 65535 (default 2121)");
+    cmd->callback([dir, port] {
+        if (*port < 0 || *port > 65535) throw UsageError("--port must be between 0 and 65535, not " + std::to_string(*port));
+        if (!dir->empty()) {
+            struct stat st {};
+            if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                throw UsageError("--dir " + *dir + " is not a folder");
+            setDocumentsDirectory(*dir);  // the storage line then describes the served folder's file system
+        }
+        const std::string base = documentsDirectory();
+        ::signal(SIGPIPE, SIG_IGN);
+        StopSignals signals;
+        if (!signals.ok()) {
+            std::cerr << "velkaro: cannot watch for SIGINT and SIGTERM\n";
+            std::exit(1);
+        }
+        RunLoop& loop = RunLoop::main();
+        auto server = std::make_unique<FtpServer>(static_cast<unsigned>(*port), base, nullptr);
+        if (!server->isListening()) {
+            // The transfer screen stays silent here; a command line must say why nothing will connect.
+            std::cerr << "velkaro: cannot listen on port " << *port << ": "
+                      << server->listenError().localizedDescription << '\n';
+            server.reset();
+            std::exit(1);
+        }
+        const int actualPort = server->localPort();
+        std::string address = NetworkController::localWifiIPAddress();
+        std::cout << (address.size() < 6 ? localizedString("NETWORK_ERROR") : format("ftp://%@:%d", address, actualPort))
+                  << '\n'
+                  << format("Device: %dMb, %dMb free", Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
+                  << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
+        signals.stopLoopOnSignal(loop);
+        loop.run();
+        server->stopFtpServer();
+        server.reset();
+        // Let the sockets finish closing (deferred steps) before the program ends.
+        for (int i = 0; i < 10 && loop.runOnce(0); ++i) {
+        }
+        std::cerr << "velkaro: FTP server stopped (signal " << signals.caught() << ")\n";
+    });
+}

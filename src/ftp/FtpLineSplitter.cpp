@@ -1,0 +1,31 @@
+#include "ftp/FtpLineSplitter.h"
+
+FtpLineSplitter::FtpLineSplitter(std::size_t maxLineLength, std::function<void(std::string_view)> onLine,
+                                 std::function<void()> onOverflow)
+    : maxLineLength_(maxLineLength), onLine_(std::move(onLine)), onOverflow_(std::move(onOverflow)) {}
+
+void FtpLineSplitter::feed(std::string_view bytes) {
+    while (!bytes.empty() && !stopped_) {
+        size_t lf = bytes.find('\n');
+        std::string_view chunk = lf == std::string_view::npos ? bytes : bytes.substr(0, lf + 1);
+        bytes.remove_prefix(chunk.size());
+        if (discarding_) {
+            if (lf != std::string_view::npos) discarding_ = false;
+            continue;
+        }
+        if (pending_.size() + chunk.size() > maxLineLength_ + 2) {
+            pending_.clear();
+            pending_.shrink_to_fit();
+            discarding_ = lf == std::string_view::npos;
+            if (onOverflow_) onOverflow_();
+            continue;
+        }
+        pending_.append(chunk);
+        if (lf == std::string_view::npos) continue;
+        std::string line;
+        line.swap(pending_);
+        // The two bytes before the end are the line end the protocol asks for (CR LF).
+        line.resize(line.size() >= 2 ? line.size() - 2 : 0);
+        onLine_(line);
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+/// Cuts the bytes of a control connection into command lines, whatever pieces they arrive in: two commands in
+/// one segment give two lines, a command split across segments gives one. A line ends at LF; the two bytes before
+/// the end (normally CR LF) are dropped, so "NOOP" LF alone yields "NOO" as a client sending bare LF always got.
+/// A line longer than `maxLineLength` is not kept: its bytes are dropped up to its LF and `onOverflow` is told
+/// once, so a client sending endless bytes cannot grow memory.
+class FtpLineSplitter {
+public:
+    /// `onLine` gets each line without its end; `onOverflow` is called once per over-long line.
+    FtpLineSplitter(std::size_t maxLineLength, std::function<void(std::string_view)> onLine,
+                    std::function<void()> onOverflow);
+
+    /// Feeds received bytes. Callbacks run from inside this call, in arrival order; a callback may call `stop`,
+    /// after which the rest of the bytes is ignored.
+    void feed(std::string_view bytes);
+    /// Ignores everything from now on (the connection is ending).
+    void stop() { stopped_ = true; }
+
+private:
+    std::size_t maxLineLength_;
+    std::function<void(std::string_view)> onLine_;
+    std::function<void()> onOverflow_;
+    std::string pending_;
+    bool discarding_ = false;
+    bool stopped_ = false;
+};

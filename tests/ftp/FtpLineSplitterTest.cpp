@@ -1,0 +1,58 @@
+#include "ftp/FtpLineSplitter.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<std::string> split(const std::vector<std::string>& pieces, size_t max = 64) {
+    std::vector<std::string> out;
+    FtpLineSplitter s(max, [&](std::string_view l) { out.emplace_back(l); }, [&] { out.emplace_back("<overflow>"); });
+    for (const auto& p : pieces) s.feed(p);
+    return out;
+}
+
+}  // namespace
+
+TEST(FtpLineSplitter, CutsAtLineEndsWhateverThePieces) {
+    struct Case {
+        std::vector<std::string> pieces;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {{"NOOP\r\n"}, {"NOOP"}},
+        {{"USER a\r\nPASS b\r\n"}, {"USER a", "PASS b"}},
+        {{"US", "ER a\r", "\n"}, {"USER a"}},
+        {{"NOOP\n"}, {"NOO"}},  // bare LF: the last real character goes with the two dropped bytes
+        {{"\r\n", "\n", "x\n"}, {"", "", ""}},
+        {{"PWD"}, {}},  // no line end yet: nothing handled
+        {{std::string(64, 'a') + "\r\n"}, {std::string(64, 'a')}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(split(c.pieces), c.lines);
+}
+
+TEST(FtpLineSplitter, OverLongLinesAreDroppedOnceAndTheNextLineStillWorks) {
+    const std::string big(65, 'a');
+    EXPECT_EQ(split({big + "\r\nNOOP\r\n"}), (std::vector<std::string>{"<overflow>", "NOOP"}));
+    // Endless bytes without a line end: reported once, nothing kept, the line after the eventual LF is handled.
+    std::vector<std::string> pieces(1000, std::string(100, 'x'));
+    pieces.push_back("\r\nPWD\r\n");
+    EXPECT_EQ(split(pieces), (std::vector<std::string>{"<overflow>", "PWD"}));
+}
+
+TEST(FtpLineSplitter, StopIgnoresTheRestOfThePiece) {
+    std::vector<std::string> out;
+    FtpLineSplitter* self = nullptr;
+    FtpLineSplitter s(
+        64,
+        [&](std::string_view l) {
+            out.emplace_back(l);
+            if (l == "QUIT") self->stop();
+        },
+        nullptr);
+    self = &s;
+    s.feed("NOOP\r\nQUIT\r\nNOOP\r\n");
+    s.feed("PWD\r\n");
+    EXPECT_EQ(out, (std::vector<std::string>{"NOOP", "QUIT"}));
+}

@@ -1,0 +1,415 @@
+#include "ftp/FtpServer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "ftp/FtpTestClient.h"
+#include "platform/Format.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Counts : FtpNotificationReceiver {
+    int fileListChanged = 0, sent = 0, received = 0;
+    void didReceiveFileListChanged() override { ++fileListChanged; }
+    void didDataSend() override { ++sent; }
+    void didDataReceived() override { ++received; }
+};
+
+std::string bytesOfSize(size_t n) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+    return s;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// A base folder "docs" (a.pdf, Books/ with two files) beside a sibling "docs2" and a secret outside both; a
+// server on a free loopback port; a logged-in client.
+class FtpServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "velkaro-ftp-XXXXXX").string();
+        root_ = fs::canonical(::mkdtemp(tmpl.data())).string();
+        base_ = root_ + "/docs";
+        fs::create_directories(base_ + "/Books");
+        fs::create_directories(root_ + "/docs2");
+        write(root_ + "/secret", "secret");
+        write(base_ + "/a.pdf", "hello");
+        write(base_ + "/Books/one.pdf", "1");
+        write(base_ + "/Books/two.pdf", "22");
+        fs::create_symlink(root_, base_ + "/out-link");
+        server_ = std::make_unique<FtpServer>(0, base_, &counts_);
+        ASSERT_TRUE(server_->isListening());
+        port_ = server_->localPort();
+        ASSERT_TRUE(client_.open(port_));
+        ASSERT_EQ(client_.reply(), "220 Qelmot server ready.");
+    }
+
+    void TearDown() override {
+        client_.close();
+        server_.reset();
+        for (int i = 0; i < 20; ++i) RunLoop::main().runOnce(0);
+        fs::remove_all(root_);
+    }
+
+    static void write(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    // PASV, then a connected data socket (-1 on failure).
+    int passive(FtpTestClient& c) {
+        std::string r = c.command("PASV");
+        std::smatch m;
+        std::regex re(R"(^227 Entering Passive Mode \((\d+),(\d+),(\d+),(\d+),(\d+),(\d+)\)$)");
+        if (!std::regex_match(r, m, re)) {
+            ADD_FAILURE() << r;
+            return -1;
+        }
+        int port = std::stoi(m[5]) * 256 + std::stoi(m[6]);
+        return FtpTestClient::connectTo(static_cast<std::uint16_t>(port));
+    }
+    int passive() { return passive(client_); }
+
+    // A transfer command on a fresh passive connection: the data received and the two replies.
+    struct Transfer {
+        std::string first, data, last;
+    };
+    Transfer passiveDownload(const std::string& cmd) {
+        int fd = passive();
+        Transfer t;
+        t.first = client_.command(cmd);
+        t.data = FtpTestClient::readUntilClosed(fd);
+        t.last = client_.reply();
+        ::close(fd);
+        return t;
+    }
+    Transfer passiveUpload(const std::string& cmd, const std::string& bytes) {
+        int fd = passive();
+        Transfer t;
+        t.first = client_.command(cmd);
+        EXPECT_TRUE(FtpTestClient::sendAll(fd, bytes));
+        ::shutdown(fd, SHUT_WR);
+        t.last = client_.reply();
+        ::close(fd);
+        return t;
+    }
+
+    Counts counts_;
+    std::string root_, base_;
+    std::unique_ptr<FtpServer> server_;
+    std::uint16_t port_ = 0;
+    FtpTestClient client_;
+};
+
+struct Exchange {
+    std::string command, reply;
+};
+
+void expectReplies(FtpTestClient& client, const std::vector<Exchange>& script) {
+    for (const auto& e : script) EXPECT_EQ(client.command(e.command), e.reply) << e.command;
+}
+
+}  // namespace
+
+TEST_F(FtpServerTest, SessionCommandsAnswerWithTheirFixedTexts) {
+    expectReplies(client_, {
+        {"noop", "200 NOOP command successful."},
+        {"NoOp", "200 NOOP command successful."},
+        {"PASS secret", "230 User anonymous logged in."},
+        {"USER bob", "331 Password required for bob"},
+        {"user Alice", "331 Password required for Alice"},
+        {"PASS x", "230 User Alice logged in."},
+        {"SYST", "215 UNIX Type: L8 Version: Qelmot 20080912"},
+        {"TYPE I", "200 Type set to  I."},
+        {"OPTS UTF8 ON", "502 Unknown command 'UTF8'"},
+        {"STAT", "211-localhost FTP server status:\r\n211 End of Status"},
+        {"FEAT", "211-Features supported\r\n UTF8\r\n211 End"},
+        {"PWD", "257 \"/\" is the current directory."},
+        {"ACK", "500 'ACK': command not understood."},
+        {"ack x", "500 'ack': command not understood."},
+        {"XYZZY now", "500 'XYZZY': command not understood."},
+        {"USER", "501 Syntax error in parameters or arguments."},
+        {"TYPE", "501 Syntax error in parameters or arguments."},
+        {"MLST a.pdf", "150 Opening BINARY mode data connection for 'a.pdf'."},
+    });
+}
+
+TEST_F(FtpServerTest, LinesAreCutAtLineEndsAndBadLinesGetA500) {
+    // Two commands in one segment: two replies. One command in three segments: one reply.
+    client_.sendRaw("NOOP\r\nSYST\r\n");
+    EXPECT_EQ(client_.reply(), "200 NOOP command successful.");
+    EXPECT_EQ(client_.reply(), "215 UNIX Type: L8 Version: Qelmot 20080912");
+    client_.sendRaw("NO");
+    client_.sendRaw("OP\r");
+    client_.sendRaw("\n");
+    EXPECT_EQ(client_.reply(), "200 NOOP command successful.");
+    // Empty lines and lines starting with a blank get no reply: the next reply is the NOOP's.
+    client_.sendRaw("\r\n NOOP\r\nNOOP\r\n");
+    EXPECT_EQ(client_.reply(), "200 NOOP command successful.");
+    client_.sendRaw("NOOP\n");  // a bare LF takes the last letter with it
+    EXPECT_EQ(client_.reply(), "500 'NOO': command not understood.");
+    EXPECT_EQ(client_.command("NOOP \xFF\xFE"), "500 Command line is not valid UTF-8.");
+    EXPECT_EQ(client_.command(std::string(100000, 'A')), "500 Command line too long.");
+    EXPECT_EQ(client_.command("NOOP"), "200 NOOP command successful.");
+    EXPECT_TRUE(client_.inbox().empty());
+}
+
+TEST_F(FtpServerTest, DirectoryChangesStayInsideTheBase) {
+    fs::create_directories(root_ + "/docs2");
+    expectReplies(client_, {
+        {"CWD Books", "250 CWD command successful."},
+        {"PWD", "257 \"/Books/\" is the current directory."},
+        {"CDUP", "250 CDUP command successful."},
+        {"PWD", "257 \"/\" is the current directory."},
+        {"CDUP", "250 CDUP command successful."},
+        {"PWD", "257 \"/\" is the current directory."},
+        {"CWD ..", "550 CWD failed."},
+        {"CWD ../docs2", "550 CWD failed."},
+        {"CWD /../docs2", "550 CWD failed."},
+        {"CWD out-link", "550 CWD failed."},
+        {"CWD missing", "550 CWD failed."},
+        {"CWD a.pdf", "550 CWD failed."},
+        {"CWD", "501 Syntax error in parameters or arguments."},
+        {"CWD /Books", "250 CWD command successful."},
+        {"CWD /", "250 CWD command successful."},
+        {"PWD", "257 \"/\" is the current directory."},
+    });
+}
+
+TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
+    write(base_ + "/big.bin", std::string(20000, 'b'));
+    write(base_ + "/small.bin", std::string(10239, 's'));
+    expectReplies(client_, {
+        {"SIZE small.bin", "213 10239"},
+        {"SIZE big.bin", "213 20000"},  // every regular file has its size, however large
+        {"SIZE /Books/two.pdf", "213 2"},
+        {"SIZE Books", "550 Books: Not a plain file."},
+        {"SIZE nothing", "550 nothing No such file or directory."},
+        {"SIZE ../secret", "550 ../secret No such file or directory."},
+        {"SIZE out-link/secret", "550 out-link/secret No such file or directory."},
+        {"MKD New Folder", "250 MKD command successful."},
+        {"MKD New Folder", "550 New Folder: File exists."},
+        {"MKD ../escape", "550 ../escape: Permission denied."},
+        {"MKD out-link/escape", "550 out-link/escape: Permission denied."},
+        {"RNTO x", "550 RNTO command failed."},
+        {"RNFR a.pdf", "350 RNFR command successful."},
+        {"RNTO Books/one.pdf", "550 RNTO command failed."},  // an existing target is not replaced
+        {"RNTO my file.pdf", "250 RNTO command successful."},
+        {"RNFR ghost", "550 RNFR command failed."},
+        {"RNFR /Books/two.pdf", "350 RNFR command successful."},
+        {"RNTO ../stolen.pdf", "550 RNTO command failed."},
+        {"DELE my file.pdf", "250 DELE command successful."},
+        {"DELE my file.pdf", "550 my file.pdf No such file or directory."},
+        {"DELE ../secret", "550 DELE command unsuccessful."},
+        {"DELE out-link/secret", "550 DELE command unsuccessful."},
+        {"DELE", "501 Syntax error in parameters or arguments."},
+    });
+    EXPECT_TRUE(fs::is_directory(base_ + "/New Folder"));
+    EXPECT_FALSE(fs::exists(root_ + "/escape"));
+    EXPECT_FALSE(fs::exists(base_ + "/a.pdf"));
+    EXPECT_FALSE(fs::exists(base_ + "/my file.pdf"));
+    EXPECT_TRUE(fs::exists(base_ + "/Books/two.pdf"));
+    EXPECT_FALSE(fs::exists(root_ + "/stolen.pdf"));
+    EXPECT_EQ(readFile(root_ + "/secret"), "secret");
+    EXPECT_EQ(counts_.fileListChanged, 2);  // one rename, one delete
+}
+
+TEST_F(FtpServerTest, RemovingTheBaseOrTheCurrentFolderIsRefused) {
+    expectReplies(client_, {
+        {"RMD", "501 Syntax error in parameters or arguments."},
+        {"RMD /", "550 DELE command unsuccessful."},
+        {"RMD .", "550 DELE command unsuccessful."},
+        {"RMD Books/..", "550 DELE command unsuccessful."},
+        {"RMD /Books/../", "550 DELE command unsuccessful."},
+        {"CWD Books", "250 CWD command successful."},
+        {"RMD .", "550 DELE command unsuccessful."},
+        {"RMD ../Books", "550 DELE command unsuccessful."},
+        {"CDUP", "250 CDUP command successful."},
+        {"RMD Books", "250 DELE command successful."},  // a folder with files goes with its files
+    });
+    EXPECT_TRUE(fs::exists(base_ + "/a.pdf"));
+    EXPECT_FALSE(fs::exists(base_ + "/Books"));
+    EXPECT_TRUE(fs::exists(root_ + "/secret"));
+}
+
+TEST_F(FtpServerTest, ListingsInPassiveModeIncludingDataQueuedBeforeTheClientConnects) {
+    auto t = passiveDownload("LIST");
+    EXPECT_EQ(t.first, "150 Opening ASCII mode data connection for '/bin/ls'.");
+    EXPECT_EQ(t.last, "226 Transfer complete.");
+    EXPECT_EQ(t.data.substr(0, 9), "total 3\r\n");
+    EXPECT_NE(t.data.find(" a.pdf\n"), std::string::npos);
+    EXPECT_EQ(passiveDownload("LIST -la").data, t.data);
+    EXPECT_EQ(passiveDownload("NLST").data, t.data);
+    auto books = passiveDownload("LIST -la Books");
+    EXPECT_EQ(books.data.substr(0, 9), "total 2\r\n");
+    EXPECT_EQ(passiveDownload("LIST ../docs2").first, "550 ../docs2: Permission denied.");
+
+    // LIST before the client connects: the listing waits, then goes out, then 226.
+    std::string r = client_.command("EPSV");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(r, m, std::regex(R"(^229 Entering Extended Passive Mode \(\|\|\|(\d+)\|\)$)"))) << r;
+    EXPECT_EQ(client_.command("LIST Books"), "150 Opening ASCII mode data connection for '/bin/ls'.");
+    int fd = FtpTestClient::connectTo(static_cast<std::uint16_t>(std::stoi(m[1])));
+    EXPECT_EQ(FtpTestClient::readUntilClosed(fd), books.data);
+    EXPECT_EQ(client_.reply(), "226 Transfer complete.");
+    ::close(fd);
+}
+
+TEST_F(FtpServerTest, DownloadsAndUploadsKeepEveryByteInBothModes) {
+    for (size_t size : {size_t{0}, size_t{1}, size_t{4095}, size_t{4097}, size_t{600000}}) {
+        const std::string bytes = bytesOfSize(size);
+        const std::string name = "f" + std::to_string(size) + ".bin";
+        // Passive upload, passive download.
+        auto up = passiveUpload("STOR " + name, bytes);
+        EXPECT_EQ(up.first, "150 Opening BINARY mode data connection for '" + name + "'.");
+        EXPECT_EQ(up.last, "226 Transfer complete.");
+        EXPECT_EQ(readFile(base_ + "/" + name), bytes) << size;
+        auto down = passiveDownload("RETR " + name);
+        EXPECT_EQ(down.first, "150 Opening BINARY mode data connection for '" + name + "'.");
+        EXPECT_EQ(down.data, bytes) << size;
+        EXPECT_EQ(down.last, "226 Transfer complete.");
+
+        // Active (PORT) download and (EPRT) upload to the client's own address.
+        std::uint16_t p = 0;
+        int lfd = FtpTestClient::listenLocal(&p);
+        EXPECT_EQ(client_.command(format("PORT 127,0,0,1,%d,%d", p / 256, p % 256)), "200 PORT command successful.");
+        EXPECT_EQ(client_.command("RETR " + name).substr(0, 4), "150 ");
+        int dfd = FtpTestClient::acceptOne(lfd);
+        EXPECT_EQ(FtpTestClient::readUntilClosed(dfd), bytes) << size;
+        EXPECT_EQ(client_.reply(), "226 Transfer complete.");
+        ::close(dfd);
+        EXPECT_EQ(client_.command(format("EPRT |1|127.0.0.1|%d|", p)), "200 EPRT command successful.");
+        EXPECT_EQ(client_.command("STOR active-" + name).substr(0, 4), "150 ");
+        dfd = FtpTestClient::acceptOne(lfd);
+        EXPECT_TRUE(FtpTestClient::sendAll(dfd, bytes));
+        ::shutdown(dfd, SHUT_WR);
+        EXPECT_EQ(client_.reply(), "226 Transfer complete.");
+        EXPECT_EQ(readFile(base_ + "/active-" + name), bytes) << size;
+        ::close(dfd);
+        ::close(lfd);
+    }
+    EXPECT_EQ(counts_.fileListChanged, 10);  // one per finished upload
+}
+
+TEST_F(FtpServerTest, PassiveUploadWhoseClientConnectsAfterTheReplyAndSendsNothingEnds) {
+    std::string r = client_.command("PASV");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(r, m, std::regex(R"(^227 .*,(\d+),(\d+)\)$)"))) << r;
+    EXPECT_EQ(client_.command("STOR empty.pdf"), "150 Opening BINARY mode data connection for 'empty.pdf'.");
+    int fd = FtpTestClient::connectTo(static_cast<std::uint16_t>(std::stoi(m[1]) * 256 + std::stoi(m[2])));
+    FtpTestClient::turnUntil([] { return false; }, 50);  // let the server take the connection
+    ::shutdown(fd, SHUT_WR);
+    EXPECT_EQ(client_.reply(), "226 Transfer complete.");
+    EXPECT_TRUE(fs::exists(base_ + "/empty.pdf"));
+    EXPECT_EQ(fs::file_size(base_ + "/empty.pdf"), 0u);
+    ::close(fd);
+}
+
+TEST_F(FtpServerTest, TransfersWithoutADataConnectionAndBadPortsGetRefusals) {
+    expectReplies(client_, {
+        {"LIST", "425 Can't open data connection."},
+        {"RETR a.pdf", "425 Can't open data connection."},
+        {"STOR new.pdf", "425 Can't open data connection."},
+        {"RETR missing", "550 missing No such file or directory."},
+        {"RETR Books", "550 Books: Not a plain file."},
+        {"RETR ../secret", "550 ../secret No such file or directory."},
+        {"RETR out-link/secret", "550 out-link/secret No such file or directory."},
+        {"PORT 1,2,3", "501 Syntax error in parameters or arguments."},
+        {"PORT 127,0,0,1,0,0", "501 Syntax error in parameters or arguments."},
+        {"EPRT |1|127.0.0.1|", "501 Syntax error in parameters or arguments."},
+        {"LPRT 4,4,127,0,0,1,2,1,1", "501 Syntax error in parameters or arguments."},
+        {"NOOP", "200 NOOP command successful."},
+    });
+    EXPECT_FALSE(fs::exists(base_ + "/new.pdf"));
+    // LPRT's reply is a fixed text; a refused active connection is reported on the transfer that needed it.
+    std::uint16_t p = 0;
+    int lfd = FtpTestClient::listenLocal(&p);
+    ::close(lfd);  // nobody listens there now
+    EXPECT_EQ(client_.command(format("LPRT 6,16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,2,%d,%d", p / 256, p % 256)),
+              "228 Entering Long Passive Mode \t(af, hal, h1, h2, h3,..., pal, p1, p2...)");
+    FtpTestClient::turnUntil([] { return false; }, 100);  // the connection fails meanwhile, silently
+    EXPECT_EQ(client_.command("RETR a.pdf"), "425 Can't open data connection.");
+    EXPECT_EQ(client_.command("NOOP"), "200 NOOP command successful.");
+}
+
+TEST_F(FtpServerTest, QuitSendsBothRepliesThenCloses) {
+    EXPECT_EQ(server_->connectionCount(), 1u);
+    client_.sendRaw("QUIT\r\nNOOP\r\n");
+    EXPECT_EQ(client_.reply(),
+              "221- Data traffic for this session was 0 bytes in 0 files\r\n"
+              "221 Thank you for using the FTP service on localhost.");
+    EXPECT_TRUE(client_.waitClosed());
+    EXPECT_TRUE(client_.inbox().empty());  // nothing after QUIT is answered
+    EXPECT_TRUE(FtpTestClient::turnUntil([&] { return server_->connectionCount() == 0; }));
+}
+
+TEST_F(FtpServerTest, ClientsThatVanishAreRemovedWithTheirFiles) {
+    int fd = passive();
+    EXPECT_EQ(client_.command("STOR half.pdf").substr(0, 4), "150 ");
+    EXPECT_TRUE(FtpTestClient::sendAll(fd, "partial"));
+    FtpTestClient::turnUntil([] { return false; }, 50);
+    client_.close();  // no QUIT
+    EXPECT_TRUE(FtpTestClient::turnUntil([&] { return server_->connectionCount() == 0; }));
+    ::close(fd);
+    EXPECT_EQ(readFile(base_ + "/half.pdf"), "partial");
+    // The file is closed: no descriptor of this process refers to it any more.
+    bool open = false;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        if (fs::read_symlink(e.path(), ec).string() == base_ + "/half.pdf") open = true;
+    }
+    EXPECT_FALSE(open);
+}
+
+TEST_F(FtpServerTest, NotificationsCountCommandLinesAndRepliesButNotData) {
+    Counts before = counts_;
+    passiveDownload("RETR a.pdf");  // PASV + RETR: two lines read; 227, 150, 226 written
+    EXPECT_EQ(counts_.received - before.received, 2);
+    EXPECT_TRUE(FtpTestClient::turnUntil([&] { return counts_.sent - before.sent == 3; }));
+    EXPECT_GE(counts_.sent, 1 + 3);  // the greeting counts too
+}
+
+TEST_F(FtpServerTest, StoppingClosesEveryClientAndRefusesNewOnes) {
+    FtpTestClient second;
+    ASSERT_TRUE(second.open(port_));
+    EXPECT_EQ(second.reply(), "220 Qelmot server ready.");
+    server_->stopFtpServer();
+    EXPECT_EQ(server_->connectionCount(), 0u);
+    EXPECT_TRUE(client_.waitClosed());
+    EXPECT_TRUE(second.waitClosed());
+    FtpTestClient late;
+    late.open(port_);
+    EXPECT_TRUE(late.waitClosed());
+}
+
+TEST_F(FtpServerTest, ABusyPortLeavesAServerThatSaysWhy) {
+    FtpServer other(port_, base_, nullptr);
+    EXPECT_FALSE(other.isListening());
+    EXPECT_FALSE(other.listenError().localizedDescription.empty());
+    EXPECT_EQ(client_.command("NOOP"), "200 NOOP command successful.");
+}
+
+TEST(FtpServerTable, TheCommandTableHasItsTwentyNineWords) {
+    FtpServer server(0, fs::temp_directory_path().string(), nullptr);
+    EXPECT_EQ(server.commands().size(), 29u);
+    EXPECT_EQ(server.handlerNameForCommand("rmd"), "doDele:");
+    EXPECT_EQ(server.handlerNameForCommand("nlst"), "doList:");
+    EXPECT_EQ(server.handlerNameForCommand("ack"), "doAck:");
+    EXPECT_EQ(server.handlerNameForCommand("mkd"), "doMkdir:");
+    EXPECT_EQ(server.handlerNameForCommand("cdup"), "doCdUp:");
+    EXPECT_EQ(server.handlerNameForCommand("xmkd"), "");
+    EXPECT_TRUE(server.changeRoot());
+    EXPECT_EQ(server.clientEncoding(), 4);
+}
