@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The program's own command line: the resistor subcommand, --help/--version, usage errors and the message given
+# when there is no display.
+set -u
+velkaro=${1:?usage: app_cli.sh path/to/velkaro}
+failures=0
+err=$(mktemp)
+trap 'rm -f "$err"' EXIT
+
+check() {  # check STATUS EXPECTED ARGS...
+  local status=$1 expected=$2
+  shift 2
+  local out rc
+  out=$(timeout 20 "$velkaro" "$@" 2>"$err")
+  rc=$?
+  if [[ $rc != "$status" || $out != "$expected" ]]; then
+    printf 'FAIL: velkaro %q' "$@"; printf '\n  exit %s (want %s)\n  got:  %q\n  want: %q\n  stderr: %s\n' \
+      "$rc" "$status" "$out" "$expected" "$(cat "$err")"
+    failures=$((failures + 1))
+  fi
+}
+
+usage() {  # usage WORD ARGS...: exit 2, nothing on stdout, stderr naming WORD
+  local word=$1
+  shift
+  check 2 "" "$@"
+  grep -qi -- "$word" "$err" || { printf 'FAIL: velkaro %q: stderr does not name %s: %s\n' "$*" "$word" "$(cat "$err")"; failures=$((failures + 1)); }
+}
+
+check 0 "Resistance: 4.7 KOhm +-5%" resistor --rows 3,7,0,2,2,0
+check 0 "Resistance: 4.7 KOhm +-5%" resistor yellow violet red gold
+check 0 "Resistance: 4.7 KOhm +-5%" resistor YELLOW Violet RED gOLD
+check 0 "Resistance: 10 Ohm +-20%" resistor brown black black
+check 0 "Resistance: 1.00 KOhm +-1%, 100ppm" resistor brown black black brown brown brown
+check 0 "Resistance: 330 KOhm +-20%" resistor orange orange yellow none
+check 0 "Resistance: 3.30 MOhm +-20%" resistor orange orange black yellow none
+check 0 "Resistance: 9990 MOhm +-20%" resistor --rows 8,9,10,7,0,0
+usage "Violet" resistor yellow violet pink gold
+usage "Gold" resistor yellow violet red purple
+usage "3, 4, 5 or 6" resistor yellow violet
+usage "3, 4, 5 or 6" resistor a b c d e f g
+usage "row" resistor --rows 3,7,0,2,2
+usage "row" resistor --rows 3,7,0,2,2,x
+usage "does not exist" resistor --rows 9,0,0,0,0,0
+usage "either" resistor --rows 0,0,0,0,0,0 brown black black
+usage "" nosuchcommand
+
+out=$("$velkaro" --help 2>&1); rc=$?
+[[ $rc == 0 && $out == *resistor* ]] || { echo "FAIL: --help (exit $rc)"; failures=$((failures + 1)); }
+out=$("$velkaro" --version 2>&1); rc=$?
+[[ $rc == 0 && $out == "velkaro "* ]] || { echo "FAIL: --version: $out"; failures=$((failures + 1)); }
+
+# Without any display the window cannot open: a clear message naming the tools, never a crash.
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$velkaro" 2>&1); rc=$?
+[[ $rc == 1 && $out == *"no display"* && $out == *"resistor"* ]] || { echo "FAIL: no display: exit $rc: $out"; failures=$((failures + 1)); }
+
+echo "app_cli: $failures failure(s)"
+[[ $failures == 0 ]]
