@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/Format.h"
@@ -196,6 +197,15 @@ Error AsyncSocket::errorWithCode(AsyncSocketError code) {
     }
     std::string text = localizedString(key, "AsyncSocket");
     return Error{AsyncSocketErrorDomain, code, text == key ? english : text};
+}
+
+Error AsyncSocket::posixError(int code) { return Error{NSPOSIXErrorDomain, code, std::strerror(code)}; }
+
+int AsyncSocket::pendingSocketError(int fd) {
+    int e = 0;
+    socklen_t len = sizeof e;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len) != 0) return errno;
+    return e;
 }
 
 std::optional<Error> AsyncSocket::streamError() const {

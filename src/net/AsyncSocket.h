@@ -199,6 +199,10 @@ private:
     void closeWithError(const std::optional<Error>& err);
     void close();
     std::optional<Error> streamError() const;
+    /// An errno value as an error of the connection (with the system's text as description).
+    static Error posixError(int code);
+    /// The socket's pending error (SO_ERROR), consuming it.
+    static int pendingSocketError(int fd);
 
     // Deferred steps run with a strong reference to the socket when it is held by a shared_ptr.
     Deferred defer(double seconds, void (AsyncSocket::*step)());

@@ -24,14 +24,6 @@ std::mutex& lookupLock() {
 
 Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::gai_strerror(code)}; }
 
-Error posixError(int code) { return Error{NSPOSIXErrorDomain, code, std::strerror(code)}; }
-
-int pendingSocketError(int fd) {
-    int e = 0;
-    socklen_t len = sizeof e;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len) != 0) return errno;
-    return e;
-}
 
 }  // namespace
 

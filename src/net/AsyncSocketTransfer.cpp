@@ -13,14 +13,6 @@ constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the siz
 constexpr std::size_t kWriteChunk = 4096;    // bytes per write call
 constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fast peer cannot starve the loop
 
-Error posixError(int code) { return Error{NSPOSIXErrorDomain, code, std::strerror(code)}; }
-
-int pendingSocketError(int fd) {
-    int e = 0;
-    socklen_t len = sizeof e;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len) != 0) return errno;
-    return e;
-}
 
 }  // namespace
 

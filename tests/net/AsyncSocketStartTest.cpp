@@ -180,6 +180,22 @@ TEST_F(AsyncSocketStart, AcceptedSocketConnectsAndAsksWillConnect) {
     EXPECT_EQ(s.connectedHost(), "127.0.0.1");
 }
 
+TEST_F(AsyncSocketStart, AcceptedSocketRunsOnTheLoopTheDelegateNames) {
+    RunLoop other;
+    Recorder server, conn;
+    server.runLoopForNew = &other;
+    server.onAccept = [&](AsyncSocket* s) { s->setDelegate(&conn); };
+    auto listener = AsyncSocket::create(&server);
+    ASSERT_TRUE(listener->acceptOnAddress("127.0.0.1", 0));
+    Peer peer(listener->localPort());
+    ASSERT_TRUE(pumpUntil([&] { return !server.accepted.empty(); }));
+    drain(50);
+    EXPECT_FALSE(conn.connected);  // its events wait in the other loop
+    for (int i = 0; i < 100 && !conn.connected; ++i) other.runOnce(10);
+    EXPECT_TRUE(conn.connected);
+    server.accepted.clear();  // closes it while `other` still exists
+}
+
 TEST_F(AsyncSocketStart, AcceptedSocketRefusedByWillConnectClosesQuietly) {
     Recorder server, conn;
     conn.willConnectAnswer = false;

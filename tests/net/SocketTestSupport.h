@@ -57,6 +57,7 @@ public:
     std::vector<std::shared_ptr<AsyncSocket>> accepted;
     std::function<void(AsyncSocket*)> onAccept;       // runs on the new socket (e.g. to queue a read)
     bool willConnectAnswer = true;
+    RunLoop* runLoopForNew = nullptr;                 // onSocketWantsRunLoopForNewSocket's answer
     std::optional<bool> readStreamEndedAnswer;        // empty: message not implemented
     std::function<void(AsyncSocket*)> onRead;         // after recording a chunk
     std::function<void(AsyncSocket*)> onWillDisconnect;
@@ -74,6 +75,7 @@ public:
         if (keepAccepted) accepted.push_back(s);
         if (onAccept) onAccept(s.get());
     }
+    RunLoop* onSocketWantsRunLoopForNewSocket(AsyncSocket*, AsyncSocket*) override { return runLoopForNew; }
     bool onSocketWillConnect(AsyncSocket*) override {
         events.push_back("willConnect");
         return willConnectAnswer;
