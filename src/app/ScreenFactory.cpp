@@ -8,6 +8,7 @@
 #include "calculators/InfoSolarCalcView.h"
 #include "calculators/InfoWiresView.h"
 #include "calculators/InfoWiresVoltageDrop.h"
+#include "datasheets/InfoDatasheetsView.h"
 #include "decoders/InfoCapacitorsView.h"
 #include "decoders/InfoInductionView.h"
 #include "decoders/InfoResValuesView.h"
@@ -35,6 +36,7 @@ const std::map<std::string, Maker>& screens() {
         {"InfoResValuesView", maker<InfoResValuesView>()},
         {"InfoResistorsSMD", maker<InfoResistorsSMD>()},
         {"InfoInductionView", maker<InfoInductionView>()},
+        {"InfoDatasheetsView", maker<InfoDatasheetsView>()},
     };
     return table;
 }

@@ -6,5 +6,6 @@ void addAllCommands(CLI::App& app) {
     addValuesCommand(app);
     addSmdCommand(app);
     addInductorCommand(app);
+    addDatasheetsCommand(app);
     addFtpCommand(app);
 }

@@ -8,6 +8,8 @@ void addCapacitorCommand(CLI::App& app);
 void addValuesCommand(CLI::App& app);
 void addSmdCommand(CLI::App& app);
 void addInductorCommand(CLI::App& app);
+/// `velkaro datasheets [--dir DIR]`: "Files: N", then the store's entry names in the list's order.
+void addDatasheetsCommand(CLI::App& app);
 /// The screenshot maker of the project's scripts (needs the program's own arguments for Qt).
 void addScreenshotCommand(CLI::App& app, int argc, char** argv);
 /// `velkaro ftp [--dir DIR] [--port N]`: the transfer server without a display, until SIGINT or SIGTERM.

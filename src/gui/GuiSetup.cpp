@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include "gui/DocumentView.h"
+#include "gui/ScreenBinder.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 
@@ -18,6 +20,13 @@ void installGuiHandlers() {
     QFont font("DejaVu Sans");
     font.setPointSize(11);
     QApplication::setFont(font);
+
+    // The datasheet viewer's document area takes web view outlets before the plain text browser does.
+    static bool documentViewBound = false;
+    if (!documentViewBound) {
+        documentViewBound = true;
+        ScreenBinder::registerBinding(&DocumentView::bindModel);
+    }
 
     Application& app = Application::shared();
     app.setOpenURLHandler([](const std::string& url) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "gui/DocumentView.h"
 #include "gui/PickerWheels.h"
 #include "platform/Log.h"
 
@@ -10,6 +11,7 @@ UiLoader::UiLoader(QObject* parent) : QUiLoader(parent) {}
 std::map<QString, UiLoader::Factory>& UiLoader::factories() {
     static std::map<QString, Factory> table = {
         {"PickerWheels", [](QWidget* parent) { return new PickerWheels(parent); }},
+        {"DocumentView", [](QWidget* parent) { return new DocumentView(parent); }},
     };
     return table;
 }

@@ -1,0 +1,64 @@
+#include "datasheets/InfoDatasheetsView.h"
+
+#include "datasheets/DocumentsFolder.h"
+#include "datasheets/InfoDatasheetOpen.h"
+#include "platform/Log.h"
+
+namespace {
+InfoDatasheetsView* gCurrent = nullptr;
+}
+
+InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std::move(nibName)) {
+    m_cTableData.setDataSource(this);
+    m_cTableData.setDelegate(this);
+    registerOutlet("m_cTableData", m_cTableData);
+    registerOutlet("m_cFilesInfo", m_cFilesInfo);
+    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
+    registerAction("onButtonRefresh", [this] { onButtonRefresh(); });
+}
+
+InfoDatasheetsView::~InfoDatasheetsView() {
+    // A refresh queued by a closing transfer screen must find no screen rather than a destroyed one.
+    if (gCurrent == this) gCurrent = nullptr;
+}
+
+InfoDatasheetsView* InfoDatasheetsView::inst() { return gCurrent; }
+
+void InfoDatasheetsView::viewDidLoad() {
+    gCurrent = this;
+    _filesList.clear();
+    updateFilesList();  // the table's first load, when it is shown, then asks for the rows
+}
+
+void InfoDatasheetsView::updateFilesList() {
+    const std::string folder = DocumentsFolder::path();
+    _filesList.clear();
+    for (auto& name : DocumentsFolder::contentsOfDirectoryAtPath(folder)) _filesList.push_back(std::move(name));
+    m_cFilesInfo.setText(format("Files: %d", static_cast<int>(_filesList.size())));
+}
+
+void InfoDatasheetsView::onButtonRefresh() {
+    updateFilesList();
+    m_cTableData.reloadData();
+}
+
+int InfoDatasheetsView::tableViewNumberOfRowsInSection(TableView*, int) {
+    return static_cast<int>(_filesList.size());
+}
+
+std::unique_ptr<TableViewCell> InfoDatasheetsView::tableViewCellForRowAtIndexPath(TableView* table, IndexPath path) {
+    auto cell = table->dequeueReusableCellWithIdentifier("Cell");
+    if (!cell) cell = std::make_unique<TableViewCell>("Cell");
+    if (path.row >= 0 && path.row < static_cast<int>(_filesList.size()))
+        cell->textLabel().setText(_filesList[static_cast<size_t>(path.row)]);
+    return cell;
+}
+
+void InfoDatasheetsView::tableViewDidSelectRowAtIndexPath(TableView*, IndexPath path) {
+    if (path.row < 0 || path.row >= static_cast<int>(_filesList.size())) return;
+    const std::string& name = _filesList[static_cast<size_t>(path.row)];
+    NSLog("Show: %@", name);
+    auto viewer = std::make_unique<InfoDatasheetOpen>("InfoDatasheetOpen");
+    viewer->setM_sFileName(name);
+    presentModalViewController(std::move(viewer), true);
+}

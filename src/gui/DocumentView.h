@@ -1,0 +1,76 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QPdfDocument;
+class QPdfView;
+class QPushButton;
+class QScrollArea;
+class QStackedWidget;
+class QTextBrowser;
+class View;
+class WebView;
+
+/// The datasheet viewer's document area, bound to a `WebView` model: PDF through QtPdf (page by page, with
+/// previous/next, zoom in/out and fit-to-width), HTML and plain text in a text browser, pictures scaled to the
+/// width. It reports each load to the model as started, then finished or failed on a later turn, so the screen
+/// sees what a web view would tell it. Keys: Page Up/Down turn pages, Ctrl+plus/minus zoom.
+class DocumentView : public QWidget {
+    Q_OBJECT
+public:
+    enum class Shown { Nothing, Pdf, Text, Image };
+
+    explicit DocumentView(QWidget* parent = nullptr);
+    ~DocumentView() override;
+
+    /// Shows `model` and follows it until it is unbound or gone; nullptr detaches.
+    void bind(WebView* model);
+    /// The binder's hook: binds a WebView model to a DocumentView widget, false for any other pair.
+    static bool bindModel(View* model, QWidget* widget);
+
+    Shown shown() const { return shown_; }
+    QPdfDocument* pdfDocument() const { return pdf_; }
+    QPdfView* pdfView() const { return pdfView_; }
+    QTextBrowser* textBrowser() const { return text_; }
+    /// The picture as loaded (before scaling); null when none is shown.
+    const QImage& image() const { return image_; }
+
+    /// The PDF page on screen (0-based) and page turning; out-of-range pages are ignored.
+    int currentPage() const;
+    void goToPage(int page);
+    void zoomIn();
+    void zoomOut();
+    void fitToWidth();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool isBound() const { return !bound_.expired(); }
+    void modelChanged();
+    void performLoad(unsigned generation);
+    void loadFile(const QString& path);
+    void show(Shown what);
+    void scaleImage();
+    void updatePageControls();
+
+    WebView* model_ = nullptr;
+    std::weak_ptr<int> bound_;  // expires when the model drops our observer or is destroyed
+    unsigned shownGeneration_ = 0;
+    unsigned pendingGeneration_ = 0;
+    Shown shown_ = Shown::Nothing;
+
+    QStackedWidget* stack_;
+    QWidget* empty_;
+    QWidget* pdfPage_;
+    QPdfDocument* pdf_;
+    QPdfView* pdfView_;
+    QPushButton *prev_, *next_, *zoomOut_, *zoomIn_, *fit_;
+    QLabel* pageLabel_;
+    QTextBrowser* text_;
+    QScrollArea* imageArea_;
+    QLabel* imageLabel_;
+    QImage image_;
+};

@@ -1,0 +1,95 @@
+#include "datasheets/DocumentType.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "datasheets/DatasheetsTestSupport.h"
+#include "datasheets/DocumentsFolder.h"
+
+using Kind = DocumentType::Kind;
+
+TEST(DocumentType, TheContentDecidesBeforeTheNameAndTextMustBeCleanUtf8) {
+    struct Case {
+        std::string head, name;
+        Kind kind;
+    };
+    const Case cases[] = {
+        {"%PDF-1.7\n...", "datasheet", Kind::Pdf},           // no extension: the header tells
+        {"\r\n%PDF-1.4", "renamed.txt", Kind::Pdf},          // a little junk before the header
+        {"hello", "broken.PDF", Kind::Pdf},                  // the renderer will call it damaged
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), "pinout", Kind::Image},
+        {"\xff\xd8\xff\xe0", "photo.dat", Kind::Image},
+        {"GIF89a", "anim", Kind::Image},
+        {std::string("RIFF\0\0\0\0WEBPVP8 ", 16), "x", Kind::Image},
+        {"<svg xmlns=...", "logo.svg", Kind::Image},
+        {"  <!DOCTYPE html><html>", "page", Kind::Html},
+        {"<HTML><body>", "page.bin", Kind::Html},
+        {"anything", "notes.htm", Kind::Html},
+        {"R1 = 10k\n", "notes", Kind::Text},
+        {"Widerstände\n", "liste.txt", Kind::Text},
+        {"cut at the end \xc3", "long.txt", Kind::Text},     // a sequence cut by the head's end is fine
+        {"", "empty", Kind::Text},
+        {std::string("ab\0cd", 5), "data.bin", Kind::Unsupported},
+        {"\xc3\x28 bad", "latin1.txt", Kind::Unsupported},
+        {"PK\x03\x04", "sheet.zip", Kind::Unsupported},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DocumentType::kindOfContent(c.head, c.name), c.kind) << c.name;
+}
+
+TEST(DocumentType, ExtensionIsLowerCaseAndALeadingDotIsNone) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a.PDF", "pdf"}, {"a.b.Html", "html"}, {".hidden", ""}, {"plain", ""}, {"trailing.", ""}};
+    for (const auto& [name, ext] : cases) EXPECT_EQ(DocumentType::extensionOf(name), ext) << name;
+}
+
+TEST(DocumentType, FilesThatCannotBeShownSayWhy) {
+    ScratchStore store("kinds");
+    store.write("sheet.pdf", "%PDF-1.4\n");
+    std::filesystem::create_directory(store.dir() / "folder");
+    Error error;
+    EXPECT_EQ(DocumentType::kindOfFile(DocumentsFolder::pathForName("sheet.pdf"), &error), Kind::Pdf);
+
+    struct Case {
+        std::string name;
+        long code;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"gone.pdf", DocumentType::FileMissing, "\"gone.pdf\" is no longer in the store."},
+        {"folder", DocumentType::IsFolder, "\"folder\" is a folder."},
+    };
+    for (const auto& c : cases) {
+        error = {};
+        EXPECT_FALSE(DocumentType::kindOfFile(DocumentsFolder::pathForName(c.name), &error)) << c.name;
+        EXPECT_EQ(error.domain, DocumentType::kErrorDomain);
+        EXPECT_EQ(error.code, c.code) << c.name;
+        EXPECT_EQ(error.localizedDescription.rfind(c.text, 0), 0u) << error.localizedDescription;
+    }
+    if (geteuid() != 0) {  // permissions do not stop root
+        store.write("locked.pdf", "%PDF");
+        ::chmod((store.dir() / "locked.pdf").c_str(), 0);
+        EXPECT_FALSE(DocumentType::kindOfFile(DocumentsFolder::pathForName("locked.pdf"), &error));
+        EXPECT_EQ(error.code, DocumentType::Unreadable);
+        EXPECT_NE(error.localizedDescription.find("cannot be read"), std::string::npos);
+    }
+    EXPECT_NE(DocumentType::unsupportedError("x.zip").localizedDescription.find("Open with"), std::string::npos);
+}
+
+TEST(DocumentsFolder, FileAddressesEscapeEverythingButUnreservedLettersAndSlashes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/a/b.pdf", "file:///a/b.pdf"},
+        {"/a b/c d.pdf", "file:///a%20b/c%20d.pdf"},
+        {"/ü/#?%.pdf", "file:///%C3%BC/%23%3F%25.pdf"},
+        {"/x/A-Z_a~z.0", "file:///x/A-Z_a~z.0"},
+    };
+    for (const auto& [path, url] : cases) EXPECT_EQ(DocumentsFolder::fileURLWithPath(path), url);
+}
+
+TEST(DocumentsFolder, PathHasNoTrailingSeparatorAndNamesJoinAsGiven) {
+    ScratchStore store("paths");
+    setDocumentsDirectory(store.dir().string() + "/");
+    EXPECT_EQ(DocumentsFolder::path(), store.dir().string());
+    EXPECT_EQ(DocumentsFolder::pathForName("a b.pdf"), store.dir().string() + "/a b.pdf");
+    EXPECT_TRUE(DocumentsFolder::contentsOfDirectoryAtPath(store.dir().string() + "/missing").empty());
+}

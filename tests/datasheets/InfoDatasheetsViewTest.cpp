@@ -1,0 +1,122 @@
+#include "datasheets/InfoDatasheetsView.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "datasheets/DocumentsFolder.h"
+#include "datasheets/InfoDatasheetOpen.h"
+#include "datasheets/DatasheetsTestSupport.h"
+
+namespace {
+
+std::vector<std::string> rowTitles(InfoDatasheetsView& screen) {
+    std::vector<std::string> titles;
+    int rows = screen.m_cTableData.numberOfRowsInSection(0);
+    for (int r = 0; r < rows; ++r) titles.push_back(screen.m_cTableData.cellForRowAtIndexPath({0, r})->textLabel().text());
+    return titles;
+}
+
+std::unique_ptr<InfoDatasheetsView> openList() {
+    auto screen = std::make_unique<InfoDatasheetsView>();
+    screen->loadViewIfNeeded();
+    return screen;
+}
+
+}  // namespace
+
+TEST(InfoDatasheetsView, ListsEveryEntryInTheFileSystemsOrder) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> files, folders;
+    };
+    const Case cases[] = {
+        {"empty folder", {}, {}},
+        {"a sub-folder and a file", {"LM317.pdf"}, {"regulators"}},
+        {"hidden entries, blanks and non-ASCII letters", {".notes", "NE555 Datenblatt ü.pdf"}, {"Ångström"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchStore store("list");
+        for (const auto& f : c.files) store.write(f, "x");
+        for (const auto& d : c.folders) std::filesystem::create_directory(store.dir() / d);
+        auto screen = openList();
+
+        const size_t count = c.files.size() + c.folders.size();
+        EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: " + std::to_string(count));
+        EXPECT_EQ(screen->m_cTableData.numberOfSections(), 1);
+        // The rows are exactly the folder's enumeration, in its order, with no filter.
+        EXPECT_EQ(rowTitles(*screen), DocumentsFolder::contentsOfDirectoryAtPath(store.dir().string()));
+        auto sorted = rowTitles(*screen);
+        std::sort(sorted.begin(), sorted.end());
+        auto expected = c.files;
+        expected.insert(expected.end(), c.folders.begin(), c.folders.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(sorted, expected);
+    }
+}
+
+TEST(InfoDatasheetsView, RowsChangeOnlyOnRefreshAndRefreshingTwiceDoesNotDouble) {
+    ScratchStore store("refresh");
+    store.write("first.pdf", "1");
+    auto screen = openList();
+    unsigned reloads = 0;
+    screen->m_cTableData.setChangeObserver([&reloads] { ++reloads; });
+
+    store.write("second.pdf", "2");
+    EXPECT_EQ(screen->filesList().size(), 1u) << "a new file shows only after a refresh";
+
+    screen->sendAction("onButtonRefresh");
+    auto once = screen->filesList();
+    screen->sendAction("onButtonRefresh");
+    EXPECT_EQ(screen->filesList(), once);
+    EXPECT_EQ(once.size(), 2u);
+    EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 2");
+    EXPECT_EQ(reloads, 2u) << "each refresh reloads the table";
+
+    // updateFilesList alone rebuilds the list and the count line but leaves the table to its caller.
+    std::filesystem::remove(store.dir() / "first.pdf");
+    screen->updateFilesList();
+    EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 1");
+    EXPECT_EQ(reloads, 2u);
+}
+
+TEST(InfoDatasheetsView, AFolderThatCannotBeReadListsNothing) {
+    ScratchStore store("unreadable");
+    auto screen = openList();
+    std::filesystem::remove_all(store.dir());
+    setDocumentsDirectory("/proc/self/fdinfo/no-such-folder");  // cannot be created or read
+    screen->sendAction("onButtonRefresh");
+    EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 0");
+    EXPECT_EQ(screen->m_cTableData.numberOfRowsInSection(0), 0);
+}
+
+TEST(InfoDatasheetsView, TappingARowOpensTheViewerOnThatEntryFolderOrFile) {
+    ScratchStore store("tap");
+    store.write("TL431 ref.pdf", "%PDF-1.4");
+    std::filesystem::create_directory(store.dir() / "old");
+    auto screen = openList();
+    for (int row = 0; row < 2; ++row) {
+        const std::string name = screen->filesList()[static_cast<size_t>(row)];
+        screen->m_cTableData.userTapRow({0, row});
+        auto* viewer = dynamic_cast<InfoDatasheetOpen*>(screen->presentedViewController());
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_EQ(viewer->nibName(), "InfoDatasheetOpen");
+        EXPECT_EQ(viewer->m_sFileName(), name);
+        EXPECT_EQ(viewer->m_cNavigationBar.title(), name);
+        viewer->sendAction("onButtonBack");
+        ASSERT_TRUE(turnUntil([&] { return screen->presentedViewController() == nullptr; }));
+    }
+}
+
+TEST(InfoDatasheetsView, InstIsTheLastLoadedListAndForgetsADestroyedOne) {
+    ScratchStore store("inst");
+    auto first = openList();
+    EXPECT_EQ(InfoDatasheetsView::inst(), first.get());
+    auto second = openList();
+    EXPECT_EQ(InfoDatasheetsView::inst(), second.get());
+    first.reset();
+    EXPECT_EQ(InfoDatasheetsView::inst(), second.get());
+    second.reset();
+    EXPECT_EQ(InfoDatasheetsView::inst(), nullptr);
+}

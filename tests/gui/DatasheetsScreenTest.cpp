@@ -1,0 +1,203 @@
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPdfDocument>
+#include <QPdfView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "datasheets/DocumentsFolder.h"
+#include "gui/DocumentView.h"
+#include "gui/DatasheetsTestPdf.h"
+#include "gui/GuiTestSupport.h"
+
+namespace {
+
+constexpr int kDatasheetsRow = 10;
+
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile f(QString::fromStdString(DocumentsFolder::pathForName(name.toStdString())));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+int rowOf(QListWidget* list, const QString& name) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == name) return i;
+    return -1;
+}
+
+// Clicks the row named `name` in the store's list and waits for the viewer to have loaded (or failed).
+DocumentView* openRow(GuiHarness& gui, const QString& name) {
+    auto* list = gui.find<QListWidget*>("m_cTableData");
+    int row = list ? rowOf(list, name) : -1;
+    if (row < 0) return nullptr;
+    QWidget* before = gui.page();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    if (!GuiHarness::waitFor([&] { return gui.page() != before; })) return nullptr;
+    auto* cursor = gui.find<QProgressBar*>("m_cWaitCursor");
+    if (!cursor || !GuiHarness::waitFor([&] { return !cursor->isVisible(); })) return nullptr;
+    return gui.find<DocumentView*>("m_pWebView");
+}
+
+bool goBack(GuiHarness& gui) {
+    QWidget* before = gui.page();
+    QTest::mouseClick(gui.find<QPushButton*>("onButtonBack"), Qt::LeftButton);
+    return GuiHarness::waitFor([&] { return gui.page() != before; });
+}
+
+}  // namespace
+
+class DatasheetsScreenTest : public QObject {
+    Q_OBJECT
+private slots:
+    void theListShowsEveryEntryAndRefreshPicksUpNewFiles() {
+        GuiHarness gui;
+        writeFile("LM317.pdf", QByteArray::fromStdString(makeTestPdf({"LM317"})));
+        QVERIFY(QDir().mkdir(QString::fromStdString(DocumentsFolder::pathForName("old"))));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        auto* list = gui.find<QListWidget*>("m_cTableData");
+        auto* count = gui.find<QLabel*>("m_cFilesInfo");
+        QVERIFY(list && count);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(count->text(), QString("Files: 2"));
+        QVERIFY(rowOf(list, "LM317.pdf") >= 0 && rowOf(list, "old") >= 0);
+
+        writeFile("TL431.pdf", "x");
+        QCOMPARE(list->count(), 2);
+        QTest::mouseClick(gui.find<QPushButton*>("onButtonRefresh"), Qt::LeftButton);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(count->text(), QString("Files: 3"));
+    }
+
+    void aPdfOpensWithItsNameAsTitleAndTurnsPagesAndZooms() {
+        GuiHarness gui;
+        const QString name = QString::fromUtf8("NE555 Datenblatt ü.pdf");
+        writeFile(name, QByteArray::fromStdString(makeTestPdf({"Page one", "Page two", "Page three"})));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        DocumentView* doc = openRow(gui, name);
+        QVERIFY(doc);
+        QCOMPARE(gui.find<QLabel*>("m_cNavigationBar")->text(), name);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Pdf);
+        QCOMPARE(doc->pdfDocument()->pageCount(), 3);
+        QVERIFY(!gui.find<QLabel*>("m_cMessage")->isVisible());
+
+        auto* label = doc->findChild<QLabel*>("pageLabel");
+        auto* next = doc->findChild<QPushButton*>("nextPage");
+        auto* prev = doc->findChild<QPushButton*>("previousPage");
+        QCOMPARE(label->text(), QString("Page 1 of 3"));
+        QVERIFY(!prev->isEnabled());
+        QTest::mouseClick(next, Qt::LeftButton);
+        QTRY_COMPARE(doc->currentPage(), 1);
+        QCOMPARE(label->text(), QString("Page 2 of 3"));
+        QTest::mouseClick(next, Qt::LeftButton);
+        QTRY_COMPARE(doc->currentPage(), 2);
+        QVERIFY(!next->isEnabled());
+        QTest::mouseClick(prev, Qt::LeftButton);
+        QTRY_COMPARE(doc->currentPage(), 1);
+
+        const qreal fitted = doc->pdfView()->zoomFactor();
+        QTest::mouseClick(doc->findChild<QPushButton*>("zoomIn"), Qt::LeftButton);
+        QVERIFY(doc->pdfView()->zoomFactor() > fitted);
+        QCOMPARE(doc->pdfView()->zoomMode(), QPdfView::ZoomMode::Custom);
+        QTest::mouseClick(doc->findChild<QPushButton*>("fitWidth"), Qt::LeftButton);
+        QCOMPARE(doc->pdfView()->zoomMode(), QPdfView::ZoomMode::FitToWidth);
+
+        QVERIFY(goBack(gui));
+        QVERIFY(gui.find<QListWidget*>("m_cTableData"));
+    }
+
+    void textHtmlAndPicturesOpenInTheirOwnView() {
+        GuiHarness gui;
+        writeFile("notes", "R1 = 4k7\nC1 = 100n\n");
+        writeFile("page.html", "<html><body><h1>Pinout</h1></body></html>");
+        QImage picture(800, 400, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(QString::fromStdString(DocumentsFolder::pathForName("board.png"))));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+
+        DocumentView* doc = openRow(gui, "notes");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Text);
+        QCOMPARE(doc->textBrowser()->toPlainText(), QString("R1 = 4k7\nC1 = 100n\n"));
+        QVERIFY(goBack(gui));
+
+        doc = openRow(gui, "page.html");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Text);
+        QVERIFY(doc->textBrowser()->toPlainText().contains("Pinout"));
+        QVERIFY(!doc->textBrowser()->toHtml().contains("<h1>"));  // rendered, not shown as source
+        QVERIFY(goBack(gui));
+
+        doc = openRow(gui, "board.png");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Image);
+        QCOMPARE(doc->image().size(), QSize(800, 400));
+        auto* shown = doc->findChild<QLabel*>("imageLabel");
+        QVERIFY(shown->pixmap().width() <= gui.window().width());  // scaled down to the width
+    }
+
+    void whatCannotBeShownStopsTheCursorAndSaysWhy() {
+        GuiHarness gui;
+        writeFile("firmware.bin", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0", 10));
+        writeFile("broken.pdf", "%PDF-1.4\nthis is not a PDF body\n");
+        writeFile("gone.pdf", "x");
+        QVERIFY(QDir().mkdir(QString::fromStdString(DocumentsFolder::pathForName("folder"))));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QVERIFY(QFile::remove(QString::fromStdString(DocumentsFolder::pathForName("gone.pdf"))));
+
+        const std::pair<QString, QString> cases[] = {
+            {"firmware.bin", "is not a kind of file this viewer shows"},
+            {"broken.pdf", "it is not a complete PDF document"},
+            {"gone.pdf", "is no longer in the store"},
+            {"folder", "is a folder"},
+        };
+        for (const auto& [name, reason] : cases) {
+            DocumentView* doc = openRow(gui, name);
+            QVERIFY2(doc, qPrintable(name));
+            auto* message = gui.find<QLabel*>("m_cMessage");
+            QVERIFY2(message->isVisible(), qPrintable(name));
+            QVERIFY2(message->text().contains(reason), qPrintable(message->text()));
+            QCOMPARE(doc->shown(), DocumentView::Shown::Nothing);
+            QVERIFY(!gui.find<QProgressBar*>("m_cWaitCursor")->isVisible());
+            QVERIFY(goBack(gui));
+        }
+    }
+
+    void openWithHandsTheFileToTheDesktop() {
+        GuiHarness gui;
+        writeFile("a b.pdf", QByteArray::fromStdString(makeTestPdf({"x"})));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QVERIFY(openRow(gui, "a b.pdf"));
+        QString opened;
+        Application::shared().setOpenURLHandler([&](const std::string& url) {
+            opened = QString::fromStdString(url);
+            return true;
+        });
+        QTest::mouseClick(gui.find<QPushButton*>("onButtonOpenExternal"), Qt::LeftButton);
+        installGuiHandlers();  // the desktop's handler again
+        QCOMPARE(QUrl(opened).toLocalFile(), QString::fromStdString(DocumentsFolder::pathForName("a b.pdf")));
+    }
+
+    void backBeforeTheDocumentLoadedLeavesCleanly() {
+        GuiHarness gui;
+        writeFile("slow.pdf", QByteArray::fromStdString(makeTestPdf({"x"})));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QWidget* list = gui.page();
+        auto* table = gui.find<QListWidget*>("m_cTableData");
+        table->setCurrentRow(0);
+        emit table->itemActivated(table->item(0));  // presents the viewer; its load runs on a later turn
+        ViewController* viewer = gui.window().topScreen();
+        QVERIFY(viewer && viewer->nibName() == "InfoDatasheetOpen");
+        QVERIFY(viewer->sendAction("onButtonBack"));
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() == list; }));
+        GuiHarness::settle(200);
+        QCOMPARE(gui.window().topScreen()->nibName(), std::string("InfoDatasheetsView"));
+    }
+};
+
+QTEST_MAIN(DatasheetsScreenTest)
+#include "DatasheetsScreenTest.moc"
