@@ -92,9 +92,16 @@ bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port
         if (!has4 && !has6) return false;
     }
 
+    // A failed listen releases only the listeners: read and write requests queued meanwhile stay queued.
     auto fail = [&] {
         if (err) *err = errorWithCode(AsyncSocketCFSocketError);
-        close();
+        for (auto [fd, source] : {std::pair{&theSocket, &theSource}, std::pair{&theSocket6, &theSource6}}) {
+            if (*source) loop().removeWatch(*source);
+            if (*fd >= 0) ::close(*fd);
+            *source = 0;
+            *fd = -1;
+        }
+        theRunLoop = nullptr;
         return false;
     };
     // An IPv6 listener that cannot be made leaves the socket on IPv4 alone; one that cannot bind is a failure.

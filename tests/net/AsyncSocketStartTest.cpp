@@ -80,6 +80,7 @@ TEST_F(AsyncSocketStart, PortInUseFailsWithGeneralErrorAndLeavesNoHandles) {
     auto first = AsyncSocket::create(&d);
     ASSERT_TRUE(first->acceptOnAddress("127.0.0.1", 0));
     auto second = AsyncSocket::create(&d);
+    second->readDataWithTimeoutTag(-1, 0);
     Error err;
     EXPECT_FALSE(second->acceptOnAddress("127.0.0.1", first->localPort(), &err));
     EXPECT_EQ(err.domain, "AsyncSocketErrorDomain");
@@ -88,6 +89,7 @@ TEST_F(AsyncSocketStart, PortInUseFailsWithGeneralErrorAndLeavesNoHandles) {
     EXPECT_EQ(second->getCFSocket(), -1);
     EXPECT_FALSE(second->isIPv4());
     EXPECT_FALSE(second->isIPv6());
+    EXPECT_FALSE(second->canSafelySetDelegate());  // the queued read stays queued
     // Without handles it can be started again, and a failed start sent no close messages.
     EXPECT_TRUE(second->acceptOnAddress("127.0.0.1", 0));
     turns(3);
