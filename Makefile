@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-svg-dev \
   qt6-pdf-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev fonts-dejavu-core \
-  qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils
+  qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev
 
 .PHONY: deps build run test asan bench screenshots clean
 
