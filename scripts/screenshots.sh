@@ -23,6 +23,12 @@ shot menu
 shot menu-tablet --tablet
 shot resistor --action onShowResistor --wheel m_cPickerView=0:3 --wheel m_cPickerView=1:7 \
   --wheel m_cPickerView=3:2 --wheel m_cPickerView=4:2
+shot capacitor --action onShowCapacitor --wheel m_cPickerView=0:3 --wheel m_cPickerView=1:7 \
+  --wheel m_cPickerView=2:5 --wheel m_cPickerView=3:6
+shot resistor-values --action onShowResistorValues --type m_cResistance=4700
+shot resistor-smd --action onShowResistorSMD --type m_cResistance=4r7
+shot inductor --action onShowInd --wheel m_cPickerView=0:3 --wheel m_cPickerView=1:7 \
+  --wheel m_cPickerView=2:2 --wheel m_cPickerView=3:2
 
 # The datasheet store: a few entries, one of them a small two-page PDF written here.
 store="$XDG_DATA_HOME/velkaro/Documents"

@@ -14,6 +14,7 @@ void TextField::setPlaceholder(std::string text) {
 
 void TextField::userEdit(std::string text) {
     text_ = std::move(text);
+    changed();  // a front-end that did not make the edit itself (a script typing) shows the new text too
     NotificationCenter::defaultCenter().postNotificationName(TextDidChangeNotification, this);
 }
 

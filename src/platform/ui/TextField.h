@@ -32,7 +32,8 @@ public:
     TextFieldDelegate* delegate() const { return delegate_; }
     void setDelegate(TextFieldDelegate* d) { delegate_ = d; }
 
-    /// The user changed the text (typing, pasting, deleting): stores it and posts the change notification.
+    /// The user changed the text (typing, pasting, deleting): stores it, tells the change observer and posts the
+    /// change notification.
     void userEdit(std::string text);
     /// The user pressed return: asks the delegate `textFieldShouldReturn`.
     void userReturn();
