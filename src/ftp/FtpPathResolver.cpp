@@ -1,6 +1,7 @@
 #include "ftp/FtpPathResolver.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
@@ -76,6 +77,8 @@ std::string FtpPathResolver::fileNameFromArgs(const std::vector<std::string>& wo
 bool FtpPathResolver::isInside(const std::string& path) const { return within(path, limit()); }
 
 std::optional<std::string> FtpPathResolver::resolve(const std::string& currentDir, const std::string& name) const {
+    // A NUL would cut the path short in every system call; no file name holds one.
+    if (name.find('\0') != std::string::npos) return std::nullopt;
     std::string joined = !name.empty() && name[0] == '/' ? limit() + "/" + name : currentDir + "/" + name;
     auto lexical = normalizeLexically(joined);
     if (!lexical || !within(*lexical, limit())) return std::nullopt;
@@ -101,7 +104,9 @@ std::optional<std::string> FtpPathResolver::resolve(const std::string& currentDi
 std::optional<std::string> FtpPathResolver::canonicalDirectory(const std::string& path) const {
     auto real = realPath(path);
     struct stat st {};
-    if (!real || ::stat(real->c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || !within(*real, limit()))
+    // Entering needs the search permission, as changing the process's directory would.
+    if (!real || ::stat(real->c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(real->c_str(), X_OK) != 0 ||
+        !within(*real, limit()))
         return std::nullopt;
     return real;
 }

@@ -23,10 +23,10 @@ public:
 
     /// The path that `name` (absolute from the client's "/", or relative to `currentDir`) stands for, or nothing
     /// when it leads outside the limit: through "..", or through a symbolic link (also a dangling one) that points
-    /// out. The path returned is lexical (links kept), so removing or renaming a link acts on the link itself.
+    /// out; also a name holding a NUL byte. The path returned is lexical (links kept), so removing or renaming a link acts on the link itself.
     std::optional<std::string> resolve(const std::string& currentDir, const std::string& name) const;
 
-    /// The canonical form of `path` (an existing directory inside the limit), or nothing.
+    /// The canonical form of `path` (an existing directory inside the limit that may be entered), or nothing.
     std::optional<std::string> canonicalDirectory(const std::string& path) const;
 
     /// Whether `path` (absolute, canonical) is the limit itself or lies inside it, by whole components.

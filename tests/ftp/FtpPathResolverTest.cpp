@@ -62,6 +62,7 @@ TEST_F(FtpPathResolverTest, NamesResolveInsideTheBaseOrAreRefused) {
         {base_, "dangling", std::nullopt},
         {base_, "in-link/Deep", base_ + "/in-link/Deep"},
         {base_, "my  file.pdf", base_ + "/my  file.pdf"},
+        {base_, std::string("a.pdf\0/../../secret", 19), std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(r.resolve(c.current, c.name), c.expected) << c.current << " + " << c.name;
 }
