@@ -6,6 +6,11 @@ void addAllCommands(CLI::App& app) {
     addValuesCommand(app);
     addSmdCommand(app);
     addInductorCommand(app);
+    addLedCommand(app);
+    addNe555Command(app);
+    addWiresCommand(app);
+    addDropCommand(app);
+    addSolarCommand(app);
     addDatasheetsCommand(app);
     addFtpCommand(app);
 }

@@ -8,6 +8,11 @@ void addCapacitorCommand(CLI::App& app);
 void addValuesCommand(CLI::App& app);
 void addSmdCommand(CLI::App& app);
 void addInductorCommand(CLI::App& app);
+void addLedCommand(CLI::App& app);
+void addNe555Command(CLI::App& app);
+void addWiresCommand(CLI::App& app);
+void addDropCommand(CLI::App& app);
+void addSolarCommand(CLI::App& app);
 /// `velkaro datasheets [--dir DIR]`: "Files: N", then the store's entry names in the list's order.
 void addDatasheetsCommand(CLI::App& app);
 /// The screenshot maker of the project's scripts (needs the program's own arguments for Qt).
