@@ -218,7 +218,7 @@ TEST_F(AsyncSocketStart, AcceptedSocketRefusedByWillConnectClosesQuietly) {
 TEST_F(AsyncSocketStart, ConnectOutcomes) {
     Recorder server;
     auto listener = AsyncSocket::create(&server);
-    ASSERT_TRUE(listener->acceptOnAddress("127.0.0.1", 0));
+    ASSERT_TRUE(listener->acceptOnAddress("localhost", 0));  // 127.0.0.1 and ::1 on one port
     std::uint16_t open = listener->localPort();
     // A port nobody listens on: bind one and close it.
     auto probe = AsyncSocket::create(&server);
@@ -240,7 +240,8 @@ TEST_F(AsyncSocketStart, ConnectOutcomes) {
     };
     const Case cases[] = {
         {"numeric host", [&](AsyncSocket& s, Error* e) { return s.connectToHost("127.0.0.1", open, e); }, true},
-        {"host name", [&](AsyncSocket& s, Error* e) { return s.connectToHost("localhost", open, e) ; }, true},
+        {"numeric IPv6 host", [&](AsyncSocket& s, Error* e) { return s.connectToHost("::1", open, e); }, true},
+        {"host name", [&](AsyncSocket& s, Error* e) { return s.connectToHost("localhost", open, e); }, true},
         {"address", [&](AsyncSocket& s, Error* e) {
              auto a = address(open);
              return s.connectToAddress(reinterpret_cast<sockaddr*>(&a), sizeof a, e);
@@ -257,6 +258,10 @@ TEST_F(AsyncSocketStart, ConnectOutcomes) {
         if (c.connects) {
             EXPECT_TRUE(s->isConnected());
             EXPECT_EQ(s->connectedPort(), open);
+            if (std::string(c.what) == "numeric IPv6 host") {
+                EXPECT_TRUE(s->isIPv6());
+                EXPECT_EQ(s->connectedHost(), "::1");
+            }
         } else {
             ASSERT_EQ(d.events.size(), 3u);
             EXPECT_EQ(d.events[1], "willDisconnect NSPOSIXErrorDomain " + std::to_string(ECONNREFUSED));
