@@ -60,3 +60,4 @@ printf 'R1 = 1k, R2 = 10k, C = 10u\n' > "$store/astable notes.txt"
 pdf_row=$(( $("$velkaro" datasheets | tail -n +2 | grep -n -x 'NE555 timer.pdf' | cut -d: -f1) - 1 ))
 shot datasheets --action onShowDatasheet
 shot datasheet-viewer --action onShowDatasheet --tap m_cTableData=$pdf_row
+shot datasheets-ftp --action onShowDatasheet --action onButtonFTP

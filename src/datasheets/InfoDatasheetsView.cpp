@@ -2,6 +2,7 @@
 
 #include "datasheets/DocumentsFolder.h"
 #include "datasheets/InfoDatasheetOpen.h"
+#include "datasheets/InfoDatasheetsFTP.h"
 #include "platform/Log.h"
 
 namespace {
@@ -15,6 +16,7 @@ InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std
     registerOutlet("m_cFilesInfo", m_cFilesInfo);
     registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
     registerAction("onButtonRefresh", [this] { onButtonRefresh(); });
+    registerAction("onButtonFTP", [this] { onButtonFTP(); });
 }
 
 InfoDatasheetsView::~InfoDatasheetsView() {
@@ -40,6 +42,10 @@ void InfoDatasheetsView::updateFilesList() {
 void InfoDatasheetsView::onButtonRefresh() {
     updateFilesList();
     m_cTableData.reloadData();
+}
+
+void InfoDatasheetsView::onButtonFTP() {
+    presentViewController(std::make_unique<InfoDatasheetsFTP>("InfoDatasheetsFTP"), true);
 }
 
 int InfoDatasheetsView::tableViewNumberOfRowsInSection(TableView*, int) {

@@ -28,6 +28,8 @@ public:
     const std::vector<std::string>& filesList() const { return _filesList; }
 
     void onButtonRefresh();
+    /// Opens the transfer screen over the list.
+    void onButtonFTP();
 
     int numberOfSectionsInTableView(TableView*) override { return 1; }
     int tableViewNumberOfRowsInSection(TableView*, int section) override;

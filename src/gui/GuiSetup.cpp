@@ -9,6 +9,7 @@
 
 #include "gui/DocumentView.h"
 #include "gui/ScreenBinder.h"
+#include "gui/ScreenSaverInhibitor.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 
@@ -29,6 +30,7 @@ void installGuiHandlers() {
     }
 
     Application& app = Application::shared();
+    app.setIdleTimerHandler([](bool disabled) { ScreenSaverInhibitor::shared().setInhibited(disabled); });
     app.setOpenURLHandler([](const std::string& url) {
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
     });

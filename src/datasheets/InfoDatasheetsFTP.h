@@ -1,0 +1,67 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ftp/FtpNotificationReceiver.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/WebView.h"
+
+class FtpServer;
+
+/// The transfer screen: while it is open the FTP server serves the documents folder, the page tells the address
+/// to connect to, the storage line is refreshed every second and RX/TX flash for every command line read and every
+/// reply written. Back stops the server and asks the list to refresh.
+class InfoDatasheetsFTP : public ViewController, public FtpNotificationReceiver {
+public:
+    static constexpr unsigned kDefaultControlPort = 2121;
+    /// How long an indicator stays lit after one event, in seconds.
+    static constexpr float kFlashSeconds = 0.2f;
+
+    explicit InfoDatasheetsFTP(std::string nibName = "InfoDatasheetsFTP");
+    ~InfoDatasheetsFTP() override;
+
+    WebView m_pWebView;
+    Label m_pRX;
+    Label m_pTX;
+    Label m_pDeviceInfo;
+
+    /// The control port the next transfer screen listens on: 2121 unless a test chooses another (0 lets the
+    /// system pick a free one; see `listeningPort`).
+    static void setControlPort(unsigned port);
+    static unsigned controlPort();
+
+    /// The running server (nullptr once the screen was closed).
+    FtpServer* server() const { return _server.get(); }
+    /// The port clients reach, or 0 when the server could not listen.
+    unsigned listeningPort() const;
+
+    /// The page: every "_LINK_" of `pageTemplate` replaced by `linkText`, HTML-escaped.
+    static std::string pageText(std::string_view pageTemplate, const std::string& linkText);
+    /// "ftp://ADDRESS:PORT", or the NETWORK_ERROR text when the address is too short to be usable.
+    static std::string linkText(const std::string& address, unsigned port);
+    /// "Device: %dMb, %dMb free".
+    static std::string deviceInfoText(int totalMb, int freeMb);
+
+    /// Writes the storage line now.
+    void onTimerDeviceInfo();
+    void onButtonBack();
+
+    void didReceiveFileListChanged() override;
+    void didDataSend() override;
+    void didDataReceived() override;
+
+protected:
+    void viewDidLoad() override;
+
+private:
+    void flash(Label& label);
+    void shutDown();
+
+    std::unique_ptr<FtpServer> _server;
+    RunLoop::Handle _pTimerInfo = 0;
+    bool open_ = false;  // server, timer and keep-awake are on
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // pending hides hold it weakly
+};

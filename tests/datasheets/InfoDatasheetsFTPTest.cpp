@@ -1,0 +1,212 @@
+#include "datasheets/InfoDatasheetsFTP.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Utils.h"
+#include "datasheets/DatasheetsTestSupport.h"
+#include "datasheets/InfoDatasheetsView.h"
+#include "ftp/FtpServer.h"
+#include "ftp/FtpTestClient.h"
+#include "ftp/NetworkController.h"
+#include "platform/Format.h"
+#include "platform/Resources.h"
+
+namespace {
+
+// The transfer screen on a port of the test's choosing, opened from a list screen as the user would.
+class InfoDatasheetsFTPScreen : public ::testing::Test {
+protected:
+    void SetUp() override { InfoDatasheetsFTP::setControlPort(0); }
+    void TearDown() override {
+        list_.reset();
+        turnFor(20);  // deferred dismissals and socket closings
+        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
+    }
+    InfoDatasheetsFTP* openTransfer() {
+        list_ = std::make_unique<InfoDatasheetsView>();
+        list_->loadViewIfNeeded();
+        list_->sendAction("onButtonFTP");
+        return dynamic_cast<InfoDatasheetsFTP*>(list_->presentedViewController());
+    }
+    bool closeTransfer() {
+        list_->presentedViewController()->sendAction("onButtonBack");
+        return turnUntil([&] { return list_->presentedViewController() == nullptr; });
+    }
+
+    ScratchStore store_{"transfer"};
+    std::unique_ptr<InfoDatasheetsView> list_;
+};
+
+// A free TCP port, found by binding port 0 and letting go.
+std::uint16_t freePort() {
+    std::uint16_t port = 0;
+    int fd = FtpTestClient::listenLocal(&port);
+    ::close(fd);
+    return port;
+}
+
+}  // namespace
+
+TEST(InfoDatasheetsFTPPage, TheLinkIsTheAddressAndPortOrTheNetworkErrorText) {
+    const std::string networkError = localizedString("NETWORK_ERROR");
+    ASSERT_NE(networkError, "NETWORK_ERROR") << "the string table is compiled in";
+    const struct {
+        std::string address;
+        unsigned port;
+        std::string link;
+    } cases[] = {
+        {"192.168.1.20", 2121, "ftp://192.168.1.20:2121"},
+        {"10.0.0.7", 40000, "ftp://10.0.0.7:40000"},
+        {"1.2.3.4", 2121, "ftp://1.2.3.4:2121"},
+        {"1.2.34", 2121, "ftp://1.2.34:2121"},  // six characters are enough
+        {"1.2.3", 2121, networkError},          // five are not
+        {"", 2121, networkError},
+    };
+    for (const auto& c : cases) EXPECT_EQ(InfoDatasheetsFTP::linkText(c.address, c.port), c.link) << c.address;
+}
+
+TEST(InfoDatasheetsFTPPage, EveryPlaceholderIsReplacedAndTheLinkIsEscaped) {
+    EXPECT_EQ(InfoDatasheetsFTP::pageText("<a>_LINK_</a> or _LINK_", "ftp://1.2.3.4:2121"),
+              "<a>ftp://1.2.3.4:2121</a> or ftp://1.2.3.4:2121");
+    EXPECT_EQ(InfoDatasheetsFTP::pageText("[_LINK_]", "port <2121> & \"x\""), "[port &lt;2121&gt; &amp; &quot;x&quot;]");
+    EXPECT_EQ(InfoDatasheetsFTP::pageText("no placeholder", "x"), "no placeholder");
+    EXPECT_EQ(InfoDatasheetsFTP::pageText("", "x"), "");
+
+    // The page shipped with the program: ASCII, with the placeholder, which is gone once filled.
+    auto page = resourceNamed("HtmlFTP");
+    ASSERT_TRUE(page);
+    EXPECT_NE(page->find("_LINK_"), std::string_view::npos);
+    for (unsigned char c : *page) EXPECT_LT(c, 0x80);
+    for (const std::string& link : {std::string("ftp://192.168.1.20:2121"), localizedString("NETWORK_ERROR")}) {
+        std::string filled = InfoDatasheetsFTP::pageText(*page, link);
+        EXPECT_EQ(filled.find("_LINK_"), std::string::npos);
+        EXPECT_NE(filled.find(link), std::string::npos);
+    }
+}
+
+TEST(InfoDatasheetsFTPPage, StorageLineFormat) {
+    EXPECT_EQ(InfoDatasheetsFTP::deviceInfoText(1024, 512), "Device: 1024Mb, 512Mb free");
+    EXPECT_EQ(InfoDatasheetsFTP::deviceInfoText(0, 0), "Device: 0Mb, 0Mb free");
+}
+
+TEST_F(InfoDatasheetsFTPScreen, OpeningServesTheStoreShowsTheAddressAndKeepsTheScreenAwake) {
+    std::vector<bool> idleCalls;
+    Application::shared().setIdleTimerHandler([&](bool disabled) { idleCalls.push_back(disabled); });
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_NE(screen->server(), nullptr);
+    ASSERT_GT(screen->listeningPort(), 0u);
+    EXPECT_EQ(screen->server()->baseDir(), store_.dir().string());
+    EXPECT_TRUE(screen->m_pRX.isHidden());
+    EXPECT_TRUE(screen->m_pTX.isHidden());
+    EXPECT_EQ(idleCalls, std::vector<bool>{true});
+
+    const std::string link = InfoDatasheetsFTP::linkText(NetworkController::localWifiIPAddress(), screen->listeningPort());
+    EXPECT_EQ(screen->m_pWebView.source(), WebView::Source::Html);
+    EXPECT_EQ(screen->m_pWebView.html(), InfoDatasheetsFTP::pageText(*resourceNamed("HtmlFTP"), link));
+
+    // The storage line is there at once, before the first tick.
+    EXPECT_EQ(screen->m_pDeviceInfo.text(),
+              InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()));
+    screen->m_pDeviceInfo.setText("");
+    EXPECT_TRUE(turnUntil([&] { return !screen->m_pDeviceInfo.text().empty(); }, 2500)) << "refreshed every second";
+
+    const unsigned port = screen->listeningPort();
+    ASSERT_TRUE(closeTransfer());
+    EXPECT_EQ(idleCalls, (std::vector<bool>{true, false}));
+    FtpTestClient client;
+    ASSERT_TRUE(client.open(static_cast<std::uint16_t>(port)));
+    EXPECT_TRUE(client.waitClosed()) << "nobody listens once the screen is closed";
+}
+
+TEST_F(InfoDatasheetsFTPScreen, RepliesFlashTxCommandsFlashRxAndEachFlashEndsOnItsOwn) {
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_TRUE(screen && screen->listeningPort());
+    FtpTestClient client;
+    ASSERT_TRUE(client.open(static_cast<std::uint16_t>(screen->listeningPort())));
+    EXPECT_EQ(client.reply().substr(0, 4), "220 ");
+    EXPECT_FALSE(screen->m_pTX.isHidden()) << "the greeting was written";
+    EXPECT_TRUE(screen->m_pRX.isHidden());
+    EXPECT_TRUE(turnUntil([&] { return screen->m_pTX.isHidden(); }, 1000));
+
+    client.sendRaw("NOOP\r\n");
+    EXPECT_TRUE(turnUntil([&] { return !screen->m_pRX.isHidden(); }, 1000));
+    EXPECT_TRUE(turnUntil([&] { return screen->m_pRX.isHidden(); }, 1000));
+
+    // Hides are never withdrawn: the first event's hide comes 0.2 s after it, even though a second event came
+    // in between, so steady traffic blinks.
+    screen->didDataReceived();
+    turnFor(100);
+    screen->didDataReceived();
+    auto second = RunLoop::Clock::now();
+    ASSERT_FALSE(screen->m_pRX.isHidden());
+    ASSERT_TRUE(turnUntil([&] { return screen->m_pRX.isHidden(); }, 1000));
+    EXPECT_LT(RunLoop::Clock::now() - second, std::chrono::milliseconds(190));
+    ASSERT_TRUE(closeTransfer());
+}
+
+TEST_F(InfoDatasheetsFTPScreen, ClosingRefreshesTheListWithTheFilesThatArrived) {
+    ASSERT_NE(openTransfer(), nullptr);
+    const std::string before = list_->m_cFilesInfo.text();
+    store_.write("arrived.pdf", "%PDF-1.4");
+    turnFor(20);
+    EXPECT_EQ(list_->m_cFilesInfo.text(), before) << "the list refreshes when the transfer screen closes";
+    ASSERT_TRUE(closeTransfer());
+    EXPECT_TRUE(turnUntil([&] { return list_->m_cFilesInfo.text() == "Files: 1"; }));
+    EXPECT_EQ(list_->filesList(), std::vector<std::string>{"arrived.pdf"});
+}
+
+TEST_F(InfoDatasheetsFTPScreen, ReopeningStartsAFreshServerOnTheSamePort) {
+    const std::uint16_t port = freePort();
+    InfoDatasheetsFTP::setControlPort(port);
+    for (int round = 0; round < 2; ++round) {
+        InfoDatasheetsFTP* screen = openTransfer();
+        ASSERT_NE(screen, nullptr);
+        EXPECT_EQ(screen->listeningPort(), port) << "round " << round;
+        FtpTestClient client;
+        ASSERT_TRUE(client.open(port));
+        EXPECT_EQ(client.reply().substr(0, 4), "220 ");
+        ASSERT_TRUE(closeTransfer());
+    }
+}
+
+TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {
+    // Another program holds the port on every interface.
+    int holder = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int no = 0;
+    ::setsockopt(holder, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_addr = in6addr_any;
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(holder, 1), 0);
+    socklen_t len = sizeof a;
+    ::getsockname(holder, reinterpret_cast<sockaddr*>(&a), &len);
+    const unsigned port = ntohs(a.sin6_port);
+    InfoDatasheetsFTP::setControlPort(port);
+
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->listeningPort(), 0u);
+    const std::string& page = screen->m_pWebView.html();
+    EXPECT_EQ(page.find("ftp://"), std::string::npos);
+    EXPECT_NE(page.find(format("port %d cannot be used", static_cast<int>(port))), std::string::npos);
+    EXPECT_EQ(page.find("_LINK_"), std::string::npos);
+    ASSERT_TRUE(closeTransfer());
+    ::close(holder);
+}
+
+TEST_F(InfoDatasheetsFTPScreen, ALeftOverTransferScreenStopsItsServerWhenDestroyed) {
+    std::vector<bool> idleCalls;
+    Application::shared().setIdleTimerHandler([&](bool disabled) { idleCalls.push_back(disabled); });
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_TRUE(screen && screen->listeningPort());
+    const unsigned port = screen->listeningPort();
+    screen->didDataSend();  // a hide is pending when the screen goes
+    list_.reset();          // the list and the transfer screen over it go at once
+    EXPECT_EQ(idleCalls, (std::vector<bool>{true, false}));
+    turnFor(300);           // the pending hide finds no screen
+    FtpTestClient client;
+    ASSERT_TRUE(client.open(static_cast<std::uint16_t>(port)));
+    EXPECT_TRUE(client.waitClosed());
+}

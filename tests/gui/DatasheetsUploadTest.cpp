@@ -1,0 +1,136 @@
+// End to end, as a user would do it: open the store, open the transfer screen, put a PDF into it from another
+// program (curl, over loopback FTP), see RX and TX flash, go back, find the file with its exact bytes in the list
+// and read it in the viewer.
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPdfDocument>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "datasheets/DocumentsFolder.h"
+#include "datasheets/InfoDatasheetsFTP.h"
+#include "gui/DatasheetsTestPdf.h"
+#include "gui/DocumentView.h"
+#include "gui/GuiTestSupport.h"
+
+namespace {
+
+constexpr int kDatasheetsRow = 10;
+constexpr int kCurlLimitSeconds = 20;
+
+// Counts the times a widget is shown.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) ++shows;
+        return false;
+    }
+};
+
+// Runs curl with `args` while Qt and the app's run loop keep turning (the server lives on this thread).
+bool runCurl(const QStringList& args, QString* errors) {
+    QProcess curl;
+    curl.start("curl", QStringList{"--silent", "--show-error", "--max-time", QString::number(kCurlLimitSeconds)} + args);
+    if (!curl.waitForStarted(5000)) {
+        *errors = "curl cannot be started";
+        return false;
+    }
+    GuiHarness::waitFor([&] { return curl.state() == QProcess::NotRunning; }, (kCurlLimitSeconds + 5) * 1000);
+    if (curl.state() != QProcess::NotRunning) {
+        curl.kill();
+        curl.waitForFinished(2000);
+        *errors = "curl did not finish";
+        return false;
+    }
+    *errors = QString::fromUtf8(curl.readAllStandardError());
+    return curl.exitStatus() == QProcess::NormalExit && curl.exitCode() == 0;
+}
+
+}  // namespace
+
+class DatasheetsUploadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { InfoDatasheetsFTP::setControlPort(0); }
+    void cleanup() { InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort); }
+
+    void aPdfUploadedOverFtpShowsUpInTheListAndOpensInTheViewer() {
+        GuiHarness gui;
+        QTemporaryDir outside;
+        const QByteArray pdf = QByteArray::fromStdString(makeTestPdf({"LM317 adjustable regulator", "Pinout"}));
+        const QString source = outside.filePath("upload.pdf");
+        {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(pdf);
+        }
+
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QWidget* listPage = gui.page();
+        QCOMPARE(gui.find<QLabel*>("m_cFilesInfo")->text(), QString("Files: 0"));
+        QTest::mouseClick(gui.find<QPushButton*>("onButtonFTP"), Qt::LeftButton);
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() != listPage; }));
+        auto* transfer = dynamic_cast<InfoDatasheetsFTP*>(gui.window().topScreen());
+        QVERIFY(transfer);
+        const unsigned port = transfer->listeningPort();
+        QVERIFY(port > 0);
+
+        // The page tells where to connect; the storage line is filled; both indicators are dark.
+        auto* page = gui.find<QTextBrowser*>("m_pWebView");
+        QVERIFY(page && !page->toPlainText().isEmpty());
+        QVERIFY(gui.find<QLabel*>("m_pDeviceInfo")->text().startsWith("Device: "));
+        auto* rx = gui.find<QLabel*>("m_pRX");
+        auto* tx = gui.find<QLabel*>("m_pTX");
+        QVERIFY(rx && tx && !rx->isVisible() && !tx->isVisible());
+        ShowCounter rxShows, txShows;
+        rx->installEventFilter(&rxShows);
+        tx->installEventFilter(&txShows);
+
+        const QString base = QString("ftp://127.0.0.1:%1/").arg(port);
+        QString errors;
+        QVERIFY2(runCurl({"-T", source, base + "LM317%20regulator.pdf"}, &errors), qPrintable(errors));
+        QVERIFY(rxShows.shows > 0);
+        QVERIFY(txShows.shows > 0);
+        QVERIFY(GuiHarness::waitFor([&] { return !rx->isVisible() && !tx->isVisible(); }, 2000));
+
+        // The same bytes come back down.
+        const QString back = outside.filePath("back.pdf");
+        QVERIFY2(runCurl({"-o", back, base + "LM317%20regulator.pdf"}, &errors), qPrintable(errors));
+        QFile downloaded(back);
+        QVERIFY(downloaded.open(QIODevice::ReadOnly));
+        QCOMPARE(downloaded.readAll(), pdf);
+
+        // Back: the server stops and the list shows the new file.
+        QTest::mouseClick(gui.find<QPushButton*>("onButtonBack"), Qt::LeftButton);
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() == listPage; }));
+        QVERIFY(GuiHarness::waitFor([&] { return gui.find<QLabel*>("m_cFilesInfo")->text() == "Files: 1"; }));
+        auto* list = gui.find<QListWidget*>("m_cTableData");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QString("LM317 regulator.pdf"));
+        QFile stored(QString::fromStdString(DocumentsFolder::pathForName("LM317 regulator.pdf")));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), pdf);
+        QVERIFY2(!runCurl({base}, &errors), "nobody answers once the screen is closed");
+
+        // The viewer reads it.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() != listPage; }));
+        auto* cursor = gui.find<QProgressBar*>("m_cWaitCursor");
+        QVERIFY(GuiHarness::waitFor([&] { return !cursor->isVisible(); }));
+        auto* doc = gui.find<DocumentView*>("m_pWebView");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Pdf);
+        QCOMPARE(doc->pdfDocument()->pageCount(), 2);
+        QCOMPARE(gui.find<QLabel*>("m_cNavigationBar")->text(), QString("LM317 regulator.pdf"));
+        QVERIFY(!gui.find<QLabel*>("m_cMessage")->isVisible());
+    }
+};
+
+QTEST_MAIN(DatasheetsUploadTest)
+#include "DatasheetsUploadTest.moc"
