@@ -97,8 +97,7 @@ void InfoDatasheetsFTP::viewDidLoad() {
     if (_server->isListening())
         link = linkText(address, _server->localPort());
     else
-        link = format(localizedString("PORT_ERROR"), static_cast<int>(gControlPort),
-                      _server->listenError().localizedDescription);
+        link = format(localizedString("PORT_ERROR"), static_cast<int>(gControlPort));  // the reason is logged
     m_pWebView.loadHTMLString(pageText(pageTemplate, link));
 }
 

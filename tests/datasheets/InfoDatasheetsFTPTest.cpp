@@ -189,7 +189,7 @@ TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->listeningPort(), 0u);
     const std::string& page = screen->m_pWebView.html();
-    EXPECT_EQ(page.find("ftp://"), std::string::npos);
+    EXPECT_EQ(page.find(InfoDatasheetsFTP::linkText(NetworkController::localWifiIPAddress(), port)), std::string::npos);
     EXPECT_NE(page.find(format("port %d cannot be used", static_cast<int>(port))), std::string::npos);
     EXPECT_EQ(page.find("_LINK_"), std::string::npos);
     ASSERT_TRUE(closeTransfer());
