@@ -295,8 +295,13 @@ void ScreenBinder::releaseScreen(ViewController* screen) {
 
 QPixmap ScreenBinder::pixmapNamed(const std::string& name, QSize size, qreal devicePixelRatio) {
     if (name.empty()) return {};
+    // Screens may name a picture with its extension ("led_sch1.png"), as imageNamed: allows; the picture drawn
+    // for it may be an SVG of the same name.
+    std::string base = name;
+    for (const char* ext : {".png", ".svg"})
+        if (base.size() > 4 && base.ends_with(ext)) base.resize(base.size() - 4);
     for (const char* ext : {".svg", ".png"}) {
-        QString path = QString(":/images/") + QString::fromStdString(name) + ext;
+        QString path = QString(":/images/") + QString::fromStdString(base) + ext;
         if (QFile::exists(path)) {
             QPixmap pm = QIcon(path).pixmap(size, devicePixelRatio);
             return pm;
