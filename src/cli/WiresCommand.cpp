@@ -56,7 +56,10 @@ private:
             heading_ = name == "/h1" || name == "/h2";
             flushParagraph();
         } else if (name == "br") {
-            flushParagraph();
+            if (inCell_)
+                text_ += ' ';
+            else
+                flushParagraph();
         } else if (name == "sup") {
             text_ += "^(";
         } else if (name == "/sup") {
@@ -65,9 +68,11 @@ private:
             rows_.emplace_back();
         } else if (name == "td" || name == "th") {
             text_.clear();
+            inCell_ = true;
         } else if ((name == "/td" || name == "/th") && !rows_.empty()) {
             rows_.back().push_back(collapse(text_));
             text_.clear();
+            inCell_ = false;
         } else if (name == "/table") {
             flushTable();
         }
@@ -149,6 +154,7 @@ private:
     std::string out_, text_;
     std::vector<std::vector<std::string>> rows_;
     bool heading_ = false;
+    bool inCell_ = false;
 };
 
 }  // namespace

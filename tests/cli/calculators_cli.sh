@@ -104,13 +104,13 @@ if [[ $rc != 0 ]]; then
     echo "FAIL: velkaro wires exits $rc: $(cat "$err")"
     failures=$((failures + 1))
 fi
-rows=$(grep -cE '^ *(0000|000|00|0|[1-9]|[1-3][0-9]|40) +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$' <<<"$out")
+rows=$(grep -cE '^ *(0000|000|00|0|[1-9]|[1-3][0-9]|40) +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+$' <<<"$out")
 if [[ $rows != 44 ]]; then
     echo "FAIL: velkaro wires shows $rows gauge rows, want 44"
     failures=$((failures + 1))
 fi
-for want in '^0000 +11.68 +0.4600 +107.2 +0.1608 +380 +302$' '^  18 +1.024 +0.04030 +0.8230 +20.95 +16 +2.32$' \
-    '^  40 +0.07987 +0.003145 +0.005010 +3441 +0.092 +0.0141$' 'Source' 'ASTM B258'; do
+for want in '^ AWG +Ø mm +Area mm² +Ohm per km +Chassis A +Transm. A$' '^0000 +11.68 +107.2 +0.1608 +380 +302$' \
+    '^  18 +1.024 +0.8230 +20.95 +16 +2.32$' '^  40 +0.07987 +0.005010 +3441 +0.092 +0.0141$' 'Source' 'ASTM B258'; do
     if ! grep -qE -- "$want" <<<"$out"; then
         echo "FAIL: velkaro wires lacks a line matching $want"
         failures=$((failures + 1))
