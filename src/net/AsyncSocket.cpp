@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "net/HostResolver.h"
 #include "platform/Format.h"
 #include "platform/Resources.h"
 
@@ -245,6 +246,7 @@ void AsyncSocket::close() {
     pendingDisconnect_.cancel();
     pendingStreamError_.cancel();
     ++theConnectionId;
+    theResolver.reset();  // a late answer has nobody to go to
 
     // Watches go before their descriptors close, so the loop never holds a stale descriptor.
     if (theStreamWatch) l.removeWatch(theStreamWatch);

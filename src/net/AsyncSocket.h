@@ -33,13 +33,15 @@ inline constexpr const char* kCFStreamErrorDomainNetDB = "kCFStreamErrorDomainNe
 
 /// A non-blocking TCP socket on the run loop: listens (IPv4 and IPv6 at once), accepts, connects, and serves queued
 /// read and write requests, reporting every event to its delegate from the loop. No operation blocks (except the
-/// name look-up of a non-numeric host, see `connectToHost`) and none throws at run time.
+/// name look-up of `acceptOnAddress`) and none throws at run time.
 ///
 /// Hold sockets in `std::shared_ptr` (`create`): every event handler keeps the socket alive while it runs, so a
 /// delegate may drop its last reference inside any message. Deferred steps and timers do not keep it alive; the
 /// destructor closes the socket and withdraws them (including a pending `onSocketDidDisconnect`).
 ///
 /// Everything runs on the thread of the loop (`RunLoop::main()`); nothing is locked except the name look-up.
+class HostResolver;
+
 class AsyncSocket : public std::enable_shared_from_this<AsyncSocket> {
 public:
     /// Status of one direction of a connection (the description prints it as a word).
@@ -80,8 +82,8 @@ public:
     bool acceptOnAddress(const std::string& address, std::uint16_t port, Error* err = nullptr);
     /// Starts connecting to `host` (numeric IPv4/IPv6 text, or a name) and `port`; the result arrives as
     /// onSocketDidConnectToHostPort or as a close with an error (e.g. POSIX ECONNREFUSED, or a look-up error in
-    /// kCFStreamErrorDomainNetDB). Numeric addresses never block; a name is looked up with getaddrinfo before this
-    /// returns, which takes as long as the system resolver (quick for /etc/hosts names).
+    /// kCFStreamErrorDomainNetDB). Never blocks: a name is looked up on a helper thread and the answer comes back
+    /// through the run loop.
     bool connectToHost(const std::string& host, std::uint16_t port, Error* err = nullptr);
     /// Starts connecting to an IPv4 or IPv6 socket address; otherwise like connectToHost.
     bool connectToAddress(const sockaddr* address, socklen_t length, Error* err = nullptr);
@@ -170,6 +172,8 @@ private:
     void createStreamsFromNative(int fd);
     void attachStreamsToRunLoop(RunLoop* loop);
     bool openStreams(Error* err);
+    bool connectStreams(const sockaddr* address, socklen_t length, Error* err);
+    void doHostResolved(int code, const sockaddr_storage& address, socklen_t length);
     void setStreamsFailed(const Error& err);
     void doStreamFailed();
     void doAcceptEvent(int listenFd);
@@ -223,6 +227,7 @@ private:
     RunLoop::Handle theSource6 = 0;  // the same for theSocket6
     RunLoop::Handle theStreamWatch = 0;
     RunLoop* theRunLoop = nullptr;
+    std::unique_ptr<HostResolver> theResolver;  // while a host name is being looked up
     std::uint64_t theConnectionId = 0;  // changes on every close, so a loop over one connection stops at its end
 
     std::deque<std::unique_ptr<AsyncReadPacket>> theReadQueue;

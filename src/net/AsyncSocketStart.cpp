@@ -12,15 +12,10 @@
 #include <mutex>
 
 #include "net/AsyncSocket.h"
+#include "net/HostResolver.h"
 #include "platform/Log.h"
 
 namespace {
-
-// Name look-ups of every socket go through this one lock.
-std::mutex& lookupLock() {
-    static std::mutex lock;
-    return lock;
-}
 
 Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::gai_strerror(code)}; }
 
@@ -72,7 +67,7 @@ bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port
         addrinfo* list = nullptr;
         int rc;
         {
-            std::lock_guard<std::mutex> guard(lookupLock());
+            std::lock_guard<std::mutex> guard(HostResolver::lookupLock());
             rc = ::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &list);
         }
         if (rc != 0) {
@@ -180,11 +175,11 @@ void AsyncSocket::setUpAcceptedSocket(int fd, RunLoop* runLoop) {
 bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Error* err) {
     requireDelegateAndIdle("Attempting to connect without a delegate. Set a delegate first.",
                            "Attempting to connect while connected or accepting connections. Disconnect first.");
-    // Numeric addresses (all the FTP server ever connects to) need no look-up. A name is looked up here, which
-    // blocks as long as the system resolver takes; a failed look-up is reported like a failed connection.
+    // Numeric addresses (all the FTP server ever connects to) connect at once. A name is looked up off the loop
+    // (HostResolver); until the answer comes both directions are opening, and a failed look-up closes the socket
+    // with the look-up's error like any failed connection.
     sockaddr_storage ss{};
     socklen_t len = 0;
-    std::optional<Error> lookupFailure;
     auto* s4 = reinterpret_cast<sockaddr_in*>(&ss);
     auto* s6 = reinterpret_cast<sockaddr_in6*>(&ss);
     if (::inet_pton(AF_INET, host.c_str(), &s4->sin_addr) == 1) {
@@ -195,28 +190,9 @@ bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Err
         s6->sin6_family = AF_INET6;
         s6->sin6_port = htons(port);
         len = sizeof *s6;
-    } else {
-        addrinfo hints{};
-        hints.ai_family = PF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_protocol = IPPROTO_TCP;
-        addrinfo* list = nullptr;
-        int rc;
-        {
-            std::lock_guard<std::mutex> guard(lookupLock());
-            rc = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
-        }
-        if (rc != 0) {
-            lookupFailure = lookupError(rc);
-        } else {
-            std::memcpy(&ss, list->ai_addr, list->ai_addrlen);
-            len = list->ai_addrlen;
-            ::freeaddrinfo(list);
-        }
     }
-
     int fd = -1;
-    if (!lookupFailure) {
+    if (len) {
         fd = ::socket(ss.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
         if (fd < 0) {
             if (err) *err = posixError(errno);
@@ -229,17 +205,45 @@ bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Err
         close();
         return false;
     }
-    if (lookupFailure) {
-        // The streams open into an error, reported on the next turn like any failed connection.
-        setStreamsFailed(*lookupFailure);
-    } else if (::connect(fd, reinterpret_cast<sockaddr*>(&ss), len) != 0 && errno != EINPROGRESS) {
-        setStreamsFailed(posixError(errno));
-    } else if (!openStreams(err)) {
-        close();
-        return false;
+    if (len) {
+        if (!connectStreams(reinterpret_cast<sockaddr*>(&ss), len, err)) {
+            close();
+            return false;
+        }
+    } else {
+        theReadStream->status = theWriteStream->status = StreamStatus::Opening;
+        theResolver = std::make_unique<HostResolver>(
+            loop(), host, port, [this](int code, const sockaddr_storage& address, socklen_t length) {
+                auto keep = weak_from_this().lock();
+                doHostResolved(code, address, length);
+            });
     }
     theFlags |= kDidPassConnectMethod;
     return true;
+}
+
+bool AsyncSocket::connectStreams(const sockaddr* address, socklen_t length, Error* err) {
+    if (::connect(theNative, address, length) != 0 && errno != EINPROGRESS) {
+        // Reported on the next turn like a connection that fails later.
+        setStreamsFailed(posixError(errno));
+        return true;
+    }
+    return openStreams(err);
+}
+
+void AsyncSocket::doHostResolved(int code, const sockaddr_storage& address, socklen_t length) {
+    theResolver.reset();
+    if (code != 0) {
+        setStreamsFailed(lookupError(code));
+        return;
+    }
+    theNative = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (theNative < 0) {
+        setStreamsFailed(posixError(errno));
+        return;
+    }
+    Error err;
+    if (!connectStreams(reinterpret_cast<const sockaddr*>(&address), length, &err)) closeWithError(err);
 }
 
 bool AsyncSocket::connectToAddress(const sockaddr* address, socklen_t length, Error* err) {

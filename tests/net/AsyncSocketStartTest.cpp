@@ -294,6 +294,32 @@ TEST_F(AsyncSocketStart, RefusedAddressConnectReportsGeneralError) {
     EXPECT_EQ(err.code, -1);
 }
 
+TEST_F(AsyncSocketStart, HostNameLookUpNeverBlocksAndReportsItsFailure) {
+    // The look-up runs off the loop: connectToHost returns before it, and a failure closes the started socket
+    // with the look-up's error.
+    Recorder d;
+    auto s = AsyncSocket::create(&d);
+    ASSERT_TRUE(s->connectToHost("bad host name!", 21));
+    EXPECT_EQ(d.events, std::vector<std::string>{"willConnect"});
+    ASSERT_TRUE(pumpUntil([&] { return d.didDisconnect == 1; }, 15000));
+    ASSERT_TRUE(d.lastError.has_value());
+    EXPECT_EQ(d.lastError->domain, "kCFStreamErrorDomainNetDB");
+    EXPECT_NE(d.lastError->code, 0);
+    EXPECT_FALSE(d.lastError->localizedDescription.empty());
+
+    // Closed or destroyed while looking up: the late answer goes nowhere.
+    Recorder late;
+    auto closed = AsyncSocket::create(&late);
+    ASSERT_TRUE(closed->connectToHost("localhost", 9));
+    closed->disconnect();
+    {
+        auto destroyed = AsyncSocket::create(&late);
+        ASSERT_TRUE(destroyed->connectToHost("localhost", 9));
+    }
+    drain(300);
+    EXPECT_EQ(late.events, (std::vector<std::string>{"willConnect", "willConnect", "didDisconnect"}));
+}
+
 TEST_F(AsyncSocketStart, WillConnectFalseCancelsWithCodeOne) {
     Recorder d;
     d.willConnectAnswer = false;
