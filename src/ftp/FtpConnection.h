@@ -102,6 +102,7 @@ public:
 
     // AsyncSocket delegate (control socket and passive listening socket).
     bool onSocketWillConnect(AsyncSocket* sock) override;
+    void onSocketDidConnectToHostPort(AsyncSocket* sock, const std::string& host, std::uint16_t port) override;
     void onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_view data, std::int32_t tag) override;
     void onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t tag) override;
     void onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) override;

@@ -8,6 +8,7 @@
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
 
+#include <map>
 #include <vector>
 
 #include "platform/Format.h"
@@ -102,6 +103,13 @@ std::string FtpListing::createList(const std::string& path) {
     NSLog("Get LS for %@", path);
     std::string body = "\r\n";
     int listed = 0;
+    // Most entries share an owner and a group: look each id up once per listing, not once per entry.
+    std::map<unsigned, std::string> owners, groups;
+    auto cached = [](std::map<unsigned, std::string>& cache, unsigned id, std::string (*lookup)(unsigned)) {
+        auto it = cache.find(id);
+        if (it == cache.end()) it = cache.emplace(id, lookup(id)).first;
+        return it->second;
+    };
     forEachEntry(path, [&](const std::string& name) {
         if (name[0] == '.') return;  // hidden entries are not shown to clients
         ++listed;
@@ -113,8 +121,8 @@ std::string FtpListing::createList(const std::string& path) {
             return;
         }
         const bool dir = S_ISDIR(st.st_mode);
-        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(full) : 0, ownerName(st.st_uid),
-                           groupName(st.st_gid), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
+        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(full) : 0, cached(owners, st.st_uid, ownerName),
+                           cached(groups, st.st_gid, groupName), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
                 "\n";
     });
     return format("total %d", listed) + body;
