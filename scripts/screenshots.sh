@@ -29,6 +29,14 @@ shot resistor-values --action onShowResistorValues --type m_cResistance=4700
 shot resistor-smd --action onShowResistorSMD --type m_cResistance=4r7
 shot inductor --action onShowInd --wheel m_cPickerView=0:3 --wheel m_cPickerView=1:7 \
   --wheel m_cPickerView=2:2 --wheel m_cPickerView=3:2
+shot led --action onShowLed --action onLedsIncrease --action onLedsIncrease
+shot led-tablet --tablet --action onShowLed --type m_cLedsCount=5
+shot ne555 --action onShowNE555 --type m_cDataC1=100 --type m_cDataR1=10
+shot wires --action onShowWires
+shot voltage-drop --action onShowVoltageDrop --type m_cAWGNum=14 --type m_cLength=25
+shot solar --action onShowSolarCalc --action onButtonAddItem --type m_cItemName=TV --type m_cItemPower=60 \
+  --type m_cItemUsage=5 --action onButtonAddItem --type m_cItemName=Fridge --type m_cItemPower=120 \
+  --type m_cItemUsage=8 --action onButtonAddItem --action onButtonDelItems
 
 # The datasheet store: a few entries, one of them a small two-page PDF written here.
 store="$XDG_DATA_HOME/velkaro/Documents"
