@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QVariantAnimation>
 #include <map>
 #include <memory>
 
@@ -185,39 +187,94 @@ QWidget* rowWidget(TableViewCell* cell, TableView* table, IndexPath path, QWidge
     return row;
 }
 
-void bindTable(TableView* m, QListWidget* w) {
-    w->setUniformItemSizes(false);
-    follow<QListWidget>(m, w, [m](QListWidget* w) {
-        applyCommon(m, w);
-        int current = w->currentRow();
-        w->clear();
-        for (int s = 0; s < m->numberOfSections(); ++s) {
-            for (int r = 0; r < m->numberOfRowsInSection(s); ++r) {
-                IndexPath path{s, r};
-                auto cell = m->cellForRowAtIndexPath(path);
-                if (!cell) continue;
-                auto* item = new QListWidgetItem(w);
-                item->setData(Qt::UserRole, s);
-                item->setData(Qt::UserRole + 1, r);
-                item->setSizeHint(QSize(0, static_cast<int>(m->heightForRowAtIndexPath(path))));
-                if (const auto& bg = cell->contentBackgroundColor()) item->setBackground(toQColor(*bg));
-                if (!cell->isEnabled()) item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-                if (QWidget* row = rowWidget(cell.get(), m, path, w)) {
-                    row->setEnabled(cell->isEnabled());
-                    w->setItemWidget(item, row);
-                    // Screen readers and tests find the row by its text.
-                    if (auto* label = row->findChild<QLabel*>()) item->setData(Qt::AccessibleTextRole, label->text());
-                } else {
-                    QString text = QString::fromStdString(cell->textLabel().text());
-                    if (!cell->detailTextLabel().text().empty())
-                        text += "\n" + QString::fromStdString(cell->detailTextLabel().text());
-                    item->setText(text);
-                    if (!cell->imageView().imageName().empty())
-                        item->setIcon(QIcon(ScreenBinder::pixmapNamed(cell->imageView().imageName(), QSize(32, 32))));
-                }
+// Asks the model for every row again and shows them.
+void fillTable(TableView* m, QListWidget* w) {
+    applyCommon(m, w);
+    int current = w->currentRow();
+    w->clear();
+    for (int s = 0; s < m->numberOfSections(); ++s) {
+        for (int r = 0; r < m->numberOfRowsInSection(s); ++r) {
+            IndexPath path{s, r};
+            auto cell = m->cellForRowAtIndexPath(path);
+            if (!cell) continue;
+            auto* item = new QListWidgetItem(w);
+            item->setData(Qt::UserRole, s);
+            item->setData(Qt::UserRole + 1, r);
+            item->setSizeHint(QSize(0, static_cast<int>(m->heightForRowAtIndexPath(path))));
+            if (const auto& bg = cell->contentBackgroundColor()) item->setBackground(toQColor(*bg));
+            if (!cell->isEnabled()) item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+            if (QWidget* row = rowWidget(cell.get(), m, path, w)) {
+                row->setEnabled(cell->isEnabled());
+                w->setItemWidget(item, row);
+                // Screen readers and tests find the row by its text.
+                if (auto* label = row->findChild<QLabel*>()) item->setData(Qt::AccessibleTextRole, label->text());
+            } else {
+                QString text = QString::fromStdString(cell->textLabel().text());
+                if (!cell->detailTextLabel().text().empty())
+                    text += "\n" + QString::fromStdString(cell->detailTextLabel().text());
+                item->setText(text);
+                if (!cell->imageView().imageName().empty())
+                    item->setIcon(QIcon(ScreenBinder::pixmapNamed(cell->imageView().imageName(), QSize(32, 32))));
             }
         }
-        if (current >= 0 && current < w->count()) w->setCurrentRow(current);
+    }
+    if (current >= 0 && current < w->count()) w->setCurrentRow(current);
+}
+
+// Fades out the rows the model just deleted, then calls `done`; returns the running fade, or nullptr when none
+// of those rows is shown. The list takes no clicks meanwhile, since its rows no longer match the model's.
+QVariantAnimation* fadeDeletedRows(const std::vector<IndexPath>& gone, QListWidget* w, std::function<void()> done) {
+    std::vector<QListWidgetItem*> items;
+    for (int i = 0; i < w->count(); ++i)
+        for (const IndexPath& p : gone)
+            if (w->item(i)->data(Qt::UserRole).toInt() == p.section && w->item(i)->data(Qt::UserRole + 1).toInt() == p.row)
+                items.push_back(w->item(i));
+    if (items.empty()) return nullptr;
+    w->setEnabled(false);
+    auto* fade = new QVariantAnimation(w);
+    fade->setStartValue(1.0);
+    fade->setEndValue(0.0);
+    fade->setDuration(250);
+    QPointer<QListWidget> guard(w);
+    QObject::connect(fade, &QVariantAnimation::valueChanged, w, [guard, items](const QVariant& v) {
+        if (!guard) return;
+        for (QListWidgetItem* item : items) {
+            if (QWidget* row = guard->itemWidget(item)) {
+                auto* effect = qobject_cast<QGraphicsOpacityEffect*>(row->graphicsEffect());
+                if (!effect) row->setGraphicsEffect(effect = new QGraphicsOpacityEffect(row));
+                effect->setOpacity(v.toDouble());
+            } else {
+                QColor c = guard->palette().color(QPalette::Text);
+                c.setAlphaF(v.toFloat());
+                item->setForeground(c);
+            }
+        }
+    });
+    QObject::connect(fade, &QVariantAnimation::finished, w, [guard, done, fade] {
+        if (guard) guard->setEnabled(true);
+        fade->deleteLater();
+        done();
+    });
+    fade->start();
+    return fade;
+}
+
+void bindTable(TableView* m, QListWidget* w) {
+    w->setUniformItemSizes(false);
+    // A newer change cuts a running fade short: its rows are about to be replaced.
+    auto running = std::make_shared<QPointer<QVariantAnimation>>();
+    follow<QListWidget>(m, w, [m, running](QListWidget* w) {
+        if (QVariantAnimation* fade = running->data()) {
+            QObject::disconnect(fade, nullptr, nullptr, nullptr);
+            delete fade;
+            w->setEnabled(true);
+        }
+        // Deleted rows fade before the list closes up, as a table deleting rows with a fade does.
+        QPointer<QListWidget> guard(w);
+        *running = fadeDeletedRows(m->lastDeletedRows(), w, [m, guard] {
+            if (guard) fillTable(m, guard.data());
+        });
+        if (!*running) fillTable(m, w);
     });
     auto activate = [m](QListWidgetItem* item) {
         if (!item || !(item->flags() & Qt::ItemIsEnabled)) return;
