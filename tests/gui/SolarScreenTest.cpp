@@ -73,7 +73,11 @@ private slots:
         auto buttons = list->findChildren<QPushButton*>("deleteRow");
         QCOMPARE(buttons.size(), 3);
         QTest::mouseClick(list->itemWidget(list->item(1))->findChild<QPushButton*>("deleteRow"), Qt::LeftButton);
+        // The row fades out first; the list takes no clicks until it has closed up.
+        QCOMPARE(list->count(), 3);
+        QVERIFY(!list->isEnabled());
         QVERIFY(GuiHarness::waitFor([&] { return list->count() == 2; }));
+        QVERIFY(list->isEnabled());
         QCOMPARE(rowText(list, 1), QString("Fridge, 8.0h, 960.0Wh"));
         QCOMPARE(results()[0], QString("996.0 Wh"));
         // Deleting the last rows leaves delete mode by itself.
