@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -7,17 +6,6 @@
 #include "decoders/InfoResistorsView.h"
 
 namespace {
-
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-    return s;
-}
-
-std::string joinRows(const std::vector<std::string>& rows) {
-    std::string out;
-    for (const auto& r : rows) out += (out.empty() ? "" : ", ") + r;
-    return out;
-}
 
 // Band positions given on the command line, by number of bands, as wheel components.
 std::vector<int> componentsForBandCount(size_t bands) {
@@ -30,8 +18,8 @@ std::vector<int> componentsForBandCount(size_t bands) {
     }
 }
 
-const char* kComponentNames[] = {"first digit", "second digit", "third digit", "multiplier", "tolerance",
-                                 "temperature coefficient"};
+const std::vector<std::string> kWheelNames = {"first digit", "second digit", "third digit",
+                                              "multiplier",  "tolerance",    "temperature coefficient"};
 
 }  // namespace
 
@@ -51,30 +39,23 @@ void addResistorCommand(CLI::App& app) {
         if (!rows->empty()) {
             if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
             selected = parseRows(*rows, 6);
-            for (int c = 0; c < 6; ++c) {
-                int count = screen->m_cPickerView.numberOfRowsInComponent(c);
-                if (selected[c] >= count)
-                    throw UsageError("row " + std::to_string(selected[c]) + " does not exist on the " +
-                                     kComponentNames[c] + " wheel (rows 0 to " + std::to_string(count - 1) + ")");
-            }
+            checkRowsExist(screen->m_cPickerView, selected, kWheelNames);
         } else {
             auto components = componentsForBandCount(bands->size());
             if (components.empty())
                 throw UsageError("give 3, 4, 5 or 6 colour bands (got " + std::to_string(bands->size()) +
                                  "), or --rows r0,r1,r2,r3,r4,r5");
             for (size_t i = 0; i < components.size(); ++i) {
-                int c = components[i];
+                const int c = components[i];
                 const auto& names = screen->rowsOfComponent(c);
-                auto it = std::find_if(names.begin(), names.end(),
-                                       [&](const std::string& n) { return lower(n) == lower((*bands)[i]); });
-                if (it == names.end())
-                    throw UsageError("band " + std::to_string(i + 1) + " (" + kComponentNames[c] + ") cannot be \"" +
-                                     (*bands)[i] + "\"; choose one of: " + joinRows(names));
-                selected[static_cast<size_t>(c)] = static_cast<int>(it - names.begin());
+                const int row = rowNamed(names, (*bands)[i]);
+                if (row < 0)
+                    throw UsageError("band " + std::to_string(i + 1) + " (" + kWheelNames[static_cast<size_t>(c)] +
+                                     ") cannot be \"" + (*bands)[i] + "\"; choose one of: " + listOfChoices(names));
+                selected[static_cast<size_t>(c)] = row;
             }
         }
-        // Turn each wheel as a user would; the last turn leaves the label as the six rows give it.
-        for (int c = 0; c < 6; ++c) screen->m_cPickerView.userSelectRow(selected[static_cast<size_t>(c)], c);
+        turnWheels(screen->m_cPickerView, selected);
         std::cout << screen->m_cResults.text() << '\n';
     });
 }

@@ -36,3 +36,7 @@ std::unique_ptr<Label> makeColorSwatch(std::string_view name) {
     }
     return label;
 }
+
+std::unique_ptr<Label> makeColorSwatch(const std::vector<std::string>& names, int row) {
+    return makeColorSwatch(row >= 0 && row < static_cast<int>(names.size()) ? names[static_cast<size_t>(row)] : "");
+}

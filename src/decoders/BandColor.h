@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/Color.h"
 #include "platform/ui/Label.h"
@@ -23,3 +24,5 @@ const BandColor* bandColorNamed(std::string_view name);
 /// A wheel row's swatch: a 32 x 32 centred label on the colour's swatch; "none" shows "-" on light grey, any
 /// other row no text. An unknown name gives a label with no background.
 std::unique_ptr<Label> makeColorSwatch(std::string_view name);
+/// The swatch of row `row` of a wheel whose rows are `names`; a row outside the wheel draws as an unknown name.
+std::unique_ptr<Label> makeColorSwatch(const std::vector<std::string>& names, int row);

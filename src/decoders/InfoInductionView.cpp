@@ -37,9 +37,7 @@ int InfoInductionView::pickerViewNumberOfRowsInComponent(PickerView*, int compon
 
 std::unique_ptr<Label> InfoInductionView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
                                                                                      int component, Label*) {
-    const auto& rows = rowsOfComponent(component);
-    std::string name = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : "";
-    return makeColorSwatch(name);
+    return makeColorSwatch(rowsOfComponent(component), row);
 }
 
 void InfoInductionView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {

@@ -41,9 +41,7 @@ int InfoResistorsView::pickerViewNumberOfRowsInComponent(PickerView*, int compon
 
 std::unique_ptr<Label> InfoResistorsView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
                                                                                      int component, Label*) {
-    const auto& rows = rowsOfComponent(component);
-    std::string name = row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : "";
-    return makeColorSwatch(name);
+    return makeColorSwatch(rowsOfComponent(component), row);
 }
 
 void InfoResistorsView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {

@@ -1,6 +1,8 @@
 #include "gui/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QIcon>
+#include <QLineEdit>
 #include <QLabel>
 
 #include "gui/ScreenBinder.h"
@@ -42,6 +44,23 @@ void MainWindow::screenPresented(ViewController*, ViewController* screen) {
     addWidget(page);
     screens_.push_back(screen);
     setCurrentWidget(page);
+    focusFirstInput(page);
+}
+
+void MainWindow::focusFirstInput(QWidget* page) {
+    // The keyboard goes where the user works: the first text field, else the first widget in tab order that is
+    // not a button (a wheel, a list), else the page itself.
+    if (auto* field = page->findChild<QLineEdit*>(); field && field->isEnabled()) {
+        field->setFocus();
+        return;
+    }
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            !qobject_cast<QAbstractButton*>(w)) {
+            w->setFocus();
+            return;
+        }
+    }
     page->setFocus();
 }
 
@@ -56,5 +75,5 @@ void MainWindow::screenDismissed(ViewController*, ViewController* screen) {
         removeWidget(page);
         page->deleteLater();
     }
-    if (QWidget* top = currentWidget()) top->setFocus();
+    if (QWidget* top = currentWidget()) focusFirstInput(top);
 }

@@ -20,5 +20,7 @@ public:
     void screenDismissed(ViewController* presenter, ViewController* screen) override;
 
 private:
+    void focusFirstInput(QWidget* page);
+
     std::vector<ViewController*> screens_;  // bottom to top, parallel to the stacked pages
 };
