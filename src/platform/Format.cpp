@@ -30,16 +30,16 @@ double FormatArg::asDouble() const {
 namespace {
 
 template <typename T>
-void appendPrintf(std::string& out, const std::string& spec, T value) {
+void appendPrintf(std::string& out, const std::string& piece, T value) {
     char buf[128];
-    int n = std::snprintf(buf, sizeof buf, spec.c_str(), value);
+    int n = std::snprintf(buf, sizeof buf, piece.c_str(), value);
     if (n < 0) return;
     if (static_cast<size_t>(n) < sizeof buf) {
         out.append(buf, static_cast<size_t>(n));
         return;
     }
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), value);
+    std::snprintf(big.data(), big.size(), piece.c_str(), value);
     out.append(big.data(), static_cast<size_t>(n));
 }
 
@@ -61,12 +61,12 @@ std::string formatArgs(std::string_view fmt, const std::vector<FormatArg>& args)
         }
         // Flags, width, precision.
         size_t j = i + 1;
-        std::string spec = "%";
-        while (j < fmt.size() && std::string_view("-+ #0").find(fmt[j]) != std::string_view::npos) spec += fmt[j++];
-        while (j < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[j]))) spec += fmt[j++];
+        std::string piece = "%";
+        while (j < fmt.size() && std::string_view("-+ #0").find(fmt[j]) != std::string_view::npos) piece += fmt[j++];
+        while (j < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[j]))) piece += fmt[j++];
         if (j < fmt.size() && fmt[j] == '.') {
-            spec += fmt[j++];
-            while (j < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[j]))) spec += fmt[j++];
+            piece += fmt[j++];
+            while (j < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[j]))) piece += fmt[j++];
         }
         // Length modifiers: l, ll, q (64-bit), h, hh, z.
         int longs = 0;
@@ -88,9 +88,9 @@ std::string formatArgs(std::string_view fmt, const std::vector<FormatArg>& args)
             if (!arg) continue;
             if (arg->kind() == FormatArg::Kind::Text) {
                 std::string text(arg->text());
-                appendPrintf(out, spec + "s", text.c_str());
+                appendPrintf(out, piece + "s", text.c_str());
             } else {
-                appendPrintf(out, spec + "lld", arg->asInt());
+                appendPrintf(out, piece + "lld", arg->asInt());
             }
             continue;
         }
@@ -103,20 +103,20 @@ std::string formatArgs(std::string_view fmt, const std::vector<FormatArg>& args)
             case 'd':
             case 'i':
                 if (longs > 0)
-                    appendPrintf(out, spec + "lld", arg->asInt());
+                    appendPrintf(out, piece + "lld", arg->asInt());
                 else
-                    appendPrintf(out, spec + "d", static_cast<int>(arg->asInt()));
+                    appendPrintf(out, piece + "d", static_cast<int>(arg->asInt()));
                 break;
             case 'u':
             case 'x':
             case 'X':
             case 'o':
                 if (longs > 0)
-                    appendPrintf(out, spec + "ll" + conv, arg->asUInt());
+                    appendPrintf(out, piece + "ll" + conv, arg->asUInt());
                 else
-                    appendPrintf(out, spec + conv, static_cast<unsigned>(arg->asUInt()));
+                    appendPrintf(out, piece + conv, static_cast<unsigned>(arg->asUInt()));
                 break;
-            case 'c': appendPrintf(out, spec + "c", static_cast<int>(arg->asInt())); break;
+            case 'c': appendPrintf(out, piece + "c", static_cast<int>(arg->asInt())); break;
             case 'f':
             case 'F':
             case 'e':
@@ -124,8 +124,8 @@ std::string formatArgs(std::string_view fmt, const std::vector<FormatArg>& args)
             case 'g':
             case 'G':
             case 'a':
-            case 'A': appendPrintf(out, spec + conv, arg->asDouble()); break;
-            case 'p': appendPrintf(out, "0x" + spec + "llx", arg->asUInt()); break;
+            case 'A': appendPrintf(out, piece + conv, arg->asDouble()); break;
+            case 'p': appendPrintf(out, "0x" + piece + "llx", arg->asUInt()); break;
             default: out.append(fmt.substr(start, j - start + 1)); break;  // unknown: kept as written
         }
     }
