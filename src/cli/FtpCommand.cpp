@@ -9,11 +9,11 @@
 #include "app/Utils.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
+#include "datasheets/InfoDatasheetsFTP.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
-#include "platform/Resources.h"
 #include "platform/RunLoop.h"
 
 namespace {
@@ -90,9 +90,9 @@ void addFtpCommand(CLI::App& app) {
         }
         const int actualPort = server->localPort();
         std::string address = NetworkController::localWifiIPAddress();
-        std::cout << (address.size() < 6 ? localizedString("NETWORK_ERROR") : format("ftp://%@:%d", address, actualPort))
-                  << '\n'
-                  << format("Device: %dMb, %dMb free", Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
+        // The same two lines the transfer screen shows.
+        std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
+                  << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
                   << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
         signals.stopLoopOnSignal(loop);
         loop.run();
