@@ -49,12 +49,9 @@ Capacitance capacitance(int d1, int d2, int m) {
 
 }  // namespace
 
-InfoCapacitorsView::InfoCapacitorsView(std::string nibName) : ViewController(std::move(nibName)) {
-    m_cPickerView.setDataSource(this);
-    m_cPickerView.setDelegate(this);
-    registerOutlet("m_cPickerView", m_cPickerView);
+InfoCapacitorsView::InfoCapacitorsView(std::string nibName)
+    : WheelsScreen(std::move(nibName), {&m_cArrayData1, &m_cArrayData2, &m_cArrayData3, &m_cArrayData4}) {
     registerOutlet("m_cResultsHTMLView", m_cResultsHTMLView);
-    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
 }
 
 void InfoCapacitorsView::viewDidLoad() {
@@ -67,34 +64,9 @@ void InfoCapacitorsView::viewDidLoad() {
     ShowResults(0, 0, 0, 0);
 }
 
-const std::vector<std::string>& InfoCapacitorsView::rowsOfComponent(int component) const {
-    static const std::vector<std::string> none;
-    switch (component) {
-        case 0: return m_cArrayData1;
-        case 1: return m_cArrayData2;
-        case 2: return m_cArrayData3;
-        case 3: return m_cArrayData4;
-        default: return none;
-    }
-}
-
-std::string InfoCapacitorsView::entry(int component, int row) const {
-    const auto& rows = rowsOfComponent(component);
-    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)] : std::string();
-}
-
-int InfoCapacitorsView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
-    return static_cast<int>(rowsOfComponent(component).size());
-}
-
 std::optional<std::string> InfoCapacitorsView::pickerViewTitleForRowForComponent(PickerView*, int row,
                                                                                  int component) {
     return entry(component, row);
-}
-
-void InfoCapacitorsView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
-    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
-                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3));
 }
 
 void InfoCapacitorsView::ShowResults(int r0, int r1, int r2, int r3) {

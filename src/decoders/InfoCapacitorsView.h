@@ -3,26 +3,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/PickerView.h"
-#include "platform/ui/ViewController.h"
+#include "decoders/WheelsScreen.h"
 #include "platform/ui/WebView.h"
 
 /// Capacitor code: wheels for the first digit, second digit, multiplier digit and tolerance letter of a code such
 /// as 474K; the result is an HTML fragment with the capacitance in pF, nF and uF and the tolerance.
-class InfoCapacitorsView : public ViewController, public PickerViewDataSource, public PickerViewDelegate {
+class InfoCapacitorsView : public WheelsScreen {
 public:
     explicit InfoCapacitorsView(std::string nibName = "InfoCapacitorsView");
 
-    PickerView m_cPickerView;
     WebView m_cResultsHTMLView;
 
-    /// The one-character texts of a wheel's rows (component 0 to 3); empty for any other component.
-    const std::vector<std::string>& rowsOfComponent(int component) const;
-
-    int numberOfComponentsInPickerView(PickerView*) override { return 4; }
-    int pickerViewNumberOfRowsInComponent(PickerView*, int component) override;
+    /// Rows show their one-character texts.
     std::optional<std::string> pickerViewTitleForRowForComponent(PickerView*, int row, int component) override;
-    void pickerViewDidSelectRowInComponent(PickerView* picker, int row, int component) override;
 
     /// Loads the fragment for the four selected rows into the web view.
     void ShowResults(int r0, int r1, int r2, int r3);
@@ -35,10 +28,9 @@ public:
 
 protected:
     void viewDidLoad() override;
+    void showSelectedRows(const std::vector<int>& r) override { ShowResults(r[0], r[1], r[2], r[3]); }
 
 private:
-    /// The text at `row` of a component, or the empty text for a row that does not exist.
-    std::string entry(int component, int row) const;
 
     std::vector<std::string> m_cArrayData1, m_cArrayData2, m_cArrayData3, m_cArrayData4;
 };

@@ -3,12 +3,9 @@
 #include "decoders/BandColor.h"
 #include "platform/Format.h"
 
-InfoInductionView::InfoInductionView(std::string nibName) : ViewController(std::move(nibName)) {
-    m_cPickerView.setDataSource(this);
-    m_cPickerView.setDelegate(this);
-    registerOutlet("m_cPickerView", m_cPickerView);
+InfoInductionView::InfoInductionView(std::string nibName)
+    : WheelsScreen(std::move(nibName), {&m_cArrayData1, &m_cArrayData2, &m_cArrayData3, &m_cArrayData4}) {
     registerOutlet("m_cResults", m_cResults);
-    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
 }
 
 void InfoInductionView::viewDidLoad() {
@@ -20,29 +17,9 @@ void InfoInductionView::viewDidLoad() {
     ShowResults(0, 0, 0, 0);
 }
 
-const std::vector<std::string>& InfoInductionView::rowsOfComponent(int component) const {
-    static const std::vector<std::string> none;
-    switch (component) {
-        case 0: return m_cArrayData1;
-        case 1: return m_cArrayData2;
-        case 2: return m_cArrayData3;
-        case 3: return m_cArrayData4;
-        default: return none;
-    }
-}
-
-int InfoInductionView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
-    return static_cast<int>(rowsOfComponent(component).size());
-}
-
 std::unique_ptr<Label> InfoInductionView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
                                                                                      int component, Label*) {
     return makeColorSwatch(rowsOfComponent(component), row);
-}
-
-void InfoInductionView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
-    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
-                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3));
 }
 
 void InfoInductionView::ShowResults(int r0, int r1, int r2, int r3) { m_cResults.setText(resultText(r0, r1, r2, r3)); }

@@ -3,12 +3,10 @@
 #include "decoders/BandColor.h"
 #include "platform/Format.h"
 
-InfoResistorsView::InfoResistorsView(std::string nibName) : ViewController(std::move(nibName)) {
-    m_cPickerView.setDataSource(this);
-    m_cPickerView.setDelegate(this);
-    registerOutlet("m_cPickerView", m_cPickerView);
+InfoResistorsView::InfoResistorsView(std::string nibName)
+    : WheelsScreen(std::move(nibName),
+                   {&m_cArrayData1, &m_cArrayData2, &m_cArrayData3, &m_cArrayData4, &m_cArrayData5, &m_cArrayData6}) {
     registerOutlet("m_cResults", m_cResults);
-    registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
 }
 
 void InfoResistorsView::viewDidLoad() {
@@ -22,32 +20,9 @@ void InfoResistorsView::viewDidLoad() {
     ShowResults(0, 0, 0, 0, 0, 0);
 }
 
-const std::vector<std::string>& InfoResistorsView::rowsOfComponent(int component) const {
-    static const std::vector<std::string> none;
-    switch (component) {
-        case 0: return m_cArrayData1;
-        case 1: return m_cArrayData2;
-        case 2: return m_cArrayData3;
-        case 3: return m_cArrayData4;
-        case 4: return m_cArrayData5;
-        case 5: return m_cArrayData6;
-        default: return none;
-    }
-}
-
-int InfoResistorsView::pickerViewNumberOfRowsInComponent(PickerView*, int component) {
-    return static_cast<int>(rowsOfComponent(component).size());
-}
-
 std::unique_ptr<Label> InfoResistorsView::pickerViewViewForRowForComponentReusingView(PickerView*, int row,
                                                                                      int component, Label*) {
     return makeColorSwatch(rowsOfComponent(component), row);
-}
-
-void InfoResistorsView::pickerViewDidSelectRowInComponent(PickerView* picker, int, int) {
-    ShowResults(picker->selectedRowInComponent(0), picker->selectedRowInComponent(1),
-                picker->selectedRowInComponent(2), picker->selectedRowInComponent(3),
-                picker->selectedRowInComponent(4), picker->selectedRowInComponent(5));
 }
 
 void InfoResistorsView::ShowResults(int r0, int r1, int r2, int r3, int r4, int r5) {
