@@ -2,6 +2,7 @@
 // Shared by the GUI tests: starts the real window with the menu on a scratch profile and helps drive widgets.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,6 +66,16 @@ public:
         QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         return waitFor([&] { return page() != menu; });
+    }
+
+    /// Replaces a field's text by typing, as a user would.
+    static void retype(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field, text);
     }
 
 private:

@@ -7,16 +7,6 @@
 
 namespace {
 constexpr int kLedRow = 5;
-
-// Replaces a field's text by typing, as a user would.
-void retype(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(field, text);
-}
 }  // namespace
 
 class LedsScreenTest : public QObject {
@@ -49,11 +39,11 @@ private slots:
         QCOMPARE(count->text(), QString("1"));
         QCOMPARE(picture->pixmap().toImage(), oneLed);
 
-        retype(supply, "5");
-        retype(current, "1");
+        GuiHarness::retype(supply, "5");
+        GuiHarness::retype(current, "1");
         QCOMPARE(results->text(), QString("R = 2999 Ohm, P = 0.00 W"));
         QCOMPARE(results2->text(), QString("Recommended: 3.0 KOhm, 0.125 W"));
-        retype(count, "3");
+        GuiHarness::retype(count, "3");
         QCOMPARE(results->text(), QString("Error: battery voltage is low"));
         QCOMPARE(results2->text(), QString(""));
         QTest::keyClick(count, Qt::Key_Return);

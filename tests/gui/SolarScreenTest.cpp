@@ -9,11 +9,6 @@
 namespace {
 constexpr int kSolarRow = 9;
 
-void retype(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    QTest::keyClicks(field, text);
-}
 
 QString rowText(QListWidget* list, int row) {
     QListWidgetItem* item = list->item(row);
@@ -50,13 +45,13 @@ private slots:
         QCOMPARE(rowText(list, 0), QString("LED lamp, 4.0h, 36.0Wh"));
         QCOMPARE(results(), (QStringList{"36.0 Wh", "3.6 Ah", "7.2 Ah", "0.7 Ah", "1", "13.4 W"}));
 
-        retype(gui.find<QLineEdit*>("m_cItemName"), "TV");
-        retype(gui.find<QLineEdit*>("m_cItemPower"), "60");
-        retype(gui.find<QLineEdit*>("m_cItemUsage"), "5");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemName"), "TV");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemPower"), "60");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemUsage"), "5");
         QTest::mouseClick(add, Qt::LeftButton);
-        retype(gui.find<QLineEdit*>("m_cItemName"), "Fridge");
-        retype(gui.find<QLineEdit*>("m_cItemPower"), "120");
-        retype(gui.find<QLineEdit*>("m_cItemUsage"), "8");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemName"), "Fridge");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemPower"), "120");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cItemUsage"), "8");
         QTest::mouseClick(add, Qt::LeftButton);
         QCOMPARE(list->count(), 3);
         QCOMPARE(rowText(list, 2), QString("Fridge, 8.0h, 960.0Wh"));
@@ -65,7 +60,7 @@ private slots:
         QCOMPARE(list->item(1)->background().color(), QColor::fromRgbF(0.95f, 0.95f, 0.95f));
         QCOMPARE(list->item(0)->background().color().alpha(), 0);
 
-        retype(gui.find<QLineEdit*>("m_cVoltage"), "24");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cVoltage"), "24");
         QCOMPARE(results()[1], QString("64.8 Ah"));
 
         // Delete mode: each row offers its delete button; deleting TV leaves two rows.

@@ -8,15 +8,6 @@
 
 namespace {
 constexpr int kDropRow = 7;
-
-void retype(QLineEdit* field, const QString& text) {
-    field->setFocus();
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(field, text);
-}
 }  // namespace
 
 class VoltageDropScreenTest : public QObject {
@@ -33,12 +24,12 @@ private slots:
         QCOMPARE(r2->text(), QString("Voltage drop (copper): 2.10V"));
         QCOMPARE(r3->text(), QString("Voltage drop (alum.): 3.24V"));
 
-        retype(gui.find<QLineEdit*>("m_cAWGNum"), "0000");
-        retype(gui.find<QLineEdit*>("m_cCurrent"), "100");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cAWGNum"), "0000");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cCurrent"), "100");
         QCOMPARE(r1->text(), QString("Resistance, Ohm/m: 0.000161"));
         QCOMPARE(r2->text(), QString("Voltage drop (copper): 0.32V"));
         QCOMPARE(r3->text(), QString("Voltage drop (alum.): 0.50V"));
-        retype(gui.find<QLineEdit*>("m_cAWGNum"), "4/0");
+        GuiHarness::retype(gui.find<QLineEdit*>("m_cAWGNum"), "4/0");
         QCOMPARE(r1->text(), QString("Incorrect input"));
         QCOMPARE(r2->text(), QString(""));
         QCOMPARE(r3->text(), QString(""));
@@ -50,7 +41,7 @@ private slots:
         QVERIFY(gui.openMenuRow(kDropRow));
         QWidget* drop = gui.page();
         auto* gauge = gui.find<QLineEdit*>("m_cAWGNum");
-        retype(gauge, "12");
+        GuiHarness::retype(gauge, "12");
         QTest::mouseClick(gui.find<QPushButton*>("m_cWireInfo"), Qt::LeftButton);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() != drop; }));
         QCOMPARE(gui.page()->objectName(), QString("InfoWiresView"));
