@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "calculators/TextChangeSubscription.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"

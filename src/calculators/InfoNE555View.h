@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "calculators/TextChangeSubscription.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/ScrollView.h"

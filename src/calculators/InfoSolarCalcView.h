@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "calculators/InfoSolarCalcItem.h"
-#include "calculators/TextChangeSubscription.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/ScrollView.h"

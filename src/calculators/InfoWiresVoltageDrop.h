@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "calculators/TextChangeSubscription.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextField.h"

@@ -62,26 +62,16 @@ InfoResValuesView::InfoResValuesView(std::string nibName) : ViewController(std::
     registerOutlet("m_cResistance", m_cResistance);
     registerOutlet("m_cResult", m_cResult);
     registerAction("onButtonBack", [this] {
-        stopObserving();
+        _textObserver.cancel();
         dismissModalViewControllerAnimated(true);
     });
-}
-
-InfoResValuesView::~InfoResValuesView() { stopObserving(); }
-
-void InfoResValuesView::stopObserving() {
-    if (_textObserver) NotificationCenter::defaultCenter().removeObserver(_textObserver);
-    _textObserver = 0;
 }
 
 void InfoResValuesView::viewDidLoad() {
     m_cResistance.setText("12345");
     ShowResults();
-    _textObserver = NotificationCenter::defaultCenter().addObserver(TextField::TextDidChangeNotification, nullptr,
-                                                                    [this](const void*) { textFieldDidChange(); });
+    _textObserver.observeAll([this] { ShowResults(); });
 }
-
-void InfoResValuesView::textFieldDidChange() { ShowResults(); }
 
 bool InfoResValuesView::textFieldShouldReturn(TextField* field) {
     if (field) field->resignFirstResponder();

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/ui/Label.h"
-#include "platform/ui/NotificationCenter.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 
@@ -12,8 +12,6 @@
 class InfoResValuesView : public ViewController, public TextFieldDelegate {
 public:
     explicit InfoResValuesView(std::string nibName = "InfoResValuesView");
-    /// Stops observing text changes.
-    ~InfoResValuesView() override;
 
     TextField m_cResistance;
     Label m_cResult;
@@ -29,8 +27,5 @@ protected:
     void viewDidLoad() override;
 
 private:
-    void textFieldDidChange();
-    void stopObserving();
-
-    NotificationCenter::Token _textObserver = 0;
+    TextChangeSubscription _textObserver;  // every edit of any field recomputes
 };

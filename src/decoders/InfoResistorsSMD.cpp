@@ -117,18 +117,11 @@ InfoResistorsSMD::InfoResistorsSMD(std::string nibName) : ViewController(std::mo
     registerAction("onButtonBack", [this] { dismissModalViewControllerAnimated(true); });
 }
 
-InfoResistorsSMD::~InfoResistorsSMD() {
-    if (_textObserver) NotificationCenter::defaultCenter().removeObserver(_textObserver);
-}
-
 void InfoResistorsSMD::viewDidLoad() {
     m_cResistance.setText("4501");
     ShowResults();
-    _textObserver = NotificationCenter::defaultCenter().addObserver(TextField::TextDidChangeNotification, nullptr,
-                                                                    [this](const void*) { textFieldDidChange(); });
+    _textObserver.observeAll([this] { ShowResults(); });
 }
-
-void InfoResistorsSMD::textFieldDidChange() { ShowResults(); }
 
 bool InfoResistorsSMD::textFieldShouldReturn(TextField* field) {
     if (field) field->resignFirstResponder();

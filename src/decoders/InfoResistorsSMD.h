@@ -2,7 +2,7 @@
 #include <string>
 
 #include "platform/ui/Label.h"
-#include "platform/ui/NotificationCenter.h"
+#include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 
@@ -11,8 +11,6 @@
 class InfoResistorsSMD : public ViewController, public TextFieldDelegate {
 public:
     explicit InfoResistorsSMD(std::string nibName = "InfoResistorsSMD");
-    /// Stops observing text changes.
-    ~InfoResistorsSMD() override;
 
     TextField m_cResistance;
     Label m_cResult;
@@ -30,7 +28,5 @@ protected:
     void viewDidLoad() override;
 
 private:
-    void textFieldDidChange();
-
-    NotificationCenter::Token _textObserver = 0;
+    TextChangeSubscription _textObserver;  // every edit of any field recomputes
 };

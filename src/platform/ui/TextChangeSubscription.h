@@ -1,6 +1,5 @@
 #pragma once
 #include <functional>
-#include <memory>
 #include <initializer_list>
 #include <vector>
 
@@ -19,6 +18,8 @@ public:
 
     /// Calls `handler` after every user edit of any of `fields` (replacing an earlier subscription).
     void observe(std::initializer_list<const TextField*> fields, std::function<void()> handler);
+    /// Calls `handler` after every user edit of any text field at all (replacing an earlier subscription).
+    void observeAll(std::function<void()> handler);
     /// Stops observing; safe to call again, and from inside the handler.
     void cancel();
     bool isActive() const { return !tokens_.empty(); }

@@ -1,4 +1,6 @@
-#include "calculators/TextChangeSubscription.h"
+#include "platform/ui/TextChangeSubscription.h"
+
+#include <memory>
 
 void TextChangeSubscription::observe(std::initializer_list<const TextField*> fields, std::function<void()> handler) {
     cancel();
@@ -6,6 +8,12 @@ void TextChangeSubscription::observe(std::initializer_list<const TextField*> fie
     for (const TextField* field : fields)
         tokens_.push_back(NotificationCenter::defaultCenter().addObserver(
             TextField::TextDidChangeNotification, field, [shared](const void*) { (*shared)(); }));
+}
+
+void TextChangeSubscription::observeAll(std::function<void()> handler) {
+    cancel();
+    tokens_.push_back(NotificationCenter::defaultCenter().addObserver(
+        TextField::TextDidChangeNotification, nullptr, [handler = std::move(handler)](const void*) { handler(); }));
 }
 
 void TextChangeSubscription::cancel() {
