@@ -5,21 +5,21 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 
 #include "ftp/FtpListing.h"
 #include "ftp/FtpServer.h"
 #include "platform/Log.h"
-#include "platform/Numbers.h"
 
 namespace {
 
@@ -88,14 +88,32 @@ std::string joinWords(const std::vector<std::string>& words) {
     return out + ")";
 }
 
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
+// A field of PORT or LPRT: one byte in decimal digits; -1 for anything else (signs, blanks, overflow).
+int byteField(const std::string& text) {
+    if (text.empty() || text.size() > 3) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 255 ? value : -1;
 }
 
-bool isDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+// A data port a client may name: decimal digits, 1024 to 65535 (never a privileged service port); 0 otherwise.
+unsigned portField(const std::string& text) {
+    if (text.empty() || text.size() > 5) return 0;
+    unsigned value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value >= 1024 && value <= 65535 ? value : 0;
+}
+
+// "::ffff:10.0.0.1" and "10.0.0.1" are the same peer.
+std::string plainAddress(std::string host) {
+    if (host.rfind("::ffff:", 0) == 0 && host.find('.') != std::string::npos) host.erase(0, 7);
+    return host;
 }
 
 const char* const kNoDataConnection = "425 Can't open data connection.";
@@ -114,12 +132,12 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, FtpServer* ser
     connectionSocket_->writeDataWithTimeoutTag(std::string("220 Qelmot server ready.\r\n"), -1, 0);
     // One read without time-out stays current for the life of the connection and delivers every piece.
     connectionSocket_->readDataToDataWithTimeoutTag(AsyncSocket::CRLFData(), -1, 0);
-    currentDir_ = server_->baseDir();
-    NSLog("FC: Current Directory starting at %@", currentDir_);
+    NSLog("FC: Current Directory starting at %@", server_->baseDir());
 }
 
 FtpConnection::~FtpConnection() {
     closeSocket(connectionSocket_);
+    closeSocket(acceptedDataSocket_);
     closeSocket(dataListeningSocket_);
     dataConnection_.reset();
     closeSocket(dataSocket_);
@@ -145,12 +163,14 @@ void FtpConnection::sendMessage(const std::string& text) {
 // --- Reading and dispatch.
 
 bool FtpConnection::onSocketWillConnect(AsyncSocket* sock) {
+    if (acceptedDataSocket_ && sock == acceptedDataSocket_.get()) return true;  // judged once connected
     logLine("FC:onSocketWillConnect");
     sock->readDataWithTimeoutTag(-1, 0);
     return true;
 }
 
 void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::string&, std::uint16_t) {
+    if (acceptedDataSocket_ && sock == acceptedDataSocket_.get()) return takeAcceptedDataSocket(sock);
     // Replies are small and often come in pairs (150 then 226, the two 221 lines): without this each second one
     // waits for the client's delayed acknowledgement of the first, some 40 ms per exchange.
     if (sock != connectionSocket_.get()) return;
@@ -178,6 +198,11 @@ void FtpConnection::processDataRead(std::string_view bytes) {
     logLine("FC:didReadData");
     if (!isValidUtf8(bytes)) {
         sendMessage("500 Command line is not valid UTF-8.");
+        return;
+    }
+    // A CR inside a line is no line end: taking it would put a CR into a stored name or a reply.
+    if (bytes.find('\r') != std::string_view::npos) {
+        sendMessage(kMissingArgument);
         return;
     }
     std::string text = trimNewlines(bytes);
@@ -222,6 +247,9 @@ void FtpConnection::processCommand() {
         return;
     }
     const Words words = msgComponents_;  // a handler may dispatch again; keep its own copy
+    // The name given by RNFR is good for the command right after it only.
+    std::string renameFrom = std::exchange(rnfrFilename_, std::string());
+    if (handler == &FtpConnection::doRntoArguments) rnfrFilename_ = std::move(renameFrom);
     (this->*handler)(this, words);
 }
 
@@ -234,16 +262,18 @@ bool FtpConnection::requireArgument(const std::string& value) {
 // --- Paths.
 
 std::optional<std::string> FtpConnection::filePath(const std::string& name) const {
-    return server_->paths().resolve(currentDir_, name);
+    return FtpPathResolver::join(currentDir_, name);
 }
+
+const FtpPathResolver& FtpConnection::paths() const { return server_->paths(); }
 
 bool FtpConnection::changedCurrentDirectoryTo(const std::string& name) {
     auto rooted = filePath(name);
-    NSLog("currentDirectory: %@", currentDir_);
+    NSLog("currentDirectory: %@", paths().absolutePath(currentDir_));
     NSLog("newDirectory: %@", name);
-    NSLog("expandedPath: %@", rooted ? *rooted : std::string());
+    NSLog("expandedPath: %@", rooted ? paths().absolutePath(*rooted) : std::string());
     if (!rooted) return false;
-    auto canonical = server_->paths().canonicalDirectory(*rooted);
+    auto canonical = paths().enterableDirectory(*rooted);
     if (!canonical) return false;
     currentDir_ = *canonical;
     return true;
@@ -288,7 +318,7 @@ void FtpConnection::doOptsArguments(FtpConnection*, const Words& words) {
 }
 
 void FtpConnection::doPwdArguments(FtpConnection*, const Words&) {
-    std::string visible = server_->paths().visiblePath(currentDir_);
+    std::string visible = FtpPathResolver::visiblePath(currentDir_);
     NSLog("Will PWD %@ ", visible);
     sendMessage(format("257 \"%@\" is the current directory.", visible));
 }
@@ -299,11 +329,11 @@ void FtpConnection::doCwdArguments(FtpConnection*, const Words& words) {
     NSLog("CWD: %@", name);
     if (!requireArgument(name)) return;
     sendMessage(changedCurrentDirectoryTo(name) ? "250 CWD command successful." : "550 CWD failed.");
-    NSLog("currentDir is now %@", currentDir_);
+    NSLog("currentDir is now %@", paths().absolutePath(currentDir_));
 }
 
 void FtpConnection::doCdUpArguments(FtpConnection*, const Words&) {
-    std::string visible = server_->paths().visiblePath(currentDir_);
+    std::string visible = FtpPathResolver::visiblePath(currentDir_);
     NSLog("CurrentDir is %@", visible);
     bool ok = changedCurrentDirectoryTo(FtpPathResolver::deletingLastPathComponent(visible));
     sendMessage(ok ? "250 CDUP command successful." : "550 CDUP command failed.");
@@ -324,15 +354,15 @@ void FtpConnection::doQuitArguments(FtpConnection*, const Words& words) {
 
 void FtpConnection::doMkdirArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
-    NSLog("current dir is %@", currentDir_);
+    NSLog("current dir is %@", paths().absolutePath(currentDir_));
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    if (!path) return (void)sendMessage(format("550 %@: Permission denied.", name));
-    if (exists(*path)) return (void)sendMessage(format("550 %@: File exists.", name));
-    std::error_code ec;
-    std::filesystem::create_directories(*path, ec);
-    if (ec || !isDirectory(*path)) {
-        NSLog("MKD failed %@", ec.message());
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!entry && (!path || errno == EXDEV || errno == ELOOP))
+        return (void)sendMessage(format("550 %@: Permission denied.", name));
+    if (entry && entry->exists) return (void)sendMessage(format("550 %@: File exists.", name));
+    if (!paths().makeDirectories(*path)) {
+        NSLog("MKD failed %@", std::string(std::strerror(errno)));
         return (void)sendMessage("550 MKD command failed.");
     }
     sendMessage("250 MKD command successful.");
@@ -343,17 +373,21 @@ void FtpConnection::doDeleArguments(FtpConnection*, const Words& words) {
     NSLog("filename is %@", name);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    if (!path) return (void)sendMessage("550 DELE command unsuccessful.");
-    if (!exists(*path)) return (void)sendMessage(format("550 %@ No such file or directory.", name));
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!path || (!entry && (errno == EXDEV || errno == ELOOP))) return (void)sendMessage("550 DELE command unsuccessful.");
+    if (!entry || !entry->exists) return (void)sendMessage(format("550 %@ No such file or directory.", name));
     // Never the base directory, nor a directory the client is standing in: "RMD ." or "RMD Books/.." would
-    // otherwise remove every datasheet.
-    FtpPathResolver around(*path);
-    if (*path == server_->baseDir() || around.isInside(currentDir_))
+    // otherwise remove the folder under its feet.
+    if (entry->name.empty() || FtpPathResolver::isInside(currentDir_, entry->path))
         return (void)sendMessage("550 DELE command unsuccessful.");
-    std::error_code ec;
-    std::filesystem::remove_all(*path, ec);
-    if (ec) {
-        NSLog("DELE failed %@", ec.message());
+    // RMD removes an empty folder only, and DELE files only: a folder with datasheets in it is never taken
+    // along with one command.
+    struct stat st {};
+    const bool folder = ::fstatat(entry->folder.get(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        S_ISDIR(st.st_mode);
+    const bool rmd = lower(words[0]) == "rmd";
+    if (folder != rmd || ::unlinkat(entry->folder.get(), entry->name.c_str(), folder ? AT_REMOVEDIR : 0) != 0) {
+        NSLog("DELE failed %@", std::string(folder != rmd ? "wrong kind" : std::strerror(errno)));
         return (void)sendMessage("550 DELE command unsuccessful.");
     }
     server_->didReceiveFileListChanged();
@@ -364,21 +398,37 @@ void FtpConnection::doRnfrArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    if (!path || *path == server_->baseDir()) return (void)sendMessage("550 RNFR command failed.");
-    rnfrFilename_ = *path;
-    sendMessage(exists(*path) ? "350 RNFR command successful." : "550 RNFR command failed.");
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!entry || !entry->exists || entry->name.empty()) return (void)sendMessage("550 RNFR command failed.");
+    rnfrFilename_ = entry->path;
+    sendMessage("350 RNFR command successful.");
 }
 
 void FtpConnection::doRntoArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    if (rnfrFilename_.empty() || !path) return (void)sendMessage("550 RNTO command failed.");
-    NSLog("RNFR %@", rnfrFilename_);
-    NSLog("RNTO %@", *path);
+    // Both ends are found again now, beneath the base, and renamed through their folders' descriptors.
+    auto from = rnfrFilename_.empty() ? std::nullopt : paths().locate(rnfrFilename_, false);
+    auto to = path ? paths().locate(*path, false) : std::nullopt;
+    rnfrFilename_.clear();
+    if (!from || !from->exists || !to || to->name.empty()) return (void)sendMessage("550 RNTO command failed.");
+    NSLog("RNFR %@", paths().absolutePath(from->path));
+    NSLog("RNTO %@", paths().absolutePath(to->path));
+    // A link moved elsewhere must still lead inside, or a relative "../x" would point out from its new place.
+    struct stat st {};
+    if (::fstatat(from->folder.get(), from->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+        char target[PATH_MAX];
+        ssize_t n = ::readlinkat(from->folder.get(), from->name.c_str(), target, sizeof target);
+        std::string folder = FtpPathResolver::deletingLastPathComponent("/" + to->path);
+        if (n <= 0 || n == static_cast<ssize_t>(sizeof target) ||
+            !paths().linkLeadsInside(folder.substr(1), std::string(target, static_cast<size_t>(n))))
+            return (void)sendMessage("550 RNTO command failed.");
+    }
     // An existing target is never replaced.
-    int rc = ::renameat2(AT_FDCWD, rnfrFilename_.c_str(), AT_FDCWD, path->c_str(), RENAME_NOREPLACE);
-    if (rc != 0 && errno == EINVAL && !exists(*path)) rc = ::rename(rnfrFilename_.c_str(), path->c_str());
+    const int fromDir = from->folder.get(), toDir = to->folder.get();
+    int rc = ::renameat2(fromDir, from->name.c_str(), toDir, to->name.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && errno == EINVAL && !to->exists) rc = ::renameat(fromDir, from->name.c_str(), toDir, to->name.c_str());
     if (rc != 0) {
         NSLog("RNTO failed %@", std::string(std::strerror(errno)));
         return (void)sendMessage("550 RNTO command failed.");
@@ -391,9 +441,9 @@ void FtpConnection::doSizeArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
+    UniqueFd fd = path ? paths().open(*path, O_PATH) : UniqueFd();
     struct stat st {};
-    if (!path || ::stat(path->c_str(), &st) != 0)
-        return (void)sendMessage(format("550 %@ No such file or directory.", name));
+    if (!fd || ::fstat(fd.get(), &st) != 0) return (void)sendMessage(format("550 %@ No such file or directory.", name));
     if (!S_ISREG(st.st_mode)) return (void)sendMessage(format("550 %@: Not a plain file.", name));
     unsigned long long size = static_cast<unsigned long long>(st.st_size);
     NSLog("File size is %qu ", size);
@@ -402,12 +452,17 @@ void FtpConnection::doSizeArguments(FtpConnection*, const Words& words) {
 
 void FtpConnection::doListArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
-    auto dir = name.empty() ? std::optional<std::string>(currentDir_) : filePath(name);
-    if (!dir) return (void)sendMessage(format("550 %@: Permission denied.", name));
-    NSLog("doList currentDir(%@) changeRoot%d", *dir, server_->changeRoot() ? 1 : 0);
-    NSLog("Will list %@ ", *dir);
+    auto dir = filePath(name);
+    // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
+    auto entry = dir ? paths().locate(*dir, true) : std::nullopt;
+    if (!entry && (!dir || errno == EXDEV || errno == ELOOP))
+        return (void)sendMessage(format("550 %@: Permission denied.", name.empty() ? FtpPathResolver::visiblePath(currentDir_) : name));
+    const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
+    NSLog("doList currentDir(%@) changeRoot%d", shown, server_->changeRoot() ? 1 : 0);
+    NSLog("Will list %@ ", shown);
     if (!canTransfer()) return (void)sendMessage(kNoDataConnection);
-    std::string listing = server_->createList(*dir);
+    UniqueFd fd = paths().open(*dir, O_RDONLY | O_DIRECTORY);
+    std::string listing = FtpListing::createList(fd.get(), shown);
     sendMessage("150 Opening ASCII mode data connection for '/bin/ls'.");
     sendDataString(listing);
 }
@@ -418,18 +473,21 @@ void FtpConnection::doRetrArguments(FtpConnection*, const Words& words) {
     std::string name = FtpPathResolver::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    NSLog("FC:doRetr: %@", path ? *path : name);
+    NSLog("FC:doRetr: %@", path ? paths().absolutePath(*path) : name);
+    // Opened without blocking, so a FIFO or device cannot stall the loop that serves every client.
+    UniqueFd fd = path ? paths().open(*path, O_RDONLY | O_NONBLOCK) : UniqueFd();
+    const int openError = errno;
     struct stat st {};
-    if (!path || ::stat(path->c_str(), &st) != 0) {
-        NSLog("FC:doRetr: file %@ doesnt' exist ", path ? *path : name);
+    if (!fd || ::fstat(fd.get(), &st) != 0) {
+        if (openError == EACCES) return (void)sendMessage(format("550 %@: Permission denied.", name));
+        NSLog("FC:doRetr: file %@ doesnt' exist ", path ? paths().absolutePath(*path) : name);
         return (void)sendMessage(format("550 %@ No such file or directory.", name));
     }
-    if (S_ISDIR(st.st_mode)) return (void)sendMessage(format("550 %@: Not a plain file.", name));
+    if (!S_ISREG(st.st_mode)) return (void)sendMessage(format("550 %@: Not a plain file.", name));
     if (!canTransfer()) return (void)sendMessage(kNoDataConnection);
-    int fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return (void)sendMessage(format("550 %@: Permission denied.", name));
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
-    sendData(FtpDataConnection::Outgoing::file(fd));
+    sendData(FtpDataConnection::Outgoing::file(fd.release()));
 }
 
 void FtpConnection::doStorArguments(FtpConnection*, const Words& words) {
@@ -438,17 +496,21 @@ void FtpConnection::doStorArguments(FtpConnection*, const Words& words) {
     if (!canTransfer()) return (void)sendMessage(kNoDataConnection);
     auto path = filePath(name);
     closeCurrentFile();
-    int fd = path ? ::open(path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
-    if (fd < 0) {
+    // Only a regular file is written: a FIFO or device named by a client must not block or be written to.
+    UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_CREAT | O_NONBLOCK, 0644) : UniqueFd();
+    struct stat st {};
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd.get(), 0) != 0)) fd.reset();
+    if (!fd) {
         sendMessage(format("553 %@: Permission denied.", name));
     } else {
-        currentFile_ = *path;
-        currentFileHandle_ = fd;
+        ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+        currentFile_ = paths().absolutePath(*path);
+        currentFileHandle_ = fd.release();
         uploadFailed_ = false;
         sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
     }
     NSLog("FC:doStor  %@", currentFile_);
-    if (fd < 0) return;
+    if (currentFileHandle_ < 0) return;
     if (dataConnection_) {
         logLine("FC:setting connection state to clientSending");
         dataConnection_->setConnectionState(FtpDataConnection::clientSending);
@@ -466,13 +528,10 @@ void FtpConnection::doMlstArguments(FtpConnection*, const Words& words) {
 bool FtpConnection::canTransfer() const { return dataConnection_ || dataListeningSocket_; }
 
 std::uint16_t FtpConnection::choosePasvDataPort() {
-    timeval now{};
-    ::gettimeofday(&now, nullptr);
-    unsigned short seed[3] = {static_cast<unsigned short>(static_cast<unsigned long>(now.tv_sec) >> 16),
-                              static_cast<unsigned short>(now.tv_sec & 0xFFFF),
-                              static_cast<unsigned short>(now.tv_usec & 0xFFFF)};
-    ::seed48(seed);
-    return static_cast<std::uint16_t>(::lrand48() % 64512 + 1024);
+    // Seeded once from the system's random source: a draw seeded from the clock repeats within the same tick and
+    // lets anyone guess the next port.
+    static std::mt19937 engine{std::random_device{}()};
+    return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(1024, 65535)(engine));
 }
 
 void FtpConnection::doPasvArguments(FtpConnection*, const Words&) {
@@ -487,16 +546,19 @@ void FtpConnection::doEpsvArguments(FtpConnection*, const Words&) {
 
 void FtpConnection::doPortArguments(FtpConnection*, const Words& words) {
     auto fields = splitAt(words.size() > 1 ? words[1] : "", ',');
-    if (fields.size() < 6) return (void)sendMessage(kMissingArgument);
-    int p1 = intValue(fields[4]), p2 = intValue(fields[5]);
+    if (fields.size() != 6) return (void)sendMessage(kMissingArgument);
+    for (const auto& f : fields)
+        if (byteField(f) < 0) return (void)sendMessage(kMissingArgument);
     transferMode_ = portMode;
-    openDataSocket(static_cast<unsigned>(p1 * 256 + p2));
+    openDataSocket(static_cast<unsigned>(byteField(fields[4]) * 256 + byteField(fields[5])));
 }
 
 void FtpConnection::doLprtArguments(FtpConnection*, const Words& words) {
     auto fields = splitAt(words.size() > 1 ? words[1] : "", ',');
-    if (fields.size() < 21) return (void)sendMessage(kMissingArgument);
-    int p1 = intValue(fields[19]), p2 = intValue(fields[20]);
+    if (fields.size() != 21) return (void)sendMessage(kMissingArgument);
+    for (const auto& f : fields)
+        if (byteField(f) < 0) return (void)sendMessage(kMissingArgument);
+    int p1 = byteField(fields[19]), p2 = byteField(fields[20]);
     NSLog("%d %d %d", p1 * 256, p1, p2);
     transferMode_ = lprtMode;
     openDataSocket(static_cast<unsigned>(p1 * 256 + p2));
@@ -506,13 +568,15 @@ void FtpConnection::doEprtArguments(FtpConnection*, const Words& words) {
     auto fields = splitAt(words.size() > 1 ? words[1] : "", '|');
     for (const auto& f : fields) NSLog("%@", f);
     if (fields.size() < 4) return (void)sendMessage(kMissingArgument);
-    int port = intValue(fields[3]);
-    NSLog("Got Send Port %d", port);
+    unsigned port = portField(fields[3]);
+    NSLog("Got Send Port %d", static_cast<int>(port));
+    if (port == 0) return (void)sendMessage(kMissingArgument);
     transferMode_ = eprtMode;
-    openDataSocket(static_cast<unsigned>(port));
+    openDataSocket(port);
 }
 
 bool FtpConnection::openDataSocket(unsigned port) {
+    closeSocket(acceptedDataSocket_);
     closeSocket(dataListeningSocket_);
     closeSocket(dataSocket_);
     retireDataConnection();
@@ -520,11 +584,20 @@ bool FtpConnection::openDataSocket(unsigned port) {
     std::string reply;
     if (transferMode_ == pasvMode || transferMode_ == epsvMode) {
         // A random port may be taken: try others before giving up with 425 rather than name a dead port.
+        std::string host = plainAddress(connectionSocket_->localHost());
+        if (transferMode_ == pasvMode && host.find(':') != std::string::npos) {
+            // PASV can only name an IPv4 address; over IPv6 clients use EPSV.
+            NSLog("-- PASV over IPv6 %@", host);
+            sendMessage(kNoDataConnection);
+            return false;
+        }
         auto listener = AsyncSocket::create(this);
         bool listening = false;
         for (int attempt = 0; attempt < kPasvAttempts && !listening; ++attempt) {
-            dataPort_ = choosePasvDataPort();
-            listening = listener->acceptOnPort(dataPort_, &err);
+            // Past the random draws the system picks a free port, so a busy range never ends in 425.
+            const bool last = attempt == kPasvAttempts - 1;
+            listening = listener->acceptOnPort(last ? 0 : choosePasvDataPort(), &err);
+            if (listening) dataPort_ = listener->localPort();
         }
         NSLog("-- %@", listening ? std::string() : err.localizedDescription);
         if (!listening) {
@@ -533,7 +606,6 @@ bool FtpConnection::openDataSocket(unsigned port) {
         }
         dataListeningSocket_ = listener;
         if (transferMode_ == pasvMode) {
-            std::string host = connectionSocket_->localHost();
             std::replace(host.begin(), host.end(), '.', ',');
             reply = format("227 Entering Passive Mode (%@,%d,%d)", host, dataPort_ / 256, dataPort_ % 256);
         } else {
@@ -541,7 +613,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
         }
     } else {
         dataPort_ = static_cast<std::uint16_t>(port);
-        if (port == 0 || port > 65535) {
+        if (port < 1024 || port > 65535) {  // never a privileged service port of the client's host
             sendMessage(kMissingArgument);
             return false;
         }
@@ -558,6 +630,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
         }
         dataSocket_ = socket;
         dataConnection_ = std::make_unique<FtpDataConnection>(socket, this, queuedData_, FtpDataConnection::clientQuiet);
+        dataConnection_->start();
     }
     sendMessage(reply);
     return true;
@@ -565,11 +638,27 @@ bool FtpConnection::openDataSocket(unsigned port) {
 
 void FtpConnection::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     if (sock != dataListeningSocket_.get()) return;
+    // Who connected is known once the new socket is open: keep it until onSocketDidConnectToHostPort.
+    acceptedDataSocket_ = newSocket;
+}
+
+void FtpConnection::takeAcceptedDataSocket(AsyncSocket* sock) {
+    std::shared_ptr<AsyncSocket> socket = std::move(acceptedDataSocket_);
+    // Only the control connection's own client may take the data port: anyone else could steal a download or
+    // slip their bytes into an upload. Others are closed at once and the port keeps waiting.
+    if (plainAddress(sock->connectedHost()) != plainAddress(connectionAddress())) {
+        NSLog("FC: data connection from %@ refused", sock->connectedHost());
+        sock->setDelegate(nullptr);
+        sock->disconnect();
+        return;
+    }
     logLine("FC:New Connection -- should be for the data port");
+    closeSocket(dataListeningSocket_);  // one data connection per PASV
     retireDataConnection();
     // An upload announced before the client connected ends when the client closes, even without a byte.
     dataConnection_ = std::make_unique<FtpDataConnection>(
-        newSocket, this, queuedData_, isUploading() ? FtpDataConnection::clientSending : FtpDataConnection::clientQuiet);
+        socket, this, queuedData_, isUploading() ? FtpDataConnection::clientSending : FtpDataConnection::clientQuiet);
+    dataConnection_->start();
 }
 
 void FtpConnection::sendData(FtpDataConnection::Outgoing item) {

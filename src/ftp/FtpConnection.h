@@ -9,6 +9,7 @@
 
 #include "ftp/FtpDataConnection.h"
 #include "ftp/FtpLineSplitter.h"
+#include "ftp/FtpPathResolver.h"
 #include "net/AsyncSocket.h"
 #include "platform/RunLoop.h"
 
@@ -25,7 +26,7 @@ public:
 
     /// The longest command line taken; a longer one is answered 500 and dropped.
     static constexpr std::size_t kMaxLineLength = 8192;
-    /// Passive ports tried before PASV/EPSV give up with 425.
+    /// Passive ports drawn at random before the system is asked for a free one.
     static constexpr int kPasvAttempts = 16;
 
     /// Becomes `socket`'s delegate and greets the client. `server` is not owned and outlives the connection.
@@ -65,6 +66,7 @@ public:
     bool isUploading() const { return currentFileHandle_ >= 0; }
 
     int transferMode() const { return transferMode_; }
+    /// The current folder, relative to the base ("" for the base itself).
     const std::string& currentDir() const { return currentDir_; }
     const std::string& currentFile() const { return currentFile_; }
     const std::string& rnfrFilename() const { return rnfrFilename_; }
@@ -112,8 +114,9 @@ private:
     using Handler = void (FtpConnection::*)(FtpConnection*, const Words&);
     static Handler handlerNamed(const std::string& name);
 
-    /// The path a client's name stands for, or nothing when it leads outside the base directory.
+    /// The path (relative to the base) a client's name stands for, or nothing when ".." climbs above "/".
     std::optional<std::string> filePath(const std::string& name) const;
+    const FtpPathResolver& paths() const;
     bool changedCurrentDirectoryTo(const std::string& name);
     /// Whether a data connection exists or a passive port is listening (else a transfer gets 425).
     bool canTransfer() const;
@@ -122,10 +125,14 @@ private:
     void closeCurrentFile();
     void closeSocket(std::shared_ptr<AsyncSocket>& socket);
     bool requireArgument(const std::string& value);
+    /// A client reached the passive port: its socket becomes the data connection when it is the control
+    /// connection's own client, and is closed at once otherwise.
+    void takeAcceptedDataSocket(AsyncSocket* sock);
 
     std::shared_ptr<AsyncSocket> connectionSocket_;
     FtpServer* server_;
     std::shared_ptr<AsyncSocket> dataListeningSocket_;  // the passive port's listener, while there is one
+    std::shared_ptr<AsyncSocket> acceptedDataSocket_;   // accepted on the passive port, not yet set up
     std::shared_ptr<AsyncSocket> dataSocket_;           // the active mode's connecting socket
     std::unique_ptr<FtpDataConnection> dataConnection_;
     std::vector<std::unique_ptr<FtpDataConnection>> retiredDataConnections_;
@@ -135,7 +142,7 @@ private:
     int transferMode_ = pasvMode;
     std::deque<FtpDataConnection::Outgoing> queuedData_;
     std::string currentUser_;
-    std::string currentDir_;
+    std::string currentDir_;  // relative to the base; walked again on every use
     std::string currentFile_;
     int currentFileHandle_ = -1;
     bool uploadFailed_ = false;

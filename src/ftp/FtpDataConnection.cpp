@@ -53,8 +53,9 @@ FtpDataConnection::FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpCon
         connectionState_ = clientReceiving;
     }
     dataSocket_->readDataWithTimeoutTag(-1, 0);
-    pump();
 }
+
+void FtpDataConnection::start() { pump(); }
 
 FtpDataConnection::~FtpDataConnection() {
     dataSocket_->setDelegate(nullptr);

@@ -39,14 +39,17 @@ public:
         bool started_ = false;
     };
 
-    /// Takes over `socket` (connected, or still connecting) as its delegate and starts sending `queuedData` in
-    /// order, leaving the queue empty. `connection` is not owned and must outlive this object.
+    /// Takes over `socket` (connected, or still connecting) as its delegate and takes `queuedData` to send in
+    /// order (from `start`), leaving the queue empty. `connection` is not owned and must outlive this object.
     FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpConnection* connection,
                       std::deque<Outgoing>& queuedData, State initialState);
     ~FtpDataConnection() override;
     FtpDataConnection(const FtpDataConnection&) = delete;
     FtpDataConnection& operator=(const FtpDataConnection&) = delete;
 
+    /// Starts sending what was queued; called once the owner holds this object, as the end of a transfer may
+    /// be reported at once.
+    void start();
     /// Queues one transfer; the control connection hears `didReceiveDataWritten` when its last byte is out.
     void writeData(Outgoing item);
     /// Closes the socket at once, without further messages.

@@ -24,8 +24,10 @@ void FtpLineSplitter::feed(std::string_view bytes) {
         if (lf == std::string_view::npos) continue;
         std::string line;
         line.swap(pending_);
-        // The two bytes before the end are the line end the protocol asks for (CR LF).
-        line.resize(line.size() >= 2 ? line.size() - 2 : 0);
+        // The line ends in CR LF as the protocol asks, or in a bare LF as some clients send: drop exactly that,
+        // never a byte of the command itself.
+        line.pop_back();
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         onLine_(line);
     }
 }

@@ -5,8 +5,8 @@
 #include <string_view>
 
 /// Cuts the bytes of a control connection into command lines, whatever pieces they arrive in: two commands in
-/// one segment give two lines, a command split across segments gives one. A line ends at LF; the two bytes before
-/// the end (normally CR LF) are dropped, so "NOOP" LF alone yields "NOO" as a client sending bare LF always got.
+/// one segment give two lines, a command split across segments gives one. A line ends at CR LF or at a bare LF;
+/// only that end is dropped.
 /// A line longer than `maxLineLength` is not kept: its bytes are dropped up to its LF and `onOverflow` is told
 /// once, so a client sending endless bytes cannot grow memory.
 class FtpLineSplitter {

@@ -1,6 +1,7 @@
 #include "ftp/FtpListing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -13,14 +14,18 @@
 
 #include "platform/Format.h"
 #include "platform/Log.h"
+#include "platform/UniqueFd.h"
 
 namespace {
 
-// Entries of a directory as readdir yields them, without "." and "..".
+// Entries of a directory as readdir yields them, without "." and "..". The stream gets its own descriptor, so
+// the caller's stays open.
 template <typename Fn>
-void forEachEntry(const std::string& path, Fn fn) {
-    DIR* dir = ::opendir(path.c_str());
+void forEachEntry(int dirFd, Fn fn) {
+    UniqueFd fd(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DIR* dir = fd ? ::fdopendir(fd.get()) : nullptr;
     if (!dir) return;
+    fd.release();
     while (const dirent* e = ::readdir(dir)) {
         std::string_view name(e->d_name);
         if (name == "." || name == "..") continue;
@@ -29,15 +34,11 @@ void forEachEntry(const std::string& path, Fn fn) {
     ::closedir(dir);
 }
 
-long countEntries(const std::string& path) {
+long countEntries(int parentFd, const std::string& name) {
+    UniqueFd fd(::openat(parentFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     long n = 0;
-    forEachEntry(path, [&](const std::string&) { ++n; });
+    if (fd) forEachEntry(fd.get(), [&](const std::string&) { ++n; });
     return n;
-}
-
-std::string joinPath(const std::string& dir, const std::string& name) {
-    if (!dir.empty() && dir.back() == '/') return dir + name;
-    return dir + "/" + name;
 }
 
 bool isValidUtf8(std::string_view s) {
@@ -100,6 +101,11 @@ std::string FtpListing::formatLine(bool isDirectory, unsigned mode, long links, 
 }
 
 std::string FtpListing::createList(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return createList(fd.get(), path);
+}
+
+std::string FtpListing::createList(int dirFd, const std::string& path) {
     NSLog("Get LS for %@", path);
     std::string body = "\r\n";
     int listed = 0;
@@ -110,18 +116,17 @@ std::string FtpListing::createList(const std::string& path) {
         if (it == cache.end()) it = cache.emplace(id, lookup(id)).first;
         return it->second;
     };
-    forEachEntry(path, [&](const std::string& name) {
+    if (dirFd >= 0) forEachEntry(dirFd, [&](const std::string& name) {
         if (name[0] == '.') return;  // hidden entries are not shown to clients
         ++listed;
-        const std::string full = joinPath(path, name);
         struct stat st {};
-        if (::lstat(full.c_str(), &st) != 0) {
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             // The entry vanished or cannot be read: keep its line with what is known rather than drop it.
             body += formatLine(false, 0, 1, "", "", 0, 0, name) + "\n";
             return;
         }
         const bool dir = S_ISDIR(st.st_mode);
-        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(full) : 0, cached(owners, st.st_uid, ownerName),
+        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(dirFd, name) : 0, cached(owners, st.st_uid, ownerName),
                            cached(groups, st.st_gid, groupName), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
                 "\n";
     });

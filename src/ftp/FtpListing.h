@@ -13,6 +13,8 @@ public:
     /// ".") left out, without descending. A missing or unreadable directory gives "total 0" CR LF. Entries are
     /// described as themselves (a symbolic link is not followed). Never throws.
     static std::string createList(const std::string& path);
+    /// The same for the directory open as `dirFd` (entries read relative to it); `path` names it in the log.
+    static std::string createList(int dirFd, const std::string& path);
 
     /// One listing line (without its LF) from the already gathered attributes; `isDirectory` picks the type letter,
     /// the nine low bits of `mode` the permission letters, `links` below 1 shows as 1.

@@ -1,46 +1,79 @@
 #pragma once
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <vector>
 
-/// Turns the names an FTP client sends into paths of this machine's file system, confined to the base directory
-/// that clients see as "/". Every name is resolved lexically ("." and ".." folded), then through the symbolic
-/// links that exist, and refused when the result is not the base directory or inside it, comparing whole path
-/// components (a base ".../docs" does not admit ".../docs2"). Links inside the base that point inside it work.
+#include "platform/UniqueFd.h"
+
+/// Turns the names an FTP client sends into places beneath the base folder that clients see as "/", and opens
+/// them without ever leaving it. Paths are kept relative to the base ("" is the base, "Books/a.pdf" a file in it).
+///
+/// Every use walks the path again from a descriptor of the base folder, one component at a time, with `openat`
+/// and O_NOFOLLOW; a symbolic link is followed only by walking its target the same way, so ".." never climbs
+/// above the base and an absolute link counts only when it points inside it. Nothing is checked by name first and
+/// opened by name later: a folder swapped for a link between two system calls cannot lead a client outside.
 class FtpPathResolver {
 public:
-    /// `baseDir` is made canonical (links resolved) when it exists; otherwise it is kept as given.
-    /// With `confined` false, "/" is the limit instead, and clients see real paths.
-    explicit FtpPathResolver(const std::string& baseDir, bool confined = true);
+    /// A place found beneath the base.
+    struct Entry {
+        UniqueFd folder;   ///< the folder holding it, opened beneath the base (O_PATH)
+        std::string name;  ///< its last component on disk ("" for the base itself)
+        std::string path;  ///< its path relative to the base, links resolved ("" for the base)
+        bool exists = false;
+    };
 
+    /// Opens `baseDir` (links resolved); a folder that cannot be opened leaves a resolver that finds nothing.
+    explicit FtpPathResolver(const std::string& baseDir);
+
+    /// The base folder's absolute path, links resolved.
     const std::string& baseDir() const { return baseDir_; }
-    bool confined() const { return confined_; }
 
     /// The name from a command's words: the words after the first joined by single blanks (empty words kept, so
     /// blanks inside a name survive). Words beginning with "-" are options and left out, except for the commands
     /// whose names may begin with a hyphen (CWD, MKD, RMD, STOR, DELE, SIZE, RETR, RNFR, RNTO).
     static std::string fileNameFromArgs(const std::vector<std::string>& words);
 
-    /// The path that `name` (absolute from the client's "/", or relative to `currentDir`) stands for, or nothing
-    /// when it leads outside the limit: through "..", or through a symbolic link (also a dangling one) that points
-    /// out; also a name holding a NUL byte. The path returned is lexical (links kept), so removing or renaming a link acts on the link itself.
-    std::optional<std::string> resolve(const std::string& currentDir, const std::string& name) const;
+    /// `name` (absolute from the client's "/", or relative to `currentDir`) as a path relative to the base, with
+    /// "." and ".." folded; nothing when ".." climbs above "/" or the name holds a NUL byte.
+    static std::optional<std::string> join(const std::string& currentDir, const std::string& name);
 
-    /// The canonical form of `path` (an existing directory inside the limit that may be entered), or nothing.
-    std::optional<std::string> canonicalDirectory(const std::string& path) const;
+    /// Finds `path` beneath the base. With `followLast` a link in the last component is followed too, so the
+    /// entry found is never a link; without it the entry may be a link itself, found only when the link leads
+    /// inside the base. A missing last component is found with `exists` false. Nothing (errno set: EXDEV for a
+    /// way out, ENOENT, ENOTDIR, ELOOP, …) when the path cannot be walked inside the base.
+    std::optional<Entry> locate(const std::string& path, bool followLast) const;
 
-    /// Whether `path` (absolute, canonical) is the limit itself or lies inside it, by whole components.
-    bool isInside(const std::string& path) const;
+    /// Opens `path` beneath the base with `flags` (links followed inside it; O_CREAT creates the file in its
+    /// folder). An invalid descriptor with errno set on failure.
+    UniqueFd open(const std::string& path, int flags, mode_t mode = 0) const;
 
-    /// The current directory as the client sees it: "/" for the base, "/Books/" for a folder in it.
-    std::string visiblePath(const std::string& currentDir) const;
+    /// The path (links resolved) of an existing folder that may be entered, or nothing.
+    std::optional<std::string> enterableDirectory(const std::string& path) const;
 
+    /// Creates `path` and the folders missing on the way to it; false (errno set) when one cannot be made.
+    bool makeDirectories(const std::string& path) const;
+
+    /// Whether a link whose text is `target`, standing in the folder `folderPath`, leads inside the base.
+    bool linkLeadsInside(const std::string& folderPath, const std::string& target) const;
+
+    /// The absolute path of a path relative to the base (for logs).
+    std::string absolutePath(const std::string& path) const;
+    /// A folder as the client sees it: "/" for the base, "/Books/" for a folder in it.
+    static std::string visiblePath(const std::string& path);
+    /// Whether `path` is `folder` or lies inside it, comparing whole components ("" is the base).
+    static bool isInside(const std::string& path, const std::string& folder);
     /// `path` without its last component; "/" stays "/" ("/Books/" gives "/").
     static std::string deletingLastPathComponent(const std::string& path);
 
+    /// Lets tests walk every path by hand, as on a kernel without `openat2`.
+    static void setKernelResolutionForTesting(bool enabled);
+
 private:
-    std::string limit() const { return confined_ ? baseDir_ : std::string("/"); }
+    /// The part of an absolute path below the base ("" for the base itself), or nothing when it lies outside.
+    std::optional<std::string> insideBase(const std::string& absolute) const;
 
     std::string baseDir_;
-    bool confined_;
+    UniqueFd base_;
 };

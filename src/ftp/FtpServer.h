@@ -57,7 +57,7 @@ public:
 
     const std::string& baseDir() const { return paths_.baseDir(); }
     const FtpPathResolver& paths() const { return paths_; }
-    bool changeRoot() const { return paths_.confined(); }
+    bool changeRoot() const { return true; }  // clients always see the base as "/"
     int clientEncoding() const { return clientEncoding_; }
     unsigned portNumber() const { return portNumber_; }
     FtpNotificationReceiver* notificationObject() const { return notificationObject_; }

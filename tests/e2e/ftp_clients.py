@@ -8,64 +8,17 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
+from ftp_server import Server as VelkaroServer, check, ftp_session, sha, summary  # noqa: E402
 
 VELKARO = os.path.abspath(sys.argv[1])
 SIZES = [0, 1, 4095, 4096, 4097, 1 << 20, 100 << 20]
 CLIENT_TIMEOUT = 120  # seconds for any one client run; nothing here waits longer
-results = {"passed": 0, "failed": 0}
 
 
-def check(name, ok, detail=""):
-    results["passed" if ok else "failed"] += 1
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok else f"  ({detail})"), flush=True)
-
-
-def sha(path):
-    h = hashlib.sha256()
-    with open(path, "rb") as f:
-        for block in iter(lambda: f.read(1 << 20), b""):
-            h.update(block)
-    return h.hexdigest()
-
-
-class Server:
-    """`velkaro ftp --dir DIR --port 0`, its port read from the line it prints; logs go to a file."""
-
-    def __init__(self, folder, work):
-        self.log = open(os.path.join(work, "server.log"), "wb")
-        self.proc = subprocess.Popen([VELKARO, "ftp", "--dir", folder, "--port", "0"], stdout=subprocess.PIPE,
-                                     stderr=self.log, stdin=subprocess.DEVNULL)
-        self.lines = []
-        deadline = time.time() + 20
-        self.port = None
-        while time.time() < deadline and self.port is None:
-            line = self.proc.stdout.readline().decode()
-            if not line:
-                break
-            self.lines.append(line.rstrip("\n"))
-            if line.startswith("Serving "):
-                self.port = int(line.rsplit(" ", 1)[1])
-        if self.port is None:
-            self.proc.kill()
-            raise SystemExit("the server did not start: " + repr(self.lines))
-
-    def stop(self, sig=signal.SIGINT):
-        self.proc.send_signal(sig)
-        try:
-            code = self.proc.wait(timeout=15)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            code = "hung"
-        self.log.close()
-        return code
-
-
-def ftp_session(port):
-    ftp = ftplib.FTP()
-    ftp.connect("127.0.0.1", port, timeout=30)
-    ftp.login("user", "pass")
-    return ftp
+def Server(folder, work):
+    return VelkaroServer(VELKARO, folder, work)
 
 
 def run(cmd):
@@ -225,8 +178,7 @@ def main():
         except (EOFError, OSError, ftplib.Error):
             check("the connected client is disconnected", True)
 
-    print(f"{results['passed']} passed, {results['failed']} failed")
-    return 0 if results["failed"] == 0 else 1
+    return summary()
 
 
 if __name__ == "__main__":

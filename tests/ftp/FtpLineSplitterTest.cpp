@@ -24,8 +24,10 @@ TEST(FtpLineSplitter, CutsAtLineEndsWhateverThePieces) {
         {{"NOOP\r\n"}, {"NOOP"}},
         {{"USER a\r\nPASS b\r\n"}, {"USER a", "PASS b"}},
         {{"US", "ER a\r", "\n"}, {"USER a"}},
-        {{"NOOP\n"}, {"NOO"}},  // bare LF: the last real character goes with the two dropped bytes
-        {{"\r\n", "\n", "x\n"}, {"", "", ""}},
+        {{"NOOP\n"}, {"NOOP"}},  // a bare LF ends a line too, and takes no byte of the command with it
+        {{"DELE ab\n", "RMD x2\n"}, {"DELE ab", "RMD x2"}},
+        {{"STOR x\r226 Transfer complete.\r\n"}, {"STOR x\r226 Transfer complete."}},  // refused by the caller
+        {{"\r\n", "\n", "x\n"}, {"", "", "x"}},
         {{"PWD"}, {}},  // no line end yet: nothing handled
         {{std::string(64, 'a') + "\r\n"}, {std::string(64, 'a')}},
     };

@@ -1,6 +1,7 @@
 #include "ftp/FtpPathResolver.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -26,6 +27,9 @@ protected:
         fs::create_symlink(root_, base_ + "/out-dir");
         fs::create_symlink(root_ + "/missing", base_ + "/dangling");
         fs::create_symlink("Books", base_ + "/in-link");
+        fs::create_symlink(base_ + "/Books", base_ + "/abs-in");
+        fs::create_symlink("..", base_ + "/Books/up");      // back to the base: fine
+        fs::create_symlink("../..", base_ + "/Books/out");  // above it: never
     }
     void TearDown() override { fs::remove_all(root_); }
 
@@ -34,62 +38,98 @@ protected:
 
 }  // namespace
 
-TEST_F(FtpPathResolverTest, NamesResolveInsideTheBaseOrAreRefused) {
-    FtpPathResolver r(base_);
-    const std::string books = base_ + "/Books";
+TEST_F(FtpPathResolverTest, NamesAreFoundBeneathTheBaseOrRefused) {
+    FtpPathResolver r(base_ + "/");
+    EXPECT_EQ(r.baseDir(), base_);
     struct Case {
         std::string current, name;
-        std::optional<std::string> expected;
+        std::optional<std::string> found;  // the entry's path (links in the last component kept)
     };
     const std::vector<Case> cases = {
-        {base_, "a.pdf", base_ + "/a.pdf"},
-        {base_, "/a.pdf", base_ + "/a.pdf"},
-        {books, "/a.pdf", base_ + "/a.pdf"},
-        {books, "../a.pdf", base_ + "/a.pdf"},
-        {books, "Deep/../../a.pdf", base_ + "/a.pdf"},
-        {base_, "new.pdf", base_ + "/new.pdf"},
-        {base_, "", base_},
-        {base_, ".", base_},
-        {base_, "/", base_},
-        {base_, "Books/..", base_},
-        {base_, "..", std::nullopt},
-        {base_, "/../secret", std::nullopt},
-        {base_, "../docs2/x", std::nullopt},
-        {books, "../../secret", std::nullopt},
-        {base_, "out-file", std::nullopt},
-        {base_, "out-dir/secret", std::nullopt},
-        {base_, "out-dir/new/deeper", std::nullopt},  // MKD of missing folders through an outward link
-        {base_, "dangling", std::nullopt},
-        {base_, "in-link/Deep", base_ + "/in-link/Deep"},
-        {base_, "my  file.pdf", base_ + "/my  file.pdf"},
-        {base_, std::string("a.pdf\0/../../secret", 19), std::nullopt},
+        {"", "a.pdf", "a.pdf"},
+        {"", "/a.pdf", "a.pdf"},
+        {"Books", "/a.pdf", "a.pdf"},
+        {"Books", "../a.pdf", "a.pdf"},
+        {"Books", "Deep/../../a.pdf", "a.pdf"},
+        {"", "new.pdf", "new.pdf"},
+        {"", "", ""},
+        {"", ".", ""},
+        {"", "/", ""},
+        {"", "Books/..", ""},
+        {"", "..", std::nullopt},
+        {"", "/../secret", std::nullopt},
+        {"", "../docs2/x", std::nullopt},
+        {"Books", "../../secret", std::nullopt},
+        {"", "out-file", std::nullopt},
+        {"", "out-dir/secret", std::nullopt},
+        {"", "out-dir/new/deeper", std::nullopt},
+        {"", "dangling", std::nullopt},
+        {"", "in-link", "in-link"},
+        {"", "in-link/Deep", "Books/Deep"},
+        {"", "abs-in/Deep", "Books/Deep"},
+        {"", "Books/up/a.pdf", "a.pdf"},
+        {"Books", "up", "Books/up"},
+        {"Books", "out", std::nullopt},
+        {"Books", "out/docs/a.pdf", std::nullopt},
+        {"", "my  file.pdf", "my  file.pdf"},
+        {"", std::string("a.pdf\0/../../secret", 19), std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(r.resolve(c.current, c.name), c.expected) << c.current << " + " << c.name;
+    for (const auto& c : cases) {
+        auto path = FtpPathResolver::join(c.current, c.name);
+        auto entry = path ? r.locate(*path, false) : std::nullopt;
+        EXPECT_EQ(entry ? std::optional(entry->path) : std::nullopt, c.found) << c.current << " + " << c.name;
+    }
 }
 
-TEST_F(FtpPathResolverTest, BaseComparisonUsesWholeComponents) {
-    FtpPathResolver r(base_ + "/");  // a trailing slash is not part of the comparison
-    EXPECT_EQ(r.baseDir(), base_);
-    EXPECT_TRUE(r.isInside(base_));
-    EXPECT_TRUE(r.isInside(base_ + "/Books"));
-    EXPECT_FALSE(r.isInside(root_ + "/docs2"));
-    EXPECT_FALSE(r.isInside(root_));
-    EXPECT_EQ(r.canonicalDirectory(base_ + "/in-link"), base_ + "/Books");
-    EXPECT_EQ(r.canonicalDirectory(base_ + "/out-dir"), std::nullopt);
-    EXPECT_EQ(r.canonicalDirectory(base_ + "/a.pdf"), std::nullopt);
-}
-
-TEST_F(FtpPathResolverTest, VisiblePathsAndParents) {
+TEST_F(FtpPathResolverTest, OpeningNeverLeavesTheBaseWithOrWithoutTheKernelsHelp) {
     FtpPathResolver r(base_);
-    EXPECT_EQ(r.visiblePath(base_), "/");
-    EXPECT_EQ(r.visiblePath(base_ + "/Books"), "/Books/");
-    EXPECT_EQ(r.visiblePath(base_ + "/Books/Deep"), "/Books/Deep/");
-    FtpPathResolver open(base_, false);
-    EXPECT_EQ(open.visiblePath(base_), base_);
-    EXPECT_EQ(open.resolve(base_, "/etc"), "/etc");
+    struct Case {
+        std::string path;
+        int flags;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"a.pdf", O_RDONLY, true},           {"", O_RDONLY | O_DIRECTORY, true},
+        {"in-link/Deep", O_RDONLY | O_DIRECTORY, true}, {"abs-in", O_RDONLY | O_DIRECTORY, true},
+        {"Books/up/a.pdf", O_RDONLY, true},  {"out-file", O_RDONLY, false},
+        {"out-dir", O_RDONLY | O_DIRECTORY, false},     {"Books/out", O_RDONLY | O_DIRECTORY, false},
+        {"dangling", O_WRONLY | O_CREAT, false},        {"Books/new.pdf", O_WRONLY | O_CREAT, true},
+    };
+    for (bool kernel : {true, false}) {
+        FtpPathResolver::setKernelResolutionForTesting(kernel);
+        for (const auto& c : cases) EXPECT_EQ(bool(r.open(c.path, c.flags, 0644)), c.opens) << c.path << kernel;
+    }
+    FtpPathResolver::setKernelResolutionForTesting(true);
+    EXPECT_FALSE(fs::exists(root_ + "/missing"));
+}
+
+TEST_F(FtpPathResolverTest, FoldersToEnterAndToMake) {
+    FtpPathResolver r(base_);
+    EXPECT_EQ(r.enterableDirectory("in-link"), "Books");
+    EXPECT_EQ(r.enterableDirectory("Books/up"), "");
+    EXPECT_EQ(r.enterableDirectory("out-dir"), std::nullopt);
+    EXPECT_EQ(r.enterableDirectory("a.pdf"), std::nullopt);
+    EXPECT_TRUE(r.makeDirectories("n1/n2/n3"));
+    EXPECT_TRUE(fs::is_directory(base_ + "/n1/n2/n3"));
+    EXPECT_TRUE(r.makeDirectories("in-link/n4"));
+    EXPECT_TRUE(fs::is_directory(base_ + "/Books/n4"));
+    EXPECT_FALSE(r.makeDirectories("out-dir/x"));
+    EXPECT_FALSE(r.makeDirectories("a.pdf/x"));
+    EXPECT_FALSE(fs::exists(root_ + "/x"));
+    EXPECT_TRUE(r.linkLeadsInside("Books", ".."));
+    EXPECT_FALSE(r.linkLeadsInside("", ".."));
+    EXPECT_FALSE(r.linkLeadsInside("", root_ + "/secret"));
+}
+
+TEST(FtpPathResolverPaths, VisiblePathsParentsAndInside) {
+    EXPECT_EQ(FtpPathResolver::visiblePath(""), "/");
+    EXPECT_EQ(FtpPathResolver::visiblePath("Books/Deep"), "/Books/Deep/");
     EXPECT_EQ(FtpPathResolver::deletingLastPathComponent("/Books/"), "/");
     EXPECT_EQ(FtpPathResolver::deletingLastPathComponent("/Books/Deep/"), "/Books");
     EXPECT_EQ(FtpPathResolver::deletingLastPathComponent("/"), "/");
+    EXPECT_TRUE(FtpPathResolver::isInside("Books/Deep", "Books"));
+    EXPECT_TRUE(FtpPathResolver::isInside("Books", ""));
+    EXPECT_FALSE(FtpPathResolver::isInside("Books2", "Books"));
 }
 
 TEST(FtpPathResolverNames, ArgumentsAreRebuiltAndOptionsDropped) {

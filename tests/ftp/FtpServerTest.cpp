@@ -158,8 +158,9 @@ TEST_F(FtpServerTest, LinesAreCutAtLineEndsAndBadLinesGetA500) {
     // Empty lines and lines starting with a blank get no reply: the next reply is the NOOP's.
     client_.sendRaw("\r\n NOOP\r\nNOOP\r\n");
     EXPECT_EQ(client_.reply(), "200 NOOP command successful.");
-    client_.sendRaw("NOOP\n");  // a bare LF takes the last letter with it
-    EXPECT_EQ(client_.reply(), "500 'NOO': command not understood.");
+    client_.sendRaw("NOOP\n");  // a bare LF ends a line as CR LF does
+    EXPECT_EQ(client_.reply(), "200 NOOP command successful.");
+    EXPECT_EQ(client_.command("NOOP x\rNOOP"), "501 Syntax error in parameters or arguments.");
     EXPECT_EQ(client_.command("NOOP \xFF\xFE"), "500 Command line is not valid UTF-8.");
     EXPECT_EQ(client_.command(std::string(100000, 'A')), "500 Command line too long.");
     EXPECT_EQ(client_.command("NOOP"), "200 NOOP command successful.");
@@ -206,6 +207,8 @@ TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
         {"RNTO x", "550 RNTO command failed."},
         {"RNFR a.pdf", "350 RNFR command successful."},
         {"RNTO Books/one.pdf", "550 RNTO command failed."},  // an existing target is not replaced
+        {"RNTO my file.pdf", "550 RNTO command failed."},  // the name from RNFR served one command only
+        {"RNFR a.pdf", "350 RNFR command successful."},
         {"RNTO my file.pdf", "250 RNTO command successful."},
         {"RNFR ghost", "550 RNFR command failed."},
         {"RNFR /Books/two.pdf", "350 RNFR command successful."},
@@ -226,7 +229,7 @@ TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
     EXPECT_EQ(counts_.fileListChanged, 2);  // one rename, one delete
 }
 
-TEST_F(FtpServerTest, RemovingTheBaseOrTheCurrentFolderIsRefused) {
+TEST_F(FtpServerTest, RemovingTheBaseTheCurrentOrAFullFolderIsRefused) {
     expectReplies(client_, {
         {"RMD", "501 Syntax error in parameters or arguments."},
         {"RMD /", "550 DELE command unsuccessful."},
@@ -237,7 +240,12 @@ TEST_F(FtpServerTest, RemovingTheBaseOrTheCurrentFolderIsRefused) {
         {"RMD .", "550 DELE command unsuccessful."},
         {"RMD ../Books", "550 DELE command unsuccessful."},
         {"CDUP", "250 CDUP command successful."},
-        {"RMD Books", "250 DELE command successful."},  // a folder with files goes with its files
+        {"RMD Books", "550 DELE command unsuccessful."},  // a folder with files is never taken with them
+        {"DELE Books", "550 DELE command unsuccessful."},  // nor is any folder by DELE
+        {"RMD a.pdf", "550 DELE command unsuccessful."},   // and RMD removes folders only
+        {"DELE Books/one.pdf", "250 DELE command successful."},
+        {"DELE Books/two.pdf", "250 DELE command successful."},
+        {"RMD Books", "250 DELE command successful."},
     });
     EXPECT_TRUE(fs::exists(base_ + "/a.pdf"));
     EXPECT_FALSE(fs::exists(base_ + "/Books"));
