@@ -1,10 +1,10 @@
 #include "cli/ScreenRunner.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "cli/UsageError.h"
+#include "platform/Text.h"
 
 std::vector<int> parseRows(const std::string& text, size_t count) {
     std::vector<int> rows;
@@ -40,12 +40,9 @@ void turnWheels(PickerView& picker, const std::vector<int>& rows) {
 }
 
 int rowNamed(const std::vector<std::string>& rows, const std::string& name) {
-    auto same = [&](const std::string& row) {
-        return row.size() == name.size() &&
-               std::equal(row.begin(), row.end(), name.begin(), [](unsigned char a, unsigned char b) {
-                   return std::tolower(a) == std::tolower(b);
-               });
-    };
+    // Row names may hold letters beyond ASCII (µ, Ω), so the comparison ignores case the Unicode way.
+    const std::string wanted = text::lowercased(name);
+    auto same = [&](const std::string& row) { return text::lowercased(row) == wanted; };
     auto it = std::find_if(rows.begin(), rows.end(), same);
     return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
 }

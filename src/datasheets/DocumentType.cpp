@@ -10,16 +10,11 @@
 #include <cstring>
 
 #include "platform/Format.h"
+#include "platform/Text.h"
 
 namespace {
 
 constexpr size_t kHeadSize = 4096;
-
-std::string lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
 
 std::string baseName(const std::string& path) {
     auto slash = path.rfind('/');
@@ -28,28 +23,23 @@ std::string baseName(const std::string& path) {
 
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-// Valid UTF-8 without control characters other than tabs, line and page breaks; a sequence cut off at the end of
-// the head is allowed.
+// Valid UTF-8 without control characters other than tabs, line and page breaks. The head may cut the last
+// character short: it is still text if some continuation bytes would complete it.
 bool looksLikeText(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') return false;
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 99;
-        if (extra == 99) return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            if (i + k >= s.size()) return true;
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
-        }
-        i += extra + 1;
-    }
-    return true;
+    auto control = [](unsigned char c) { return c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f'; };
+    if (std::any_of(s.begin(), s.end(), control)) return false;
+    if (text::isValidUtf8(s)) return true;
+    // The first missing byte of a sequence is 0x80..0xBF, narrowed after E0, ED, F0 and F4; 0x80 or 0xA0 fits each.
+    for (std::size_t missing = 1; missing <= 3; ++missing)
+        for (char first : {'\x80', '\xA0'})
+            if (text::isValidUtf8(std::string(s) + first + std::string(missing - 1, '\x80'))) return true;
+    return false;
 }
 
 bool looksLikeHtml(std::string_view head) {
     size_t i = head.find_first_not_of(" \t\r\n");
     if (i == std::string_view::npos) return false;
-    std::string start = lower(head.substr(i, 15));
+    std::string start = text::lowercased(head.substr(i, 15));
     return startsWith(start, "<!doctype html") || startsWith(start, "<html");
 }
 
@@ -62,7 +52,7 @@ Error makeError(DocumentType::ErrorCode code, std::string text) {
 std::string DocumentType::extensionOf(std::string_view name) {
     auto dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return "";
-    return lower(name.substr(dot + 1));
+    return text::lowercased(name.substr(dot + 1));
 }
 
 DocumentType::Kind DocumentType::kindOfContent(std::string_view head, std::string_view name) {

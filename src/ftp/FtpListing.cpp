@@ -5,15 +5,13 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
-#include <unicode/ustring.h>
 
 #include <map>
 #include <vector>
 
 #include "platform/Format.h"
 #include "platform/Log.h"
+#include "platform/Text.h"
 #include "platform/UniqueFd.h"
 
 namespace {
@@ -39,25 +37,6 @@ long countEntries(int parentFd, const std::string& name) {
     long n = 0;
     if (fd) forEachEntry(fd.get(), [&](const std::string&) { ++n; });
     return n;
-}
-
-bool isValidUtf8(std::string_view s) {
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, s.data(), static_cast<int32_t>(s.size()), &status);
-    return status == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(status) || status == U_STRING_NOT_TERMINATED_WARNING;
-}
-
-std::string normalizeValid(std::string_view text) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status)) return std::string(text);
-    icu::UnicodeString in = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    icu::UnicodeString out = nfc->normalize(in, status);
-    if (U_FAILURE(status)) return std::string(text);
-    std::string result;
-    out.toUTF8String(result);
-    return result;
 }
 
 }  // namespace
@@ -133,17 +112,4 @@ std::string FtpListing::createList(int dirFd, const std::string& path) {
     return format("total %d", listed) + body;
 }
 
-std::string FtpListing::normalizedFormC(std::string_view text) {
-    if (isValidUtf8(text)) return normalizeValid(text);
-    // One badly encoded name must not stop the others from being normalised: go line by line.
-    std::string out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        end = end == std::string_view::npos ? text.size() : end + 1;
-        std::string_view line = text.substr(start, end - start);
-        out += isValidUtf8(line) ? normalizeValid(line) : std::string(line);
-        start = end;
-    }
-    return out;
-}
+std::string FtpListing::normalizedFormC(std::string_view text) { return text::normalizedFormC(text); }

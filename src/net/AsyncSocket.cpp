@@ -165,8 +165,8 @@ std::uint16_t AsyncSocket::localPort() const { return addressOf(getCFSocket(), f
 
 std::string AsyncSocket::description() const {
     std::string s = format("<AsyncSocket %@", identity());
-    s += format(" local %@ remote %@ ", endpointText(theSocket, theSocket6, false),
-                endpointText(theSocket, theSocket6, true));
+    s += format(" local %@ remote %@ ", endpointText(handle4(), handle6(), false),
+                endpointText(handle4(), handle6(), true));
     s += format("has queued %d reads %d writes, ", int(theReadQueue.size()), int(theWriteQueue.size()));
     if (!theCurrentRead)
         s += "no current read, ";
@@ -254,15 +254,12 @@ void AsyncSocket::close() {
     if (theSource6) l.removeWatch(theSource6);
     theStreamWatch = theSource = theSource6 = 0;
 
-    // Closing the streams closes the connection's socket; a handle wrapping that same socket must not close it again.
-    int native = theNative;
     theReadStream.reset();
     theWriteStream.reset();
-    if (native >= 0) ::close(native);
-    theNative = -1;
-    if (theSocket >= 0 && theSocket != native) ::close(theSocket);
-    if (theSocket6 >= 0 && theSocket6 != native) ::close(theSocket6);
-    theSocket = theSocket6 = -1;
+    theNative.reset();
+    theNativeFamily = AF_UNSPEC;
+    theSocket.reset();
+    theSocket6.reset();
     theRunLoop = nullptr;
 
     if ((theFlags & kDidPassConnectMethod) && responds(AsyncSocketDelegate::Message::DidDisconnect)) {

@@ -15,6 +15,7 @@
 #include "net/AsyncWritePacket.h"
 #include "platform/Error.h"
 #include "platform/RunLoop.h"
+#include "platform/UniqueFd.h"
 
 /// Domain of the socket's own errors; their descriptions come from the "AsyncSocket" strings table.
 inline constexpr const char* AsyncSocketErrorDomain = "AsyncSocketErrorDomain";
@@ -122,12 +123,12 @@ public:
     /// This end's address and port; for a listener those of the IPv4 listener if there is one.
     std::string localHost() const;
     std::uint16_t localPort() const;
-    bool isIPv4() const { return theSocket >= 0; }
-    bool isIPv6() const { return theSocket6 >= 0; }
+    bool isIPv4() const { return handle4() >= 0; }
+    bool isIPv6() const { return handle6() >= 0; }
     /// One line for logs: addresses, queued requests, progress, stream states.
     std::string description() const;
     /// The IPv4 handle, else the IPv6 one; -1 when neither exists.
-    int getCFSocket() const { return theSocket >= 0 ? theSocket : theSocket6; }
+    int getCFSocket() const { return handle4() >= 0 ? handle4() : handle6(); }
     /// The two directions of the connection, or null.
     const Stream* getCFReadStream() const { return theReadStream.get(); }
     const Stream* getCFWriteStream() const { return theWriteStream.get(); }
@@ -165,7 +166,7 @@ private:
 
     // Starting.
     void requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const;
-    static int makeListener(int family);
+    static UniqueFd makeListener(int family);
     static bool bindAndListen(int fd, const sockaddr* addr, socklen_t len);
     void watchListener(int fd, RunLoop::Handle& source);
     bool askWillConnect(Error* err);
@@ -218,9 +219,14 @@ private:
     bool streamOpen(const std::unique_ptr<Stream>& s) const;
     std::string identity() const;
 
-    int theSocket = -1;   // IPv4 listener, connecting socket, or connected socket with an IPv4 peer
-    int theSocket6 = -1;  // the same for IPv6
-    int theNative = -1;   // the connection's socket, owned (and closed) by the streams
+    // The handle of each family: its listener or connecting socket, or the connection once open with such a peer.
+    int handle4() const { return theSocket ? theSocket.get() : theNativeFamily == AF_INET ? theNative.get() : -1; }
+    int handle6() const { return theSocket6 ? theSocket6.get() : theNativeFamily == AF_INET6 ? theNative.get() : -1; }
+
+    UniqueFd theSocket;   // IPv4 listener or connecting socket
+    UniqueFd theSocket6;  // the same for IPv6
+    UniqueFd theNative;   // the connection's socket, shared by the two streams
+    int theNativeFamily = AF_UNSPEC;  // the peer's family once the connection is open
     std::unique_ptr<Stream> theReadStream;
     std::unique_ptr<Stream> theWriteStream;
     RunLoop::Handle theSource = 0;   // loop watch of theSocket while it listens or connects

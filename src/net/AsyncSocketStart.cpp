@@ -24,7 +24,7 @@ Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::ga
 
 void AsyncSocket::requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const {
     if (!theDelegate) throw AsyncSocketException(noDelegateReason);
-    if (theSocket >= 0 || theSocket6 >= 0) throw AsyncSocketException(busyReason);
+    if (getCFSocket() >= 0) throw AsyncSocketException(busyReason);
 }
 
 bool AsyncSocket::askWillConnect(Error* err) {
@@ -92,36 +92,35 @@ bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port
         if (err) *err = errorWithCode(AsyncSocketCFSocketError);
         for (auto [fd, source] : {std::pair{&theSocket, &theSource}, std::pair{&theSocket6, &theSource6}}) {
             if (*source) loop().removeWatch(*source);
-            if (*fd >= 0) ::close(*fd);
+            fd->reset();
             *source = 0;
-            *fd = -1;
         }
         theRunLoop = nullptr;
         return false;
     };
     // An IPv6 listener that cannot be made leaves the socket on IPv4 alone; one that cannot bind is a failure.
-    if (has4 && (theSocket = makeListener(AF_INET)) < 0) return fail();
+    if (has4 && !(theSocket = makeListener(AF_INET))) return fail();
     if (has6) theSocket6 = makeListener(AF_INET6);
-    if (theSocket < 0 && theSocket6 < 0) return fail();
-    if (theSocket >= 0 && !bindAndListen(theSocket, reinterpret_cast<sockaddr*>(&a4), sizeof a4)) return fail();
-    if (port == 0 && theSocket >= 0 && theSocket6 >= 0) a6.sin6_port = htons(localPort());
-    if (theSocket6 >= 0 && !bindAndListen(theSocket6, reinterpret_cast<sockaddr*>(&a6), sizeof a6)) return fail();
+    if (!theSocket && !theSocket6) return fail();
+    if (theSocket && !bindAndListen(theSocket.get(), reinterpret_cast<sockaddr*>(&a4), sizeof a4)) return fail();
+    if (port == 0 && theSocket && theSocket6) a6.sin6_port = htons(localPort());
+    if (theSocket6 && !bindAndListen(theSocket6.get(), reinterpret_cast<sockaddr*>(&a6), sizeof a6)) return fail();
     theRunLoop = &RunLoop::main();
-    if (theSocket >= 0) watchListener(theSocket, theSource);
-    if (theSocket6 >= 0) watchListener(theSocket6, theSource6);
-    if ((theSocket >= 0 && !theSource) || (theSocket6 >= 0 && !theSource6)) return fail();
+    if (theSocket) watchListener(theSocket.get(), theSource);
+    if (theSocket6) watchListener(theSocket6.get(), theSource6);
+    if ((theSocket && !theSource) || (theSocket6 && !theSource6)) return fail();
     theFlags |= kDidPassConnectMethod;
     return true;
 }
 
-int AsyncSocket::makeListener(int family) {
-    int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+UniqueFd AsyncSocket::makeListener(int family) {
+    UniqueFd fd(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd) return fd;
     int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     // Linux lets an IPv6 listener on :: take IPv4 connections too, which would collide with the IPv4 listener on
     // the same port; each family gets its own listener instead.
-    if (family == AF_INET6) ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+    if (family == AF_INET6) ::setsockopt(fd.get(), IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
     return fd;
 }
 
@@ -223,7 +222,7 @@ bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Err
 }
 
 bool AsyncSocket::connectStreams(const sockaddr* address, socklen_t length, Error* err) {
-    if (::connect(theNative, address, length) != 0 && errno != EINPROGRESS) {
+    if (::connect(theNative.get(), address, length) != 0 && errno != EINPROGRESS) {
         // Reported on the next turn like a connection that fails later.
         setStreamsFailed(posixError(errno));
         return true;
@@ -237,8 +236,8 @@ void AsyncSocket::doHostResolved(int code, const sockaddr_storage& address, sock
         setStreamsFailed(lookupError(code));
         return;
     }
-    theNative = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (theNative < 0) {
+    theNative.reset(::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP));
+    if (!theNative) {
         setStreamsFailed(posixError(errno));
         return;
     }
@@ -260,7 +259,7 @@ bool AsyncSocket::connectToAddress(const sockaddr* address, socklen_t length, Er
         return fail(errorWithCode(AsyncSocketCFSocketError));
     int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) return fail(errorWithCode(AsyncSocketCFSocketError));
-    (family == AF_INET ? theSocket : theSocket6) = fd;
+    (family == AF_INET ? theSocket : theSocket6).reset(fd);
     theRunLoop = &RunLoop::main();
     RunLoop::Handle& source = family == AF_INET ? theSource : theSource6;
     source = loop().watchFd(fd, EPOLLOUT, [this, fd](std::uint32_t) {
@@ -281,10 +280,10 @@ void AsyncSocket::doConnectCompletion(int fd) {
         return;
     }
     // The connected socket moves from the handle to the streams; the handle goes without closing it.
-    loop().removeWatch(fd == theSocket ? theSource : theSource6);
-    (fd == theSocket ? theSource : theSource6) = 0;
-    (fd == theSocket ? theSocket : theSocket6) = -1;
-    createStreamsFromNative(fd);
+    const bool v4 = fd == theSocket.get();
+    loop().removeWatch(v4 ? theSource : theSource6);
+    (v4 ? theSource : theSource6) = 0;
+    createStreamsFromNative((v4 ? theSocket : theSocket6).release());
     attachStreamsToRunLoop(nullptr);
     Error err;
     if (!openStreams(&err)) closeWithError(err);
@@ -293,7 +292,7 @@ void AsyncSocket::doConnectCompletion(int fd) {
 // --- The two directions of a connection ---
 
 void AsyncSocket::createStreamsFromNative(int fd) {
-    theNative = fd;
+    theNative.reset(fd);
     theReadStream = std::make_unique<Stream>();
     theWriteStream = std::make_unique<Stream>();
 }
@@ -303,7 +302,7 @@ void AsyncSocket::attachStreamsToRunLoop(RunLoop* runLoop) { theRunLoop = runLoo
 bool AsyncSocket::openStreams(Error* err) {
     // Both directions are open once the socket is writable with no pending error: at once for an accepted
     // connection, when the handshake ends for an outgoing one.
-    theStreamWatch = loop().watchFd(theNative, EPOLLOUT, [this](std::uint32_t events) {
+    theStreamWatch = loop().watchFd(theNative.get(), EPOLLOUT, [this](std::uint32_t events) {
         auto keep = weak_from_this().lock();
         doStreamEvent(events);
     });
@@ -330,14 +329,14 @@ void AsyncSocket::doStreamOpen() {
     if (theFlags & kDidCompleteConnection) return;
     sockaddr_storage peer{};
     socklen_t len = sizeof peer;
-    if (::getpeername(theNative, reinterpret_cast<sockaddr*>(&peer), &len) != 0) {
+    if (::getpeername(theNative.get(), reinterpret_cast<sockaddr*>(&peer), &len) != 0) {
         Error e = errorWithCode(AsyncSocketCFSocketError);
         NSLog("AsyncSocket %@ couldn't get socket from streams, %@. Disconnecting.", identity(),
               e.localizedDescription);
         closeWithError(e);
         return;
     }
-    (peer.ss_family == AF_INET ? theSocket : theSocket6) = theNative;
+    theNativeFamily = peer.ss_family;
     theFlags |= kDidCompleteConnection;
     if (responds(AsyncSocketDelegate::Message::DidConnectToHost))
         theDelegate->onSocketDidConnectToHostPort(this, connectedHost(), connectedPort());

@@ -81,7 +81,7 @@ void AsyncSocket::doBytesAvailable() {
     // Each chunk goes to the delegate as it came, with the current read's tag. The delegate may close the socket
     // (or even start a new connection on it): the loop stops as soon as this connection is gone.
     for (int i = 0; i < kReadsPerEvent && theReadStream && theConnectionId == connection; ++i) {
-        ssize_t n = ::recv(theNative, buffer.get(), kReadChunk, 0);
+        ssize_t n = ::recv(theNative.get(), buffer.get(), kReadChunk, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             if (errno != EAGAIN && errno != EWOULDBLOCK) failure = errno;
@@ -150,7 +150,7 @@ void AsyncSocket::doSendBytes() {
     int failure = 0;
     while (w.bytesDone < data.size()) {
         std::size_t piece = std::min(data.size() - w.bytesDone, kWriteChunk);
-        ssize_t n = ::send(theNative, data.data() + w.bytesDone, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n = ::send(theNative.get(), data.data() + w.bytesDone, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0) {
             if (errno == EINTR) continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK) failure = errno;
@@ -207,7 +207,7 @@ void AsyncSocket::doStreamEvent(std::uint32_t events) {
     if (!theReadStream || !theWriteStream) return;
     const std::uint64_t connection = theConnectionId;
     if (theReadStream->status == StreamStatus::Opening) {
-        int e = pendingSocketError(theNative);
+        int e = pendingSocketError(theNative.get());
         if (e != 0) {
             theReadStream->status = theWriteStream->status = StreamStatus::Error;
             theReadStream->error = theWriteStream->error = posixError(e);
@@ -227,7 +227,7 @@ void AsyncSocket::doStreamEvent(std::uint32_t events) {
         if (theConnectionId != connection) return;
         // An error or a hang-up that reading did not settle: the connection is gone both ways.
         if (events & (EPOLLERR | EPOLLHUP)) {
-            int e = pendingSocketError(theNative);
+            int e = pendingSocketError(theNative.get());
             if (e != 0) {
                 theWriteStream->status = StreamStatus::Error;
                 theWriteStream->error = posixError(e);

@@ -9,16 +9,15 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/UniqueFd.h"
+
 // Shared by the loop side and the look-up thread; whichever lets go last frees it (and the eventfd).
 struct HostResolver::Answer {
     std::mutex lock;
     int gaiCode = EAI_SYSTEM;
     sockaddr_storage address{};
     socklen_t length = 0;
-    int eventFd = -1;
-    ~Answer() {
-        if (eventFd >= 0) ::close(eventFd);
-    }
+    UniqueFd eventFd;
 };
 
 namespace {
@@ -48,8 +47,9 @@ std::mutex& HostResolver::lookupLock() {
 
 HostResolver::HostResolver(RunLoop& loop, const std::string& host, std::uint16_t port, Callback done)
     : loop_(loop), done_(std::move(done)), answer_(std::make_shared<Answer>()) {
-    answer_->eventFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (answer_->eventFd >= 0) watch_ = loop_.watchFd(answer_->eventFd, EPOLLIN, [this](std::uint32_t) { deliver(); });
+    answer_->eventFd.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (answer_->eventFd)
+        watch_ = loop_.watchFd(answer_->eventFd.get(), EPOLLIN, [this](std::uint32_t) { deliver(); });
     if (watch_) {
         try {
             std::thread([answer = answer_, host, port] {
@@ -62,7 +62,7 @@ HostResolver::HostResolver(RunLoop& loop, const std::string& host, std::uint16_t
                 answer->address = address;
                 answer->length = length;
                 std::uint64_t one = 1;
-                (void)!::write(answer->eventFd, &one, sizeof one);
+                (void)!::write(answer->eventFd.get(), &one, sizeof one);
             }).detach();
             return;
         } catch (const std::system_error&) {

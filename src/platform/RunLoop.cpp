@@ -1,21 +1,18 @@
 #include "platform/RunLoop.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/Log.h"
 
 RunLoop::RunLoop() : epollFd_(epoll_create1(EPOLL_CLOEXEC)) {
-    if (epollFd_ < 0) logLine(std::string("RunLoop: epoll_create1 failed: ") + std::strerror(errno));
+    if (!epollFd_) logLine(std::string("RunLoop: epoll_create1 failed: ") + std::strerror(errno));
 }
 
-RunLoop::~RunLoop() {
-    if (epollFd_ >= 0) ::close(epollFd_);
-}
+RunLoop::~RunLoop() = default;
 
 RunLoop& RunLoop::main() {
     static RunLoop loop;
@@ -31,16 +28,25 @@ RunLoop::Handle RunLoop::runEvery(double seconds, Callback cb) {
 
 RunLoop::Handle RunLoop::addTimer(double seconds, double interval, Callback cb) {
     Handle h = nextHandle_++;
-    timers_[h] = TimerEntry{std::move(cb), interval};
+    timers_[h] = TimerEntry{std::move(cb), interval, {}};
     double s = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, 1e9) : 0.0;
     schedule(h, Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s)));
     if (timerAdded_) timerAdded_();
     return h;
 }
 
-void RunLoop::schedule(Handle handle, Clock::time_point due) { heap_.push(Timer{due, nextSeq_++, handle}); }
+void RunLoop::schedule(Handle handle, Clock::time_point due) {
+    Timer place{due, nextSeq_++, handle};
+    queue_.insert(place);
+    timers_[handle].place = place;
+}
 
-void RunLoop::cancel(Handle handle) { timers_.erase(handle); }
+void RunLoop::cancel(Handle handle) {
+    auto it = timers_.find(handle);
+    if (it == timers_.end()) return;
+    queue_.erase(it->second.place);
+    timers_.erase(it);
+}
 
 bool RunLoop::isPending(Handle handle) const { return timers_.count(handle) != 0; }
 
@@ -49,7 +55,7 @@ RunLoop::Handle RunLoop::watchFd(int fd, std::uint32_t events, FdCallback cb) {
     epoll_event ev{};
     ev.events = events;
     ev.data.u64 = h;
-    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev) != 0) {
+    if (epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, fd, &ev) != 0) {
         logLine("RunLoop: cannot watch fd " + std::to_string(fd) + ": " + std::strerror(errno));
         return 0;
     }
@@ -63,20 +69,19 @@ void RunLoop::updateWatch(Handle watch, std::uint32_t events) {
     epoll_event ev{};
     ev.events = events;
     ev.data.u64 = watch;
-    if (epoll_ctl(epollFd_, EPOLL_CTL_MOD, it->second.fd, &ev) == 0) it->second.events = events;
+    if (epoll_ctl(epollFd_.get(), EPOLL_CTL_MOD, it->second.fd, &ev) == 0) it->second.events = events;
 }
 
 void RunLoop::removeWatch(Handle watch) {
     auto it = watches_.find(watch);
     if (it == watches_.end()) return;
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, it->second.fd, nullptr);
+    epoll_ctl(epollFd_.get(), EPOLL_CTL_DEL, it->second.fd, nullptr);
     watches_.erase(it);
 }
 
 std::optional<int> RunLoop::msUntilNextDeadline() const {
-    // Withdrawn timers stay in the heap until they surface; they only make the loop wake early once.
-    if (heap_.empty()) return std::nullopt;
-    auto left = heap_.top().due - Clock::now();
+    if (queue_.empty()) return std::nullopt;
+    auto left = queue_.begin()->due - Clock::now();
     if (left <= Clock::duration::zero()) return 0;
     auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
     return static_cast<int>(std::min<long long>(ms, 24LL * 3600 * 1000));
@@ -86,14 +91,11 @@ bool RunLoop::dispatchTimers() {
     // Only timers due now run in this turn; calls they add wait for the next turn.
     auto now = Clock::now();
     std::vector<Timer> due;
-    while (!heap_.empty() && heap_.top().due <= now) {
-        due.push_back(heap_.top());
-        heap_.pop();
-    }
+    while (!queue_.empty() && queue_.begin()->due <= now) due.push_back(queue_.extract(queue_.begin()).value());
     bool any = false;
     for (const Timer& t : due) {
         auto it = timers_.find(t.handle);
-        if (it == timers_.end()) continue;  // withdrawn
+        if (it == timers_.end()) continue;  // withdrawn by an earlier callback of this turn
         any = true;
         Callback cb = it->second.cb;  // a copy: the callback may cancel or add timers
         if (it->second.interval > 0) {
@@ -113,7 +115,7 @@ bool RunLoop::runOnce(int timeoutMs) {
     epoll_event events[64];
     int n;
     do {
-        n = epoll_wait(epollFd_, events, 64, wait);
+        n = epoll_wait(epollFd_.get(), events, 64, wait);
     } while (n < 0 && errno == EINTR);
     bool any = false;
     for (int i = 0; i < n; ++i) {

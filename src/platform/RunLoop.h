@@ -7,8 +7,9 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <queue>
-#include <vector>
+#include <set>
+
+#include "platform/UniqueFd.h"
 
 /// The application's one event loop: file-descriptor readiness (epoll), one-shot and repeating timers and
 /// deferred calls, all dispatched on the thread that runs it. Everything in the app is single-threaded on it.
@@ -45,6 +46,14 @@ public:
     /// Whether the timer or deferred call is still waiting to run.
     bool isPending(Handle handle) const;
 
+    /// Destroys `object` on the next turn of the loop, never inside this call, in order with deferred calls. The
+    /// way for an object to be dropped from inside one of its own callbacks; a loop destroyed first destroys it too.
+    template <class T>
+    void deleteSoon(std::unique_ptr<T> object) {
+        if (!object) return;
+        defer([doomed = std::shared_ptr<T>(std::move(object))]() mutable { doomed.reset(); });
+    }
+
     /// Watches `fd` for `events` (EPOLLIN and/or EPOLLOUT; errors and hang-ups are always reported). Returns 0 and
     /// logs when the kernel refuses the descriptor.
     Handle watchFd(int fd, std::uint32_t events, FdCallback cb);
@@ -62,22 +71,24 @@ public:
     void stop();
 
     /// The epoll descriptor: readable whenever a watched descriptor has an event, for a host loop to watch.
-    int backendFd() const { return epollFd_; }
+    int backendFd() const { return epollFd_.get(); }
     /// Called whenever a timer or deferred call is added, so a host loop can re-arm its wake-up; may be empty.
     void setTimerAddedHook(Callback hook) { timerAdded_ = std::move(hook); }
     /// Milliseconds until the earliest timer is due (0 if one is due now), or nothing if no timer waits.
     std::optional<int> msUntilNextDeadline() const;
 
 private:
+    // A place in the queue: by deadline, then by the order of scheduling.
     struct Timer {
         Clock::time_point due;
         std::uint64_t seq;
         Handle handle;
-        bool operator>(const Timer& o) const { return due != o.due ? due > o.due : seq > o.seq; }
+        bool operator<(const Timer& o) const { return due != o.due ? due < o.due : seq < o.seq; }
     };
     struct TimerEntry {
         Callback cb;
         double interval;  // > 0 for repeating timers
+        Timer place;      // its entry in queue_, removed with it on cancel
     };
     struct Watch {
         int fd;
@@ -89,11 +100,11 @@ private:
     bool dispatchTimers();
     void schedule(Handle handle, Clock::time_point due);
 
-    int epollFd_ = -1;
+    UniqueFd epollFd_;
     bool stopped_ = false;
     Handle nextHandle_ = 1;
     std::uint64_t nextSeq_ = 0;
-    std::priority_queue<Timer, std::vector<Timer>, std::greater<Timer>> heap_;
+    std::set<Timer> queue_;  // exactly the waiting timers: a withdrawn one leaves at once
     std::map<Handle, TimerEntry> timers_;
     std::map<Handle, Watch> watches_;
     Callback timerAdded_;

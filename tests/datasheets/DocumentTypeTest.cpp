@@ -29,6 +29,9 @@ TEST(DocumentType, TheContentDecidesBeforeTheNameAndTextMustBeCleanUtf8) {
         {"R1 = 10k\n", "notes", Kind::Text},
         {"Widerstände\n", "liste.txt", Kind::Text},
         {"cut at the end \xc3", "long.txt", Kind::Text},     // a sequence cut by the head's end is fine
+        {"cut euro \xe2\x82", "long.txt", Kind::Text},
+        {"cut surrogate \xed\xa0", "x.txt", Kind::Unsupported},  // no continuation makes that valid
+        {"overlong \xc0\xaf", "x.txt", Kind::Unsupported},
         {"", "empty", Kind::Text},
         {std::string("ab\0cd", 5), "data.bin", Kind::Unsupported},
         {"\xc3\x28 bad", "latin1.txt", Kind::Unsupported},

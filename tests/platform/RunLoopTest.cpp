@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,31 @@ TEST(RunLoop, WithdrawnCallsNeverRunAndCallsAddedInACallbackWaitForTheNextTurn) 
     loop.runOnce(0);
     EXPECT_EQ(nested, 1);
     loop.cancel(h);  // cancelling twice is harmless
+
+    // A withdrawn timer leaves the queue at once: nothing is left to wake the loop for, however many come and go.
+    for (int i = 0; i < 1000; ++i) loop.cancel(loop.runAfter(60, [] {}));
+    EXPECT_FALSE(loop.msUntilNextDeadline().has_value());
+}
+
+TEST(RunLoop, DeleteSoonDestroysOnTheNextTurnEvenFromTheObjectsOwnCallback) {
+    RunLoop loop;
+    std::vector<std::string> log;
+    struct Owned {
+        std::vector<std::string>& log;
+        ~Owned() { log.push_back("destroyed"); }
+    };
+    std::unique_ptr<Owned> owned(new Owned{log});
+    loop.defer([&] {
+        loop.deleteSoon(std::move(owned));  // as if the object dropped itself from its own callback
+        log.push_back("call returned");
+    });
+    loop.defer([&] { log.push_back("same turn"); });
+    loop.runOnce(0);
+    EXPECT_EQ(log, (std::vector<std::string>{"call returned", "same turn"}));
+    loop.runOnce(0);
+    EXPECT_EQ(log.back(), "destroyed");
+    loop.deleteSoon(std::unique_ptr<Owned>());  // nothing to destroy
+    EXPECT_FALSE(loop.msUntilNextDeadline().has_value());
 }
 
 TEST(RunLoop, RepeatingTimerRunsUntilItCancelsItself) {
