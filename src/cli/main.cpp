@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "gui/GuiMain.h"
+#include "platform/FileSystem.h"
 #include "platform/ui/Application.h"
 
 namespace {
@@ -25,6 +26,7 @@ bool hasDisplay() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    raiseOpenFileLimit();  // the FTP server holds one descriptor per connection and per open file
     CLI::App app{"Velkaro — an electronics pocket reference: colour codes, standard values, calculators and a "
                  "datasheet store.\nWithout a subcommand it opens the window."};
     app.set_version_flag("--version", std::string("velkaro ") + VELKARO_VERSION);

@@ -95,7 +95,8 @@ void AsyncSocket::Deferred::cancel() {
     handle = 0;
 }
 
-AsyncSocket::AsyncSocket(AsyncSocketDelegate* delegate, std::int32_t userData) : theUserData(userData) {
+AsyncSocket::AsyncSocket(AsyncSocketDelegate* delegate, std::int32_t userData, RunLoop& loop)
+    : theRunLoop(&loop), theUserData(userData) {
     setDelegate(delegate);
 }
 
@@ -128,7 +129,7 @@ bool AsyncSocket::stillResponds(AsyncSocketDelegate* asked, AsyncSocketDelegate:
     return theDelegate != asked || asked->respondsTo(m);
 }
 
-RunLoop& AsyncSocket::loop() const { return theRunLoop ? *theRunLoop : RunLoop::main(); }
+RunLoop& AsyncSocket::loop() const { return *theRunLoop; }
 
 AsyncSocket::Deferred AsyncSocket::defer(double seconds, void (AsyncSocket::*step)()) {
     RunLoop& l = loop();
@@ -176,8 +177,8 @@ std::string AsyncSocket::description() const {
     if (!theCurrentWrite)
         s += "no current write, ";
     else
-        s += format("currently written %u (%d%%), ", unsigned(theCurrentWrite->buffer->size()),
-                    percentDone(theCurrentWrite->bytesDone, theCurrentWrite->buffer->size()));
+        s += format("currently written %u (%d%%), ", unsigned(theCurrentWrite->size),
+                    percentDone(theCurrentWrite->bytesDone, std::size_t(theCurrentWrite->size)));
     s += format("read stream %@ %@, write stream %@ %@", pointerText(theReadStream.get()),
                 statusWord(theReadStream.get()), pointerText(theWriteStream.get()), statusWord(theWriteStream.get()));
     if (theFlags & kDisconnectAfterWrites) s += ", will disconnect soon";
@@ -226,6 +227,7 @@ void AsyncSocket::emptyQueues() {
     if (theCurrentWrite) endCurrentWrite();
     theReadQueue.clear();
     theWriteQueue.clear();
+    theUnsentBytes = 0;
     pendingDequeueRead_.cancel();
     pendingDequeueWrite_.cancel();
 }
@@ -245,6 +247,7 @@ void AsyncSocket::close() {
     emptyQueues();
     pendingDisconnect_.cancel();
     pendingStreamError_.cancel();
+    theAcceptRetry.cancel();
     ++theConnectionId;
     theResolver.reset();  // a late answer has nobody to go to
 
@@ -260,7 +263,6 @@ void AsyncSocket::close() {
     theNativeFamily = AF_UNSPEC;
     theSocket.reset();
     theSocket6.reset();
-    theRunLoop = nullptr;
 
     if ((theFlags & kDidPassConnectMethod) && responds(AsyncSocketDelegate::Message::DidDisconnect)) {
         std::erase_if(pendingDidDisconnect_, [](const Deferred& d) { return !d.pending(); });

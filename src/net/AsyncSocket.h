@@ -40,7 +40,8 @@ inline constexpr const char* kCFStreamErrorDomainNetDB = "kCFStreamErrorDomainNe
 /// delegate may drop its last reference inside any message. Deferred steps and timers do not keep it alive; the
 /// destructor closes the socket and withdraws them (including a pending `onSocketDidDisconnect`).
 ///
-/// Everything runs on the thread of the loop (`RunLoop::main()`); nothing is locked except the name look-up.
+/// Everything runs on the thread of the socket's loop (given when it is made; `RunLoop::main()` by default, and an
+/// accepted socket takes its listener's unless the delegate names another); nothing is locked except the name look-up.
 class HostResolver;
 
 class AsyncSocket : public std::enable_shared_from_this<AsyncSocket> {
@@ -53,16 +54,18 @@ public:
         std::optional<Error> error;  ///< set with status Error
     };
 
-    /// A socket with `delegate` (not owned, may be null) and a value kept for the owner.
-    explicit AsyncSocket(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0);
+    /// A socket with `delegate` (not owned, may be null) and a value kept for the owner, running on `loop`.
+    explicit AsyncSocket(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0,
+                         RunLoop& loop = RunLoop::main());
     /// Closes the socket; no delegate message follows, pending ones are withdrawn.
     ~AsyncSocket();
     AsyncSocket(const AsyncSocket&) = delete;
     AsyncSocket& operator=(const AsyncSocket&) = delete;
 
     /// The usual way to make one.
-    static std::shared_ptr<AsyncSocket> create(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0) {
-        return std::make_shared<AsyncSocket>(delegate, userData);
+    static std::shared_ptr<AsyncSocket> create(AsyncSocketDelegate* delegate = nullptr, std::int32_t userData = 0,
+                                               RunLoop& loop = RunLoop::main()) {
+        return std::make_shared<AsyncSocket>(delegate, userData, loop);
     }
 
     AsyncSocketDelegate* delegate() const { return theDelegate; }
@@ -104,6 +107,14 @@ public:
     void readDataToLengthWithTimeoutTag(std::int32_t length, double timeout, std::int32_t tag);
     void readDataWithTimeoutTag(double timeout, std::int32_t tag);
 
+    /// Stops watching for received bytes: they (and the peer's end) wait in the system, nothing is delivered, and
+    /// the peer is slowed down once the system's buffer is full. Requests still queue; a current read's time-out
+    /// keeps running. Closing the socket ends the pause.
+    void pauseReading();
+    /// Delivers again, starting with what waited meanwhile.
+    void resumeReading();
+    bool isReadingPaused() const { return theFlags & kReadingPaused; }
+
     // --- Writing: bytes go out in pieces of at most 4096 while the connection takes them; one
     // --- onSocketDidWriteDataWithTag per request. Empty data is ignored.
 
@@ -112,6 +123,18 @@ public:
     void writeDataWithTimeoutTag(std::string data, double timeout, std::int32_t tag) {
         writeDataWithTimeoutTag(std::make_shared<const std::string>(std::move(data)), timeout, tag);
     }
+    /// `length` of writeFileWithTimeoutTag meaning "up to the end of the file".
+    static constexpr std::uint64_t ToEndOfFile = AsyncWritePacket::kToEndOfFile;
+    /// Sends `length` bytes of the open file `fd` from `offset` (or everything up to its end), queued in order with
+    /// the byte writes and reported like one: one onSocketDidWriteDataWithTag when every byte went out, even for no
+    /// bytes at all. The bytes go from the system's page cache straight to the connection (sendfile); a file system
+    /// that refuses that is read in pieces instead. A file that cannot be read, or ends before `length` bytes,
+    /// closes the socket with that error (EIO for the early end). The socket owns `fd` from here on. Ignored
+    /// without a descriptor or with a negative offset.
+    void writeFileWithTimeoutTag(UniqueFd fd, off_t offset, std::uint64_t length, double timeout, std::int32_t tag);
+    /// Bytes queued or being written that the system has not taken yet (a file up to its end counts its size when
+    /// queued): lets an owner stop producing while a peer does not read.
+    std::uint64_t unsentByteCount() const { return theUnsentBytes; }
 
     // --- Queries.
 
@@ -155,6 +178,7 @@ private:
         kDidPassConnectMethod = 0x04,  // started
         kForbidReadsWrites = 0x08,
         kDisconnectAfterWrites = 0x10,
+        kReadingPaused = 0x20,
     };
     /// A withdrawable timer or deferred call, with the loop that holds it.
     struct Deferred {
@@ -171,14 +195,14 @@ private:
     void watchListener(int fd, RunLoop::Handle& source);
     bool askWillConnect(Error* err);
     void createStreamsFromNative(int fd);
-    void attachStreamsToRunLoop(RunLoop* loop);
     bool openStreams(Error* err);
     bool connectStreams(const sockaddr* address, socklen_t length, Error* err);
     void doHostResolved(int code, const sockaddr_storage& address, socklen_t length);
     void setStreamsFailed(const Error& err);
     void doStreamFailed();
     void doAcceptEvent(int listenFd);
-    void setUpAcceptedSocket(int fd, RunLoop* loop);
+    void resumeAccepting();
+    void setUpAcceptedSocket(int fd);
     void doConnectCompletion(int fd);
     void doStreamOpen();
 
@@ -191,6 +215,11 @@ private:
     void doReadEnd();
     void doReadTimeout();
     void doSendBytes();
+    int sendFromBuffer(AsyncWritePacket& w);
+    int sendFromFile(AsyncWritePacket& w);
+    int sendStaged(AsyncWritePacket& w, std::uint64_t& budget);
+    void countSent(AsyncWritePacket& w, std::size_t n);
+    void queueWrite(std::unique_ptr<AsyncWritePacket> packet);
     void completeCurrentWrite();
     void endCurrentRead();
     void endCurrentWrite();
@@ -232,7 +261,7 @@ private:
     RunLoop::Handle theSource = 0;   // loop watch of theSocket while it listens or connects
     RunLoop::Handle theSource6 = 0;  // the same for theSocket6
     RunLoop::Handle theStreamWatch = 0;
-    RunLoop* theRunLoop = nullptr;
+    RunLoop* theRunLoop;  // never null
     std::unique_ptr<HostResolver> theResolver;  // while a host name is being looked up
     std::uint64_t theConnectionId = 0;  // changes on every close, so a loop over one connection stops at its end
 
@@ -242,6 +271,9 @@ private:
     std::deque<std::unique_ptr<AsyncWritePacket>> theWriteQueue;
     std::unique_ptr<AsyncWritePacket> theCurrentWrite;
     Deferred theWriteTimer;
+    std::uint64_t theUnsentBytes = 0;
+    Deferred theAcceptRetry;         // while the descriptor limit stops accepting
+    bool theAcceptLimitLogged = false;
 
     AsyncSocketDelegate* theDelegate = nullptr;
     std::uint8_t theFlags = 0;

@@ -19,6 +19,8 @@ namespace {
 
 Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::gai_strerror(code)}; }
 
+constexpr double kAcceptRetrySeconds = 0.2;  // pause of accepting at the descriptor limit
+
 
 }  // namespace
 
@@ -95,7 +97,6 @@ bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port
             fd->reset();
             *source = 0;
         }
-        theRunLoop = nullptr;
         return false;
     };
     // An IPv6 listener that cannot be made leaves the socket on IPv4 alone; one that cannot bind is a failure.
@@ -105,7 +106,6 @@ bool AsyncSocket::acceptOnAddress(const std::string& address, std::uint16_t port
     if (theSocket && !bindAndListen(theSocket.get(), reinterpret_cast<sockaddr*>(&a4), sizeof a4)) return fail();
     if (port == 0 && theSocket && theSocket6) a6.sin6_port = htons(localPort());
     if (theSocket6 && !bindAndListen(theSocket6.get(), reinterpret_cast<sockaddr*>(&a6), sizeof a6)) return fail();
-    theRunLoop = &RunLoop::main();
     if (theSocket) watchListener(theSocket.get(), theSource);
     if (theSocket6) watchListener(theSocket6.get(), theSource6);
     if ((theSocket && !theSource) || (theSocket6 && !theSource6)) return fail();
@@ -147,20 +147,41 @@ void AsyncSocket::doAcceptEvent(int listenFd) {
     do {
         fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return;
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // The connection stays waiting in the backlog, so the listener stays readable: watching it now would
+            // spin the loop. Stop watching and try again shortly; connections already open are served meanwhile.
+            if (!theAcceptLimitLogged)
+                NSLog("AsyncSocket %@ cannot accept: %@; trying again every %.1f s", identity(), std::strerror(errno),
+                      kAcceptRetrySeconds);
+            theAcceptLimitLogged = true;
+            RunLoop::Handle& source = listenFd == theSocket.get() ? theSource : theSource6;
+            loop().removeWatch(source);
+            source = 0;
+            if (!theAcceptRetry.pending()) theAcceptRetry = defer(kAcceptRetrySeconds, &AsyncSocket::resumeAccepting);
+        }
+        return;
+    }
+    theAcceptLimitLogged = false;
     // The listening socket keeps no reference: the new socket lives on only if the delegate keeps it.
-    auto newSocket = std::make_shared<AsyncSocket>(theDelegate);
+    auto newSocket = std::make_shared<AsyncSocket>(theDelegate, 0, loop());
     if (responds(AsyncSocketDelegate::Message::DidAcceptNewSocket))
         theDelegate->onSocketDidAcceptNewSocket(this, newSocket);
     RunLoop* runLoop = nullptr;
     if (responds(AsyncSocketDelegate::Message::WantsRunLoopForNewSocket))
         runLoop = theDelegate->onSocketWantsRunLoopForNewSocket(this, newSocket.get());
-    newSocket->setUpAcceptedSocket(fd, runLoop);
+    if (runLoop) newSocket->theRunLoop = runLoop;
+    newSocket->setUpAcceptedSocket(fd);
 }
 
-void AsyncSocket::setUpAcceptedSocket(int fd, RunLoop* runLoop) {
+void AsyncSocket::resumeAccepting() {
+    theAcceptRetry = Deferred{};  // it has fired
+    if (theSocket && !theSource) watchListener(theSocket.get(), theSource);
+    if (theSocket6 && !theSource6) watchListener(theSocket6.get(), theSource6);
+}
+
+void AsyncSocket::setUpAcceptedSocket(int fd) {
     createStreamsFromNative(fd);
-    attachStreamsToRunLoop(runLoop);
     // A refusal closes the new socket quietly: being unstarted it sends nothing.
     if (!askWillConnect(nullptr) || !openStreams(nullptr)) {
         close();
@@ -199,7 +220,6 @@ bool AsyncSocket::connectToHost(const std::string& host, std::uint16_t port, Err
         }
     }
     createStreamsFromNative(fd);
-    attachStreamsToRunLoop(nullptr);
     if (!askWillConnect(err)) {
         close();
         return false;
@@ -260,7 +280,6 @@ bool AsyncSocket::connectToAddress(const sockaddr* address, socklen_t length, Er
     int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) return fail(errorWithCode(AsyncSocketCFSocketError));
     (family == AF_INET ? theSocket : theSocket6).reset(fd);
-    theRunLoop = &RunLoop::main();
     RunLoop::Handle& source = family == AF_INET ? theSource : theSource6;
     source = loop().watchFd(fd, EPOLLOUT, [this, fd](std::uint32_t) {
         auto keep = weak_from_this().lock();
@@ -284,7 +303,6 @@ void AsyncSocket::doConnectCompletion(int fd) {
     loop().removeWatch(v4 ? theSource : theSource6);
     (v4 ? theSource : theSource6) = 0;
     createStreamsFromNative((v4 ? theSocket : theSocket6).release());
-    attachStreamsToRunLoop(nullptr);
     Error err;
     if (!openStreams(&err)) closeWithError(err);
 }
@@ -296,8 +314,6 @@ void AsyncSocket::createStreamsFromNative(int fd) {
     theReadStream = std::make_unique<Stream>();
     theWriteStream = std::make_unique<Stream>();
 }
-
-void AsyncSocket::attachStreamsToRunLoop(RunLoop* runLoop) { theRunLoop = runLoop ? runLoop : &RunLoop::main(); }
 
 bool AsyncSocket::openStreams(Error* err) {
     // Both directions are open once the socket is writable with no pending error: at once for an accepted

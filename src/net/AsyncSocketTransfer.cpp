@@ -1,7 +1,10 @@
 // AsyncSocket: read and write requests, delivery of received bytes, sending, time-outs and the peer's end.
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "net/AsyncSocket.h"
@@ -9,10 +12,47 @@
 
 namespace {
 
-constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the size of one delivery run's buffer
+constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the size of the read buffer
 constexpr std::size_t kWriteChunk = 4096;    // bytes per write call
 constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fast peer cannot starve the loop
+constexpr std::size_t kFileChunk = 1048576;             // bytes per sendfile call
+constexpr std::size_t kStagedChunk = 65536;             // bytes per read of a file that refuses sendfile
+constexpr std::uint64_t kFileBytesPerEvent = 8 << 20;  // bounds one event's file sending, as kReadsPerEvent does
 
+// The read buffer of this thread, lent to one delivery at a time; all sockets of a loop share it. A delegate that
+// turns the loop from inside a delivery starts another delivery while the first one's bytes are still in use: that
+// one finds the buffer lent out and gets its own, so bytes being delivered are never overwritten.
+class ReadBuffer {
+public:
+    ReadBuffer() : bytes_(std::move(spare())) {
+        if (!bytes_) bytes_ = std::make_unique_for_overwrite<char[]>(kReadChunk);
+    }
+    ~ReadBuffer() {
+        if (!spare()) spare() = std::move(bytes_);
+    }
+    ReadBuffer(const ReadBuffer&) = delete;
+    ReadBuffer& operator=(const ReadBuffer&) = delete;
+    char* get() const { return bytes_.get(); }
+
+private:
+    static std::unique_ptr<char[]>& spare() {
+        static thread_local std::unique_ptr<char[]> buffer;
+        return buffer;
+    }
+    std::unique_ptr<char[]> bytes_;
+};
+
+// sendfile has no MSG_NOSIGNAL: a peer gone in the middle of a file would raise SIGPIPE, whose default action ends
+// the process. Ignored (once, and only when nobody chose another action) so the write fails with EPIPE instead.
+void ignoreBrokenPipe() {
+    static const bool done = [] {
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)done;
+}
 
 }  // namespace
 
@@ -48,7 +88,19 @@ void AsyncSocket::readDataWithTimeoutTag(double timeout, std::int32_t tag) {
 
 void AsyncSocket::writeDataWithTimeoutTag(std::shared_ptr<const std::string> data, double timeout, std::int32_t tag) {
     if (!data || data->empty() || (theFlags & kForbidReadsWrites)) return;
-    theWriteQueue.push_back(std::make_unique<AsyncWritePacket>(std::move(data), timeout, tag));
+    queueWrite(std::make_unique<AsyncWritePacket>(std::move(data), timeout, tag));
+}
+
+void AsyncSocket::writeFileWithTimeoutTag(UniqueFd fd, off_t offset, std::uint64_t length, double timeout,
+                                          std::int32_t tag) {
+    if (!fd || offset < 0 || (theFlags & kForbidReadsWrites)) return;
+    ignoreBrokenPipe();
+    queueWrite(std::make_unique<AsyncWritePacket>(std::move(fd), offset, length, timeout, tag));
+}
+
+void AsyncSocket::queueWrite(std::unique_ptr<AsyncWritePacket> packet) {
+    theUnsentBytes += packet->size;
+    theWriteQueue.push_back(std::move(packet));
     scheduleDequeueWrite();
 }
 
@@ -71,11 +123,21 @@ void AsyncSocket::maybeDequeueRead() {
     updateStreamWatch();
 }
 
+void AsyncSocket::pauseReading() {
+    theFlags |= kReadingPaused;
+    updateStreamWatch();
+}
+
+void AsyncSocket::resumeReading() {
+    theFlags &= std::uint8_t(~kReadingPaused);
+    updateStreamWatch();  // level-triggered: what waits is reported on the next turn
+}
+
 void AsyncSocket::doBytesAvailable() {
-    if (!theCurrentRead || !theReadStream) return;
+    if (!theCurrentRead || !theReadStream || (theFlags & kReadingPaused)) return;
     if (theReadStream->status != StreamStatus::Open && theReadStream->status != StreamStatus::Reading) return;
     const std::uint64_t connection = theConnectionId;
-    auto buffer = std::make_unique_for_overwrite<char[]>(kReadChunk);
+    ReadBuffer buffer;
     bool ended = false;
     int failure = 0;
     // Each chunk goes to the delegate as it came, with the current read's tag. The delegate may close the socket
@@ -146,28 +208,104 @@ void AsyncSocket::doSendBytes() {
     if (!theCurrentWrite || !theWriteStream) return;
     if (theWriteStream->status != StreamStatus::Open && theWriteStream->status != StreamStatus::Writing) return;
     AsyncWritePacket& w = *theCurrentWrite;
-    const std::string& data = *w.buffer;
-    int failure = 0;
-    while (w.bytesDone < data.size()) {
-        std::size_t piece = std::min(data.size() - w.bytesDone, kWriteChunk);
-        ssize_t n = ::send(theNative.get(), data.data() + w.bytesDone, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (errno != EAGAIN && errno != EWOULDBLOCK) failure = errno;
-            break;  // full for now: the next writable event goes on
-        }
-        w.bytesDone += std::size_t(n);
-    }
-    if (failure) {
+    // A file that fails or ends early fails the request like a failed send: the socket closes with the error.
+    if (int failure = w.file ? sendFromFile(w) : sendFromBuffer(w)) {
         theWriteStream->status = StreamStatus::Error;
         theWriteStream->error = posixError(failure);
         closeWithError(streamError());
         return;
     }
-    if (w.bytesDone == data.size()) {
+    if (w.finished()) {
         completeCurrentWrite();
         scheduleDequeueWrite();
     }
+}
+
+// Each sends what the connection takes now and returns 0, or the errno of the failure.
+
+int AsyncSocket::sendFromBuffer(AsyncWritePacket& w) {
+    const std::string& data = *w.buffer;
+    while (w.bytesDone < data.size()) {
+        std::size_t piece = std::min(data.size() - w.bytesDone, kWriteChunk);
+        ssize_t n = ::send(theNative.get(), data.data() + w.bytesDone, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            // Full for now: the next writable event goes on.
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+        }
+        countSent(w, std::size_t(n));
+    }
+    return 0;
+}
+
+int AsyncSocket::sendFromFile(AsyncWritePacket& w) {
+    std::uint64_t budget = kFileBytesPerEvent;
+    while (!w.finished() && budget > 0) {
+        if (w.sendfileRefused) {
+            if (int failure = sendStaged(w, budget)) return failure;
+            if (!w.finished() && w.stagedDone < w.staged.size()) return 0;  // the connection is full
+            continue;
+        }
+        std::size_t piece = std::size_t(std::min({w.toTake(), budget, std::uint64_t(kFileChunk)}));
+        ssize_t n = ::sendfile(theNative.get(), w.file.get(), &w.offset, piece);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+            if (errno == EINVAL || errno == ENOSYS) {
+                w.sendfileRefused = true;  // e.g. a file system without it: read and send instead
+                continue;
+            }
+            return errno;
+        }
+        if (n == 0) {
+            if (w.length != AsyncWritePacket::kToEndOfFile) return EIO;  // shorter than promised
+            w.atEnd = true;
+            break;
+        }
+        w.taken += std::uint64_t(n);
+        countSent(w, std::size_t(n));
+        budget -= std::min(budget, std::uint64_t(n));
+    }
+    return 0;
+}
+
+int AsyncSocket::sendStaged(AsyncWritePacket& w, std::uint64_t& budget) {
+    if (w.stagedDone == w.staged.size() && !(w.taken == w.length || w.atEnd)) {
+        w.staged.resize(std::size_t(std::min(w.toTake(), std::uint64_t(kStagedChunk))));
+        ssize_t r;
+        do {
+            r = ::pread(w.file.get(), w.staged.data(), w.staged.size(), w.offset);
+        } while (r < 0 && errno == EINTR);
+        if (r < 0) return errno;
+        w.staged.resize(std::size_t(r));
+        w.stagedDone = 0;
+        if (r == 0) {
+            if (w.length != AsyncWritePacket::kToEndOfFile) return EIO;  // shorter than promised
+            w.atEnd = true;
+            return 0;
+        }
+        w.offset += r;
+        w.taken += std::uint64_t(r);
+    }
+    while (w.stagedDone < w.staged.size()) {
+        ssize_t n = ::send(theNative.get(), w.staged.data() + w.stagedDone, w.staged.size() - w.stagedDone,
+                           MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
+        }
+        w.stagedDone += std::size_t(n);
+        countSent(w, std::size_t(n));
+        budget -= std::min(budget, std::uint64_t(n));
+    }
+    return 0;
+}
+
+void AsyncSocket::countSent(AsyncWritePacket& w, std::size_t n) {
+    // Only what the request was counted with leaves the count (a file up to its end may have grown since).
+    std::uint64_t counted = w.size > w.bytesDone ? w.size - w.bytesDone : 0;
+    theUnsentBytes -= std::min({theUnsentBytes, counted, std::uint64_t(n)});
+    w.bytesDone += n;
 }
 
 void AsyncSocket::completeCurrentWrite() {
@@ -178,6 +316,8 @@ void AsyncSocket::completeCurrentWrite() {
 
 void AsyncSocket::endCurrentWrite() {
     theWriteTimer.cancel();
+    const AsyncWritePacket& w = *theCurrentWrite;
+    theUnsentBytes -= std::min(theUnsentBytes, w.size > w.bytesDone ? w.size - w.bytesDone : 0);
     theCurrentWrite.reset();
     maybeScheduleDisconnect();
 }
@@ -248,7 +388,7 @@ void AsyncSocket::updateStreamWatch() {
         // Only ask for what a current request can use; otherwise bytes (and the end) wait in the socket.
         bool reading = theReadStream->status == StreamStatus::Open || theReadStream->status == StreamStatus::Reading;
         bool writing = theWriteStream->status == StreamStatus::Open || theWriteStream->status == StreamStatus::Writing;
-        if (reading && theCurrentRead) events |= EPOLLIN;
+        if (reading && theCurrentRead && !(theFlags & kReadingPaused)) events |= EPOLLIN;
         if (writing && theCurrentWrite) events |= EPOLLOUT;
     }
     loop().updateWatch(theStreamWatch, events);

@@ -1,8 +1,11 @@
 #include "platform/FileSystem.h"
 
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Log.h"
@@ -40,4 +43,15 @@ std::string documentsDirectory() {
     std::filesystem::create_directories(path, ec);
     if (ec) logLine("cannot create the documents folder " + path + ": " + ec.message());
     return path;
+}
+
+std::uint64_t raiseOpenFileLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised{limit.rlim_max, limit.rlim_max};
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+        else logLine(std::string("cannot raise the limit of open files: ") + std::strerror(errno));
+    }
+    return limit.rlim_cur;
 }

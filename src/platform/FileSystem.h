@@ -16,3 +16,7 @@ std::optional<FileSystemAttributes> attributesOfFileSystemForPath(const std::str
 /// created when first asked for. Override for the whole process with `setDocumentsDirectory` (tests, --dir).
 std::string documentsDirectory();
 void setDocumentsDirectory(const std::string& path);
+
+/// Raises this process's soft limit of open descriptors to its hard limit, so a server can hold as many connections
+/// as the system lets it; returns the soft limit now in force (0 when it cannot be read).
+std::uint64_t raiseOpenFileLimit();

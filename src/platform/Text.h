@@ -9,8 +9,8 @@ namespace text {
 /// short. The empty text is valid.
 bool isValidUtf8(std::string_view s);
 
-/// `s` in lower case by Unicode's full mapping with the root locale (so "ẞ" becomes "ß", "Σ" "σ"). Text that is not
-/// valid UTF-8 has only its ASCII letters lowered and every other byte kept.
+/// `s` in lower case by Unicode's full mapping with the root locale (so "ẞ" becomes "ß", "Σ" "σ"). Text that is
+/// not valid UTF-8 has only its ASCII letters lowered and every other byte kept.
 std::string lowercased(std::string_view s);
 
 /// `s` (UTF-8) in Unicode normalisation form C. Lines (ending in LF) that are not valid UTF-8 come back unchanged,

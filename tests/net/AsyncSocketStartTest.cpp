@@ -196,6 +196,19 @@ TEST_F(AsyncSocketStart, AcceptedSocketRunsOnTheLoopTheDelegateNames) {
     for (int i = 0; i < 100 && !conn.connected; ++i) other.runOnce(10);
     EXPECT_TRUE(conn.connected);
     server.accepted.clear();  // closes it while `other` still exists
+
+    // A listener made for `other` accepts there, and its sockets stay there unless the delegate says otherwise.
+    server.runLoopForNew = nullptr;
+    conn = Recorder{};
+    auto elsewhere = AsyncSocket::create(&server, 0, other);
+    ASSERT_TRUE(elsewhere->acceptOnAddress("127.0.0.1", 0));
+    Peer second(elsewhere->localPort());
+    drain(50);
+    EXPECT_TRUE(server.accepted.empty());
+    for (int i = 0; i < 100 && !conn.connected; ++i) other.runOnce(10);
+    EXPECT_TRUE(conn.connected);
+    server.accepted.clear();
+    elsewhere.reset();
 }
 
 TEST_F(AsyncSocketStart, AcceptedSocketRefusedByWillConnectClosesQuietly) {

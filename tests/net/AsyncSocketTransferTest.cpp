@@ -1,5 +1,10 @@
 // Reads, writes, time-outs, the peer's end and closing, over a loopback connection to a plain blocking peer.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "SocketTestSupport.h"
 
@@ -277,6 +282,141 @@ TEST_F(AsyncSocketTransfer, ClosedSocketCanStartAgain) {
     EXPECT_NO_THROW(s.acceptOnAddress("127.0.0.1", 0));
     EXPECT_TRUE(s.isIPv4());
     EXPECT_FALSE(s.isConnected());
+}
+
+TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem) {
+    std::string content(3 << 20, '\0');  // several sendfile calls and several events
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = char(i * 13 + i / 1000);
+    char path[] = "/tmp/velkaro-sendfile-XXXXXX";
+    UniqueFd written(::mkstemp(path));
+    ASSERT_TRUE(written);
+    ASSERT_EQ(::write(written.get(), content.data(), content.size()), ssize_t(content.size()));
+    ::unlink(path);
+    // A file system that refuses sendfile (process information here) is read and sent in pieces instead.
+    std::string cmdline;
+    {
+        std::ifstream in("/proc/self/cmdline", std::ios::binary);
+        cmdline.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    struct Case {
+        const char* what;
+        const char* file;  // nullptr: the scratch file
+        off_t offset;
+        std::uint64_t length;
+        std::string sent;  // what the peer gets of the file
+        bool fails;        // with EIO, after `sent`
+    };
+    const Case cases[] = {
+        {"whole file", nullptr, 0, AsyncSocket::ToEndOfFile, content, false},
+        {"from an offset", nullptr, 1000, AsyncSocket::ToEndOfFile, content.substr(1000), false},
+        {"a span", nullptr, 10, 5000, content.substr(10, 5000), false},
+        {"nothing left past the end", nullptr, off_t(content.size()), AsyncSocket::ToEndOfFile, "", false},
+        {"shorter than promised", nullptr, off_t(content.size()) - 100, 200, content.substr(content.size() - 100),
+         true},
+        {"without sendfile", "/proc/self/cmdline", 0, cmdline.size(), cmdline, false},
+        {"without sendfile, shorter than promised", "/proc/self/cmdline", 0, cmdline.size() + 10, cmdline, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        conn = Recorder{};
+        SetUp();
+        AsyncSocket& s = open();
+        UniqueFd fd(c.file ? ::open(c.file, O_RDONLY | O_CLOEXEC) : ::dup(written.get()));
+        ASSERT_TRUE(fd);
+        s.writeDataWithTimeoutTag(std::string("<"), -1, 1);
+        s.writeFileWithTimeoutTag(std::move(fd), c.offset, c.length, 10, 2);
+        s.writeDataWithTimeoutTag(std::string(">"), -1, 3);
+        // Counted as promised; up to the end of the file, as the file is now.
+        const std::uint64_t promised = c.length == AsyncSocket::ToEndOfFile ? content.size() - c.offset : c.length;
+        if (!c.file) EXPECT_EQ(s.unsentByteCount(), 2 + promised);
+        bool eof = false;
+        std::string got;
+        ASSERT_TRUE(pumpUntil([&] {
+            got += peer->readAvailable(&eof);
+            return (c.fails && eof) || (!c.fails && got.size() == c.sent.size() + 2 && conn.writeTags.size() == 3);
+        }, 10000));
+        if (c.fails) {
+            EXPECT_TRUE(got == "<" + c.sent) << got.size();
+            EXPECT_EQ(conn.writeTags, std::vector<std::int32_t>{1});
+            ASSERT_TRUE(conn.lastError.has_value());
+            EXPECT_EQ(conn.lastError->domain, "NSPOSIXErrorDomain");
+            EXPECT_EQ(conn.lastError->code, EIO);
+        } else {
+            EXPECT_TRUE(got == "<" + c.sent + ">") << got.size();
+            EXPECT_EQ(conn.writeTags, (std::vector<std::int32_t>{1, 2, 3}));
+            EXPECT_EQ(s.unsentByteCount(), 0u);
+            EXPECT_FALSE(conn.sawWillDisconnect);
+        }
+    }
+}
+
+TEST_F(AsyncSocketTransfer, PausedReadingLeavesBytesAndTheEndWaitingUntilResumed) {
+    conn.readStreamEndedAnswer = true;
+    setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+    AsyncSocket& s = open();
+    conn.events.clear();
+    s.pauseReading();
+    EXPECT_TRUE(s.isReadingPaused());
+    peer->send("waiting");
+    peer->shutdownWrite();
+    drain(100);
+    EXPECT_EQ(conn.received, "");
+    EXPECT_TRUE(s.isConnected());
+    s.resumeReading();
+    ASSERT_TRUE(pumpUntil([&] { return conn.didDisconnect == 1; }));
+    EXPECT_EQ(conn.received, "waiting");
+    EXPECT_EQ(conn.events, (std::vector<std::string>{"read 0", "ended", "willDisconnect", "didDisconnect"}));
+}
+
+TEST_F(AsyncSocketTransfer, ADeliveryThatTurnsTheLoopKeepsItsBytes) {
+    // The read buffer is shared by the loop's sockets: a delegate that turns the loop inside a delivery lets a
+    // second socket read meanwhile, which must not overwrite the bytes of the first delivery.
+    setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+    open();
+    auto second = std::make_unique<Peer>(listener->localPort());
+    ASSERT_TRUE(pumpUntil([&] { return serverD.accepted.size() == 2; }));
+    turns(3);
+    std::string during, after;
+    conn.onReadBytes = [&](std::string_view data) {
+        if (data != "first delivery") return;
+        second->send("SECOND DELIVERY");
+        pumpUntil([&] { return conn.received.find("SECOND") != std::string::npos; });
+        during = std::string(data);
+    };
+    peer->send("first delivery");
+    ASSERT_TRUE(pumpUntil([&] { return !during.empty(); }));
+    EXPECT_EQ(during, "first delivery");
+    EXPECT_EQ(conn.pieces, (std::vector<std::string>{"first delivery", "SECOND DELIVERY"}));
+}
+
+TEST_F(AsyncSocketTransfer, AcceptingAtTheDescriptorLimitPausesInsteadOfSpinning) {
+    setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+    open();  // a client being served throughout
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    int highest = 0;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/self/fd"))
+        highest = std::max(highest, std::atoi(e.path().filename().c_str()));
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(highest) + 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    auto waiting = std::make_unique<Peer>(listener->localPort());  // queued in the backlog
+    std::vector<UniqueFd> fillers;
+    for (int fd; (fd = ::dup(0)) >= 0;) fillers.emplace_back(fd);
+
+    int busyTurns = 0;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < end)
+        if (RunLoop::main().runOnce(10)) ++busyTurns;
+    EXPECT_LT(busyTurns, 20);  // a retry now and then, not an event on every turn
+    EXPECT_EQ(serverD.accepted.size(), 1u);
+    peer->send("still served");
+    EXPECT_TRUE(pumpUntil([&] { return conn.received == "still served"; }));
+
+    fillers.clear();
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    EXPECT_TRUE(pumpUntil([&] { return serverD.accepted.size() == 2; }));
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ public:
     RunLoop* runLoopForNew = nullptr;                 // onSocketWantsRunLoopForNewSocket's answer
     std::optional<bool> readStreamEndedAnswer;        // empty: message not implemented
     std::function<void(AsyncSocket*)> onRead;         // after recording a chunk
+    std::function<void(std::string_view)> onReadBytes;  // with the chunk itself, still during the delivery
     std::function<void(AsyncSocket*)> onWillDisconnect;
     std::function<void(AsyncSocket*)> onConnect;
     std::function<void(AsyncSocket*)> onWrite;
@@ -91,6 +92,7 @@ public:
         pieces.emplace_back(data);
         readTags.push_back(tag);
         if (onRead) onRead(s);
+        if (onReadBytes) onReadBytes(data);
     }
     void onSocketDidWriteDataWithTag(AsyncSocket* s, std::int32_t tag) override {
         events.push_back("wrote " + std::to_string(tag));
