@@ -6,7 +6,8 @@
 
 // A tool for the project's own screenshot script, hidden from --help: it needs no display (offscreen platform).
 void addScreenshotCommand(CLI::App& app, int argc, char** argv) {
-    auto* cmd = app.add_subcommand("screenshot", "");  // an empty description hides it from --help
+    auto* cmd = app.add_subcommand("screenshot", "Screenshot of a screen, for the project's scripts");
+    cmd->group("");  // a subcommand in no group is left out of the program's --help
     auto request = std::make_shared<ScreenshotRequest>();
     auto actions = std::make_shared<std::vector<std::string>>();
     cmd->add_option("output", request->output, "PNG file to write")->required();

@@ -46,7 +46,8 @@ usage "either" resistor --rows 0,0,0,0,0,0 brown black black
 usage "" nosuchcommand
 
 out=$("$velkaro" --help 2>&1); rc=$?
-[[ $rc == 0 && $out == *resistor* ]] || { echo "FAIL: --help (exit $rc)"; failures=$((failures + 1)); }
+# The screenshot maker is the project's own tool, not the user's.
+[[ $rc == 0 && $out == *resistor* && $out != *screenshot* ]] || { echo "FAIL: --help (exit $rc): $out"; failures=$((failures + 1)); }
 out=$("$velkaro" --version 2>&1); rc=$?
 [[ $rc == 0 && $out == "velkaro "* ]] || { echo "FAIL: --version: $out"; failures=$((failures + 1)); }
 
