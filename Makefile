@@ -4,9 +4,11 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-svg-dev \
   qt6-pdf-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev fonts-dejavu-core \
-  qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev
+  qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev libqrencode-dev zbar-tools \
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test asan bench screenshots clean
+.PHONY: deps build run test asan bench screenshots install package clean
 
 deps:
 	@missing=$$(for p in $(DEB_PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || echo $$p; done); \
@@ -36,6 +38,15 @@ bench: build
 
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)/velkaro docs/screenshots
+
+# The program, desktop file, AppStream metadata, icons, manual page and bash completion under PREFIX (DESTDIR
+# is honoured for staging).
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same files in build/ (velkaro_VERSION_ARCH.deb); install it with `dpkg -i`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) build-asan

@@ -2,7 +2,6 @@
 
 #include "app/ScreenFactory.h"
 #include "app/VelkaroAppDelegate.h"
-#include "platform/ui/Application.h"
 
 MenuController::MenuController(std::string nibName, bool tablet) : ViewController(std::move(nibName)), tablet_(tablet) {
     for (const MenuEntry& entry : menuEntries()) registerAction(entry.action, [this, &entry] { showTool(entry); });
@@ -16,7 +15,7 @@ void MenuController::showTool(const MenuEntry& entry) {
     if (screen) presentModalViewController(std::move(screen), true);
 }
 
-void MenuController::onButtonRate() { Application::shared().openURL(VelkaroAppDelegate::reviewPageURL()); }
+void MenuController::onButtonRate() { VelkaroAppDelegate::openReviewPage(); }
 
 bool MenuController::isActionEnabled(const std::string& action) const {
     for (const MenuEntry& entry : menuEntries())

@@ -14,7 +14,7 @@ public:
     static bool isAvailable(const MenuEntry& entry);
     /// Presents the entry's tool screen; nothing when its screen is not built.
     void showTool(const MenuEntry& entry);
-    /// Opens the store's review page; the rate preference is not touched.
+    /// Opens the review page (or says why it cannot); the rate preference is not touched.
     void onButtonRate();
     /// An "onShow…" action is enabled when its tool's screen is built.
     bool isActionEnabled(const std::string& action) const override;

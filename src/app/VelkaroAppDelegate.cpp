@@ -3,7 +3,10 @@
 #include <ctime>
 
 #include "app/Utils.h"
+#include "platform/Format.h"
 #include "platform/ui/Application.h"
+
+const char* const VelkaroAppDelegate::kApplicationId = VELKARO_APP_ID;  // set by the build
 
 VelkaroAppDelegate::VelkaroAppDelegate()
     : window(std::make_unique<Window>()),
@@ -45,11 +48,20 @@ void VelkaroAppDelegate::showRateDialog() {
 }
 
 void VelkaroAppDelegate::alertViewClickedButtonAtIndex(AlertView* alert, int index) {
-    if (alert->tag() == kRateAlertTag && index == 0) Application::shared().openURL(reviewPageURL());
+    if (alert->tag() == kRateAlertTag && index == 0) openReviewPage();
 }
 
 bool VelkaroAppDelegate::isIPad() {
     return Application::shared().userInterfaceIdiom() == Application::Idiom::Pad;
 }
 
-const char* VelkaroAppDelegate::reviewPageURL() { return "appstream://org.velkaro.Velkaro.desktop"; }
+std::string VelkaroAppDelegate::reviewPageURL() { return std::string("appstream://") + kApplicationId; }
+
+void VelkaroAppDelegate::openReviewPage() {
+    const std::string url = reviewPageURL();
+    if (Application::shared().openURL(url)) return;
+    auto alert = std::make_shared<AlertView>(
+        "Rate this app", format("No software centre on this computer opens %@, so the rating page cannot be shown.", url),
+        nullptr, "OK", "");
+    alert->show();
+}

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/VelkaroViewController.h"
 #include "app/VelkaroViewControllerIPad.h"
@@ -16,6 +17,8 @@ public:
     static constexpr const char* kRateDisplayedKey = "rateDisplayed";
     static constexpr int kRateDelaySeconds = 432000;
     static constexpr int kRateAlertTag = 123;
+    /// The program's one application ID: its desktop file, AppStream component, icon and review page carry it.
+    static const char* const kApplicationId;
 
     VelkaroAppDelegate();
 
@@ -32,8 +35,11 @@ public:
 
     /// Whether the program runs as on a tablet (started with --tablet).
     static bool isIPad();
-    /// The address of the program's review page, opened by the prompt's "Rate" and the menu's rate button.
-    static const char* reviewPageURL();
+    /// The address of the program's review page in the desktop's software centre ("appstream://" and the ID).
+    static std::string reviewPageURL();
+    /// Opens the review page, for the prompt's "Rate" and the menu's rate button. Where nothing on this computer
+    /// takes the address, an alert says so: a tap with no visible effect would look like a broken button.
+    static void openReviewPage();
 
     /// The wall clock in whole seconds since 1970; replaceable for tests.
     std::function<std::int64_t()> currentTime;

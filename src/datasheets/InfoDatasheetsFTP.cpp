@@ -38,6 +38,7 @@ InfoDatasheetsFTP::InfoDatasheetsFTP(std::string nibName) : ViewController(std::
     registerOutlet("m_pRX", m_pRX);
     registerOutlet("m_pTX", m_pTX);
     registerOutlet("m_pDeviceInfo", m_pDeviceInfo);
+    registerOutlet("m_pAddressCode", m_pAddressCode);
     registerAction("onButtonBack", [this] { onButtonBack(); });
 }
 
@@ -99,6 +100,10 @@ void InfoDatasheetsFTP::viewDidLoad() {
     else
         link = format(localizedString("PORT_ERROR"), static_cast<int>(gControlPort));  // the reason is logged
     m_pWebView.loadHTMLString(pageText(pageTemplate, link));
+    // A phone reads the address from the code; a code for an error text would only mislead it.
+    const bool reachable = _server->isListening() && address.size() >= kMinAddressLength;
+    m_pAddressCode.setText(reachable ? link : "");
+    m_pAddressCode.setHidden(!reachable);
 }
 
 void InfoDatasheetsFTP::onTimerDeviceInfo() {

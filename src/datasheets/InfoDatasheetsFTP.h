@@ -27,6 +27,8 @@ public:
     Label m_pRX;
     Label m_pTX;
     Label m_pDeviceInfo;
+    /// What the address's QR code says: the address, or empty (and hidden) when no one can connect.
+    Label m_pAddressCode;
 
     /// The control port the next transfer screen listens on: 2121 unless a test chooses another (0 lets the
     /// system pick a free one; see `listeningPort`).

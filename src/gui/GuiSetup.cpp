@@ -1,39 +1,42 @@
 #include "gui/GuiSetup.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFont>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QUrl>
 
+#include "app/VelkaroAppDelegate.h"
 #include "gui/DocumentView.h"
+#include "gui/QrCodeView.h"
 #include "gui/ScreenBinder.h"
 #include "gui/ScreenSaverInhibitor.h"
+#include "gui/UiLoader.h"
+#include "gui/UrlOpener.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 
 void installGuiHandlers() {
     QApplication::setApplicationName("Velkaro");
     QApplication::setApplicationVersion(VELKARO_VERSION);
-    QApplication::setDesktopFileName("velkaro");
+    QApplication::setDesktopFileName(VelkaroAppDelegate::kApplicationId);
     QApplication::setStyle("Fusion");
     QFont font("DejaVu Sans");
     font.setPointSize(11);
     QApplication::setFont(font);
 
-    // The datasheet viewer's document area takes web view outlets before the plain text browser does.
-    static bool documentViewBound = false;
-    if (!documentViewBound) {
-        documentViewBound = true;
+    // The datasheet viewer's document area takes web view outlets before the plain text browser does; the
+    // transfer screen's QR code takes its label outlet.
+    static bool widgetsBound = false;
+    if (!widgetsBound) {
+        widgetsBound = true;
         ScreenBinder::registerBinding(&DocumentView::bindModel);
+        ScreenBinder::registerBinding(&QrCodeView::bindModel);
+        UiLoader::registerWidget("QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); });
     }
 
     Application& app = Application::shared();
     app.setIdleTimerHandler([](bool disabled) { ScreenSaverInhibitor::shared().setInhibited(disabled); });
-    app.setOpenURLHandler([](const std::string& url) {
-        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
-    });
+    app.setOpenURLHandler(&UrlOpener::open);
     app.setAlertPresenter([](const std::shared_ptr<AlertView>& alert) {
         auto* box = new QMessageBox(QApplication::activeWindow());
         box->setAttribute(Qt::WA_DeleteOnClose);

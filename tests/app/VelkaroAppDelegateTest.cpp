@@ -77,24 +77,38 @@ TEST(VelkaroAppDelegate, ThePromptComesOnlyOnceAndNotBeforeAThirdOfASecond) {
     EXPECT_TRUE(Application::shared().alerts().empty());
 }
 
-TEST(VelkaroAppDelegate, RateOpensTheReviewPageOnlyForTag123AndIndex0) {
+TEST(VelkaroAppDelegate, RateOpensTheReviewPageOnlyForTag123AndIndex0AndSaysSoWhenNothingOpensIt) {
+    ScratchProfile profile("rate");
     std::vector<std::string> opened;
+    bool handled = true;
     Application::shared().setOpenURLHandler([&](const std::string& url) {
         opened.push_back(url);
-        return true;
+        return handled;
     });
     VelkaroAppDelegate delegate;
     struct Case {
         int tag, index;
-        bool opens;
-    } cases[] = {{123, 0, true}, {123, 1, false}, {7, 0, false}, {0, 0, false}};
+        bool handled, opens, tells;
+    } cases[] = {{123, 0, true, true, false}, {123, 1, true, false, false}, {7, 0, true, false, false},
+                 {0, 0, true, false, false},  {123, 0, false, true, true},  {123, 1, false, false, false}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.tag << "/" << c.index << (c.handled ? " handled" : " unhandled"));
         opened.clear();
+        handled = c.handled;
         AlertView alert("t", "m", &delegate, "Rate", "Cancel");
         alert.setTag(c.tag);
         delegate.alertViewClickedButtonAtIndex(&alert, c.index);
-        EXPECT_EQ(opened.size(), c.opens ? 1u : 0u) << c.tag << "/" << c.index;
-        if (c.opens) EXPECT_EQ(opened[0], VelkaroAppDelegate::reviewPageURL());
+        EXPECT_EQ(opened.size(), c.opens ? 1u : 0u);
+        // The same ID as the desktop file, the AppStream component and the icon.
+        if (c.opens) EXPECT_EQ(opened[0], "appstream://org.velkaro.velkaro");
+        ASSERT_EQ(Application::shared().alerts().size(), c.tells ? 1u : 0u);
+        if (c.tells) {
+            const auto notice = Application::shared().alerts().front();
+            EXPECT_EQ(notice->message(),
+                      "No software centre on this computer opens appstream://org.velkaro.velkaro, so the rating page "
+                      "cannot be shown.");
+            notice->clickButtonAtIndex(0);
+        }
     }
     Application::shared().setOpenURLHandler(nullptr);
 }

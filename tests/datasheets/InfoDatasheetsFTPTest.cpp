@@ -104,6 +104,10 @@ TEST_F(InfoDatasheetsFTPScreen, OpeningServesTheStoreShowsTheAddressAndKeepsTheS
     const std::string link = InfoDatasheetsFTP::linkText(NetworkController::localWifiIPAddress(), screen->listeningPort());
     EXPECT_EQ(screen->m_pWebView.source(), WebView::Source::Html);
     EXPECT_EQ(screen->m_pWebView.html(), InfoDatasheetsFTP::pageText(*resourceNamed("HtmlFTP"), link));
+    // The QR code says the address, and only an address.
+    const bool hasAddress = link.starts_with("ftp://");
+    EXPECT_EQ(screen->m_pAddressCode.text(), hasAddress ? link : "");
+    EXPECT_EQ(screen->m_pAddressCode.isHidden(), !hasAddress);
 
     // The storage line is there at once, before the first tick.
     EXPECT_EQ(screen->m_pDeviceInfo.text(),
@@ -196,6 +200,8 @@ TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {
     EXPECT_EQ(page.find(InfoDatasheetsFTP::linkText(NetworkController::localWifiIPAddress(), port)), std::string::npos);
     EXPECT_NE(page.find(format("port %d cannot be used", static_cast<int>(port))), std::string::npos);
     EXPECT_EQ(page.find("_LINK_"), std::string::npos);
+    EXPECT_TRUE(screen->m_pAddressCode.isHidden());
+    EXPECT_EQ(screen->m_pAddressCode.text(), "");
     ASSERT_TRUE(closeTransfer());
     ::close(holder);
 }

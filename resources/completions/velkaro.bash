@@ -1,0 +1,39 @@
+# bash completion for velkaro: subcommands, their options, colour names for the band decoders and folders for
+# --dir. Self-contained (no bash-completion helpers), so it also works when sourced by hand.
+_velkaro() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local sub="" i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        [[ ${COMP_WORDS[i]} == -* ]] || { sub=${COMP_WORDS[i]}; break; }
+    done
+    if [[ -z $sub ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "resistor capacitor values smd inductor led ne555 wires drop solar
+            datasheets ftp --tablet --help --version" -- "$cur")
+        return
+    fi
+
+    # Per subcommand: the options that take a value, and the flags.
+    local values="" flags="--help"
+    case $sub in
+        resistor | inductor) values="--rows" ;;
+        capacitor) values="--rows" flags+=" --html" ;;
+        led) values="--supply --count --forward --current" ;;
+        ne555) values="--c1 --r1 --c2 --ra --rb" ;;
+        drop) values="--awg --current --length" ;;
+        solar) values="--load --voltage --sun --panel" ;;
+        datasheets) values="--dir" ;;
+        ftp) values="--dir --port" ;;
+    esac
+
+    if [[ " $values " == *" $prev "* ]]; then
+        [[ $prev == --dir ]] && mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$values $flags" -- "$cur")
+    elif [[ $sub == resistor || $sub == inductor ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "black brown red orange yellow green blue violet gray white gold silver
+            none" -- "${cur,,}")
+    fi
+}
+complete -F _velkaro velkaro
