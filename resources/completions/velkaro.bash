@@ -26,7 +26,10 @@ _velkaro() {
     esac
 
     if [[ " $values " == *" $prev "* ]]; then
-        [[ $prev == --dir ]] && mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+        case $prev in
+            --dir) mapfile -t COMPREPLY < <(compgen -d -- "$cur") ;;
+            --*-file) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
+        esac
         return
     fi
     if [[ $cur == -* ]]; then
