@@ -252,16 +252,16 @@ private:
     int handle4() const { return theSocket ? theSocket.get() : theNativeFamily == AF_INET ? theNative.get() : -1; }
     int handle6() const { return theSocket6 ? theSocket6.get() : theNativeFamily == AF_INET6 ? theNative.get() : -1; }
 
-    UniqueFd theSocket;   // IPv4 listener or connecting socket
-    UniqueFd theSocket6;  // the same for IPv6
-    UniqueFd theNative;   // the connection's socket, shared by the two streams
+    UniqueFd theSocket;               // IPv4 listener or connecting socket
+    UniqueFd theSocket6;              // the same for IPv6
+    UniqueFd theNative;               // the connection's socket, shared by the two streams
     int theNativeFamily = AF_UNSPEC;  // the peer's family once the connection is open
     std::unique_ptr<Stream> theReadStream;
     std::unique_ptr<Stream> theWriteStream;
     RunLoop::Handle theSource = 0;   // loop watch of theSocket while it listens or connects
     RunLoop::Handle theSource6 = 0;  // the same for theSocket6
     RunLoop::Handle theStreamWatch = 0;
-    RunLoop* theRunLoop;  // never null
+    RunLoop* theRunLoop;                        // never null
     std::unique_ptr<HostResolver> theResolver;  // while a host name is being looked up
     std::uint64_t theConnectionId = 0;  // changes on every close, so a loop over one connection stops at its end
 
@@ -272,7 +272,7 @@ private:
     std::unique_ptr<AsyncWritePacket> theCurrentWrite;
     Deferred theWriteTimer;
     std::uint64_t theUnsentBytes = 0;
-    Deferred theAcceptRetry;         // while the descriptor limit stops accepting
+    Deferred theAcceptRetry;  // while the descriptor limit stops accepting
     bool theAcceptLimitLogged = false;
 
     AsyncSocketDelegate* theDelegate = nullptr;

@@ -21,7 +21,6 @@ Error lookupError(int code) { return Error{kCFStreamErrorDomainNetDB, code, ::ga
 
 constexpr double kAcceptRetrySeconds = 0.2;  // pause of accepting at the descriptor limit
 
-
 }  // namespace
 
 void AsyncSocket::requireDelegateAndIdle(const char* noDelegateReason, const char* busyReason) const {

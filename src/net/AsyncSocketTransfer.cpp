@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the size of the read buffer
 constexpr std::size_t kWriteChunk = 4096;    // bytes per write call
 constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fast peer cannot starve the loop
-constexpr std::size_t kFileChunk = 1048576;             // bytes per sendfile call
-constexpr std::size_t kStagedChunk = 65536;             // bytes per read of a file that refuses sendfile
+constexpr std::size_t kFileChunk = 1048576;  // bytes per sendfile call
+constexpr std::size_t kStagedChunk = 65536;  // bytes per read of a file that refuses sendfile
 constexpr std::uint64_t kFileBytesPerEvent = 8 << 20;  // bounds one event's file sending, as kReadsPerEvent does
 
 // The read buffer of this thread, lent to one delivery at a time; all sockets of a loop share it. A delegate that

@@ -8,8 +8,7 @@ AsyncWritePacket::AsyncWritePacket(std::shared_ptr<const std::string> buffer, do
       tag(tag),
       timeout(timeout) {}
 
-AsyncWritePacket::AsyncWritePacket(UniqueFd file, off_t offset, std::uint64_t length, double timeout,
-                                   std::int32_t tag)
+AsyncWritePacket::AsyncWritePacket(UniqueFd file, off_t offset, std::uint64_t length, double timeout, std::int32_t tag)
     : buffer(std::make_shared<const std::string>()),
       size(length),
       tag(tag),

@@ -34,12 +34,12 @@ public:
     std::int32_t tag;
     double timeout;  ///< seconds; negative: none
 
-    UniqueFd file;  ///< the file of a file request, else none
-    off_t offset = 0;            ///< where the next byte is taken from the file
-    std::uint64_t length = 0;    ///< bytes promised from the file, or kToEndOfFile
-    std::uint64_t taken = 0;     ///< bytes taken from the file so far
-    bool atEnd = false;          ///< the file ended (only expected up to its end)
+    UniqueFd file;             ///< the file of a file request, else none
+    off_t offset = 0;          ///< where the next byte is taken from the file
+    std::uint64_t length = 0;  ///< bytes promised from the file, or kToEndOfFile
+    std::uint64_t taken = 0;   ///< bytes taken from the file so far
+    bool atEnd = false;        ///< the file ended (only expected up to its end)
     bool sendfileRefused = false;
-    std::string staged;          ///< bytes read from the file and not all sent yet, when sendfile was refused
+    std::string staged;  ///< bytes read from the file and not all sent yet, when sendfile was refused
     std::size_t stagedDone = 0;
 };

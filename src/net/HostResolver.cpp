@@ -48,8 +48,7 @@ std::mutex& HostResolver::lookupLock() {
 HostResolver::HostResolver(RunLoop& loop, const std::string& host, std::uint16_t port, Callback done)
     : loop_(loop), done_(std::move(done)), answer_(std::make_shared<Answer>()) {
     answer_->eventFd.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
-    if (answer_->eventFd)
-        watch_ = loop_.watchFd(answer_->eventFd.get(), EPOLLIN, [this](std::uint32_t) { deliver(); });
+    if (answer_->eventFd) watch_ = loop_.watchFd(answer_->eventFd.get(), EPOLLIN, [this](std::uint32_t) { deliver(); });
     if (watch_) {
         try {
             std::thread([answer = answer_, host, port] {

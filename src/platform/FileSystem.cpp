@@ -50,8 +50,10 @@ std::uint64_t raiseOpenFileLimit() {
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
     if (limit.rlim_cur < limit.rlim_max) {
         rlimit raised{limit.rlim_max, limit.rlim_max};
-        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
-        else logLine(std::string("cannot raise the limit of open files: ") + std::strerror(errno));
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+        else
+            logLine(std::string("cannot raise the limit of open files: ") + std::strerror(errno));
     }
     return limit.rlim_cur;
 }

@@ -55,8 +55,7 @@ std::string lowercased(std::string_view s) {
     std::string out;
     icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(s.size()));
     UErrorCode status = U_ZERO_ERROR;
-    icu::CaseMap::utf8ToLower("", 0, icu::StringPiece(s.data(), static_cast<int32_t>(s.size())), sink, nullptr,
-                              status);
+    icu::CaseMap::utf8ToLower("", 0, icu::StringPiece(s.data(), static_cast<int32_t>(s.size())), sink, nullptr, status);
     return U_SUCCESS(status) ? out : asciiLowercased(s);
 }
 

@@ -15,9 +15,9 @@ TEST(DocumentType, TheContentDecidesBeforeTheNameAndTextMustBeCleanUtf8) {
         Kind kind;
     };
     const Case cases[] = {
-        {"%PDF-1.7\n...", "datasheet", Kind::Pdf},           // no extension: the header tells
-        {"\r\n%PDF-1.4", "renamed.txt", Kind::Pdf},          // a little junk before the header
-        {"hello", "broken.PDF", Kind::Pdf},                  // the renderer will call it damaged
+        {"%PDF-1.7\n...", "datasheet", Kind::Pdf},   // no extension: the header tells
+        {"\r\n%PDF-1.4", "renamed.txt", Kind::Pdf},  // a little junk before the header
+        {"hello", "broken.PDF", Kind::Pdf},          // the renderer will call it damaged
         {std::string("\x89PNG\r\n\x1a\n\0\0", 10), "pinout", Kind::Image},
         {"\xff\xd8\xff\xe0", "photo.dat", Kind::Image},
         {"GIF89a", "anim", Kind::Image},
@@ -28,7 +28,7 @@ TEST(DocumentType, TheContentDecidesBeforeTheNameAndTextMustBeCleanUtf8) {
         {"anything", "notes.htm", Kind::Html},
         {"R1 = 10k\n", "notes", Kind::Text},
         {"Widerstände\n", "liste.txt", Kind::Text},
-        {"cut at the end \xc3", "long.txt", Kind::Text},     // a sequence cut by the head's end is fine
+        {"cut at the end \xc3", "long.txt", Kind::Text},  // a sequence cut by the head's end is fine
         {"cut euro \xe2\x82", "long.txt", Kind::Text},
         {"cut surrogate \xed\xa0", "x.txt", Kind::Unsupported},  // no continuation makes that valid
         {"overlong \xc0\xaf", "x.txt", Kind::Unsupported},

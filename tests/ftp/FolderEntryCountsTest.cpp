@@ -22,9 +22,9 @@ TEST(FolderEntryCounts, AFolderIsReadAgainOnlyWhenItChanged) {
     struct Step {
         const char* what;
         struct stat st;
-        long onDisk;   // what reading the folder now finds
-        long shown;    // what the cache answers
-        bool read;     // whether it read the folder
+        long onDisk;  // what reading the folder now finds
+        long shown;   // what the cache answers
+        bool read;    // whether it read the folder
     };
     const Step steps[] = {
         {"first sight", folder(10, 5, 5), 3, 3, true},
@@ -39,7 +39,13 @@ TEST(FolderEntryCounts, AFolderIsReadAgainOnlyWhenItChanged) {
     FolderEntryCounts counts;
     for (const Step& s : steps) {
         bool read = false;
-        EXPECT_EQ(counts.count(s.st, [&] { read = true; return s.onDisk; }), s.shown) << s.what;
+        EXPECT_EQ(counts.count(s.st,
+                               [&] {
+                                   read = true;
+                                   return s.onDisk;
+                               }),
+                  s.shown)
+            << s.what;
         EXPECT_EQ(read, s.read) << s.what;
     }
 
@@ -54,7 +60,10 @@ TEST(FolderEntryCounts, TheLeastRecentlyUsedGoPastTheCapacity) {
     FolderEntryCounts counts(3);
     auto ask = [&](ino_t inode) {
         bool read = false;
-        counts.count(folder(inode, 0, 0), [&] { read = true; return 1L; });
+        counts.count(folder(inode, 0, 0), [&] {
+            read = true;
+            return 1L;
+        });
         return read;
     };
     for (ino_t i : {1, 2, 3}) EXPECT_TRUE(ask(i));

@@ -332,10 +332,12 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
         if (!c.file) EXPECT_EQ(s.unsentByteCount(), 2 + promised);
         bool eof = false;
         std::string got;
-        ASSERT_TRUE(pumpUntil([&] {
-            got += peer->readAvailable(&eof);
-            return (c.fails && eof) || (!c.fails && got.size() == c.sent.size() + 2 && conn.writeTags.size() == 3);
-        }, 10000));
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                got += peer->readAvailable(&eof);
+                return (c.fails && eof) || (!c.fails && got.size() == c.sent.size() + 2 && conn.writeTags.size() == 3);
+            },
+            10000));
         if (c.fails) {
             EXPECT_TRUE(got == "<" + c.sent) << got.size();
             EXPECT_EQ(conn.writeTags, std::vector<std::int32_t>{1});

@@ -16,7 +16,7 @@ TEST(Text, Utf8ValidityIsStrict) {
         {"\xED\xA0\x80", false},                                     // a surrogate, U+D800
         {"\xF4\x90\x80\x80", false},                                 // U+110000, past the end
         {"\xF5\x80\x80\x80", false},
-        {"cut \xE2\x82", false},                                     // truncated at the end
+        {"cut \xE2\x82", false},  // truncated at the end
         {"\xFF", false},
     };
     for (const auto& [bytes, valid] : cases) EXPECT_EQ(text::isValidUtf8(bytes), valid) << bytes;
@@ -25,12 +25,12 @@ TEST(Text, Utf8ValidityIsStrict) {
 TEST(Text, LowercasingIsUnicodeForValidTextAndAsciiOnlyOtherwise) {
     const std::pair<std::string, std::string> cases[] = {
         {"README.PDF", "readme.pdf"},
-        {"\xC3\x84RGER \xCE\xA3", "\xC3\xA4rger \xCF\x83"},      // Ä → ä, Σ alone → σ
+        {"\xC3\x84RGER \xCE\xA3", "\xC3\xA4rger \xCF\x83"},                        // Ä → ä, Σ alone → σ
         {"\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3", "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82"},  // ΟΔΟΣ → οδος: final sigma
-        {"\xE1\xBA\x9E", "\xC3\x9F"},                             // capital sharp s → ß
-        {"I\xCC\x87", "i\xCC\x87"},                               // I with a combining dot stays two code points
-        {"\xC4\xB0", "i\xCC\x87"},                                // İ lowers to i + combining dot (full mapping)
-        {"ABC\xFF\xC3", "abc\xFF\xC3"},                           // invalid: ASCII lowered, other bytes kept
+        {"\xE1\xBA\x9E", "\xC3\x9F"},                                              // capital sharp s → ß
+        {"I\xCC\x87", "i\xCC\x87"},      // I with a combining dot stays two code points
+        {"\xC4\xB0", "i\xCC\x87"},       // İ lowers to i + combining dot (full mapping)
+        {"ABC\xFF\xC3", "abc\xFF\xC3"},  // invalid: ASCII lowered, other bytes kept
         {"", ""},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(text::lowercased(in), out) << in;
@@ -38,9 +38,9 @@ TEST(Text, LowercasingIsUnicodeForValidTextAndAsciiOnlyOtherwise) {
 
 TEST(Text, NormalFormCComposesValidLinesAndKeepsInvalidOnes) {
     const std::pair<std::string, std::string> cases[] = {
-        {"a\xCC\x88.pdf", "\xC3\xA4.pdf"},                                // a + combining diaeresis → ä
-        {"\xC3\xA4.pdf", "\xC3\xA4.pdf"},                                 // already composed
-        {"bad\xFF\na\xCC\x88\n", "bad\xFF\n\xC3\xA4\n"},                  // one bad line leaves the others normalised
+        {"a\xCC\x88.pdf", "\xC3\xA4.pdf"},                // a + combining diaeresis → ä
+        {"\xC3\xA4.pdf", "\xC3\xA4.pdf"},                 // already composed
+        {"bad\xFF\na\xCC\x88\n", "bad\xFF\n\xC3\xA4\n"},  // one bad line leaves the others normalised
         {"", ""},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(text::normalizedFormC(in), out) << in;
