@@ -3,70 +3,45 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
-#include "ftp/FtpConnection.h"
 #include "platform/Log.h"
 
-FtpDataConnection::Outgoing FtpDataConnection::Outgoing::bytes(std::string data) {
-    Outgoing o;
-    o.data_ = std::move(data);
-    return o;
-}
-
-FtpDataConnection::Outgoing FtpDataConnection::Outgoing::file(int fd) {
-    Outgoing o;
-    o.fd_ = fd;
-    return o;
-}
-
-FtpDataConnection::Outgoing::Outgoing(Outgoing&& other) noexcept
-    : data_(std::move(other.data_)), fd_(other.fd_), started_(other.started_) {
-    other.fd_ = -1;
-}
-
-FtpDataConnection::Outgoing& FtpDataConnection::Outgoing::operator=(Outgoing&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        data_ = std::move(other.data_);
-        fd_ = other.fd_;
-        started_ = other.started_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-FtpDataConnection::Outgoing::~Outgoing() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-FtpDataConnection::FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpConnection* connection,
-                                     std::deque<Outgoing>& queuedData, State initialState)
-    : dataSocket_(std::move(socket)), ftpConnection_(connection), connectionState_(initialState) {
+FtpDataConnection::FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpDataListener& listener, Pending& pending,
+                                     State initialState)
+    : dataSocket_(std::move(socket)), listener_(listener), connectionState_(initialState) {
     dataSocket_->setDelegate(this);
     connected_ = dataSocket_->isConnected();
-    if (!queuedData.empty()) {
+    incoming_ = std::exchange(pending.incoming, std::nullopt);
+    if (!pending.outgoing.empty()) {
         logLine("FC:Write Queued Data");
-        while (!queuedData.empty()) {
-            outgoing_.push_back(std::move(queuedData.front()));
-            queuedData.pop_front();
-        }
+        outgoing_ = std::exchange(pending.outgoing, {});
         connectionState_ = clientReceiving;
     }
     dataSocket_->readDataWithTimeoutTag(-1, 0);
 }
-
-void FtpDataConnection::start() { pump(); }
 
 FtpDataConnection::~FtpDataConnection() {
     dataSocket_->setDelegate(nullptr);
     dataSocket_->disconnect();
 }
 
+void FtpDataConnection::start() { pump(); }
+
 void FtpDataConnection::writeData(Outgoing item) {
     logLine("FDC:writeData");
     connectionState_ = clientReceiving;
     outgoing_.push_back(std::move(item));
     pump();
+}
+
+void FtpDataConnection::receiveInto(Incoming file) {
+    incoming_ = std::move(file);
+    connectionState_ = clientSending;
+}
+
+std::optional<FtpDataConnection::Incoming> FtpDataConnection::takeIncoming() {
+    return std::exchange(incoming_, std::nullopt);
 }
 
 void FtpDataConnection::closeConnection() {
@@ -85,18 +60,18 @@ void FtpDataConnection::pump() {
     while (!closed_ && !outgoing_.empty() && writeEnds_.size() < static_cast<size_t>(kChunksInFlight)) {
         Outgoing& item = outgoing_.front();
         std::string chunk;
-        if (item.fd_ < 0) {
-            chunk = std::move(item.data_);
-            item.data_.clear();
+        if (!item.file) {
+            chunk = std::exchange(item.bytes, std::string());
         } else {
             chunk.resize(kChunkSize);
             ssize_t n;
-            do n = ::read(item.fd_, chunk.data(), chunk.size());
+            do n = ::pread(item.file.get(), chunk.data(), chunk.size(), item.offset);
             while (n < 0 && errno == EINTR);
             if (n < 0) return fail("read error");
             chunk.resize(static_cast<size_t>(n));
+            item.offset += n;
         }
-        const bool ends = item.fd_ < 0 || chunk.empty();
+        const bool ends = !item.file || chunk.empty();
         if (!chunk.empty()) {
             writeEnds_.push_back(0);
             dataSocket_->writeDataWithTimeoutTag(std::move(chunk), -1, 0);
@@ -108,10 +83,10 @@ void FtpDataConnection::pump() {
         } else {
             if (!connected_) {
                 // Nothing to write: wait for the client, so the end is not announced before it is there.
-                outgoing_.push_front(Outgoing::bytes(""));
+                outgoing_.push_front(Outgoing{});
                 return;
             }
-            ftpConnection_->didReceiveDataWritten();
+            listener_.dataTransferSent();
         }
     }
 }
@@ -119,7 +94,7 @@ void FtpDataConnection::pump() {
 void FtpDataConnection::fail(const char* why) {
     NSLog("FDC: transfer failed: %@", why);
     closeConnection();
-    ftpConnection_->didFinishReading(Error{"FtpErrorDomain", 1, why});
+    listener_.dataConnectionClosed(Error{"FtpErrorDomain", 1, why});
 }
 
 bool FtpDataConnection::onSocketWillConnect(AsyncSocket* sock) {
@@ -139,10 +114,24 @@ void FtpDataConnection::onSocketDidAcceptNewSocket(AsyncSocket*, const std::shar
 
 void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_view data, std::int32_t) {
     connected_ = true;
-    receivedData_ = data;
-    ftpConnection_->didReceiveDataRead();
-    receivedData_ = {};
     connectionState_ = clientSent;
+    if (!incoming_ || incoming_->error) {
+        logLine("Couldnt write data");
+        return;
+    }
+    // Straight to the file, at its place: a failed write (disk full) marks the upload failed for good.
+    while (!data.empty()) {
+        ssize_t n = ::pwrite(incoming_->file.get(), data.data(), data.size(),
+                             incoming_->offset + static_cast<off_t>(incoming_->written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            incoming_->error = n < 0 ? errno : ENOSPC;
+            NSLog("FC: writing the upload failed: %@", std::string(std::strerror(incoming_->error)));
+            return;
+        }
+        incoming_->written += static_cast<std::uint64_t>(n);
+        data.remove_prefix(static_cast<size_t>(n));
+    }
 }
 
 void FtpDataConnection::onSocketDidWriteDataWithTag(AsyncSocket*, std::int32_t) {
@@ -150,7 +139,7 @@ void FtpDataConnection::onSocketDidWriteDataWithTag(AsyncSocket*, std::int32_t) 
     if (writeEnds_.empty()) return;
     int ended = writeEnds_.front();
     writeEnds_.pop_front();
-    for (int i = 0; i < ended && !closed_; ++i) ftpConnection_->didReceiveDataWritten();
+    for (int i = 0; i < ended && !closed_; ++i) listener_.dataTransferSent();
     pump();
 }
 
@@ -158,7 +147,7 @@ bool FtpDataConnection::onReadStreamEnded(AsyncSocket*) {
     NSLog("FDC: onReadStreamEnded %d(clientSending is %d)", connectionState_, static_cast<int>(clientSending));
     // An upload ends when the client closes its side, also one that sent no byte at all; during a download the
     // client's half-close is ignored so the remaining bytes still go out.
-    return connectionState_ == clientSending || connectionState_ == clientSent || ftpConnection_->isUploading();
+    return connectionState_ == clientSending || connectionState_ == clientSent || incoming_.has_value();
 }
 
 void FtpDataConnection::onSocketWillDisconnectWithError(AsyncSocket*, const std::optional<Error>& err) {
@@ -168,5 +157,5 @@ void FtpDataConnection::onSocketWillDisconnectWithError(AsyncSocket*, const std:
     else
         logLine("FDC::did FinishReading");
     closed_ = true;
-    ftpConnection_->didFinishReading(err);
+    listener_.dataConnectionClosed(err);
 }

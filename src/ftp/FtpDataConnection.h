@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -6,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "ftp/FtpDataListener.h"
 #include "net/AsyncSocket.h"
+#include "platform/UniqueFd.h"
 
-class FtpConnection;
-
-/// One FTP data connection: sends listings and files to the client, or hands received upload bytes to its control
-/// connection, and reports the end of each transfer. Files are streamed in bounded chunks, so a download of any
-/// size holds at most `kChunkSize * kChunksInFlight` bytes in memory.
+/// One FTP data connection. It owns its transfers in both directions: what it sends (listings and files, a file
+/// straight from its descriptor) and the file an upload is written to, each chunk as it arrives. It reports to its
+/// control connection through `FtpDataListener`.
 class FtpDataConnection : public AsyncSocketDelegate {
 public:
     /// Values of `connectionState`.
@@ -21,44 +23,48 @@ public:
     static constexpr std::size_t kChunkSize = 256 * 1024;
     static constexpr int kChunksInFlight = 2;
 
-    /// Something to send: a text already encoded, or an open file sent from its current offset to its end.
-    class Outgoing {
-    public:
-        static Outgoing bytes(std::string data);
-        /// Takes ownership of the descriptor; it is closed when the item is done or dropped.
-        static Outgoing file(int fd);
-        Outgoing(Outgoing&& other) noexcept;
-        Outgoing& operator=(Outgoing&& other) noexcept;
-        ~Outgoing();
-
-    private:
-        friend class FtpDataConnection;
-        Outgoing() = default;
-        std::string data_;
-        int fd_ = -1;
-        bool started_ = false;
+    /// Something to send: a text already encoded, or an open file sent from `offset` to its end.
+    struct Outgoing {
+        std::string bytes;
+        UniqueFd file;
+        off_t offset = 0;
+    };
+    /// The file an upload goes to: bytes are written from `offset` on; `written` counts them.
+    struct Incoming {
+        UniqueFd file;
+        off_t offset = 0;
+        std::uint64_t written = 0;
+        int error = 0;  ///< errno of the first failed write; later bytes are dropped
+    };
+    /// Transfers announced before the data connection exists; the data connection takes them when it is made.
+    struct Pending {
+        std::deque<Outgoing> outgoing;
+        std::optional<Incoming> incoming;
     };
 
-    /// Takes over `socket` (connected, or still connecting) as its delegate and takes `queuedData` to send in
-    /// order (from `start`), leaving the queue empty. `connection` is not owned and must outlive this object.
-    FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpConnection* connection,
-                      std::deque<Outgoing>& queuedData, State initialState);
+    /// Takes over `socket` (connected, or still connecting) as its delegate and takes the pending transfers,
+    /// leaving `pending` empty. Nothing is sent before `start`. `listener` must outlive this object.
+    FtpDataConnection(std::shared_ptr<AsyncSocket> socket, FtpDataListener& listener, Pending& pending,
+                      State initialState);
     ~FtpDataConnection() override;
     FtpDataConnection(const FtpDataConnection&) = delete;
     FtpDataConnection& operator=(const FtpDataConnection&) = delete;
 
-    /// Starts sending what was queued; called once the owner holds this object, as the end of a transfer may
-    /// be reported at once.
+    /// Starts sending what was pending; called once the owner holds this object, as the end of a transfer may be
+    /// reported at once.
     void start();
-    /// Queues one transfer; the control connection hears `didReceiveDataWritten` when its last byte is out.
+    /// Queues one transfer; the listener hears `dataTransferSent` when its last byte is out.
     void writeData(Outgoing item);
+    /// Writes the bytes the client sends into `file` until the client closes its side.
+    void receiveInto(Incoming file);
+    /// The upload's file, handed back when the upload is over (nothing when there was none).
+    std::optional<Incoming> takeIncoming();
     /// Closes the socket at once, without further messages.
     void closeConnection();
 
     int connectionState() const { return connectionState_; }
     void setConnectionState(int state) { connectionState_ = state; }
-    /// The bytes of the read being handled; valid only during `FtpConnection::didReceiveDataRead`.
-    std::string_view receivedData() const { return receivedData_; }
+    bool isReceiving() const { return incoming_.has_value(); }
     /// Whether transfers are still queued or being written.
     bool hasPendingTransfers() const { return !outgoing_.empty() || !writeEnds_.empty(); }
     /// Whether the connection to the client was ever established.
@@ -79,11 +85,11 @@ private:
     void fail(const char* why);
 
     std::shared_ptr<AsyncSocket> dataSocket_;
-    FtpConnection* ftpConnection_;
-    std::string_view receivedData_;
+    FtpDataListener& listener_;
     int connectionState_ = clientQuiet;
     bool connected_ = false;
     bool closed_ = false;
     std::deque<Outgoing> outgoing_;
     std::deque<int> writeEnds_;  // one per write in flight: how many transfers end with it
+    std::optional<Incoming> incoming_;
 };

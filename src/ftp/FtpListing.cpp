@@ -11,7 +11,6 @@
 
 #include "platform/Format.h"
 #include "platform/Log.h"
-#include "platform/Text.h"
 #include "platform/UniqueFd.h"
 
 namespace {
@@ -112,4 +111,3 @@ std::string FtpListing::createList(int dirFd, const std::string& path) {
     return format("total %d", listed) + body;
 }
 
-std::string FtpListing::normalizedFormC(std::string_view text) { return text::normalizedFormC(text); }

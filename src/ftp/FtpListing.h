@@ -29,8 +29,4 @@ public:
     static std::string ownerName(unsigned uid);
     /// The group name of `gid` from the group database, or the number itself when it has no name.
     static std::string groupName(unsigned gid);
-
-    /// `text` (UTF-8) in Unicode normalisation form C. Bytes that are not valid UTF-8 come back unchanged, so a
-    /// listing never loses a name it cannot normalise.
-    static std::string normalizedFormC(std::string_view text);
 };

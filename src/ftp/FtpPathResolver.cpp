@@ -11,14 +11,14 @@
 #include <cstdlib>
 #include <deque>
 
+#include <vector>
+
 #include "platform/Log.h"
 
 namespace {
 
 bool kernelResolution = true;
 constexpr int kMaxLinks = 40;  // as the kernel allows in one path
-
-const char* const kHyphenNameCommands[] = {"cwd", "mkd", "rmd", "stor", "dele", "size", "retr", "rnfr", "rnto"};
 
 std::deque<std::string> components(const std::string& path) {
     std::deque<std::string> out;
@@ -57,27 +57,6 @@ FtpPathResolver::FtpPathResolver(const std::string& baseDir) {
 }
 
 void FtpPathResolver::setKernelResolutionForTesting(bool enabled) { kernelResolution = enabled; }
-
-std::string FtpPathResolver::fileNameFromArgs(const std::vector<std::string>& words) {
-    if (words.size() < 2) return "";
-    std::string command;
-    for (char c : words[0]) command += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    bool hyphenNames = false;
-    for (const char* c : kHyphenNameCommands)
-        if (command == c) hyphenNames = true;
-    std::string name;
-    bool first = true;
-    for (size_t i = 1; i < words.size(); ++i) {
-        if (!hyphenNames && !words[i].empty() && words[i][0] == '-') {
-            logLine("HYPHEN FOUND IGNORE");
-            continue;
-        }
-        if (!first) name += ' ';
-        name += words[i];
-        first = false;
-    }
-    return name;
-}
 
 std::optional<std::string> FtpPathResolver::join(const std::string& currentDir, const std::string& name) {
     // A NUL would cut the path short in every system call; no file name holds one.

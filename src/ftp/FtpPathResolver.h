@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/UniqueFd.h"
 
@@ -29,11 +28,6 @@ public:
 
     /// The base folder's absolute path, links resolved.
     const std::string& baseDir() const { return baseDir_; }
-
-    /// The name from a command's words: the words after the first joined by single blanks (empty words kept, so
-    /// blanks inside a name survive). Words beginning with "-" are options and left out, except for the commands
-    /// whose names may begin with a hyphen (CWD, MKD, RMD, STOR, DELE, SIZE, RETR, RNFR, RNTO).
-    static std::string fileNameFromArgs(const std::vector<std::string>& words);
 
     /// `name` (absolute from the client's "/", or relative to `currentDir`) as a path relative to the base, with
     /// "." and ".." folded; nothing when ".." climbs above "/" or the name holds a NUL byte.

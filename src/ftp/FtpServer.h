@@ -1,25 +1,23 @@
 #pragma once
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ftp/FtpConnection.h"
+#include "ftp/FtpConnectionOwner.h"
 #include "ftp/FtpNotificationReceiver.h"
-#include "ftp/FtpPathResolver.h"
+#include "ftp/FtpSettings.h"
 #include "net/AsyncSocket.h"
 #include "platform/Error.h"
-#include "platform/RunLoop.h"
-
-class FtpConnection;
 
 /// The FTP server: listens on the control port, makes one `FtpConnection` per client, and holds what all
-/// connections share (the command table, the base directory clients see as "/", confinement and encoding).
+/// connections share (`FtpSettings`: the base folder clients see as "/", the encoding, the notifications).
 /// Single-threaded on the main run loop.
-class FtpServer : public AsyncSocketDelegate {
+class FtpServer : public AsyncSocketDelegate, private FtpConnectionOwner {
 public:
     /// The `clientEncoding` value meaning UTF-8 (the only one there is).
-    static constexpr int kUTF8Encoding = 4;
+    static constexpr int kUTF8Encoding = FtpSettings::kUTF8Encoding;
 
     /// Starts listening on `port` (0: any free port, see `localPort`) with `dir` as the clients' root.
     /// `notifyObject` (not owned, may be null) hears of RX/TX and file-list changes. A port that cannot be bound
@@ -41,46 +39,25 @@ public:
     /// The listing text of a directory (see `FtpListing::createList`).
     std::string createList(const std::string& path) const;
 
-    /// Forgets `connection` as a live client (after QUIT); it is destroyed once its control socket has written
-    /// its last replies and closed. Safe to call from inside the connection's own handlers.
-    void closeConnection(FtpConnection* connection);
-    /// The connection's control socket closed (QUIT done, or the client went away): destroy it on the next turn.
-    void connectionDidEnd(FtpConnection* connection);
-
-    void didReceiveFileListChanged();
-    void didDataSend();
-    void didDataReceived();
-
-    /// The handler name for a lower-case command word ("user" -> "doUser:"), or "" when the word is unknown.
-    std::string handlerNameForCommand(const std::string& lowerWord) const;
-    const std::map<std::string, std::string>& commands() const { return commands_; }
-
-    const std::string& baseDir() const { return paths_.baseDir(); }
-    const FtpPathResolver& paths() const { return paths_; }
+    const std::string& baseDir() const { return settings_.paths.baseDir(); }
     bool changeRoot() const { return true; }  // clients always see the base as "/"
-    int clientEncoding() const { return clientEncoding_; }
-    unsigned portNumber() const { return portNumber_; }
-    FtpNotificationReceiver* notificationObject() const { return notificationObject_; }
+    int clientEncoding() const { return settings_.clientEncoding; }
     /// Live control connections (those that have not sent QUIT or gone away).
-    std::size_t connectionCount() const { return connections_.size(); }
+    std::size_t connectionCount() const;
 
     // AsyncSocket delegate (the listening socket).
     void onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) override;
     void onSocketDidConnectToHostPort(AsyncSocket* sock, const std::string& host, std::uint16_t port) override;
 
 private:
-    void destroyEnded();
+    // FtpConnectionOwner.
+    void connectionDidQuit(FtpConnection* connection) override;
+    void connectionDidEnd(FtpConnection* connection) override;
 
-    FtpNotificationReceiver* notificationObject_;
+    FtpSettings settings_;
     unsigned portNumber_;
-    std::map<std::string, std::string> commands_;
     std::shared_ptr<AsyncSocket> listenSocket_;
     bool listening_ = false;
     Error listenError_;
-    FtpPathResolver paths_;
-    int clientEncoding_ = kUTF8Encoding;
-    std::vector<std::unique_ptr<FtpConnection>> connections_;  // live clients
-    std::vector<std::unique_ptr<FtpConnection>> closing_;      // after QUIT, until their replies are out
-    std::vector<std::unique_ptr<FtpConnection>> ended_;        // destroyed on the next turn
-    RunLoop::Handle destroyEnded_ = 0;
+    std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
 };

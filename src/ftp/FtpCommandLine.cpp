@@ -1,0 +1,122 @@
+#include "ftp/FtpCommandLine.h"
+
+#include "platform/Log.h"
+#include "platform/Text.h"
+
+namespace {
+
+const char* const kHyphenNameCommands[] = {"cwd", "mkd", "rmd", "stor", "dele", "size", "retr", "rnfr", "rnto"};
+
+// Decimal digits only, at most `maxDigits` of them, at most `max`; -1 for anything else (signs, blanks, overflow).
+long number(std::string_view text, size_t maxDigits, long max) {
+    if (text.empty() || text.size() > maxDigits) return -1;
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value <= max ? value : -1;
+}
+
+unsigned dataPort(long high, long low) {
+    if (high < 0 || low < 0) return 0;
+    unsigned port = static_cast<unsigned>(high * 256 + low);
+    return port >= 1024 ? port : 0;
+}
+
+// The number of bytes of the newline character at `i`, or 0.
+size_t newlineAt(std::string_view s, size_t i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c >= 0x0A && c <= 0x0D) return 1;
+    if (s.compare(i, 2, "\xC2\x85") == 0) return 2;
+    if (s.compare(i, 3, "\xE2\x80\xA8") == 0 || s.compare(i, 3, "\xE2\x80\xA9") == 0) return 3;
+    return 0;
+}
+
+}  // namespace
+
+FtpCommandLine::Problem FtpCommandLine::problemWith(std::string_view line) {
+    if (!text::isValidUtf8(line)) return Problem::notUtf8;
+    // A CR inside a line is no line end: taking it would put a CR into a stored name or a reply.
+    if (line.find('\r') != std::string_view::npos) return Problem::carriageReturn;
+    return Problem::none;
+}
+
+std::string FtpCommandLine::trimNewlines(std::string_view s) {
+    size_t n;
+    while (!s.empty() && (n = newlineAt(s, 0)) > 0) s.remove_prefix(n);
+    while (!s.empty()) {
+        size_t cut = 0;
+        for (size_t len : {1, 2, 3})
+            if (s.size() >= len && newlineAt(s, s.size() - len) == len) cut = len;
+        if (!cut) break;
+        s.remove_suffix(cut);
+    }
+    return std::string(s);
+}
+
+FtpCommandLine::Words FtpCommandLine::split(std::string_view text, char separator) {
+    Words out;
+    size_t start = 0;
+    while (true) {
+        size_t at = text.find(separator, start);
+        out.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+        if (at == std::string_view::npos) return out;
+        start = at + 1;
+    }
+}
+
+std::string FtpCommandLine::joinWords(const Words& words) {
+    std::string out = "(";
+    for (size_t i = 0; i < words.size(); ++i) out += (i ? ", " : "") + words[i];
+    return out + ")";
+}
+
+std::string FtpCommandLine::fileNameFromArgs(const Words& words) {
+    if (words.size() < 2) return "";
+    const std::string command = text::lowercased(words[0]);
+    bool hyphenNames = false;
+    for (const char* c : kHyphenNameCommands)
+        if (command == c) hyphenNames = true;
+    std::string name;
+    bool first = true;
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (!hyphenNames && !words[i].empty() && words[i][0] == '-') {
+            logLine("HYPHEN FOUND IGNORE");
+            continue;
+        }
+        if (!first) name += ' ';
+        name += words[i];
+        first = false;
+    }
+    return name;
+}
+
+unsigned FtpCommandLine::portFromPort(std::string_view argument) {
+    Words fields = split(argument, ',');
+    if (fields.size() != 6) return 0;
+    for (const auto& f : fields)
+        if (number(f, 3, 255) < 0) return 0;
+    return dataPort(number(fields[4], 3, 255), number(fields[5], 3, 255));
+}
+
+unsigned FtpCommandLine::portFromLprt(std::string_view argument) {
+    // af, address length, 16 address bytes, port length, two port bytes: the IPv6 form.
+    Words fields = split(argument, ',');
+    if (fields.size() != 21) return 0;
+    for (const auto& f : fields)
+        if (number(f, 3, 255) < 0) return 0;
+    return dataPort(number(fields[19], 3, 255), number(fields[20], 3, 255));
+}
+
+unsigned FtpCommandLine::portFromEprt(std::string_view argument) {
+    Words fields = split(argument, '|');
+    if (fields.size() < 4) return 0;
+    long port = number(fields[3], 5, 65535);
+    return port < 0 ? 0 : dataPort(port / 256, port % 256);
+}
+
+std::string FtpCommandLine::plainAddress(std::string host) {
+    if (host.rfind("::ffff:", 0) == 0 && host.find('.') != std::string::npos) host.erase(0, 7);
+    return host;
+}

@@ -1,0 +1,207 @@
+#include <algorithm>
+#include <random>
+
+#include "ftp/FtpConnection.h"
+#include "platform/Format.h"
+#include "platform/Log.h"
+#include "platform/RunLoop.h"
+#include "platform/Text.h"
+
+// The data side of a control connection: the data-port commands, the passive listener and active connects, and
+// the transfers handed to the data connection.
+
+namespace {
+
+const char* const kNoDataConnection = "425 Can't open data connection.";
+const char* const kAborted = "426 Connection closed; transfer aborted.";
+const char* const kMissingArgument = "501 Syntax error in parameters or arguments.";
+
+}  // namespace
+
+std::uint16_t FtpConnection::choosePasvDataPort() {
+    // Seeded once from the system's random source: a draw seeded from the clock repeats within the same tick and
+    // lets anyone guess the next port.
+    static std::mt19937 engine{std::random_device{}()};
+    return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(1024, 65535)(engine));
+}
+
+void FtpConnection::doPasv(const Words&) {
+    transferMode_ = pasvMode;
+    openDataSocket(0);
+}
+
+void FtpConnection::doEpsv(const Words&) {
+    transferMode_ = epsvMode;
+    openDataSocket(0);
+}
+
+void FtpConnection::doPort(const Words& words) {
+    unsigned port = FtpCommandLine::portFromPort(words.size() > 1 ? words[1] : "");
+    if (port == 0) return sendMessage(kMissingArgument);
+    transferMode_ = portMode;
+    openDataSocket(port);
+}
+
+void FtpConnection::doLprt(const Words& words) {
+    unsigned port = FtpCommandLine::portFromLprt(words.size() > 1 ? words[1] : "");
+    NSLog("%d %d %d", static_cast<int>(port / 256 * 256), static_cast<int>(port / 256), static_cast<int>(port % 256));
+    if (port == 0) return sendMessage(kMissingArgument);
+    transferMode_ = lprtMode;
+    openDataSocket(port);
+}
+
+void FtpConnection::doEprt(const Words& words) {
+    const std::string argument = words.size() > 1 ? words[1] : "";
+    for (const auto& f : FtpCommandLine::split(argument, '|')) NSLog("%@", f);
+    unsigned port = FtpCommandLine::portFromEprt(argument);
+    NSLog("Got Send Port %d", static_cast<int>(port));
+    if (port == 0) return sendMessage(kMissingArgument);
+    transferMode_ = eprtMode;
+    openDataSocket(port);
+}
+
+bool FtpConnection::openDataSocket(unsigned port) {
+    closeSocket(acceptedDataSocket_);
+    closeSocket(dataListeningSocket_);
+    closeSocket(dataSocket_);
+    retireDataConnection();
+    Error err;
+    std::string reply;
+    if (transferMode_ == pasvMode || transferMode_ == epsvMode) {
+        std::string host = FtpCommandLine::plainAddress(connectionSocket_->localHost());
+        if (transferMode_ == pasvMode && host.find(':') != std::string::npos) {
+            // PASV can only name an IPv4 address; over IPv6 clients use EPSV.
+            NSLog("-- PASV over IPv6 %@", host);
+            sendMessage(kNoDataConnection);
+            return false;
+        }
+        auto listener = AsyncSocket::create(this);
+        bool listening = false;
+        for (int attempt = 0; attempt < kPasvAttempts && !listening; ++attempt) {
+            // Past the random draws the system picks a free port, so a busy range never ends in 425.
+            const bool last = attempt == kPasvAttempts - 1;
+            listening = listener->acceptOnPort(last ? 0 : choosePasvDataPort(), &err);
+            if (listening) dataPort_ = listener->localPort();
+        }
+        NSLog("-- %@", listening ? std::string() : err.localizedDescription);
+        if (!listening) {
+            sendMessage(kNoDataConnection);
+            return false;
+        }
+        dataListeningSocket_ = listener;
+        if (transferMode_ == pasvMode) {
+            std::replace(host.begin(), host.end(), '.', ',');
+            reply = format("227 Entering Passive Mode (%@,%d,%d)", host, dataPort_ / 256, dataPort_ % 256);
+        } else {
+            reply = format("229 Entering Extended Passive Mode (|||%d|)", dataPort_);
+        }
+    } else {
+        dataPort_ = static_cast<std::uint16_t>(port);
+        reply = transferMode_ == portMode   ? "200 PORT command successful."
+                : transferMode_ == lprtMode ? "228 Entering Long Passive Mode \t(af, hal, h1, h2, h3,..., pal, p1, p2...)"
+                                            : "200 EPRT command successful.";
+        // The data connection goes to the control connection's own client, whatever address was named.
+        auto socket = AsyncSocket::create(this);
+        bool started = socket->connectToHost(connectionAddress(), dataPort_, &err);
+        NSLog("-- %@", started ? std::string() : err.localizedDescription);
+        if (!started) {
+            sendMessage(kNoDataConnection);
+            return false;
+        }
+        dataSocket_ = socket;
+        dataConnection_ = std::make_unique<FtpDataConnection>(socket, static_cast<FtpDataListener&>(*this), pending_, FtpDataConnection::clientQuiet);
+        dataConnection_->start();
+    }
+    sendMessage(reply);
+    return true;
+}
+
+void FtpConnection::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
+    if (sock != dataListeningSocket_.get()) return;
+    // Who connected is known once the new socket is open: keep it until onSocketDidConnectToHostPort.
+    acceptedDataSocket_ = newSocket;
+}
+
+void FtpConnection::takeAcceptedDataSocket(AsyncSocket* sock) {
+    std::shared_ptr<AsyncSocket> socket = std::move(acceptedDataSocket_);
+    // Only the control connection's own client may take the data port: anyone else could steal a download or
+    // slip their bytes into an upload. Others are closed at once and the port keeps waiting.
+    if (FtpCommandLine::plainAddress(sock->connectedHost()) != FtpCommandLine::plainAddress(connectionAddress())) {
+        NSLog("FC: data connection from %@ refused", sock->connectedHost());
+        sock->setDelegate(nullptr);
+        sock->disconnect();
+        return;
+    }
+    logLine("FC:New Connection -- should be for the data port");
+    closeSocket(dataListeningSocket_);  // one data connection per PASV
+    retireDataConnection();
+    // An upload announced before the client connected ends when the client closes, even without a byte.
+    const auto state = pending_.incoming ? FtpDataConnection::clientSending : FtpDataConnection::clientQuiet;
+    dataConnection_ = std::make_unique<FtpDataConnection>(socket, static_cast<FtpDataListener&>(*this), pending_, state);
+    dataConnection_->start();
+}
+
+bool FtpConnection::canTransfer() const { return dataConnection_ || dataListeningSocket_; }
+
+bool FtpConnection::isUploading() const {
+    return pending_.incoming.has_value() || (dataConnection_ && dataConnection_->isReceiving());
+}
+
+void FtpConnection::sendData(FtpDataConnection::Outgoing item) {
+    if (dataConnection_) {
+        logLine("FC:sendData");
+        dataConnection_->writeData(std::move(item));
+    } else {
+        pending_.outgoing.push_back(std::move(item));
+    }
+}
+
+void FtpConnection::sendDataString(const std::string& text) {
+    sendData(FtpDataConnection::Outgoing{text::normalizedFormC(text), {}, 0});
+}
+
+void FtpConnection::receiveData(FtpDataConnection::Incoming file) {
+    if (dataConnection_) {
+        logLine("FC:setting connection state to clientSending");
+        dataConnection_->receiveInto(std::move(file));
+    } else {
+        logLine("FC:Erorr  Cant set connection state to Client Sending : no Connection yet ");
+        pending_.incoming = std::move(file);
+    }
+}
+
+void FtpConnection::dataTransferSent() {
+    logLine("SENDING COMPLETED");
+    sendMessage("226 Transfer complete.");
+    if (dataConnection_ && !dataConnection_->hasPendingTransfers()) {
+        dataConnection_->closeConnection();
+        retireDataConnection();
+    }
+}
+
+void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
+    const bool connected = dataConnection_ && dataConnection_->hasConnected();
+    auto upload = dataConnection_ ? dataConnection_->takeIncoming() : std::nullopt;
+    if (upload) {
+        logLine("Closing File Handle");
+        const bool failed = upload->error != 0 || err.has_value();
+        upload.reset();  // closes the file before the client hears that it is complete
+        sendMessage(!failed ? "226 Transfer complete." : connected ? kAborted : kNoDataConnection);
+        settings_.fileListChanged();
+    } else if (dataConnection_ && dataConnection_->hasPendingTransfers()) {
+        // A download that lost its client, or an active connection that never came up.
+        sendMessage(connected ? kAborted : kNoDataConnection);
+    } else {
+        // No transfer was announced: nothing to answer (an active connection that failed before any command
+        // leaves the next transfer command to answer 425).
+        logLine("FC:Data Sent but not sure where its for ");
+    }
+    retireDataConnection();
+}
+
+void FtpConnection::retireDataConnection() {
+    if (!dataConnection_) return;
+    dataConnection_->closeConnection();
+    if (dataSocket_.get() == dataConnection_->socket()) dataSocket_.reset();
+    RunLoop::main().deleteSoon(std::move(dataConnection_));
+}

@@ -1,0 +1,180 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "ftp/FtpConnection.h"
+#include "ftp/FtpListing.h"
+#include "platform/Format.h"
+#include "platform/Log.h"
+#include "platform/Text.h"
+
+// The file commands of a control connection: every name is resolved beneath the base folder (FtpPathResolver)
+// and acted on through the descriptor of its folder.
+
+namespace {
+
+const char* const kMissingArgument = "501 Syntax error in parameters or arguments.";
+const char* const kNoDataConnection = "425 Can't open data connection.";
+
+}  // namespace
+
+void FtpConnection::doMkdir(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    NSLog("current dir is %@", paths().absolutePath(currentDir_));
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!entry && (!path || errno == EXDEV || errno == ELOOP))
+        return sendMessage(format("550 %@: Permission denied.", name));
+    if (entry && entry->exists) return sendMessage(format("550 %@: File exists.", name));
+    if (!paths().makeDirectories(*path)) {
+        NSLog("MKD failed %@", std::string(std::strerror(errno)));
+        return sendMessage("550 MKD command failed.");
+    }
+    sendMessage("250 MKD command successful.");
+}
+
+void FtpConnection::doDele(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    NSLog("filename is %@", name);
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!path || (!entry && (errno == EXDEV || errno == ELOOP))) return sendMessage("550 DELE command unsuccessful.");
+    if (!entry || !entry->exists) return sendMessage(format("550 %@ No such file or directory.", name));
+    // Never the base directory, nor a directory the client is standing in: "RMD ." or "RMD Books/.." would
+    // otherwise remove the folder under its feet.
+    if (entry->name.empty() || FtpPathResolver::isInside(currentDir_, entry->path))
+        return sendMessage("550 DELE command unsuccessful.");
+    // RMD removes an empty folder only, and DELE files only: a folder with datasheets in it is never taken
+    // along with one command.
+    struct stat st {};
+    const bool folder = ::fstatat(entry->folder.get(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                        S_ISDIR(st.st_mode);
+    const bool rmd = text::lowercased(words[0]) == "rmd";
+    if (folder != rmd || ::unlinkat(entry->folder.get(), entry->name.c_str(), folder ? AT_REMOVEDIR : 0) != 0) {
+        NSLog("DELE failed %@", std::string(folder != rmd ? "wrong kind" : std::strerror(errno)));
+        return sendMessage("550 DELE command unsuccessful.");
+    }
+    settings_.fileListChanged();
+    sendMessage("250 DELE command successful.");
+}
+
+void FtpConnection::doRnfr(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    if (!entry || !entry->exists || entry->name.empty()) return sendMessage("550 RNFR command failed.");
+    rnfrFilename_ = entry->path;
+    sendMessage("350 RNFR command successful.");
+}
+
+void FtpConnection::doRnto(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    // Both ends are found again now, beneath the base, and renamed through their folders' descriptors.
+    auto from = rnfrFilename_.empty() ? std::nullopt : paths().locate(rnfrFilename_, false);
+    auto to = path ? paths().locate(*path, false) : std::nullopt;
+    rnfrFilename_.clear();
+    if (!from || !from->exists || !to || to->name.empty()) return sendMessage("550 RNTO command failed.");
+    NSLog("RNFR %@", paths().absolutePath(from->path));
+    NSLog("RNTO %@", paths().absolutePath(to->path));
+    // A link moved elsewhere must still lead inside, or a relative "../x" would point out from its new place.
+    struct stat st {};
+    if (::fstatat(from->folder.get(), from->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+        char target[PATH_MAX];
+        ssize_t n = ::readlinkat(from->folder.get(), from->name.c_str(), target, sizeof target);
+        std::string folder = FtpPathResolver::deletingLastPathComponent("/" + to->path);
+        if (n <= 0 || n == static_cast<ssize_t>(sizeof target) ||
+            !paths().linkLeadsInside(folder.substr(1), std::string(target, static_cast<size_t>(n))))
+            return sendMessage("550 RNTO command failed.");
+    }
+    // An existing target is never replaced.
+    const int fromDir = from->folder.get(), toDir = to->folder.get();
+    int rc = ::renameat2(fromDir, from->name.c_str(), toDir, to->name.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && errno == EINVAL && !to->exists) rc = ::renameat(fromDir, from->name.c_str(), toDir, to->name.c_str());
+    if (rc != 0) {
+        NSLog("RNTO failed %@", std::string(std::strerror(errno)));
+        return sendMessage("550 RNTO command failed.");
+    }
+    settings_.fileListChanged();
+    sendMessage("250 RNTO command successful.");
+}
+
+void FtpConnection::doSize(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    UniqueFd fd = path ? paths().open(*path, O_PATH) : UniqueFd();
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0) return sendMessage(format("550 %@ No such file or directory.", name));
+    if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
+    unsigned long long size = static_cast<unsigned long long>(st.st_size);
+    NSLog("File size is %qu ", size);
+    sendMessage(format("213 %qu", size));
+}
+
+void FtpConnection::doList(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    auto dir = filePath(name);
+    // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
+    auto entry = dir ? paths().locate(*dir, true) : std::nullopt;
+    if (!entry && (!dir || errno == EXDEV || errno == ELOOP))
+        return sendMessage(format("550 %@: Permission denied.", name.empty() ? FtpPathResolver::visiblePath(currentDir_) : name));
+    const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
+    NSLog("doList currentDir(%@) changeRoot%d", shown, 1);
+    NSLog("Will list %@ ", shown);
+    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    UniqueFd fd = paths().open(*dir, O_RDONLY | O_DIRECTORY);
+    std::string listing = FtpListing::createList(fd.get(), shown);
+    sendMessage("150 Opening ASCII mode data connection for '/bin/ls'.");
+    sendDataString(listing);
+}
+
+void FtpConnection::doRetr(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    if (!requireArgument(name)) return;
+    auto path = filePath(name);
+    NSLog("FC:doRetr: %@", path ? paths().absolutePath(*path) : name);
+    // Opened without blocking, so a FIFO or device cannot stall the loop that serves every client.
+    UniqueFd fd = path ? paths().open(*path, O_RDONLY | O_NONBLOCK) : UniqueFd();
+    const int openError = errno;
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0) {
+        if (openError == EACCES) return sendMessage(format("550 %@: Permission denied.", name));
+        NSLog("FC:doRetr: file %@ doesnt' exist ", path ? paths().absolutePath(*path) : name);
+        return sendMessage(format("550 %@ No such file or directory.", name));
+    }
+    if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
+    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
+    sendData(FtpDataConnection::Outgoing{{}, std::move(fd), 0});
+}
+
+void FtpConnection::doStor(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    if (!requireArgument(name)) return;
+    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    auto path = filePath(name);
+    // Only a regular file is written: a FIFO or device named by a client must not block or be written to.
+    UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_CREAT | O_NONBLOCK, 0644) : UniqueFd();
+    struct stat st {};
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd.get(), 0) != 0)) fd.reset();
+    NSLog("FC:doStor  %@", fd ? paths().absolutePath(*path) : std::string());
+    if (!fd) return sendMessage(format("553 %@: Permission denied.", name));
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
+    receiveData(FtpDataConnection::Incoming{std::move(fd), 0, 0, 0});
+}
+
+void FtpConnection::doMlst(const Words& words) {
+    sendMessage(format("150 Opening BINARY mode data connection for '%@'.", FtpCommandLine::fileNameFromArgs(words)));
+}
+
