@@ -3,7 +3,6 @@
 #include <ctime>
 
 #include "app/Utils.h"
-#include "platform/Format.h"
 #include "platform/ui/Application.h"
 
 const char* const VelkaroAppDelegate::kApplicationId = VELKARO_APP_ID;  // set by the build
@@ -61,7 +60,7 @@ void VelkaroAppDelegate::openReviewPage() {
     const std::string url = reviewPageURL();
     if (Application::shared().openURL(url)) return;
     auto alert = std::make_shared<AlertView>(
-        "Rate this app", format("No software centre on this computer opens %@, so the rating page cannot be shown.", url),
+        "Rate this app", "No software centre on this computer opens the rating page, " + url + ".",
         nullptr, "OK", "");
     alert->show();
 }
