@@ -60,7 +60,6 @@ void VelkaroAppDelegate::openReviewPage() {
     const std::string url = reviewPageURL();
     if (Application::shared().openURL(url)) return;
     auto alert = std::make_shared<AlertView>(
-        "Rate this app", "No software centre on this computer opens the rating page, " + url + ".",
-        nullptr, "OK", "");
+        "Rate this app", "No software centre on this computer opens the rating page, " + url + ".", nullptr, "OK", "");
     alert->show();
 }

@@ -91,7 +91,8 @@ void QrCodeView::paintEvent(QPaintEvent*) {
     const int y0 = (codeHeight - modules_ * pixels) / 2;
     for (int y = 0; y < modules_; ++y)
         for (int x = 0; x < modules_; ++x)
-            if (dark_[static_cast<size_t>(y * modules_ + x)]) p.fillRect(x0 + x * pixels, y0 + y * pixels, pixels, pixels, Qt::black);
+            if (dark_[static_cast<size_t>(y * modules_ + x)])
+                p.fillRect(x0 + x * pixels, y0 + y * pixels, pixels, pixels, Qt::black);
     // Below the quiet zone, so nothing the reader needs clear is drawn over.
     p.setPen(QColor(0x37, 0x47, 0x4f));
     p.drawText(QRect(0, codeHeight, width(), captionHeight() - 6), Qt::AlignCenter, caption());

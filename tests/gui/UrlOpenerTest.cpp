@@ -20,7 +20,8 @@ private slots:
         QFETCH(bool, registered);
         // A desktop of the test's own: no system-wide handlers, no desktop environment's own look-up.
         QTemporaryDir home;
-        for (const char* var : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+        for (const char* var :
+             {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
             qunsetenv(var);
         qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
         qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
