@@ -120,13 +120,26 @@ TEST_F(AsyncSocketTransfer, ReadTimeOutZeroClosesOnTheNextTurn) {
 }
 
 TEST_F(AsyncSocketTransfer, WriteTimeOutWhenThePeerDoesNotRead) {
-    AsyncSocket& s = open();
-    s.writeDataWithTimeoutTag(std::string(64 << 20, 'x'), 0.05, 9);
-    ASSERT_TRUE(pumpUntil([&] { return conn.sawWillDisconnect; }));
-    ASSERT_TRUE(conn.lastError.has_value());
-    EXPECT_EQ(conn.lastError->code, 4);
-    EXPECT_EQ(conn.lastError->localizedDescription, "Write operation timed out");
-    EXPECT_TRUE(conn.writeTags.empty());
+    for (bool file : {false, true}) {
+        SCOPED_TRACE(file ? "file" : "bytes");
+        TearDown();
+        conn = Recorder{};
+        SetUp();
+        AsyncSocket& s = open();
+        if (file) {
+            UniqueFd big(::open("/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+            ASSERT_EQ(::ftruncate(big.get(), 64 << 20), 0);  // sparse: nothing written to disk
+            s.writeFileWithTimeoutTag(std::move(big), 0, AsyncSocket::ToEndOfFile, 0.05, 9);
+        } else {
+            s.writeDataWithTimeoutTag(std::string(64 << 20, 'x'), 0.05, 9);
+        }
+        ASSERT_TRUE(pumpUntil([&] { return conn.sawWillDisconnect; }));
+        ASSERT_TRUE(conn.lastError.has_value());
+        EXPECT_EQ(conn.lastError->code, 4);
+        EXPECT_EQ(conn.lastError->localizedDescription, "Write operation timed out");
+        EXPECT_TRUE(conn.writeTags.empty());
+        EXPECT_EQ(s.unsentByteCount(), 0u);
+    }
 }
 
 TEST_F(AsyncSocketTransfer, LongWriteCompletesOnceWithEveryByte) {
