@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "ftp/FolderEntryCounts.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/UniqueFd.h"
@@ -104,7 +105,8 @@ std::string FtpListing::createList(int dirFd, const std::string& path) {
             return;
         }
         const bool dir = S_ISDIR(st.st_mode);
-        body += formatLine(dir, st.st_mode & 0777, dir ? countEntries(dirFd, name) : 0, cached(owners, st.st_uid, ownerName),
+        const long links = dir ? FolderEntryCounts::shared().count(st, [&] { return countEntries(dirFd, name); }) : 0;
+        body += formatLine(dir, st.st_mode & 0777, links, cached(owners, st.st_uid, ownerName),
                            cached(groups, st.st_gid, groupName), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
                 "\n";
     });
