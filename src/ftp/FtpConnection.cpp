@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/Format.h"
 #include "platform/Log.h"
@@ -13,6 +14,14 @@
 namespace {
 
 const char* const kMissingArgument = "501 Syntax error in parameters or arguments.";
+
+// Every byte is compared whatever the guess, so the time of a refusal tells nothing about the password.
+bool samePassword(const std::string& given, const std::string& expected) {
+    unsigned char diff = given.size() != expected.size();
+    for (size_t i = 0; i < given.size(); ++i)
+        diff |= static_cast<unsigned char>(given[i] ^ (i < expected.size() ? expected[i] : 0));
+    return diff == 0;
+}
 
 }  // namespace
 
@@ -25,13 +34,17 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
           kMaxLineLength, [this](std::string_view line) { processDataRead(line); },
           [this] { sendMessage("500 Command line too long."); }) {
     connectionSocket_->setDelegate(this);
-    connectionSocket_->writeDataWithTimeoutTag(std::string("220 Qelmot server ready.\r\n"), -1, 0);
+    // The greeting waits for onSocketDidConnectToHostPort: only then is the client's address known, and a
+    // client past the owner's limits hears 421 instead.
     // One read without time-out stays current for the life of the connection and delivers every piece.
     connectionSocket_->readDataToDataWithTimeoutTag(AsyncSocket::CRLFData(), -1, 0);
+    loggedIn_ = settings_.options.user.empty();
     NSLog("FC: Current Directory starting at %@", paths().baseDir());
 }
 
 FtpConnection::~FtpConnection() {
+    RunLoop::main().cancel(loginDelay_);
+    RunLoop::main().cancel(idleTimer_);
     closeSocket(connectionSocket_);
     closeSocket(acceptedDataSocket_);
     closeSocket(dataListeningSocket_);
@@ -51,6 +64,47 @@ std::string FtpConnection::connectionAddress() const { return connectionSocket_-
 void FtpConnection::sendMessage(const std::string& text) {
     NSLog(">%@", text);
     connectionSocket_->writeDataWithTimeoutTag(text + "\r\n", -1, 0);
+    // A client that sends commands and never reads the replies must not grow the server's memory.
+    if (!repliesBackedUp_ && connectionSocket_->unsentByteCount() > settings_.options.maxUnsentReplyBytes) {
+        repliesBackedUp_ = true;
+        updateHold();
+    }
+}
+
+void FtpConnection::updateHold() {
+    const bool hold = repliesBackedUp_ || loginDelay_ != 0;
+    if (hold == lines_.isHeld()) return;
+    if (hold) {
+        lines_.hold();
+        connectionSocket_->pauseReading();
+    } else {
+        connectionSocket_->resumeReading();
+        lines_.release();
+    }
+}
+
+void FtpConnection::restartIdleTimer() {
+    if (settings_.options.idleTimeout <= 0 || quitting_) return;
+    RunLoop::main().cancel(idleTimer_);
+    idleTimer_ = RunLoop::main().runAfter(settings_.options.idleTimeout, [this] { idleTimeUp(); });
+}
+
+void FtpConnection::idleTimeUp() {
+    idleTimer_ = 0;
+    // A long transfer keeps the control connection quiet: that is not idleness.
+    if (dataConnection_ && (dataConnection_->hasPendingTransfers() || dataConnection_->isReceiving()))
+        return restartIdleTimer();
+    sendMessage("421 Timeout.");
+    quitting_ = true;
+    lines_.stop();
+    connectionSocket_->disconnectAfterWriting();
+    // A client that does not read either would keep the connection open while the reply waits: not for long.
+    idleTimer_ = RunLoop::main().runAfter(kCloseTimeout, [this] {
+        idleTimer_ = 0;
+        connectionSocket_->setDelegate(nullptr);
+        connectionSocket_->disconnect();
+        owner_.connectionDidEnd(this);
+    });
 }
 
 // --- Socket events.
@@ -64,11 +118,21 @@ bool FtpConnection::onSocketWillConnect(AsyncSocket* sock) {
 
 void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::string&, std::uint16_t) {
     if (acceptedDataSocket_ && sock == acceptedDataSocket_.get()) return takeAcceptedDataSocket(sock);
+    if (sock != connectionSocket_.get()) return;
     // Replies are small and often come in pairs (150 then 226, the two 221 lines): without this each second one
     // waits for the client's delayed acknowledgement of the first, some 40 ms per exchange.
-    if (sock != connectionSocket_.get()) return;
     int one = 1;
     if (int fd = sock->getCFSocket(); fd >= 0) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (!owner_.admits(this, connectionAddress())) {
+        NSLog("FC: %@ refused: too many connections", connectionAddress());
+        quitting_ = true;
+        lines_.stop();
+        connectionSocket_->writeDataWithTimeoutTag(std::string("421 Too many connections, try later.\r\n"), -1, 0);
+        connectionSocket_->disconnectAfterWriting();
+        return;
+    }
+    connectionSocket_->writeDataWithTimeoutTag(std::string("220 Qelmot server ready.\r\n"), -1, 0);
+    restartIdleTimer();
 }
 
 void FtpConnection::onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_view data, std::int32_t) {
@@ -76,7 +140,12 @@ void FtpConnection::onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_vi
 }
 
 void FtpConnection::onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t) {
-    if (sock == connectionSocket_.get()) settings_.dataSent();
+    if (sock != connectionSocket_.get()) return;
+    settings_.dataSent();
+    if (repliesBackedUp_ && connectionSocket_->unsentByteCount() <= settings_.options.maxUnsentReplyBytes / 2) {
+        repliesBackedUp_ = false;
+        updateHold();
+    }
 }
 
 void FtpConnection::onSocketDidDisconnect(AsyncSocket* sock) {
@@ -141,10 +210,26 @@ void FtpConnection::processCommand(const Words& words) {
         if (it != kByWord.end()) logLine("DONT UNDERSTAND");
         return;
     }
+    restartIdleTimer();
+    if (!allowed(it->first)) return;
     // The name given by RNFR is good for the command right after it only.
     std::string renameFrom = std::exchange(rnfrFilename_, std::string());
     if (it->second->handler == &FtpConnection::doRnto) rnfrFilename_ = std::move(renameFrom);
     (this->*(it->second->handler))(words);
+}
+
+bool FtpConnection::allowed(const std::string& word) {
+    static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts"};
+    static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd", "mkd", "rnfr", "rnto"};
+    if (!loggedIn_ && !kBeforeLogin.count(word)) {
+        sendMessage("530 Please login with USER and PASS.");
+        return false;
+    }
+    if (settings_.options.readOnly && kWrites.count(word)) {
+        sendMessage("550 Permission denied.");
+        return false;
+    }
+    return true;
 }
 
 bool FtpConnection::requireArgument(const std::string& value) {
@@ -174,10 +259,30 @@ bool FtpConnection::changedCurrentDirectoryTo(const std::string& name) {
 void FtpConnection::doUser(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(kMissingArgument);
     currentUser_ = words[1];
+    if (!settings_.options.user.empty()) loggedIn_ = false;  // a new USER starts a new login
     sendMessage(format("331 Password required for %@", currentUser_));
 }
 
-void FtpConnection::doPass(const Words&) {
+void FtpConnection::doPass(const Words& words) {
+    const FtpOptions& options = settings_.options;
+    if (!options.user.empty()) {
+        std::string password;  // everything after "PASS ", blanks and leading hyphens included
+        for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
+        if (currentUser_ != options.user || !samePassword(password, options.password)) {
+            // The answer waits, longer with every failure from that address, and so do the client's further
+            // commands: guessing passwords becomes slow.
+            const double delay = owner_.loginFailed(connectionAddress());
+            NSLog("FC: login of %@ from %@ refused", currentUser_, connectionAddress());
+            loginDelay_ = RunLoop::main().runAfter(delay, [this] {
+                loginDelay_ = 0;
+                sendMessage("530 Login incorrect.");
+                updateHold();
+            });
+            return updateHold();
+        }
+        owner_.loginSucceeded(connectionAddress());
+        loggedIn_ = true;
+    }
     sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
 }
 

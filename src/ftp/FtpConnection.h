@@ -27,6 +27,8 @@ public:
 
     /// The longest command line taken; a longer one is answered 500 and dropped.
     static constexpr std::size_t kMaxLineLength = 8192;
+    /// Seconds the last reply of a timed-out connection may take to go out before it is closed anyway.
+    static constexpr double kCloseTimeout = 10;
     /// Passive ports drawn at random before the system is asked for a free one.
     static constexpr int kPasvAttempts = 16;
 
@@ -48,9 +50,11 @@ public:
     void processDataRead(std::string_view line);
     /// Whether the client has sent QUIT.
     bool hasQuit() const { return quitting_; }
+    /// Whether the client may use the commands that need a logged-in user.
+    bool isLoggedIn() const { return loggedIn_; }
 
-    /// A port for the passive modes, 1024 to 65535, from a generator seeded once from the system's random source.
-    static std::uint16_t choosePasvDataPort();
+    /// A port for the passive modes, `low` to `high`, from a generator seeded once from the system's random source.
+    static std::uint16_t choosePasvDataPort(unsigned low = 1024, unsigned high = 65535);
 
     int transferMode() const { return transferMode_; }
     /// The current folder, relative to the base ("" for the base itself).
@@ -72,6 +76,14 @@ private:
     };
     static const std::vector<Command>& commandTable();
     void processCommand(const Words& words);
+    /// The owner's controls: whether `word` (lower case) may run now; answers the refusal itself when not.
+    bool allowed(const std::string& word);
+    /// Stops taking command lines while a login delay runs or the client does not read its replies, and takes
+    /// them again when neither holds.
+    void updateHold();
+    /// Waits the idle time again from now (nothing when there is no idle limit).
+    void restartIdleTimer();
+    void idleTimeUp();
 
     // Session commands (FtpConnection.cpp).
     void doUser(const Words& words);
@@ -148,4 +160,8 @@ private:
     std::string rnfrFilename_;
     FtpLineSplitter lines_;
     bool quitting_ = false;
+    bool loggedIn_ = true;
+    bool repliesBackedUp_ = false;      // the client reads its replies too slowly: its commands wait
+    RunLoop::Handle loginDelay_ = 0;    // a wrong password's answer, not yet given
+    RunLoop::Handle idleTimer_ = 0;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class FtpConnection;
 
@@ -10,6 +11,11 @@ public:
     /// The control socket closed (after QUIT, or the client went away): the connection is to be destroyed.
     /// Called from inside the connection's own handlers, so the owner must destroy it later, not now.
     virtual void connectionDidEnd(FtpConnection* connection) = 0;
+    /// Whether the owner's limits let a client from `address` in, beside the connections already there.
+    virtual bool admits(const FtpConnection* connection, const std::string& address) const = 0;
+    /// A wrong name or password from `address`: the seconds to wait before answering, growing with each failure.
+    virtual double loginFailed(const std::string& address) = 0;
+    virtual void loginSucceeded(const std::string& address) = 0;
 
 protected:
     ~FtpConnectionOwner() = default;

@@ -1,4 +1,8 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <random>
 
 #include "ftp/FtpConnection.h"
@@ -18,11 +22,11 @@ const char* const kMissingArgument = "501 Syntax error in parameters or argument
 
 }  // namespace
 
-std::uint16_t FtpConnection::choosePasvDataPort() {
+std::uint16_t FtpConnection::choosePasvDataPort(unsigned low, unsigned high) {
     // Seeded once from the system's random source: a draw seeded from the clock repeats within the same tick and
     // lets anyone guess the next port.
     static std::mt19937 engine{std::random_device{}()};
-    return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(1024, 65535)(engine));
+    return static_cast<std::uint16_t>(std::uniform_int_distribution<unsigned>(low, high)(engine));
 }
 
 void FtpConnection::doPasv(const Words&) {
@@ -76,13 +80,18 @@ bool FtpConnection::openDataSocket(unsigned port) {
             return false;
         }
         auto listener = AsyncSocket::create(this);
+        const FtpOptions& options = settings_.options;
+        const bool ranged = options.passivePortLow != 0;
+        const unsigned low = ranged ? options.passivePortLow : 1024, high = ranged ? options.passivePortHigh : 65535;
         bool listening = false;
-        for (int attempt = 0; attempt < kPasvAttempts && !listening; ++attempt) {
-            // Past the random draws the system picks a free port, so a busy range never ends in 425.
-            const bool last = attempt == kPasvAttempts - 1;
-            listening = listener->acceptOnPort(last ? 0 : choosePasvDataPort(), &err);
-            if (listening) dataPort_ = listener->localPort();
-        }
+        for (int attempt = 0; attempt < kPasvAttempts && !listening; ++attempt)
+            listening = listener->acceptOnPort(choosePasvDataPort(low, high), &err);
+        // Past the random draws the system picks a free port, or, within the owner's range, every port is tried
+        // in turn: a busy range never ends in 425 while a port is free.
+        if (!listening && !ranged) listening = listener->acceptOnPort(0, &err);
+        for (unsigned p = low; ranged && !listening && p <= high; ++p)
+            listening = listener->acceptOnPort(static_cast<std::uint16_t>(p), &err);
+        if (listening) dataPort_ = listener->localPort();
         NSLog("-- %@", listening ? std::string() : err.localizedDescription);
         if (!listening) {
             sendMessage(kNoDataConnection);
@@ -185,8 +194,21 @@ void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
     if (upload) {
         logLine("Closing File Handle");
         const bool failed = upload->error != 0 || err.has_value();
+        std::string reply = !failed ? "226 Transfer complete." : connected ? kAborted : kNoDataConnection;
+        if (upload->error) {
+            // The file system refused the bytes: no partial file stays behind to pass for the real one.
+            reply = upload->error == ENOSPC ? "452 Transfer aborted: no space left on the device."
+                    : upload->error == EDQUOT || upload->error == EFBIG
+                        ? "552 Transfer aborted: storage allocation exceeded."
+                        : "451 Transfer aborted: the file could not be written.";
+            auto entry = upload->removeOnFailure ? paths().locate(upload->path, false) : std::nullopt;
+            if (entry && entry->exists)
+                ::unlinkat(entry->folder.get(), entry->name.c_str(), 0);
+            else if (!upload->removeOnFailure && ::ftruncate(upload->file.get(), upload->offset) != 0)
+                NSLog("FC: restoring the length of %@ failed", upload->path);
+        }
         upload.reset();  // closes the file before the client hears that it is complete
-        sendMessage(!failed ? "226 Transfer complete." : connected ? kAborted : kNoDataConnection);
+        sendMessage(reply);
         settings_.fileListChanged();
     } else if (dataConnection_ && dataConnection_->hasPendingTransfers()) {
         // A download that lost its client, or an active connection that never came up.

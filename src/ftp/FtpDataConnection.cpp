@@ -54,47 +54,31 @@ void FtpDataConnection::closeConnection() {
     writeEnds_.clear();
 }
 
-// Keeps at most kChunksInFlight writes queued on the socket, reading file chunks only as earlier ones go out, so
-// memory stays flat whatever the file's size. An empty transfer completes once the client is connected.
+// Hands every queued transfer to the socket in order: texts as bytes, files by descriptor (the socket sends them
+// from the page cache, so a download of any size costs no memory here). An empty transfer completes once the
+// client is connected and the writes before it are out.
 void FtpDataConnection::pump() {
-    while (!closed_ && !outgoing_.empty() && writeEnds_.size() < static_cast<size_t>(kChunksInFlight)) {
+    while (!closed_ && !outgoing_.empty()) {
         Outgoing& item = outgoing_.front();
-        std::string chunk;
-        if (!item.file) {
-            chunk = std::exchange(item.bytes, std::string());
-        } else {
-            chunk.resize(kChunkSize);
-            ssize_t n;
-            do n = ::pread(item.file.get(), chunk.data(), chunk.size(), item.offset);
-            while (n < 0 && errno == EINTR);
-            if (n < 0) return fail("read error");
-            chunk.resize(static_cast<size_t>(n));
-            item.offset += n;
-        }
-        const bool ends = !item.file || chunk.empty();
-        if (!chunk.empty()) {
-            writeEnds_.push_back(0);
-            dataSocket_->writeDataWithTimeoutTag(std::move(chunk), -1, 0);
-        }
-        if (!ends) continue;
-        outgoing_.pop_front();
-        if (!writeEnds_.empty()) {
-            ++writeEnds_.back();  // the transfer is over when its last write is
-        } else {
-            if (!connected_) {
-                // Nothing to write: wait for the client, so the end is not announced before it is there.
-                outgoing_.push_front(Outgoing{});
-                return;
+        if (!item.file && item.bytes.empty()) {
+            if (!writeEnds_.empty()) {
+                ++writeEnds_.back();  // over when the write before it is
+            } else if (!connected_) {
+                return;  // wait for the client, so the end is not announced before it is there
+            } else {
+                outgoing_.pop_front();
+                listener_.dataTransferSent();
+                continue;
             }
-            listener_.dataTransferSent();
+        } else {
+            writeEnds_.push_back(1);
+            if (item.file)
+                dataSocket_->writeFileWithTimeoutTag(std::move(item.file), item.offset, AsyncSocket::ToEndOfFile, -1, 0);
+            else
+                dataSocket_->writeDataWithTimeoutTag(std::move(item.bytes), -1, 0);
         }
+        outgoing_.pop_front();
     }
-}
-
-void FtpDataConnection::fail(const char* why) {
-    NSLog("FDC: transfer failed: %@", why);
-    closeConnection();
-    listener_.dataConnectionClosed(Error{"FtpErrorDomain", 1, why});
 }
 
 bool FtpDataConnection::onSocketWillConnect(AsyncSocket* sock) {
@@ -119,7 +103,8 @@ void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_vie
         logLine("Couldnt write data");
         return;
     }
-    // Straight to the file, at its place: a failed write (disk full) marks the upload failed for good.
+    // Straight to the file, at its place. A failed write (disk full) ends the upload at once: the client stops
+    // sending and hears why, instead of pouring the rest into nothing.
     while (!data.empty()) {
         ssize_t n = ::pwrite(incoming_->file.get(), data.data(), data.size(),
                              incoming_->offset + static_cast<off_t>(incoming_->written));
@@ -127,6 +112,8 @@ void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_vie
         if (n <= 0) {
             incoming_->error = n < 0 ? errno : ENOSPC;
             NSLog("FC: writing the upload failed: %@", std::string(std::strerror(incoming_->error)));
+            closeConnection();
+            listener_.dataConnectionClosed(Error{"NSPOSIXErrorDomain", incoming_->error, "write failed"});
             return;
         }
         incoming_->written += static_cast<std::uint64_t>(n);

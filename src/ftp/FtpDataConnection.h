@@ -20,9 +20,6 @@ public:
     /// Values of `connectionState`.
     enum State { clientSending = 0, clientReceiving = 1, clientQuiet = 2, clientSent = 3 };
 
-    static constexpr std::size_t kChunkSize = 256 * 1024;
-    static constexpr int kChunksInFlight = 2;
-
     /// Something to send: a text already encoded, or an open file sent from `offset` to its end.
     struct Outgoing {
         std::string bytes;
@@ -34,7 +31,9 @@ public:
         UniqueFd file;
         off_t offset = 0;
         std::uint64_t written = 0;
-        int error = 0;  ///< errno of the first failed write; later bytes are dropped
+        int error = 0;                 ///< errno of the failed write that ended the upload
+        std::string path;              ///< relative to the base, to remove a partial new file
+        bool removeOnFailure = false;  ///< a new file goes when its upload fails; others get their old length back
     };
     /// Transfers announced before the data connection exists; the data connection takes them when it is made.
     struct Pending {
@@ -82,7 +81,6 @@ public:
 
 private:
     void pump();
-    void fail(const char* why);
 
     std::shared_ptr<AsyncSocket> dataSocket_;
     FtpDataListener& listener_;

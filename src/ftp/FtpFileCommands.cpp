@@ -171,7 +171,7 @@ void FtpConnection::doStor(const Words& words) {
     if (!fd) return sendMessage(format("553 %@: Permission denied.", name));
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
-    receiveData(FtpDataConnection::Incoming{std::move(fd), 0, 0, 0});
+    receiveData(FtpDataConnection::Incoming{std::move(fd), 0, 0, 0, *path, true});
 }
 
 void FtpConnection::doMlst(const Words& words) {

@@ -1,11 +1,22 @@
 #include "ftp/FtpLineSplitter.h"
 
+#include <utility>
+
 FtpLineSplitter::FtpLineSplitter(std::size_t maxLineLength, std::function<void(std::string_view)> onLine,
                                  std::function<void()> onOverflow)
     : maxLineLength_(maxLineLength), onLine_(std::move(onLine)), onOverflow_(std::move(onOverflow)) {}
 
+void FtpLineSplitter::release() {
+    held_ = false;
+    feed(std::exchange(kept_, std::string()));
+}
+
 void FtpLineSplitter::feed(std::string_view bytes) {
     while (!bytes.empty() && !stopped_) {
+        if (held_) {
+            kept_.append(bytes);
+            return;
+        }
         size_t lf = bytes.find('\n');
         std::string_view chunk = lf == std::string_view::npos ? bytes : bytes.substr(0, lf + 1);
         bytes.remove_prefix(chunk.size());

@@ -20,12 +20,19 @@ public:
     void feed(std::string_view bytes);
     /// Ignores everything from now on (the connection is ending).
     void stop() { stopped_ = true; }
+    /// Keeps the bytes fed from now on without cutting them into lines, until `release`; a callback may call it.
+    void hold() { held_ = true; }
+    /// Cuts and hands on what was kept, and goes on as before.
+    void release();
+    bool isHeld() const { return held_; }
 
 private:
     std::size_t maxLineLength_;
     std::function<void(std::string_view)> onLine_;
     std::function<void()> onOverflow_;
     std::string pending_;
+    std::string kept_;  // bytes fed while held
+    bool held_ = false;
     bool discarding_ = false;
     bool stopped_ = false;
 };

@@ -6,11 +6,22 @@
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 
-FtpServer::FtpServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notifyObject)
-    : settings_(dir, notifyObject), portNumber_(port) {
+namespace {
+
+constexpr double kLoginDelayStep = 0.5;  // seconds added to a refusal's answer per failure from that address
+constexpr double kLoginDelayMax = 8;
+constexpr std::size_t kRememberedAddresses = 4096;
+
+}  // namespace
+
+FtpServer::FtpServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notifyObject, FtpOptions options)
+    : settings_(dir, notifyObject, std::move(options)), portNumber_(port) {
     listenSocket_ = AsyncSocket::create(this);
     NSLog("Listening on %u", port);
-    listening_ = listenSocket_->acceptOnPort(static_cast<std::uint16_t>(port), &listenError_);
+    const auto listenPort = static_cast<std::uint16_t>(port);
+    const std::string& address = settings_.options.bindAddress;
+    listening_ = address.empty() ? listenSocket_->acceptOnPort(listenPort, &listenError_)
+                                 : listenSocket_->acceptOnAddress(address, listenPort, &listenError_);
     if (!listening_) NSLog("FS: cannot listen on port %u: %@", port, listenError_.localizedDescription);
 }
 
@@ -48,6 +59,26 @@ void FtpServer::connectionDidEnd(FtpConnection* connection) {
     RunLoop::main().deleteSoon(std::move(*it));
     connections_.erase(it);
 }
+
+bool FtpServer::admits(const FtpConnection* connection, const std::string& address) const {
+    const FtpOptions& options = settings_.options;
+    std::size_t live = 0, fromAddress = 0;
+    for (const auto& c : connections_) {
+        if (c.get() == connection || c->hasQuit()) continue;
+        ++live;
+        if (options.maxPerAddress && c->connectionAddress() == address) ++fromAddress;
+    }
+    return (!options.maxClients || live < options.maxClients) &&
+           (!options.maxPerAddress || fromAddress < options.maxPerAddress);
+}
+
+double FtpServer::loginFailed(const std::string& address) {
+    if (failedLogins_.size() >= kRememberedAddresses && !failedLogins_.count(address)) failedLogins_.clear();
+    const int failures = ++failedLogins_[address];
+    return std::min(kLoginDelayMax, kLoginDelayStep * failures);
+}
+
+void FtpServer::loginSucceeded(const std::string& address) { failedLogins_.erase(address); }
 
 void FtpServer::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     connections_.push_back(std::make_unique<FtpConnection>(newSocket, settings_, static_cast<FtpConnectionOwner&>(*this)));

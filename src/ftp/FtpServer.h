@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +22,9 @@ public:
 
     /// Starts listening on `port` (0: any free port, see `localPort`) with `dir` as the clients' root.
     /// `notifyObject` (not owned, may be null) hears of RX/TX and file-list changes. A port that cannot be bound
-    /// leaves a server that accepts nothing; `listenError` says why.
-    FtpServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notifyObject);
+    /// leaves a server that accepts nothing; `listenError` says why. `options` are the owner's limits (none by
+    /// default).
+    FtpServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notifyObject, FtpOptions options = {});
     ~FtpServer() override;
     FtpServer(const FtpServer&) = delete;
     FtpServer& operator=(const FtpServer&) = delete;
@@ -53,6 +55,9 @@ private:
     // FtpConnectionOwner.
     void connectionDidQuit(FtpConnection* connection) override;
     void connectionDidEnd(FtpConnection* connection) override;
+    bool admits(const FtpConnection* connection, const std::string& address) const override;
+    double loginFailed(const std::string& address) override;
+    void loginSucceeded(const std::string& address) override;
 
     FtpSettings settings_;
     unsigned portNumber_;
@@ -60,4 +65,5 @@ private:
     bool listening_ = false;
     Error listenError_;
     std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
+    std::map<std::string, int> failedLogins_;                  // per client address
 };

@@ -5,7 +5,14 @@
 #include <cstdio>
 #include <ctime>
 
+namespace {
+bool enabled = true;
+}
+
+void setLogLinesEnabled(bool on) { enabled = on; }
+
 void logLine(const std::string& line) {
+    if (!enabled) return;
     timeval tv{};
     gettimeofday(&tv, nullptr);
     tm local{};
