@@ -22,7 +22,8 @@ _velkaro() {
         drop) values="--awg --current --length" ;;
         solar) values="--load --voltage --sun --panel" ;;
         datasheets) values="--dir" ;;
-        ftp) values="--dir --port" ;;
+        ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
+            --idle-timeout" flags+=" --read-only --quiet --verbose" ;;
     esac
 
     if [[ " $values " == *" $prev "* ]]; then

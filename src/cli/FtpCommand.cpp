@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 
 #include "app/Utils.h"
@@ -14,6 +15,7 @@
 #include "ftp/NetworkController.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/Log.h"
 #include "platform/RunLoop.h"
 
 namespace {
@@ -52,6 +54,30 @@ private:
     int caught_ = 0;
 };
 
+// "LOW-HIGH" with 1024 <= LOW <= HIGH <= 65535.
+void parsePortRange(const std::string& text, FtpOptions& options) {
+    auto dash = text.find('-');
+    auto number = [&](const std::string& part) {
+        if (part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string::npos) return 0u;
+        return static_cast<unsigned>(std::stoul(part));
+    };
+    unsigned low = dash == std::string::npos ? 0 : number(text.substr(0, dash));
+    unsigned high = dash == std::string::npos ? 0 : number(text.substr(dash + 1));
+    if (low < 1024 || high > 65535 || low > high)
+        throw UsageError("--passive-ports must be LOW-HIGH within 1024-65535, not " + text);
+    options.passivePortLow = low;
+    options.passivePortHigh = high;
+}
+
+std::string readPassword(const std::string& file) {
+    std::ifstream in(file);
+    std::string password;
+    if (!in || !std::getline(in, password)) throw UsageError("--password-file " + file + " cannot be read");
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    if (password.empty()) throw UsageError("--password-file " + file + " holds no password on its first line");
+    return password;
+}
+
 }  // namespace
 
 void addFtpCommand(CLI::App& app) {
@@ -64,8 +90,31 @@ void addFtpCommand(CLI::App& app) {
     auto port = std::make_shared<int>(2121);
     cmd->add_option("--dir", *dir, "Folder to serve (default: the documents folder)");
     cmd->add_option("--port", *port, "Control port, 0 to 65535 (default 2121)");
-    cmd->callback([dir, port] {
+    auto options = std::make_shared<FtpOptions>();
+    options->idleTimeout = 900;  // on networks the owner does not control, a silent client does not stay
+    auto passwordFile = std::make_shared<std::string>();
+    auto passivePorts = std::make_shared<std::string>();
+    auto verbose = std::make_shared<bool>(false);
+    auto quiet = std::make_shared<bool>(false);
+    cmd->add_flag("--read-only", options->readOnly, "Listing and downloads only; changes answer 550");
+    cmd->add_option("--user", options->user, "The only account that may log in (with --password-file)");
+    cmd->add_option("--password-file", *passwordFile, "File whose first line is the password of --user");
+    cmd->add_option("--bind", options->bindAddress, "Listen on this address only (default: every address)");
+    cmd->add_option("--passive-ports", *passivePorts, "Passive data ports LOW-HIGH, for a firewall");
+    cmd->add_option("--max-clients", options->maxClients, "Clients at once; more are answered 421 (0: no limit)");
+    cmd->add_option("--max-per-address", options->maxPerAddress, "Clients at once from one address (0: no limit)");
+    cmd->add_option("--idle-timeout", options->idleTimeout, "Seconds a client may stay silent (default 900; 0: never)");
+    auto* quietFlag = cmd->add_flag("--quiet", *quiet, "Only the start lines and errors on standard error (the default)");
+    cmd->add_flag("--verbose", *verbose, "Also log every command, reply and connection on standard error")
+        ->excludes(quietFlag);
+    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose] {
         if (*port < 0 || *port > 65535) throw UsageError("--port must be between 0 and 65535, not " + std::to_string(*port));
+        if (options->user.empty() != passwordFile->empty())
+            throw UsageError("--user and --password-file go together");
+        if (!passwordFile->empty()) options->password = readPassword(*passwordFile);
+        if (!passivePorts->empty()) parsePortRange(*passivePorts, *options);
+        if (options->idleTimeout < 0) throw UsageError("--idle-timeout must not be negative");
+        setLogLinesEnabled(*verbose);
         if (!dir->empty()) {
             struct stat st {};
             if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
@@ -80,7 +129,7 @@ void addFtpCommand(CLI::App& app) {
             std::exit(1);
         }
         RunLoop& loop = RunLoop::main();
-        auto server = std::make_unique<FtpServer>(static_cast<unsigned>(*port), base, nullptr);
+        auto server = std::make_unique<FtpServer>(static_cast<unsigned>(*port), base, nullptr, *options);
         if (!server->isListening()) {
             // The transfer screen stays silent here; a command line must say why nothing will connect.
             std::cerr << "velkaro: cannot listen on port " << *port << ": "
