@@ -14,12 +14,19 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStackedWidget>
+#include <QStringDecoder>
 #include <QTextBrowser>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "datasheets/DocumentType.h"
+#include "gui/ElidedLabel.h"
 #include "platform/ui/WebView.h"
 
 namespace {
@@ -42,6 +49,36 @@ Error readError(const QString& path, const QString& reason) {
                  "\"" + QFileInfo(path).fileName().toStdString() + "\" cannot be read: " + reason.toStdString() + "."};
 }
 
+QString megabytes(qint64 bytes) { return QString::number(bytes / (1024.0 * 1024.0), 'f', bytes < 10 * 1048576 ? 1 : 0); }
+
+}  // namespace
+
+// The start of a text file, read off the GUI thread.
+struct DocumentView::TextPart {
+    QString text;
+    qint64 fileSize = 0;
+    bool cut = false;
+    QString error;  // why it cannot be read, else empty
+
+    static TextPart read(const QString& path) {
+        TextPart part;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            part.error = file.errorString();
+            return part;
+        }
+        part.fileSize = file.size();
+        const QByteArray bytes = file.read(kTextLimit);
+        part.cut = part.fileSize > bytes.size();
+        // Stateful decoding keeps a character cut at the limit out of the text instead of showing it broken.
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        part.text = decoder.decode(bytes);
+        return part;
+    }
+};
+
+namespace {
+
 }  // namespace
 
 DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
@@ -62,7 +99,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     bar->setContentsMargins(6, 4, 6, 2);
     prev_ = toolButton("\u25C0", tr("Previous page"), "previousPage", pdfPage_);
     next_ = toolButton("\u25B6", tr("Next page"), "nextPage", pdfPage_);
-    pageLabel_ = new QLabel(pdfPage_);
+    pageLabel_ = new ElidedLabel(pdfPage_);
     pageLabel_->setObjectName("pageLabel");
     pageLabel_->setAlignment(Qt::AlignCenter);
     zoomOut_ = toolButton("\u2212", tr("Zoom out"), "zoomOut", pdfPage_);
@@ -92,6 +129,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     connect(fit_, &QPushButton::clicked, this, &DocumentView::fitToWidth);
     connect(pdfView_->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this, &DocumentView::updatePageControls);
     connect(pdfView_->verticalScrollBar(), &QScrollBar::valueChanged, this, &DocumentView::updatePageControls);
+    pdfView_->viewport()->installEventFilter(this);  // Ctrl+wheel zooms
     auto key = [this](QKeySequence seq, auto fn) {
         auto* s = new QShortcut(seq, pdfPage_);
         s->setContext(Qt::WidgetWithChildrenShortcut);
@@ -99,13 +137,28 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     };
     key(QKeySequence(Qt::Key_PageDown), [this] { goToPage(currentPage() + 1); });
     key(QKeySequence(Qt::Key_PageUp), [this] { goToPage(currentPage() - 1); });
-    key(QKeySequence::ZoomIn, [this] { zoomIn(); });
+    key(QKeySequence(Qt::Key_Home), [this] { goToPage(0); });
+    key(QKeySequence(Qt::Key_End), [this] { goToPage(pdf_->pageCount() - 1); });
+    // Ctrl and the plus key, with or without Shift (on many keyboards "+" shares its key with "=").
+    for (QKeySequence zoomInKey : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
+        key(zoomInKey, [this] { zoomIn(); });
     key(QKeySequence::ZoomOut, [this] { zoomOut(); });
 
-    text_ = new QTextBrowser(stack_);
+    // Text: a note over the text when only its start is shown.
+    textPage_ = new QWidget(stack_);
+    auto* textLayout = new QVBoxLayout(textPage_);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textNotice_ = new QLabel(textPage_);
+    textNotice_->setObjectName("textNotice");
+    textNotice_->setProperty("class", "note");
+    textNotice_->setWordWrap(true);
+    textNotice_->hide();
+    textLayout->addWidget(textNotice_);
+    text_ = new QTextBrowser(textPage_);
     text_->setObjectName("textBrowser");
     text_->setOpenExternalLinks(true);
-    stack_->addWidget(text_);
+    textLayout->addWidget(text_, 1);
+    stack_->addWidget(textPage_);
 
     imageArea_ = new QScrollArea(stack_);
     imageArea_->setObjectName("imageArea");
@@ -123,6 +176,13 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
 
 DocumentView::~DocumentView() {
     if (isBound()) model_->setChangeObserver(nullptr);
+#ifdef __GLIBC__
+    // A large text leaves megabytes of freed heap; hand them back to the system when the viewer closes.
+    if (shown_ == Shown::Text) {
+        text_->clear();
+        malloc_trim(0);
+    }
+#endif
 }
 
 bool DocumentView::bindModel(View* model, QWidget* widget) {
@@ -188,6 +248,7 @@ void DocumentView::loadFile(const QString& path) {
     image_ = QImage();
     imageLabel_->clear();
     text_->clear();
+    textNotice_->hide();
     show(Shown::Nothing);
 
     const std::string name = QFileInfo(path).fileName().toStdString();
@@ -214,11 +275,18 @@ void DocumentView::loadFile(const QString& path) {
             show(Shown::Text);
             break;
         case DocumentType::Kind::Text: {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) return model_->didFailLoad(readError(path, file.errorString()));
-            text_->setPlainText(QString::fromUtf8(file.readAll()));
-            show(Shown::Text);
-            break;
+            // Read off the GUI thread, so a large file never freezes the window; it reports back when done.
+            QPointer<DocumentView> self(this);
+            const unsigned generation = model_->loadGeneration();
+            QThreadPool::globalInstance()->start([self, path, generation] {
+                TextPart part = TextPart::read(path);
+                QMetaObject::invokeMethod(
+                    qApp, [self, path, generation, part = std::move(part)] {
+                        if (self) self->textRead(path, generation, part);
+                    },
+                    Qt::QueuedConnection);
+            });
+            return;
         }
         case DocumentType::Kind::Image: {
             QImageReader reader(path);
@@ -235,12 +303,25 @@ void DocumentView::loadFile(const QString& path) {
     model_->didFinishLoad();
 }
 
+void DocumentView::textRead(const QString& path, unsigned generation, const TextPart& part) {
+    // Dropped when the viewer stopped this load or started another meanwhile.
+    if (!isBound() || model_->loadGeneration() != generation || !model_->isLoading()) return;
+    if (!part.error.isEmpty()) return model_->didFailLoad(readError(path, part.error));
+    text_->setPlainText(part.text);
+    textNotice_->setText(tr("This file is large: only its first %1 MB of %2 MB are shown. Use \u201cOpen with\u2026\u201d "
+                            "to read all of it.")
+                             .arg(megabytes(kTextLimit), megabytes(part.fileSize)));
+    textNotice_->setVisible(part.cut);
+    show(Shown::Text);
+    model_->didFinishLoad();
+}
+
 void DocumentView::show(Shown what) {
     shown_ = what;
     switch (what) {
         case Shown::Nothing: stack_->setCurrentWidget(empty_); break;
         case Shown::Pdf: stack_->setCurrentWidget(pdfPage_); break;
-        case Shown::Text: stack_->setCurrentWidget(text_); break;
+        case Shown::Text: stack_->setCurrentWidget(textPage_); break;
         case Shown::Image: stack_->setCurrentWidget(imageArea_); break;
     }
     updatePageControls();
@@ -257,23 +338,36 @@ void DocumentView::goToPage(int page) {
     updatePageControls();
 }
 
-void DocumentView::zoomIn() {
-    qreal z = std::min(kMaxZoom, pdfView_->zoomFactor() * kZoomStep);
-    pdfView_->setZoomMode(QPdfView::ZoomMode::Custom);
-    pdfView_->setZoomFactor(z);
+void DocumentView::zoomIn() { setZoom(std::min(kMaxZoom, pdfView_->zoomFactor() * kZoomStep)); }
+
+void DocumentView::zoomOut() { setZoom(std::max(kMinZoom, pdfView_->zoomFactor() / kZoomStep)); }
+
+void DocumentView::fitToWidth() { setZoom(0); }
+
+void DocumentView::setZoom(qreal factor) {
+    // The view keeps its scroll offset in pixels, which lands on another page at another zoom: go back to the
+    // page that was on screen.
+    const int page = currentPage();
+    if (factor > 0) {
+        pdfView_->setZoomMode(QPdfView::ZoomMode::Custom);
+        pdfView_->setZoomFactor(factor);
+    } else {
+        pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+    }
+    if (pdf_->pageCount() > 0 && currentPage() != page) goToPage(page);
     updatePageControls();
 }
 
-void DocumentView::zoomOut() {
-    qreal z = std::max(kMinZoom, pdfView_->zoomFactor() / kZoomStep);
-    pdfView_->setZoomMode(QPdfView::ZoomMode::Custom);
-    pdfView_->setZoomFactor(z);
-    updatePageControls();
-}
-
-void DocumentView::fitToWidth() {
-    pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
-    updatePageControls();
+bool DocumentView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && watched == pdfView_->viewport()) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            if (wheel->angleDelta().y() > 0) zoomIn();
+            else if (wheel->angleDelta().y() < 0) zoomOut();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void DocumentView::updatePageControls() {

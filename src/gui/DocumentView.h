@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <memory>
 
+class ElidedLabel;
 class QLabel;
 class QPdfDocument;
 class QPdfView;
@@ -16,11 +17,14 @@ class WebView;
 /// The datasheet viewer's document area, bound to a `WebView` model: PDF through QtPdf (page by page, with
 /// previous/next, zoom in/out and fit-to-width), HTML and plain text in a text browser, pictures scaled to the
 /// width. It reports each load to the model as started, then finished or failed on a later turn, so the screen
-/// sees what a web view would tell it. Keys: Page Up/Down turn pages, Ctrl+plus/minus zoom.
+/// sees what a web view would tell it. Keys: Page Up/Down turn pages, Home/End go to the first/last page,
+/// Ctrl+plus/minus and Ctrl+wheel zoom, keeping the page on screen. Text files are read in the background and
+/// only their first `kTextLimit` bytes are shown, with a note saying so.
 class DocumentView : public QWidget {
     Q_OBJECT
 public:
     enum class Shown { Nothing, Pdf, Text, Image };
+    static constexpr qint64 kTextLimit = 2 * 1024 * 1024;
 
     explicit DocumentView(QWidget* parent = nullptr);
     ~DocumentView() override;
@@ -46,8 +50,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct TextPart;
+    void textRead(const QString& path, unsigned generation, const TextPart& part);
+    /// A zoom factor, or 0 for fit-to-width; the page on screen stays.
+    void setZoom(qreal factor);
     bool isBound() const { return !bound_.expired(); }
     void modelChanged();
     void performLoad(unsigned generation);
@@ -68,7 +77,9 @@ private:
     QPdfDocument* pdf_;
     QPdfView* pdfView_;
     QPushButton *prev_, *next_, *zoomOut_, *zoomIn_, *fit_;
-    QLabel* pageLabel_;
+    ElidedLabel* pageLabel_;
+    QWidget* textPage_;
+    QLabel* textNotice_;
     QTextBrowser* text_;
     QScrollArea* imageArea_;
     QLabel* imageLabel_;

@@ -10,7 +10,7 @@
 #include "gui/QrCodeView.h"
 #include "gui/ScreenBinder.h"
 #include "gui/ScreenSaverInhibitor.h"
-#include "gui/UiLoader.h"
+#include "gui/Theme.h"
 #include "gui/UrlOpener.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
@@ -23,6 +23,7 @@ void installGuiHandlers() {
     QFont font("DejaVu Sans");
     font.setPointSize(11);
     QApplication::setFont(font);
+    Theme::shared().install();
 
     // The datasheet viewer's document area takes web view outlets before the plain text browser does; the
     // transfer screen's QR code takes its label outlet.
@@ -31,7 +32,6 @@ void installGuiHandlers() {
         widgetsBound = true;
         ScreenBinder::registerBinding(&DocumentView::bindModel);
         ScreenBinder::registerBinding(&QrCodeView::bindModel);
-        UiLoader::registerWidget("QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); });
     }
 
     Application& app = Application::shared();

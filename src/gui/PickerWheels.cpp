@@ -1,11 +1,13 @@
 #include "gui/PickerWheels.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
 
 #include "gui/ColorConversion.h"
+#include "gui/Theme.h"
 #include "platform/ui/PickerView.h"
 
 namespace {
@@ -19,18 +21,19 @@ public:
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
         QRectF tile = QRectF(option.rect).adjusted(4, 3, -4, -3);
+        // Swatch rows bring both of their colours; plain rows take the palette's.
         QVariant bg = index.data(Qt::BackgroundRole);
-        QColor fill = bg.isValid() ? bg.value<QBrush>().color() : QColor("#ffffff");
-        p->setPen(QPen(QColor("#b0bec5"), 1));
+        QColor fill = bg.isValid() ? bg.value<QBrush>().color() : option.palette.color(QPalette::Base);
+        p->setPen(QPen(Theme::mix(option.palette.color(QPalette::Base), option.palette.color(QPalette::Text), 0.3f), 1));
         p->setBrush(fill);
         p->drawRoundedRect(tile, 5, 5);
         if (option.state & QStyle::State_Selected) {
-            p->setPen(QPen(QColor("#1f6feb"), 3));
+            p->setPen(QPen(option.palette.color(QPalette::Highlight), 3));
             p->setBrush(Qt::NoBrush);
             p->drawRoundedRect(tile.adjusted(-1.5, -1.5, 1.5, 1.5), 6, 6);
         }
         QVariant fg = index.data(Qt::ForegroundRole);
-        p->setPen(fg.isValid() ? fg.value<QBrush>().color() : QColor("#1c2b33"));
+        p->setPen(fg.isValid() ? fg.value<QBrush>().color() : option.palette.color(QPalette::Text));
         p->drawText(tile, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
         p->restore();
     }
@@ -71,9 +74,6 @@ void PickerWheels::rebuild() {
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setMinimumWidth(44);
         list->setItemDelegate(new RowDelegate(list));
-        list->setStyleSheet(
-            "QListWidget { border: 1px solid #9aa5b1; border-radius: 6px; background: #f7f9fb; }"
-            "QListWidget:focus { border: 2px solid #1f6feb; }");
         const int rows = model_->numberOfRowsInComponent(c);
         for (int r = 0; r < rows; ++r) {
             auto* item = new QListWidgetItem(list);
@@ -90,6 +90,7 @@ void PickerWheels::rebuild() {
                 item->setText(QString::fromStdString(*title));
             }
         }
+        list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, c](int row) {
             if (updating_ || !model_ || row < 0) return;
             model_->userSelectRow(row, c);
@@ -116,7 +117,20 @@ void PickerWheels::syncSelection() {
             return;
         }
         if (list->currentRow() != row) list->setCurrentRow(row);
-        if (row >= 0) list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
+        // Not under a pressed pointer: the list would move while the click is still going on, and the release
+        // would land on (and select) another row.
+        if (row >= 0 && !pointerDown_) list->scrollToItem(list->item(row), QAbstractItemView::PositionAtCenter);
     }
     updating_ = false;
+}
+
+bool PickerWheels::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        pointerDown_ = true;
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        pointerDown_ = false;
+        // The wheel turns the chosen row to the middle once the list has handled the release.
+        QMetaObject::invokeMethod(this, &PickerWheels::syncSelection, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -6,7 +6,8 @@
 class PickerView;
 
 /// The picker's wheels side by side: one column per component, each a list whose current row is the wheel's
-/// selection. Keyboard: Tab moves between wheels, the arrow keys turn the focused wheel.
+/// selection, turned to the middle of its column. Keyboard: Tab moves between wheels, the arrow keys turn the
+/// focused wheel; a click selects the row under the pointer.
 class PickerWheels : public QWidget {
     Q_OBJECT
 public:
@@ -18,6 +19,9 @@ public:
     QListWidget* wheel(int c) const;
     int wheelCount() const { return static_cast<int>(wheels_.size()); }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void rebuild();
     void syncSelection();
@@ -25,4 +29,5 @@ private:
     PickerView* model_ = nullptr;
     std::vector<QListWidget*> wheels_;
     bool updating_ = false;
+    bool pointerDown_ = false;  // a click on a wheel is under way
 };

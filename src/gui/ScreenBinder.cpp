@@ -1,7 +1,9 @@
 #include "gui/ScreenBinder.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QGridLayout>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -16,11 +18,12 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVariantAnimation>
-#include <map>
 #include <memory>
 
 #include "gui/ColorConversion.h"
 #include "gui/PickerWheels.h"
+#include "gui/TileGridKeys.h"
+#include "gui/Theme.h"
 #include "gui/UiLoader.h"
 #include "platform/Log.h"
 #include "platform/ui/ActivityIndicatorView.h"
@@ -42,16 +45,11 @@ std::vector<ScreenBinder::CustomBinding>& customBindings() {
     return list;
 }
 
-std::map<ViewController*, QPointer<QWidget>>& screenWidgets() {
-    static std::map<ViewController*, QPointer<QWidget>> map;
-    return map;
-}
-
 void applyCommon(View* model, QWidget* w) {
     w->setVisible(!model->isHidden());
     if (const auto& bg = model->backgroundColor()) {
         QPalette p = w->palette();
-        p.setColor(QPalette::Window, toQColor(*bg));
+        p.setColor(QPalette::Window, Theme::adapt(toQColor(*bg), QApplication::palette()));
         w->setPalette(p);
         w->setAutoFillBackground(true);
     }
@@ -66,19 +64,26 @@ Qt::Alignment toQt(Label::Alignment a) {
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// Runs `apply` now and after every change of the model, for as long as the widget lives.
+// Runs `apply` now, after every change of the model and after a palette change, for as long as the widget lives
+// and the model is bound to it.
 template <typename W>
 void follow(View* model, W* widget, std::function<void(W*)> apply) {
     QPointer<W> guard(widget);
     apply(widget);
-    model->setChangeObserver([guard, apply] {
+    auto observer = std::make_shared<std::function<void()>>([guard, apply] {
         if (guard) apply(guard.data());
+    });
+    model->setChangeObserver([observer] { (*observer)(); });
+    // Colours the screen gave were fitted to the palette: fitted again when it changes, while the model is bound.
+    std::weak_ptr<std::function<void()>> bound = observer;
+    QObject::connect(&Theme::shared(), &Theme::changed, widget, [bound] {
+        if (auto observer = bound.lock()) (*observer)();
     });
 }
 
 void bindLabel(Label* m, QLabel* w) {
     follow<QLabel>(m, w, [m](QLabel* w) {
-        w->setText(QString::fromStdString(m->text()));
+        if (m->isTextSet()) w->setText(QString::fromStdString(m->text()));
         applyCommon(m, w);
     });
 }
@@ -106,7 +111,7 @@ void bindField(TextField* m, QLineEdit* w) {
 
 void bindButton(Button* m, QAbstractButton* w) {
     follow<QAbstractButton>(m, w, [m](QAbstractButton* w) {
-        if (!m->title().empty()) w->setText(QString::fromStdString(m->title()));
+        if (m->isTitleSet()) w->setText(QString::fromStdString(m->title()));
         w->setEnabled(m->isEnabled());
         applyCommon(m, w);
     });
@@ -131,7 +136,7 @@ void bindScroll(ScrollView* m, QScrollArea* w) {
 
 void bindNavigationBar(NavigationBar* m, QLabel* w) {
     follow<QLabel>(m, w, [m](QLabel* w) {
-        w->setText(QString::fromStdString(m->title()));
+        if (m->isTitleSet()) w->setText(QString::fromStdString(m->title()));
         applyCommon(m, w);
     });
 }
@@ -201,7 +206,8 @@ void fillTable(TableView* m, QListWidget* w) {
             item->setData(Qt::UserRole, s);
             item->setData(Qt::UserRole + 1, r);
             item->setSizeHint(QSize(0, static_cast<int>(m->heightForRowAtIndexPath(path))));
-            if (const auto& bg = cell->contentBackgroundColor()) item->setBackground(toQColor(*bg));
+            if (const auto& bg = cell->contentBackgroundColor())
+                item->setBackground(Theme::adapt(toQColor(*bg), QApplication::palette()));
             if (!cell->isEnabled()) item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
             if (QWidget* row = rowWidget(cell.get(), m, path, w)) {
                 row->setEnabled(cell->isEnabled());
@@ -332,23 +338,15 @@ QWidget* ScreenBinder::bindScreen(ViewController* screen, QWidget* parent) {
         b->setEnabled(screen->isActionEnabled(action));
         QObject::connect(b, &QAbstractButton::clicked, b, [screen, action] { screen->sendAction(action); });
     }
+    for (QGridLayout* grid : root->findChildren<QGridLayout*>()) TileGridKeys::attach(grid);
     if (screen->hasAction("onButtonBack")) {
         auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), root);
         QObject::connect(esc, &QShortcut::activated, root, [screen] { screen->sendAction("onButtonBack"); });
     }
-    screenWidgets()[screen] = root;
     return root;
 }
 
-QWidget* ScreenBinder::widgetForScreen(ViewController* screen) {
-    auto it = screenWidgets().find(screen);
-    return it == screenWidgets().end() ? nullptr : it->second.data();
-}
-
-void ScreenBinder::releaseScreen(ViewController* screen) {
-    unbindOutlets(screen->outlets());
-    screenWidgets().erase(screen);
-}
+void ScreenBinder::releaseScreen(ViewController* screen) { unbindOutlets(screen->outlets()); }
 
 QPixmap ScreenBinder::pixmapNamed(const std::string& name, QSize size, qreal devicePixelRatio) {
     if (name.empty()) return {};

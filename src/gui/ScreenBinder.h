@@ -25,9 +25,7 @@ public:
     static void unbindOutlets(const Outlets& outlets);
     /// Adds a binding tried before the standard ones (e.g. the document viewer).
     static void registerBinding(CustomBinding binding);
-    /// The widget a screen was bound to, if any.
-    static QWidget* widgetForScreen(ViewController* screen);
-    /// Forgets the screen's widget (unbinding its outlets); the caller deletes the widget.
+    /// Detaches the screen's models from its widgets; the caller deletes the widgets.
     static void releaseScreen(ViewController* screen);
 
     /// Loads an image resource by name (":/images/NAME.svg" or ".png") at `size` logical pixels.

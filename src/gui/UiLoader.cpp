@@ -3,7 +3,9 @@
 #include <QFile>
 
 #include "gui/DocumentView.h"
+#include "gui/ElidedLabel.h"
 #include "gui/PickerWheels.h"
+#include "gui/QrCodeView.h"
 #include "platform/Log.h"
 
 UiLoader::UiLoader(QObject* parent) : QUiLoader(parent) {}
@@ -12,11 +14,11 @@ std::map<QString, UiLoader::Factory>& UiLoader::factories() {
     static std::map<QString, Factory> table = {
         {"PickerWheels", [](QWidget* parent) { return new PickerWheels(parent); }},
         {"DocumentView", [](QWidget* parent) { return new DocumentView(parent); }},
+        {"ElidedLabel", [](QWidget* parent) { return new ElidedLabel(parent); }},
+        {"QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); }},
     };
     return table;
 }
-
-void UiLoader::registerWidget(const QString& className, Factory factory) { factories()[className] = std::move(factory); }
 
 QWidget* UiLoader::createWidget(const QString& className, QWidget* parent, const QString& name) {
     auto it = factories().find(className);

@@ -11,9 +11,6 @@ public:
     using Factory = std::function<QWidget*(QWidget* parent)>;
     explicit UiLoader(QObject* parent = nullptr);
 
-    /// Makes `className` known to every loader; for widgets of gui/ that a .ui file names.
-    static void registerWidget(const QString& className, Factory factory);
-
     /// Loads ":/ui/NAME.ui"; nullptr (with a log line) when it is missing or broken.
     QWidget* loadNamed(const QString& name, QWidget* parent = nullptr);
 

@@ -88,6 +88,7 @@ private slots:
         auto* rx = gui.find<QLabel*>("m_pRX");
         auto* tx = gui.find<QLabel*>("m_pTX");
         QVERIFY(rx && tx && !rx->isVisible() && !tx->isVisible());
+        QCOMPARE(rx->text() + tx->text(), QString("RXTX"));  // the interface file's texts: the screen sets none
         ShowCounter rxShows, txShows;
         rx->installEventFilter(&rxShows);
         tx->installEventFilter(&txShows);

@@ -37,7 +37,7 @@ public:
     }
 
     MainWindow& window() { return *window_; }
-    QWidget* page() { return window_->currentWidget(); }
+    QWidget* page() { return window_->currentPage(); }
     template <typename T>
     T find(const char* name) {
         return page() ? page()->findChild<T>(name) : nullptr;

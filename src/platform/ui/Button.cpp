@@ -2,6 +2,7 @@
 
 void Button::setTitle(std::string title) {
     title_ = std::move(title);
+    titleSet_ = true;
     changed();
 }
 

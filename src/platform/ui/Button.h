@@ -4,14 +4,17 @@
 #include "platform/ui/View.h"
 
 /// A push button whose state a screen changes (title, enabled). Taps reach the screen as its named action.
+/// Until a screen sets a title, the button shows the one its interface file gives.
 class Button : public View {
 public:
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
+    bool isTitleSet() const { return titleSet_; }
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
 
 private:
     std::string title_;
+    bool titleSet_ = false;
     bool enabled_ = true;
 };

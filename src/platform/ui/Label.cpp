@@ -2,6 +2,7 @@
 
 void Label::setText(std::string text) {
     text_ = std::move(text);
+    textSet_ = true;
     changed();
 }
 

@@ -3,13 +3,15 @@
 
 #include "platform/ui/View.h"
 
-/// A line or block of text.
+/// A line or block of text. Until a screen sets a text, the label shows the one its interface file gives.
 class Label : public View {
 public:
     enum class Alignment { Left, Center, Right };
 
     const std::string& text() const { return text_; }
     void setText(std::string text);
+    /// Whether a screen has set the text (even to ""); a front-end draws only a text that was set.
+    bool isTextSet() const { return textSet_; }
 
     Alignment textAlignment() const { return alignment_; }
     void setTextAlignment(Alignment a);
@@ -21,6 +23,7 @@ public:
 
 private:
     std::string text_;
+    bool textSet_ = false;
     Alignment alignment_ = Alignment::Left;
     int width_ = 0, height_ = 0;
 };

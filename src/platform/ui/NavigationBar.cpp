@@ -2,5 +2,6 @@
 
 void NavigationBar::setTitle(std::string title) {
     title_ = std::move(title);
+    titleSet_ = true;
     changed();
 }

@@ -3,13 +3,15 @@
 
 #include "platform/ui/View.h"
 
-/// A title bar with the title of its top item.
+/// A title bar with the title of its top item; the interface file's title until a screen sets one.
 class NavigationBar : public View {
 public:
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
+    bool isTitleSet() const { return titleSet_; }
     float height() const { return 44.0f; }
 
 private:
     std::string title_;
+    bool titleSet_ = false;
 };

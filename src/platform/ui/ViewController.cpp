@@ -28,8 +28,6 @@ View* ViewController::outlet(const std::string& name) const {
     return nullptr;
 }
 
-std::vector<std::string> ViewController::actionNames() const { return actionOrder_; }
-
 bool ViewController::sendAction(const std::string& name) {
     auto it = actions_.find(name);
     if (it == actions_.end()) return false;
@@ -41,7 +39,6 @@ bool ViewController::sendAction(const std::string& name) {
 void ViewController::registerOutlet(const std::string& name, View& view) { outlets_.emplace_back(name, &view); }
 
 void ViewController::registerAction(const std::string& name, std::function<void()> action) {
-    if (!actions_.count(name)) actionOrder_.push_back(name);
     actions_[name] = std::move(action);
 }
 

@@ -43,8 +43,6 @@ public:
     /// Outlets by name, in registration order; nullptr for an unknown name.
     View* outlet(const std::string& name) const;
     const std::vector<std::pair<std::string, View*>>& outlets() const { return outlets_; }
-    /// Action names, in registration order.
-    std::vector<std::string> actionNames() const;
     bool hasAction(const std::string& name) const { return actions_.count(name) != 0; }
     /// Whether the button of this action can be used now; screens with actions not always available say so.
     virtual bool isActionEnabled(const std::string&) const { return true; }
@@ -87,7 +85,6 @@ private:
     bool loaded_ = false;
     std::vector<std::pair<std::string, View*>> outlets_;
     std::map<std::string, std::function<void()>> actions_;
-    std::vector<std::string> actionOrder_;
     std::unique_ptr<ViewController> presented_;
     ViewController* presenting_ = nullptr;
     RunLoop::Handle pendingDismiss_ = 0;
