@@ -93,17 +93,23 @@ void InfoDatasheetsFTP::viewDidLoad() {
     _server = std::make_unique<FtpServer>(gControlPort, baseDir, this);
 
     // The address is only worth showing when someone can connect to it; a port taken by another program is
-    // said plainly instead.
-    std::string link;
+    // said plainly instead, as an error with its reason rather than in the address box.
+    const std::string link = _server->isListening() ? linkText(address, _server->localPort()) : std::string();
     if (_server->isListening())
-        link = linkText(address, _server->localPort());
+        m_pWebView.loadHTMLString(pageText(pageTemplate, link));
     else
-        link = format(localizedString("PORT_ERROR"), static_cast<int>(gControlPort));  // the reason is logged
-    m_pWebView.loadHTMLString(pageText(pageTemplate, link));
+        m_pWebView.loadHTMLString(portErrorPage(gControlPort, _server->listenError().localizedDescription));
     // A phone reads the address from the code; a code for an error text would only mislead it.
     const bool reachable = _server->isListening() && address.size() >= kMinAddressLength;
     m_pAddressCode.setText(reachable ? link : "");
     m_pAddressCode.setHidden(!reachable);
+}
+
+std::string InfoDatasheetsFTP::portErrorPage(unsigned port, const std::string& reason) {
+    return "<h3>Sharing is not available</h3><p style=\"color: #8a1c1c; background-color: #fdecea;\">" +
+           escapeHtml(format(localizedString("PORT_ERROR"), static_cast<int>(port),
+                             reason.empty() ? std::string("no reason given") : reason)) +
+           "</p>";
 }
 
 void InfoDatasheetsFTP::onTimerDeviceInfo() {

@@ -44,6 +44,8 @@ public:
     static std::string pageText(std::string_view pageTemplate, const std::string& linkText);
     /// "ftp://ADDRESS:PORT", or the NETWORK_ERROR text when the address is too short to be usable.
     static std::string linkText(const std::string& address, unsigned port);
+    /// The page shown instead when the server cannot listen on `port`: an error paragraph with the reason.
+    static std::string portErrorPage(unsigned port, const std::string& reason);
     /// "Device: %dMb, %dMb free".
     static std::string deviceInfoText(int totalMb, int freeMb);
 

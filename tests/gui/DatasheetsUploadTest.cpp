@@ -11,9 +11,14 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "datasheets/DocumentsFolder.h"
 #include "datasheets/InfoDatasheetsFTP.h"
+#include "ftp/FtpServer.h"
 #include "gui/DatasheetsTestPdf.h"
 #include "gui/DocumentView.h"
 #include "gui/GuiTestSupport.h"
@@ -130,6 +135,32 @@ private slots:
         QCOMPARE(doc->pdfDocument()->pageCount(), 2);
         QCOMPARE(gui.find<QLabel*>("m_cNavigationBar")->text(), QString("LM317 regulator.pdf"));
         QVERIFY(!gui.find<QLabel*>("m_cMessage")->isVisible());
+    }
+
+    void aPortHeldByAnotherProgramIsAnErrorWithItsReason() {
+        const int holder = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(holder, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(holder, 1) == 0);
+        QVERIFY(::getsockname(holder, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        const unsigned port = ntohs(address.sin_port);
+        InfoDatasheetsFTP::setControlPort(port);
+
+        GuiHarness gui;
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QVERIFY(gui.window().topScreen()->sendAction("onButtonFTP"));
+        GuiHarness::settle(50);
+        auto* transfer = dynamic_cast<InfoDatasheetsFTP*>(gui.window().topScreen());
+        QVERIFY(transfer && transfer->listeningPort() == 0);
+        const QString reason = QString::fromStdString(transfer->server()->listenError().localizedDescription);
+        auto* page = gui.find<QTextBrowser*>("m_pWebView");
+        const QString text = page->toPlainText();
+        QVERIFY(!reason.isEmpty() && text.contains(reason));
+        QVERIFY(text.contains(QString("port %1 cannot be used").arg(port)));
+        QVERIFY(!text.contains("connect to:"));  // no address box holding the message
+        QVERIFY(page->toHtml().contains("background-color:#fdecea"));
+        ::close(holder);
     }
 };
 
