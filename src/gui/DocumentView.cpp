@@ -334,7 +334,12 @@ int DocumentView::currentPage() const {
 
 void DocumentView::goToPage(int page) {
     if (page < 0 || page >= pdf_->pageCount()) return;
-    pdfView_->pageNavigator()->jump(page, QPointF(), pdfView_->zoomFactor());
+    QPdfPageNavigator* navigator = pdfView_->pageNavigator();
+    // The view scrolls only when the navigator's page changes; after a zoom the navigator may still name the
+    // page while another one is on screen, so it is moved off and back.
+    if (navigator->currentPage() == page && pdf_->pageCount() > 1)
+        navigator->jump(page > 0 ? page - 1 : page + 1, QPointF(), pdfView_->zoomFactor());
+    navigator->jump(page, QPointF(), pdfView_->zoomFactor());
     updatePageControls();
 }
 
@@ -354,7 +359,7 @@ void DocumentView::setZoom(qreal factor) {
     } else {
         pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
     }
-    if (pdf_->pageCount() > 0 && currentPage() != page) goToPage(page);
+    goToPage(page);
     updatePageControls();
 }
 

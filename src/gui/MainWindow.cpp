@@ -58,7 +58,8 @@ MainWindow::MainWindow(bool tablet, QWidget* parent) : QStackedWidget(parent) {
     setMinimumSize(QSize(320, 400).boundedTo(size));
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { showHelp(); });
     help->setContext(Qt::WindowShortcut);
-    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { close(); });
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, [this] { close(); });
+    quit->setContext(Qt::ApplicationShortcut);  // from the help box too
     ViewController::setScreenHost(this);
 }
 

@@ -8,10 +8,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
+#include <QWheelEvent>
 
 #include "datasheets/DocumentsFolder.h"
 #include "gui/DocumentView.h"
 #include "gui/DatasheetsTestPdf.h"
+#include "gui/ElidedLabel.h"
 #include "gui/GuiTestSupport.h"
 
 namespace {
@@ -108,6 +110,75 @@ private slots:
 
         QVERIFY(goBack(gui));
         QVERIFY(gui.find<QListWidget*>("m_cTableData"));
+    }
+
+    void zoomKeepsThePageKeysMoveAndTheTitleFits() {
+        GuiHarness gui;
+        const QString name = "ATmega328P complete datasheet, revision 7810D, thirty pages.pdf";
+        writeFile(name, QByteArray::fromStdString(makeTestPdf(std::vector<std::string>(30, "page"))));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        DocumentView* doc = openRow(gui, name);
+        QVERIFY(doc);
+
+        // The title shows the start of the name and "…", clear of the buttons beside it; so does the counter.
+        auto* title = gui.find<ElidedLabel*>("m_cNavigationBar");
+        QCOMPARE(title->text(), name);
+        QVERIFY(title->shownText().endsWith(QChar(0x2026)));
+        QVERIFY(name.startsWith(title->shownText().chopped(1)));
+        for (const char* button : {"onButtonBack", "onButtonOpenExternal", "helpButton"})
+            QVERIFY(!title->geometry().intersects(gui.find<QWidget*>(button)->geometry()));
+        auto* counter = doc->findChild<ElidedLabel*>("pageLabel");
+        for (QPushButton* button : doc->findChildren<QPushButton*>())
+            QVERIFY(!counter->geometry().intersects(button->geometry()));
+
+        // Every way of zooming keeps page 18 on screen.
+        doc->goToPage(17);
+        QTRY_COMPARE(doc->currentPage(), 17);
+        QWidget* pages = doc->pdfView()->viewport();
+        auto ctrlWheel = [&](int delta) {
+            QWheelEvent wheel(QPointF(50, 50), pages->mapToGlobal(QPointF(50, 50)), {}, QPoint(0, delta), Qt::NoButton,
+                              Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(pages, &wheel);
+        };
+        const std::pair<const char*, std::function<void()>> zooms[] = {
+            {"+", [&] { QTest::mouseClick(doc->findChild<QPushButton*>("zoomIn"), Qt::LeftButton); }},
+            {"Ctrl+=", [&] { QTest::keyClick(doc->pdfView(), Qt::Key_Equal, Qt::ControlModifier); }},
+            {"Ctrl+wheel up", [&] { ctrlWheel(120); }},
+            {"Ctrl+minus", [&] { QTest::keyClick(doc->pdfView(), Qt::Key_Minus, Qt::ControlModifier); }},
+            {"Ctrl+wheel down", [&] { ctrlWheel(-120); }},
+            {"fit", [&] { QTest::mouseClick(doc->findChild<QPushButton*>("fitWidth"), Qt::LeftButton); }},
+        };
+        doc->pdfView()->setFocus();
+        for (const auto& [how, zoom] : zooms) {
+            const qreal before = doc->pdfView()->zoomFactor();
+            zoom();
+            GuiHarness::settle(30);
+            QVERIFY2(doc->pdfView()->zoomFactor() != before || QString(how) == "fit", how);
+            QVERIFY2(doc->currentPage() == 17, how);
+            QCOMPARE(counter->text(), QString("Page 18 of 30"));
+        }
+        QTest::keyClick(doc->pdfView(), Qt::Key_End);
+        QTRY_COMPARE(doc->currentPage(), 29);
+        QTest::keyClick(doc->pdfView(), Qt::Key_Home);
+        QTRY_COMPARE(doc->currentPage(), 0);
+    }
+
+    void aLargeTextShowsItsStartSaysSoAndIsFreedOnBack() {
+        GuiHarness gui;
+        QByteArray big;
+        while (big.size() < 3 * DocumentView::kTextLimit) big += "R1 4k7 0.25 W, C1 100 nF 50 V, U1 NE555 \u00b5A\n";
+        writeFile("bom.txt", big + "THE END\n");
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QPointer<DocumentView> doc = openRow(gui, "bom.txt");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Text);
+        const QString shown = doc->textBrowser()->toPlainText();
+        QVERIFY(shown.size() <= DocumentView::kTextLimit && shown.size() > DocumentView::kTextLimit / 2);
+        QVERIFY(shown.startsWith("R1 4k7") && !shown.contains("THE END") && !shown.contains(QChar::ReplacementCharacter));
+        auto* notice = doc->findChild<QLabel*>("textNotice");
+        QVERIFY(notice->isVisible() && notice->text().contains("only its first 2.0 MB of 6"));
+        QVERIFY(goBack(gui));
+        QVERIFY(GuiHarness::waitFor([&] { return doc.isNull(); }));
     }
 
     void textHtmlAndPicturesOpenInTheirOwnView() {
