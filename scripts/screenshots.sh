@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the README's screenshots without a display: scripts/screenshots.sh [build/velkaro] [docs/screenshots]
-# Each line below opens a screen from the menu and sets it up as a user would before the picture is taken.
+# Each line below opens a screen from the menu and sets it up as a user would before the picture is taken; every
+# screen is taken in the light palette (NAME.png) and the dark one (NAME-dark.png).
 set -euo pipefail
 velkaro=${1:-build/velkaro}
 out=${2:-docs/screenshots}
@@ -15,8 +16,13 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 shot() {
   local name=$1
   shift
-  "$velkaro" screenshot "$out/$name.png" "$@" 2>/dev/null || { echo "screenshot $name failed" >&2; exit 1; }
-  echo "$out/$name.png"
+  for scheme in light dark; do
+    local file="$out/$name.png"
+    [ "$scheme" = dark ] && file="$out/$name-dark.png"
+    VELKARO_COLOR_SCHEME=$scheme "$velkaro" screenshot "$file" "$@" 2>/dev/null \
+      || { echo "screenshot $name ($scheme) failed" >&2; exit 1; }
+    echo "$file"
+  done
 }
 
 shot menu

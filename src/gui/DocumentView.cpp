@@ -40,7 +40,8 @@ QPushButton* toolButton(const QString& text, const QString& tip, const QString& 
     b->setObjectName(name);
     b->setToolTip(tip);
     b->setAccessibleName(tip);
-    b->setMinimumWidth(36);
+    // As narrow as their text allows, so the page counter between them has room on a phone-sized window.
+    b->setFixedWidth(std::max(40, b->fontMetrics().horizontalAdvance(text) + 24));
     return b;
 }
 

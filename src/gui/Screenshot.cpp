@@ -71,7 +71,7 @@ int takeScreenshot(int argc, char** argv, const ScreenshotRequest& request) {
         settle();
     }
     settle(300);
-    if (!window.grab().save(QString::fromStdString(request.output), "PNG")) {
+    if (!window.grab().save(QString::fromStdString(request.output), "PNG", 0)) {  // 0: smallest file
         std::cerr << "velkaro: cannot write " << request.output << '\n';
         return 1;
     }
