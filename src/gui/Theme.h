@@ -8,7 +8,7 @@
 /// filled in again whenever the palette changes, so every screen reads in light and dark palettes alike.
 /// The palette follows the desktop's light/dark preference (see DesktopColorScheme); without one it is the
 /// platform's own (light unless the desktop's Qt settings say otherwise). VELKARO_COLOR_SCHEME=light or dark
-/// in the environment fixes the choice.
+/// in the environment fixes the choice; any other value follows the desktop.
 class Theme : public QObject {
     Q_OBJECT
 public:

@@ -21,6 +21,8 @@ public:
     explicit GuiHarness(bool tablet = false) {
         Preferences::setStandardPath(scratch_.filePath("preferences").toStdString());
         setDocumentsDirectory(scratch_.filePath("Documents").toStdString());
+        // The light palette whatever the desktop prefers, unless a test follows the desktop itself.
+        if (qEnvironmentVariableIsEmpty("VELKARO_COLOR_SCHEME")) qputenv("VELKARO_COLOR_SCHEME", "light");
         installGuiHandlers();
         driver_ = std::make_unique<RunLoopDriver>(RunLoop::main());
         Application::shared().setUserInterfaceIdiom(tablet ? Application::Idiom::Pad : Application::Idiom::Phone);

@@ -84,6 +84,7 @@ class ThemeTest : public QObject {
 private slots:
     void initTestCase() {
         // A private session bus for the whole run, before anything asks for the session bus.
+        qputenv("VELKARO_COLOR_SCHEME", "desktop");
         if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) return;
         bus_.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
         QVERIFY(bus_.waitForReadyRead(5000));
