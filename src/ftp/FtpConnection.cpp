@@ -131,6 +131,7 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
         connectionSocket_->disconnectAfterWriting();
         return;
     }
+    admitted_ = true;
     connectionSocket_->writeDataWithTimeoutTag(std::string("220 Qelmot server ready.\r\n"), -1, 0);
     restartIdleTimer();
 }

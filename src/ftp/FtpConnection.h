@@ -50,6 +50,8 @@ public:
     void processDataRead(std::string_view line);
     /// Whether the client has sent QUIT.
     bool hasQuit() const { return quitting_; }
+    /// Whether the client was let in (greeted) rather than turned away by the owner's limits; false until then.
+    bool isAdmitted() const { return admitted_; }
     /// Whether the client may use the commands that need a logged-in user.
     bool isLoggedIn() const { return loggedIn_; }
 
@@ -161,6 +163,7 @@ private:
     FtpLineSplitter lines_;
     bool quitting_ = false;
     bool loggedIn_ = true;
+    bool admitted_ = false;
     bool repliesBackedUp_ = false;      // the client reads its replies too slowly: its commands wait
     RunLoop::Handle loginDelay_ = 0;    // a wrong password's answer, not yet given
     RunLoop::Handle idleTimer_ = 0;

@@ -64,7 +64,7 @@ bool FtpServer::admits(const FtpConnection* connection, const std::string& addre
     const FtpOptions& options = settings_.options;
     std::size_t live = 0, fromAddress = 0;
     for (const auto& c : connections_) {
-        if (c.get() == connection || c->hasQuit()) continue;
+        if (c.get() == connection || c->hasQuit() || !c->isAdmitted()) continue;
         ++live;
         if (options.maxPerAddress && c->connectionAddress() == address) ++fromAddress;
     }

@@ -3,10 +3,13 @@
 make the server act on the wrong file, or one way to take another client's data connection, and checks that it
 fails while the server keeps serving. Bounded: well under a minute. Usage: ftp_hostile.py path/to/velkaro"""
 import ftplib
+import io
 import multiprocessing
+import resource
 import os
 import re
 import socket
+import subprocess
 import sys
 import tempfile
 import time
@@ -30,7 +33,7 @@ def pasv_port(reply):
     return int(m.group(5)) * 256 + int(m.group(6))
 
 
-def stale_current_folder(port, served, outside):
+def stale_current_folder(port, served, outside, server=None):
     # A folder the client stands in is replaced by a link to the base's parent: listing it must not show the
     # parent, and the link cannot be moved to where it would lead out.
     os.makedirs(os.path.join(served, "sub"))
@@ -72,7 +75,7 @@ def swapper(served, outside, seconds):
             pass
 
 
-def check_then_use_race(port, served, outside):
+def check_then_use_race(port, served, outside, server=None):
     os.makedirs(os.path.join(served, "swap"))
     with open(os.path.join(served, "swap", "secret"), "w") as f:
         f.write("inside")
@@ -104,7 +107,7 @@ def check_then_use_race(port, served, outside):
     check("race: no file deleted outside", victims == 200, 200 - victims)
 
 
-def bare_line_feeds(port, served, outside):
+def bare_line_feeds(port, served, outside, server=None):
     for name in ("a", "ab"):
         open(os.path.join(served, name), "w").close()
     s, reply = raw(port)
@@ -120,7 +123,7 @@ def bare_line_feeds(port, served, outside):
     s.close()
 
 
-def passive_port_hijack(port, served, outside):
+def passive_port_hijack(port, served, outside, server=None):
     with open(os.path.join(served, "wanted.bin"), "wb") as f:
         f.write(b"W" * 100000)
     s, reply = raw(port)
@@ -156,7 +159,7 @@ def passive_port_hijack(port, served, outside):
     s.close()
 
 
-def many_pasv_at_once(port, served, outside):
+def many_pasv_at_once(port, served, outside, server=None):
     clients = [raw(port) for _ in range(200)]
     for s, _ in clients:
         s.sendall(b"PASV\r\n")
@@ -169,7 +172,7 @@ def many_pasv_at_once(port, served, outside):
         s.close()
 
 
-def data_port_arguments(port, served, outside):
+def data_port_arguments(port, served, outside, server=None):
     s, reply = raw(port)
     for cmd in ("PORT 127,0,0,1,16777216,21", "PORT 127,0,0,1,0,21", "PORT 127,0,0,1,-1,300", "PORT 127,0,0,1,4",
                 "EPRT |1|127.0.0.1|21|", "EPRT |1|127.0.0.1|99999|", "EPRT |1|127.0.0.1|2147483648|",
@@ -180,7 +183,7 @@ def data_port_arguments(port, served, outside):
     s.close()
 
 
-def rename_source_expires(port, served, outside):
+def rename_source_expires(port, served, outside, server=None):
     open(os.path.join(served, "first"), "w").close()
     s, reply = raw(port)
     for cmd, want in (("RNFR first", "350"), ("NOOP", "200"), ("RNTO moved", "550")):
@@ -191,7 +194,7 @@ def rename_source_expires(port, served, outside):
     s.close()
 
 
-def pasv_over_ipv6(port, served, outside):
+def pasv_over_ipv6(port, served, outside, server=None):
     try:
         s, reply = raw(port, "::1")
     except OSError as e:
@@ -206,11 +209,229 @@ def pasv_over_ipv6(port, served, outside):
     s.close()
 
 
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        return next(int(l.split()[1]) for l in f if l.startswith("VmRSS:"))
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def replies_never_read(port, served, outside, server):
+    # STAT lines sent for 8 s by a client that never reads: the server stops reading it once its unsent replies
+    # pass their bound, so its memory stops growing (sampled after 2 s and at the end).
+    s = socket.create_connection(("127.0.0.1", port), timeout=10)
+    s.setblocking(False)
+    start = time.time()
+    samples, sent = [], 0
+    while time.time() < start + 8:
+        try:
+            sent += s.send(b"STAT\r\n" * 4096)
+        except BlockingIOError:
+            time.sleep(0.01)
+        if len(samples) == 0 and time.time() > start + 2:
+            samples.append(rss_kib(server.proc.pid))
+    samples.append(rss_kib(server.proc.pid))
+    grown = (samples[1] - samples[0]) / 1024
+    check(f"a client that never reads: server RSS {samples[0] >> 10} MiB after 2 s, {samples[1] >> 10} MiB after 8 s "
+          f"({sent >> 20} MiB of commands taken by the system)", grown < 2 and sent < 64 << 20, (grown, sent))
+    s.close()
+
+
+def special_files(port, served, outside, server):
+    os.mkfifo(os.path.join(served, "pipe"))
+    ftp = ftp_session(port)
+    for cmd, action in (("RETR", lambda: ftp.retrbinary("RETR pipe", lambda b: None)),
+                        ("STOR", lambda: ftp.storbinary("STOR pipe", open(os.devnull, "rb")))):
+        t = time.time()
+        try:
+            action()
+            check(f"{cmd} of a FIFO is refused", False, "accepted")
+        except ftplib.error_perm as e:
+            check(f"{cmd} of a FIFO is refused at once", str(e)[:1] == "5" and time.time() - t < 5, e)
+    ftp.quit()
+
+
+def active_mode_peer_only(port, served, outside, server):
+    # PORT naming 127.0.0.2 still connects to the client's own 127.0.0.1.
+    with open(os.path.join(served, "small.bin"), "wb") as f:
+        f.write(b"S" * 1000)
+    mine, other = socket.socket(), socket.socket()
+    mine.bind(("127.0.0.1", 0))
+    data_port = mine.getsockname()[1]
+    other.bind(("127.0.0.2", data_port))
+    for sock in (mine, other):
+        sock.listen(1)
+        sock.settimeout(5)
+    s, reply = raw(port)
+    s.sendall(f"PORT 127,0,0,2,{data_port // 256},{data_port % 256}\r\nRETR small.bin\r\n".encode())
+    first, second = reply(), reply()
+    conn, _ = mine.accept()
+    got = b""
+    while chunk := conn.recv(65536):
+        got += chunk
+    other.settimeout(0.5)
+    try:
+        other.accept()
+        stray = True
+    except OSError:
+        stray = False
+    check("active mode connects to the client's own address only", first.startswith("200") and
+          second.startswith("150") and got == b"S" * 1000 and not stray, (first, second, len(got), stray))
+    for sock in (s, mine, other, conn):
+        sock.close()
+
+
 CASES = [stale_current_folder, check_then_use_race, bare_line_feeds, passive_port_hijack, many_pasv_at_once,
-         data_port_arguments, rename_source_expires, pasv_over_ipv6]
+         data_port_arguments, rename_source_expires, pasv_over_ipv6, replies_never_read, special_files,
+         active_mode_peer_only]
 
 
+def with_server(work, served, extra, body):
+    server = Server(VELKARO, served, work, extra)
+    try:
+        body(server)
+    finally:
+        check(f"the server ({' '.join(extra) or 'defaults'}) stops cleanly", server.stop() == 0)
+
+
+def idle_connections(work, served):
+    def body(server):
+        s, reply = raw(server.port)
+        t = time.time()
+        r = reply()
+        check("an idle client is answered 421 Timeout. and closed", r == "421 Timeout." and 1 <= time.time() - t < 5 and
+              s.recv(1) == b"", r)
+        crowd = [socket.create_connection(("127.0.0.1", server.port)) for _ in range(1000)]
+        t = time.time()
+        ftp = ftp_session(server.port)
+        ftp.retrlines("LIST", lambda l: None)
+        ftp.quit()
+        check(f"with 1000 idle connections a fresh client is served in {1000 * (time.time() - t):.0f} ms",
+              time.time() - t < 2)
+        for c in crowd:
+            c.close()
+    with_server(work, served, ["--idle-timeout", "1.5"], body)
+
+
+def descriptor_limit(work, served):
+    # Started with only 48 descriptors: at the limit the server neither spins nor stops serving once descriptors
+    # are free again.
+    server = Server(VELKARO, served, work, ["--idle-timeout", "0"], prefix=["prlimit", "--nofile=48:48"])
+    try:
+        crowd = []
+        for _ in range(80):
+            try:
+                crowd.append(socket.create_connection(("127.0.0.1", server.port), timeout=2))
+            except OSError:
+                break
+        time.sleep(0.5)
+        before = cpu_seconds(server.proc.pid)
+        time.sleep(2)
+        used = cpu_seconds(server.proc.pid) - before
+        check(f"at the descriptor limit the server uses {used:.2f} s of CPU in 2 s", used < 0.5, used)
+        for c in crowd:
+            c.close()
+        time.sleep(1)
+        check("served again once descriptors are free", ftp_session(server.port).quit().startswith("221"))
+    finally:
+        check("the server at its descriptor limit stops cleanly", server.stop() == 0)
+
+
+def disk_full(work, served):
+    # A 2 MiB file system and a 10 MiB upload: the client hears 452 or 552, never 226, and no partial file stays.
+    full = os.path.join(work, "full")
+    os.makedirs(full)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", full], capture_output=True).returncode:
+        print("skip disk-full case: this machine does not let the test mount a small file system", flush=True)
+        return
+    try:
+        def body(server):
+            ftp = ftp_session(server.port)
+            try:
+                ftp.storbinary("STOR big.bin", io.BytesIO(os.urandom(10 << 20)))
+                r = "226"
+            except (ftplib.error_temp, ftplib.error_perm) as e:
+                r = str(e)
+            except OSError:  # the server closed the data connection while the client still sent: read why
+                r = ftp.getline()
+            check("an upload onto a full disk answers 452 or 552", r[:3] in ("452", "552"), r)
+            check("no partial file stays behind", os.listdir(full) == [], os.listdir(full))
+            ftp.close()
+        with_server(work, full, [], body)
+    finally:
+        subprocess.run(["umount", full])
+
+
+def owner_controls(work, served):
+    password = os.path.join(work, "password")
+    with open(password, "w") as f:
+        f.write("s3cret word\n")
+    open(os.path.join(served, "readable.txt"), "w").close()
+
+    def read_only(server):
+        ftp = ftp_session(server.port)
+        for cmd in ("STOR x", "DELE readable.txt", "MKD d", "RMD d", "RNFR readable.txt"):
+            try:
+                r = ftp.sendcmd(cmd)
+            except ftplib.error_perm as e:
+                r = str(e)
+            check(f"--read-only: {cmd} is refused", r == "550 Permission denied.", r)
+        lines = []
+        ftp.retrlines("LIST", lines.append)
+        check("--read-only: listing still works", any(l.endswith(" readable.txt") for l in lines), lines)
+        ftp.quit()
+
+    def account(server):
+        s, reply = raw(server.port)
+        s.sendall(b"LIST\r\n")
+        check("--user: commands before login are refused", reply().startswith("530"))
+        delays = []
+        for _ in range(2):
+            s.sendall(b"USER owner\r\nPASS guess\r\n")
+            reply()
+            t = time.time()
+            r = reply()
+            delays.append(time.time() - t)
+        check(f"--user: a wrong password waits longer each time ({delays[0]:.2f} s, {delays[1]:.2f} s)",
+              r.startswith("530") and delays[1] > delays[0] >= 0.3, r)
+        s.sendall(b"USER owner\r\nPASS s3cret word\r\nPWD\r\n")
+        reply()
+        r, pwd = reply(), reply()
+        check("--user: the right password logs in", r.startswith("230") and pwd.startswith("257"), (r, pwd))
+        s.close()
+
+    def limits(server):
+        first, second = raw(server.port), raw(server.port)
+        third = socket.create_connection(("127.0.0.1", server.port), timeout=5)
+        r = third.makefile("rb").readline().decode().rstrip()
+        check("--max-clients 2: the third client hears 421", r == "421 Too many connections, try later.", r)
+        for s in (first[0], second[0], third):
+            s.shutdown(socket.SHUT_RDWR)  # the reader made by raw() would keep the socket open past close()
+            s.close()
+        time.sleep(0.5)  # the server sees the three go
+        try:
+            socket.create_connection(("127.0.0.2", server.port), timeout=2).close()
+            check("--bind 127.0.0.1: other addresses are not listened on", False)
+        except OSError:
+            check("--bind 127.0.0.1: other addresses are not listened on", True)
+        s, reply = raw(server.port)
+        ports = set()
+        for _ in range(20):
+            s.sendall(b"PASV\r\n")
+            ports.add(pasv_port(reply()))
+        check("--passive-ports 40100-40109: passive ports stay in the range", ports <= set(range(40100, 40110)), ports)
+        s.close()
+
+    with_server(work, served, ["--read-only"], read_only)
+    with_server(work, served, ["--user", "owner", "--password-file", password], account)
+    with_server(work, served, ["--max-clients", "2", "--bind", "127.0.0.1", "--passive-ports", "40100-40109"], limits)
 def main():
+    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+    resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, min(hard, 4096)), hard))
     with tempfile.TemporaryDirectory(prefix="velkaro-hostile-") as work:
         served, outside = os.path.join(work, "served"), os.path.join(work, "outside")
         os.makedirs(served)
@@ -221,11 +442,15 @@ def main():
         server = Server(VELKARO, served, work)
         try:
             for case in CASES:
-                case(server.port, served, outside)
+                case(server.port, served, outside, server)
                 check(f"{case.__name__}: the server still serves", ftp_session(server.port).quit().startswith("221"))
         finally:
             code = server.stop()
         check("the server stops cleanly", code == 0, code)
+        idle_connections(work, served)
+        descriptor_limit(work, served)
+        disk_full(work, served)
+        owner_controls(work, served)
     return summary()
 
 

@@ -28,11 +28,11 @@ def sha(path):
 
 
 class Server:
-    """`velkaro ftp --dir DIR --port 0 [extra...]`, its port read from the line it prints; logs go to a file."""
+    """`[prefix...] velkaro ftp --dir DIR --port 0 [extra...]`, its port read from the line it prints; logs go to a file."""
 
-    def __init__(self, velkaro, folder, work, extra=()):
+    def __init__(self, velkaro, folder, work, extra=(), prefix=()):
         self.log = open(os.path.join(work, "server.log"), "ab")
-        self.proc = subprocess.Popen([velkaro, "ftp", "--dir", folder, "--port", "0", *extra],
+        self.proc = subprocess.Popen([*prefix, velkaro, "ftp", "--dir", folder, "--port", "0", *extra],
                                      stdout=subprocess.PIPE, stderr=self.log, stdin=subprocess.DEVNULL)
         self.lines = []
         deadline = time.time() + 20
