@@ -10,19 +10,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/UniqueFd.h"
+
 namespace {
 
 bool isWireless(const std::string& name) { return name.rfind("wl", 0) == 0; }
 
 // Whether the kernel knows a route to `address`: connecting a UDP socket only picks the route, no packet leaves.
 bool routeExists(const sockaddr_in& address) {
-    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!fd) return false;
     sockaddr_in target = address;
     if (target.sin_port == 0) target.sin_port = htons(9);
-    bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
-    ::close(fd);
-    return ok;
+    return ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
 }
 
 // Whether the kernel's IPv4 routing table has a default route (destination 0.0.0.0) through an up interface:

@@ -5,14 +5,17 @@ fails while the server keeps serving. Bounded: well under a minute. Usage: ftp_h
 import ftplib
 import io
 import multiprocessing
+import random
 import resource
 import os
 import re
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+from concurrent.futures import ThreadPoolExecutor
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 from ftp_server import Server, check, ftp_session, summary  # noqa: E402
@@ -366,6 +369,58 @@ def disk_full(work, served):
         subprocess.run(["umount", full])
 
 
+def fd_count(pid):
+    return len(os.listdir(f"/proc/{pid}/fd"))
+
+
+def soak(work, served):
+    # Sequential and concurrent sessions, clients dropped at random points and idle ones held meanwhile: every
+    # upload arrives whole, and the server's descriptors and memory come back to where they started.
+    def body(server):
+        pid = server.proc.pid
+        ftp_session(server.port).quit()
+        fds, rss = fd_count(pid), rss_kib(pid)
+        idle = [ftp_session(server.port) for _ in range(30)]
+        for i in range(300):
+            ftp = ftp_session(server.port)
+            ftp.storbinary(f"STOR soak-{i}.bin", io.BytesIO(b"%d" % i * 100))
+            ftp.retrlines("LIST", lambda l: None)
+            ftp.quit()
+        intact = all(open(os.path.join(served, f"soak-{i}.bin"), "rb").read() == b"%d" % i * 100 for i in range(300))
+        check("300 sequential sessions: every upload arrived whole", intact)
+
+        def round_trips(k):
+            failures = 0
+            for _ in range(5):
+                try:
+                    ftp = ftp_session(server.port)
+                    ftp.retrlines("LIST", lambda l: None)
+                    ftp.quit()
+                except (OSError, ftplib.Error):
+                    failures += 1
+            return failures
+        with ThreadPoolExecutor(50) as pool:
+            failures = sum(pool.map(round_trips, range(50)))
+        check("250 concurrent round trips: no failure", failures == 0, failures)
+
+        rng = random.Random(7)
+        for i in range(200):
+            s, reply = raw(server.port)
+            steps = [b"USER a\r\n", b"PASS b\r\n", b"PASV\r\n", b"STOR drop.bin\r\n", b"RETR soak-1.bin\r\n"]
+            for step in steps[:rng.randrange(len(steps) + 1)]:
+                s.sendall(step)
+            if rng.random() < 0.5:
+                s.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))  # a reset, not a close
+            s.close()
+        check("the 30 idle clients are still served afterwards", all(f.voidcmd("NOOP")[:3] == "200" for f in idle))
+        for ftp in idle:
+            ftp.quit()
+        time.sleep(2)
+        check(f"descriptors back to the start ({fds} -> {fd_count(pid)})", fd_count(pid) <= fds + 2)
+        check(f"memory back near the start ({rss >> 10} -> {rss_kib(pid) >> 10} MiB)", rss_kib(pid) < rss + 16 * 1024)
+    with_server(work, served, [], body)
+
+
 def owner_controls(work, served):
     password = os.path.join(work, "password")
     with open(password, "w") as f:
@@ -449,6 +504,7 @@ def main():
         check("the server stops cleanly", code == 0, code)
         idle_connections(work, served)
         descriptor_limit(work, served)
+        soak(work, served)
         disk_full(work, served)
         owner_controls(work, served)
     return summary()
