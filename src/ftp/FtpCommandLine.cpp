@@ -24,6 +24,15 @@ unsigned dataPort(long high, long low) {
     return port >= 1024 ? port : 0;
 }
 
+// Exactly `count` comma-separated bytes, the last two being the port's high and low byte.
+unsigned portFromBytes(std::string_view argument, size_t count) {
+    auto fields = FtpCommandLine::split(argument, ',');
+    if (fields.size() != count) return 0;
+    for (const auto& f : fields)
+        if (number(f, 3, 255) < 0) return 0;
+    return dataPort(number(fields[count - 2], 3, 255), number(fields[count - 1], 3, 255));
+}
+
 // The number of bytes of the newline character at `i`, or 0.
 size_t newlineAt(std::string_view s, size_t i) {
     unsigned char c = static_cast<unsigned char>(s[i]);
@@ -92,21 +101,11 @@ std::string FtpCommandLine::fileNameFromArgs(const Words& words) {
     return name;
 }
 
-unsigned FtpCommandLine::portFromPort(std::string_view argument) {
-    Words fields = split(argument, ',');
-    if (fields.size() != 6) return 0;
-    for (const auto& f : fields)
-        if (number(f, 3, 255) < 0) return 0;
-    return dataPort(number(fields[4], 3, 255), number(fields[5], 3, 255));
-}
+unsigned FtpCommandLine::portFromPort(std::string_view argument) { return portFromBytes(argument, 6); }
 
 unsigned FtpCommandLine::portFromLprt(std::string_view argument) {
     // af, address length, 16 address bytes, port length, two port bytes: the IPv6 form.
-    Words fields = split(argument, ',');
-    if (fields.size() != 21) return 0;
-    for (const auto& f : fields)
-        if (number(f, 3, 255) < 0) return 0;
-    return dataPort(number(fields[19], 3, 255), number(fields[20], 3, 255));
+    return portFromBytes(argument, 21);
 }
 
 unsigned FtpCommandLine::portFromEprt(std::string_view argument) {

@@ -17,8 +17,9 @@
 /// command table and writes the replies; holds the session (current folder, rename source, data-connection mode)
 /// and sets up data connections. Owned by the server, which it reaches only through `FtpConnectionOwner`.
 ///
-/// The session and dispatch live in FtpConnection.cpp, the file commands in FtpFileCommands.cpp, the data-port
-/// commands and transfers in FtpDataCommands.cpp.
+/// Lifetime, socket events, dispatch and replies live in FtpConnection.cpp; the session commands and the owner's
+/// controls in FtpSessionCommands.cpp; the file commands in FtpFileCommands.cpp; the data-port commands and
+/// transfers in FtpDataCommands.cpp.
 class FtpConnection : public AsyncSocketDelegate, private FtpDataListener {
 public:
     using Words = FtpCommandLine::Words;
@@ -87,7 +88,7 @@ private:
     void restartIdleTimer();
     void idleTimeUp();
 
-    // Session commands (FtpConnection.cpp).
+    // Session commands (FtpSessionCommands.cpp).
     void doUser(const Words& words);
     void doPass(const Words& words);
     void doStat(const Words& words);

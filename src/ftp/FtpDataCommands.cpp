@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ftp/FtpConnection.h"
+#include "ftp/FtpReplies.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
@@ -13,14 +14,6 @@
 
 // The data side of a control connection: the data-port commands, the passive listener and active connects, and
 // the transfers handed to the data connection.
-
-namespace {
-
-const char* const kNoDataConnection = "425 Can't open data connection.";
-const char* const kAborted = "426 Connection closed; transfer aborted.";
-const char* const kMissingArgument = "501 Syntax error in parameters or arguments.";
-
-}  // namespace
 
 std::uint16_t FtpConnection::choosePasvDataPort(unsigned low, unsigned high) {
     // Seeded once from the system's random source: a draw seeded from the clock repeats within the same tick and
@@ -41,7 +34,7 @@ void FtpConnection::doEpsv(const Words&) {
 
 void FtpConnection::doPort(const Words& words) {
     unsigned port = FtpCommandLine::portFromPort(words.size() > 1 ? words[1] : "");
-    if (port == 0) return sendMessage(kMissingArgument);
+    if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = portMode;
     openDataSocket(port);
 }
@@ -49,7 +42,7 @@ void FtpConnection::doPort(const Words& words) {
 void FtpConnection::doLprt(const Words& words) {
     unsigned port = FtpCommandLine::portFromLprt(words.size() > 1 ? words[1] : "");
     NSLog("%d %d %d", static_cast<int>(port / 256 * 256), static_cast<int>(port / 256), static_cast<int>(port % 256));
-    if (port == 0) return sendMessage(kMissingArgument);
+    if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = lprtMode;
     openDataSocket(port);
 }
@@ -59,7 +52,7 @@ void FtpConnection::doEprt(const Words& words) {
     for (const auto& f : FtpCommandLine::split(argument, '|')) NSLog("%@", f);
     unsigned port = FtpCommandLine::portFromEprt(argument);
     NSLog("Got Send Port %d", static_cast<int>(port));
-    if (port == 0) return sendMessage(kMissingArgument);
+    if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = eprtMode;
     openDataSocket(port);
 }
@@ -76,7 +69,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
         if (transferMode_ == pasvMode && host.find(':') != std::string::npos) {
             // PASV can only name an IPv4 address; over IPv6 clients use EPSV.
             NSLog("-- PASV over IPv6 %@", host);
-            sendMessage(kNoDataConnection);
+            sendMessage(FtpReplies::kNoDataConnection);
             return false;
         }
         auto listener = AsyncSocket::create(this);
@@ -94,7 +87,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
         if (listening) dataPort_ = listener->localPort();
         NSLog("-- %@", listening ? std::string() : err.localizedDescription);
         if (!listening) {
-            sendMessage(kNoDataConnection);
+            sendMessage(FtpReplies::kNoDataConnection);
             return false;
         }
         dataListeningSocket_ = listener;
@@ -114,7 +107,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
         bool started = socket->connectToHost(connectionAddress(), dataPort_, &err);
         NSLog("-- %@", started ? std::string() : err.localizedDescription);
         if (!started) {
-            sendMessage(kNoDataConnection);
+            sendMessage(FtpReplies::kNoDataConnection);
             return false;
         }
         dataSocket_ = socket;
@@ -194,7 +187,7 @@ void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
     if (upload) {
         logLine("Closing File Handle");
         const bool failed = upload->error != 0 || err.has_value();
-        std::string reply = !failed ? "226 Transfer complete." : connected ? kAborted : kNoDataConnection;
+        std::string reply = !failed ? "226 Transfer complete." : connected ? FtpReplies::kAborted : FtpReplies::kNoDataConnection;
         if (upload->error) {
             // The file system refused the bytes: no partial file stays behind to pass for the real one.
             reply = upload->error == ENOSPC ? "452 Transfer aborted: no space left on the device."
@@ -212,7 +205,7 @@ void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
         settings_.fileListChanged();
     } else if (dataConnection_ && dataConnection_->hasPendingTransfers()) {
         // A download that lost its client, or an active connection that never came up.
-        sendMessage(connected ? kAborted : kNoDataConnection);
+        sendMessage(connected ? FtpReplies::kAborted : FtpReplies::kNoDataConnection);
     } else {
         // No transfer was announced: nothing to answer (an active connection that failed before any command
         // leaves the next transfer command to answer 425).

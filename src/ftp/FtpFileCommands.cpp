@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ftp/FtpConnection.h"
+#include "ftp/FtpReplies.h"
 #include "ftp/FtpListing.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
@@ -14,13 +15,6 @@
 
 // The file commands of a control connection: every name is resolved beneath the base folder (FtpPathResolver)
 // and acted on through the descriptor of its folder.
-
-namespace {
-
-const char* const kMissingArgument = "501 Syntax error in parameters or arguments.";
-const char* const kNoDataConnection = "425 Can't open data connection.";
-
-}  // namespace
 
 void FtpConnection::doMkdir(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
@@ -130,7 +124,7 @@ void FtpConnection::doList(const Words& words) {
     const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
     NSLog("doList currentDir(%@) changeRoot%d", shown, 1);
     NSLog("Will list %@ ", shown);
-    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     UniqueFd fd = paths().open(*dir, O_RDONLY | O_DIRECTORY);
     std::string listing = FtpListing::createList(fd.get(), shown);
     sendMessage("150 Opening ASCII mode data connection for '/bin/ls'.");
@@ -152,7 +146,7 @@ void FtpConnection::doRetr(const Words& words) {
         return sendMessage(format("550 %@ No such file or directory.", name));
     }
     if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
-    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
     sendData(FtpDataConnection::Outgoing{{}, std::move(fd), 0});
@@ -161,7 +155,7 @@ void FtpConnection::doRetr(const Words& words) {
 void FtpConnection::doStor(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
-    if (!canTransfer()) return sendMessage(kNoDataConnection);
+    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     auto path = filePath(name);
     // Only a regular file is written: a FIFO or device named by a client must not block or be written to.
     UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_CREAT | O_NONBLOCK, 0644) : UniqueFd();

@@ -1,0 +1,123 @@
+#include <unordered_set>
+
+#include "ftp/FtpConnection.h"
+#include "ftp/FtpReplies.h"
+#include "platform/Format.h"
+#include "platform/Log.h"
+
+// The session commands of a control connection (login, status, current folder, QUIT) and the owner's controls
+// that decide which commands may run.
+
+namespace {
+
+// Every byte is compared whatever the guess, so the time of a refusal tells nothing about the password.
+bool samePassword(const std::string& given, const std::string& expected) {
+    unsigned char diff = given.size() != expected.size();
+    for (size_t i = 0; i < given.size(); ++i)
+        diff |= static_cast<unsigned char>(given[i] ^ (i < expected.size() ? expected[i] : 0));
+    return diff == 0;
+}
+
+}  // namespace
+
+bool FtpConnection::allowed(const std::string& word) {
+    static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts"};
+    static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd", "mkd", "rnfr", "rnto"};
+    if (!loggedIn_ && !kBeforeLogin.count(word)) {
+        sendMessage("530 Please login with USER and PASS.");
+        return false;
+    }
+    if (settings_.options.readOnly && kWrites.count(word)) {
+        sendMessage("550 Permission denied.");
+        return false;
+    }
+    return true;
+}
+
+void FtpConnection::doUser(const Words& words) {
+    if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
+    currentUser_ = words[1];
+    if (!settings_.options.user.empty()) loggedIn_ = false;  // a new USER starts a new login
+    sendMessage(format("331 Password required for %@", currentUser_));
+}
+
+void FtpConnection::doPass(const Words& words) {
+    const FtpOptions& options = settings_.options;
+    if (!options.user.empty()) {
+        std::string password;  // everything after "PASS ", blanks and leading hyphens included
+        for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
+        if (currentUser_ != options.user || !samePassword(password, options.password)) {
+            // The answer waits, longer with every failure from that address, and so do the client's further
+            // commands: guessing passwords becomes slow.
+            const double delay = owner_.loginFailed(connectionAddress());
+            NSLog("FC: login of %@ from %@ refused", currentUser_, connectionAddress());
+            loginDelay_ = RunLoop::main().runAfter(delay, [this] {
+                loginDelay_ = 0;
+                sendMessage("530 Login incorrect.");
+                updateHold();
+            });
+            return updateHold();
+        }
+        owner_.loginSucceeded(connectionAddress());
+        loggedIn_ = true;
+    }
+    sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
+}
+
+void FtpConnection::doStat(const Words&) {
+    sendMessage("211-localhost FTP server status:");
+    sendMessage("211 End of Status");
+}
+
+void FtpConnection::doFeat(const Words&) {
+    sendMessage("211-Features supported");
+    if (settings_.clientEncoding == FtpSettings::kUTF8Encoding) sendMessage(" UTF8");
+    sendMessage("211 End");
+}
+
+void FtpConnection::doSyst(const Words&) { sendMessage("215 UNIX Type: L8 Version: Qelmot 20080912"); }
+
+void FtpConnection::doNoop(const Words&) { sendMessage("200 NOOP command successful."); }
+
+void FtpConnection::doType(const Words& words) {
+    if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
+    sendMessage(format("200 Type set to  %@.", words[1]));
+}
+
+void FtpConnection::doOpts(const Words& words) {
+    sendMessage(format("502 Unknown command '%@'", words.size() > 1 ? words[1] : std::string()));
+}
+
+void FtpConnection::doPwd(const Words&) {
+    std::string visible = FtpPathResolver::visiblePath(currentDir_);
+    NSLog("Will PWD %@ ", visible);
+    sendMessage(format("257 \"%@\" is the current directory.", visible));
+}
+
+void FtpConnection::doCwd(const Words& words) {
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    NSLog("DoCwd arguments is %@", FtpCommandLine::joinWords(words));
+    NSLog("CWD: %@", name);
+    if (!requireArgument(name)) return;
+    sendMessage(changedCurrentDirectoryTo(name) ? "250 CWD command successful." : "550 CWD failed.");
+    NSLog("currentDir is now %@", paths().absolutePath(currentDir_));
+}
+
+void FtpConnection::doCdUp(const Words&) {
+    std::string visible = FtpPathResolver::visiblePath(currentDir_);
+    NSLog("CurrentDir is %@", visible);
+    bool ok = changedCurrentDirectoryTo(FtpPathResolver::deletingLastPathComponent(visible));
+    sendMessage(ok ? "250 CDUP command successful." : "550 CDUP command failed.");
+}
+
+void FtpConnection::doQuit(const Words& words) {
+    NSLog("Quit : %@", FtpCommandLine::joinWords(words));
+    sendMessage("221- Data traffic for this session was 0 bytes in 0 files");
+    sendMessage("221 Thank you for using the FTP service on localhost.");
+    // Lines after QUIT are not handled; the socket closes once both replies are written, and then the owner
+    // destroys this connection (onSocketDidDisconnect).
+    quitting_ = true;
+    lines_.stop();
+    connectionSocket_->disconnectAfterWriting();
+    owner_.connectionDidQuit(this);
+}
