@@ -1,16 +1,19 @@
 #include "ftp/FtpCommandLine.h"
 
+#include <cstdint>
+
 #include "platform/Log.h"
 #include "platform/Text.h"
 
 namespace {
 
-const char* const kHyphenNameCommands[] = {"cwd", "mkd", "rmd", "stor", "dele", "size", "retr", "rnfr", "rnto"};
+const char* const kHyphenNameCommands[] = {"cwd",  "mkd",  "rmd",  "stor", "appe", "dele",
+                                           "size", "mdtm", "retr", "rnfr", "rnto"};
 
 // Decimal digits only, at most `maxDigits` of them, at most `max`; -1 for anything else (signs, blanks, overflow).
-long number(std::string_view text, size_t maxDigits, long max) {
+long long number(std::string_view text, size_t maxDigits, long long max) {
     if (text.empty() || text.size() > maxDigits) return -1;
-    long value = 0;
+    long long value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return -1;
         value = value * 10 + (c - '0');
@@ -18,7 +21,7 @@ long number(std::string_view text, size_t maxDigits, long max) {
     return value <= max ? value : -1;
 }
 
-unsigned dataPort(long high, long low) {
+unsigned dataPort(long long high, long long low) {
     if (high < 0 || low < 0) return 0;
     unsigned port = static_cast<unsigned>(high * 256 + low);
     return port >= 1024 ? port : 0;
@@ -49,6 +52,12 @@ FtpCommandLine::Problem FtpCommandLine::problemWith(std::string_view line) {
     // A CR inside a line is no line end: taking it would put a CR into a stored name or a reply.
     if (line.find('\r') != std::string_view::npos) return Problem::carriageReturn;
     return Problem::none;
+}
+
+std::string FtpCommandLine::withoutTelnetCommands(std::string_view line) {
+    // 0xFF is never part of UTF-8: at the start of a line it begins a Telnet command (Interrupt Process, Data Mark).
+    while (line.size() >= 2 && static_cast<unsigned char>(line[0]) == 0xFF) line.remove_prefix(2);
+    return std::string(line);
 }
 
 std::string FtpCommandLine::trimNewlines(std::string_view s) {
@@ -101,6 +110,13 @@ std::string FtpCommandLine::fileNameFromArgs(const Words& words) {
     return name;
 }
 
+bool FtpCommandLine::hasWildcard(std::string_view name) {
+    auto slash = name.rfind('/');
+    return name.find_first_of("*?[", slash == std::string_view::npos ? 0 : slash + 1) != std::string_view::npos;
+}
+
+long long FtpCommandLine::restartOffset(std::string_view argument) { return number(argument, 18, INT64_MAX); }
+
 unsigned FtpCommandLine::portFromPort(std::string_view argument) { return portFromBytes(argument, 6); }
 
 unsigned FtpCommandLine::portFromLprt(std::string_view argument) {
@@ -111,7 +127,7 @@ unsigned FtpCommandLine::portFromLprt(std::string_view argument) {
 unsigned FtpCommandLine::portFromEprt(std::string_view argument) {
     Words fields = split(argument, '|');
     if (fields.size() < 4) return 0;
-    long port = number(fields[3], 5, 65535);
+    long long port = number(fields[3], 5, 65535);
     return port < 0 ? 0 : dataPort(port / 256, port % 256);
 }
 

@@ -14,6 +14,8 @@ public:
     enum class Problem { none, notUtf8, carriageReturn };
     static Problem problemWith(std::string_view line);
 
+    /// `line` without the Telnet commands (IAC and the byte after it) that clients send ahead of ABOR.
+    static std::string withoutTelnetCommands(std::string_view line);
     /// `line` without the newline characters at both ends (U+000A to U+000D, U+0085, U+2028, U+2029); blanks
     /// and tabs stay.
     static std::string trimNewlines(std::string_view line);
@@ -24,8 +26,13 @@ public:
 
     /// The name from a command's words: the words after the first joined by single blanks (empty words kept, so
     /// blanks inside a name survive). Words beginning with "-" are options and left out, except for the commands
-    /// whose names may begin with a hyphen (CWD, MKD, RMD, STOR, DELE, SIZE, RETR, RNFR, RNTO).
+    /// whose names may begin with a hyphen (CWD, MKD, RMD, STOR, APPE, DELE, SIZE, MDTM, RETR, RNFR, RNTO).
     static std::string fileNameFromArgs(const Words& words);
+
+    /// Whether the last component of a name holds a shell wildcard ("*", "?" or "[").
+    static bool hasWildcard(std::string_view name);
+    /// The byte offset REST names (decimal digits only), or -1.
+    static long long restartOffset(std::string_view argument);
 
     /// The data port named by PORT's "h1,h2,h3,h4,p1,p2", LPRT's 21 fields or EPRT's "|af|address|port|", or 0
     /// when a field is not a byte (or the port not a number) or the port is below 1024: the server never

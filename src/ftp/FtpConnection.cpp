@@ -107,8 +107,12 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
     if (sock != connectionSocket_.get()) return;
     // Replies are small and often come in pairs (150 then 226, the two 221 lines): without this each second one
     // waits for the client's delayed acknowledgement of the first, some 40 ms per exchange.
+    // ABOR is sent as urgent data by many clients: keep it in the stream of command lines.
     int one = 1;
-    if (int fd = sock->getCFSocket(); fd >= 0) ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (int fd = sock->getCFSocket(); fd >= 0) {
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::setsockopt(fd, SOL_SOCKET, SO_OOBINLINE, &one, sizeof one);
+    }
     if (!owner_.admits(this, connectionAddress())) {
         NSLog("FC: %@ refused: too many connections", connectionAddress());
         quitting_ = true;
@@ -156,7 +160,9 @@ const std::vector<FtpConnection::Command>& FtpConnection::commandTable() {
         {"stor", &FtpConnection::doStor}, {"dele", &FtpConnection::doDele}, {"size", &FtpConnection::doSize},
         {"pwd", &FtpConnection::doPwd},   {"rmd", &FtpConnection::doDele},  {"nlst", &FtpConnection::doList},
         {"rnfr", &FtpConnection::doRnfr}, {"retr", &FtpConnection::doRetr}, {"mlst", &FtpConnection::doMlst},
-        {"eprt", &FtpConnection::doEprt}, {"mkd", &FtpConnection::doMkdir},
+        {"eprt", &FtpConnection::doEprt}, {"mkd", &FtpConnection::doMkdir}, {"rest", &FtpConnection::doRest},
+        {"appe", &FtpConnection::doAppe}, {"mdtm", &FtpConnection::doMdtm}, {"mlsd", &FtpConnection::doMlsd},
+        {"abor", &FtpConnection::doAbor},
     };
     return kTable;
 }
@@ -167,9 +173,10 @@ std::vector<std::string> FtpConnection::commandWords() {
     return words;
 }
 
-void FtpConnection::processDataRead(std::string_view bytes) {
+void FtpConnection::processDataRead(std::string_view received) {
     settings_.dataReceived();
     logLine("FC:didReadData");
+    const std::string bytes = FtpCommandLine::withoutTelnetCommands(received);
     switch (FtpCommandLine::problemWith(bytes)) {
         case FtpCommandLine::Problem::notUtf8:
             return sendMessage("500 Command line is not valid UTF-8.");
@@ -199,10 +206,13 @@ void FtpConnection::processCommand(const Words& words) {
     }
     restartIdleTimer();
     if (!allowed(it->first)) return;
-    // The name given by RNFR is good for the command right after it only.
+    // The name given by RNFR and the offset given by REST are good for the command right after them only.
+    const Handler handler = it->second->handler;
     std::string renameFrom = std::exchange(rnfrFilename_, std::string());
-    if (it->second->handler == &FtpConnection::doRnto) rnfrFilename_ = std::move(renameFrom);
-    (this->*(it->second->handler))(words);
+    if (handler == &FtpConnection::doRnto) rnfrFilename_ = std::move(renameFrom);
+    const long long restart = std::exchange(restartOffset_, 0);
+    if (handler == &FtpConnection::doRetr || handler == &FtpConnection::doStor) restartOffset_ = restart;
+    (this->*handler)(words);
 }
 
 bool FtpConnection::requireArgument(const std::string& value) {

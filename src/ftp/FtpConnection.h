@@ -10,6 +10,7 @@
 #include "ftp/FtpConnectionOwner.h"
 #include "ftp/FtpDataConnection.h"
 #include "ftp/FtpLineSplitter.h"
+#include "ftp/FtpListing.h"
 #include "ftp/FtpSettings.h"
 #include "net/AsyncSocket.h"
 
@@ -40,7 +41,7 @@ public:
     FtpConnection(const FtpConnection&) = delete;
     FtpConnection& operator=(const FtpConnection&) = delete;
 
-    /// The words of the commands this server knows, in the order the table is built (29 of them).
+    /// The words of the commands this server knows, in the order the table is built.
     static std::vector<std::string> commandWords();
 
     /// The client's address, as the control socket reports its peer.
@@ -110,19 +111,31 @@ private:
     void doList(const Words& words);
     void doRetr(const Words& words);
     void doStor(const Words& words);
+    void doAppe(const Words& words);
+    void doMdtm(const Words& words);
     void doMlst(const Words& words);
+    void doMlsd(const Words& words);
     // Data-port commands (FtpDataCommands.cpp).
     void doPasv(const Words& words);
     void doEpsv(const Words& words);
     void doPort(const Words& words);
     void doLprt(const Words& words);
     void doEprt(const Words& words);
+    void doRest(const Words& words);
+    void doAbor(const Words& words);
 
     const FtpPathResolver& paths() const { return settings_.paths; }
     /// The path (relative to the base) a client's name stands for, or nothing when ".." climbs above "/".
     std::optional<std::string> filePath(const std::string& name) const;
     bool changedCurrentDirectoryTo(const std::string& name);
     bool requireArgument(const std::string& value);
+    /// STOR and APPE: receives the upload into the regular file named, from the REST offset or replacing it
+    /// (STOR), or at its end (APPE).
+    void storeFile(const Words& words, bool append);
+    /// The status of the regular file a client names (SIZE, MDTM), or false when a refusal was sent.
+    bool statRegularFile(const std::string& name, struct stat& st);
+    /// Sends the listing of a folder, of the entries a wildcard matches, or of one file (LIST, NLST, MLSD).
+    void sendListing(const Words& words, FtpListing::Style style);
 
     /// Sets up the data connection for `transferMode` and replies; false when no data port could be opened
     /// (the reply then is 425).
@@ -161,6 +174,7 @@ private:
     std::string currentUser_;
     std::string currentDir_;  // relative to the base; walked again on every use
     std::string rnfrFilename_;
+    long long restartOffset_ = 0;  // from REST, for the RETR or STOR right after it
     FtpLineSplitter lines_;
     bool quitting_ = false;
     bool loggedIn_ = true;

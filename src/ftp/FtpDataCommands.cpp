@@ -57,6 +57,33 @@ void FtpConnection::doEprt(const Words& words) {
     openDataSocket(port);
 }
 
+void FtpConnection::doRest(const Words& words) {
+    const long long offset = FtpCommandLine::restartOffset(words.size() > 1 ? words[1] : "");
+    if (offset < 0) return sendMessage(FtpReplies::kMissingArgument);
+    restartOffset_ = offset;
+    sendMessage(format("350 Restarting at %qu. Send STORE or RETRIEVE to initiate transfer.",
+                       static_cast<unsigned long long>(offset)));
+}
+
+void FtpConnection::doAbor(const Words&) {
+    const bool running =
+        !pending_.outgoing.empty() || isUploading() || (dataConnection_ && dataConnection_->hasPendingTransfers());
+    if (!running) return sendMessage("225 No transfer to abort.");
+    // The transfer ends here, without the replies its end would send: the client hears 426 for it, then 226.
+    auto upload = dataConnection_ ? dataConnection_->takeIncoming() : std::nullopt;
+    if (!upload) upload = std::exchange(pending_.incoming, std::nullopt);
+    pending_ = {};
+    closeSocket(acceptedDataSocket_);
+    closeSocket(dataListeningSocket_);
+    retireDataConnection();
+    sendMessage(FtpReplies::kAborted);
+    sendMessage("226 ABOR command successful.");
+    if (upload) {
+        upload.reset();  // what arrived so far stays, as the client may resume it with REST or APPE
+        settings_.fileListChanged();
+    }
+}
+
 bool FtpConnection::openDataSocket(unsigned port) {
     closeSocket(acceptedDataSocket_);
     closeSocket(dataListeningSocket_);

@@ -16,6 +16,12 @@
 // The file commands of a control connection: every name is resolved beneath the base folder (FtpPathResolver)
 // and acted on through the descriptor of its folder.
 
+namespace {
+
+const char* const kBadRestart = "554 Restart position beyond the end of the file.";
+
+}  // namespace
+
 void FtpConnection::doMkdir(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("current dir is %@", paths().absolutePath(currentDir_));
@@ -29,7 +35,10 @@ void FtpConnection::doMkdir(const Words& words) {
         NSLog("MKD failed %@", std::string(std::strerror(errno)));
         return sendMessage("550 MKD command failed.");
     }
-    sendMessage("250 MKD command successful.");
+    // 257 with the folder as the client sees it, quotes inside doubled: clients wait for this code.
+    std::string shown = "/" + *path;
+    for (size_t at = 0; (at = shown.find('"', at)) != std::string::npos; at += 2) shown.insert(at, 1, '"');
+    sendMessage(format("257 \"%@\" created.", shown));
 }
 
 void FtpConnection::doDele(const Words& words) {
@@ -101,20 +110,40 @@ void FtpConnection::doRnto(const Words& words) {
     sendMessage("250 RNTO command successful.");
 }
 
-void FtpConnection::doSize(const Words& words) {
-    std::string name = FtpCommandLine::fileNameFromArgs(words);
-    if (!requireArgument(name)) return;
+bool FtpConnection::statRegularFile(const std::string& name, struct stat& st) {
+    if (!requireArgument(name)) return false;
     auto path = filePath(name);
     UniqueFd fd = path ? paths().open(*path, O_PATH) : UniqueFd();
+    if (!fd || ::fstat(fd.get(), &st) != 0) {
+        sendMessage(format("550 %@ No such file or directory.", name));
+        return false;
+    }
+    if (S_ISREG(st.st_mode)) return true;
+    sendMessage(format("550 %@: Not a plain file.", name));
+    return false;
+}
+
+void FtpConnection::doSize(const Words& words) {
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0) return sendMessage(format("550 %@ No such file or directory.", name));
-    if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
+    if (!statRegularFile(FtpCommandLine::fileNameFromArgs(words), st)) return;
     unsigned long long size = static_cast<unsigned long long>(st.st_size);
     NSLog("File size is %qu ", size);
     sendMessage(format("213 %qu", size));
 }
 
+void FtpConnection::doMdtm(const Words& words) {
+    struct stat st {};
+    if (statRegularFile(FtpCommandLine::fileNameFromArgs(words), st))
+        sendMessage("213 " + FtpListing::formatUtcTime(st.st_mtime));
+}
+
 void FtpConnection::doList(const Words& words) {
+    sendListing(words, text::lowercased(words[0]) == "nlst" ? FtpListing::Style::names : FtpListing::Style::longLines);
+}
+
+void FtpConnection::doMlsd(const Words& words) { sendListing(words, FtpListing::Style::facts); }
+
+void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto dir = filePath(name);
     // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
@@ -124,10 +153,29 @@ void FtpConnection::doList(const Words& words) {
     const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
     NSLog("doList currentDir(%@) changeRoot%d", shown, 1);
     NSLog("Will list %@ ", shown);
+    // What is listed: a folder whole; a file by its own line; a name that is not there but ends in a wildcard,
+    // the entries of its folder that match it (`NLST *.pdf`, `mget *`). NLST names carry the folder the client
+    // wrote, so that they can be fetched as they are.
+    UniqueFd listed;
+    std::string pattern, prefix = name.substr(0, name.rfind('/') + 1);
+    struct stat st {};
+    const char* at = entry && !entry->name.empty() ? entry->name.c_str() : ".";
+    const bool exists = entry && entry->exists && ::fstatat(entry->folder.get(), at, &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        listed.reset(::openat(entry->folder.get(), at, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        prefix.clear();
+    } else if (style != FtpListing::Style::facts && (exists || (entry && FtpCommandLine::hasWildcard(name)))) {
+        listed = std::move(entry->folder);
+        pattern = exists ? FtpListing::escapedPattern(entry->name) : entry->name;
+    } else if (style == FtpListing::Style::facts) {
+        // A machine listing is of a folder only; clients take 550 as "no such folder".
+        return sendMessage(exists ? format("550 %@: Not a directory.", name)
+                                  : format("550 %@ No such file or directory.", name));
+    }
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
-    UniqueFd fd = paths().open(*dir, O_RDONLY | O_DIRECTORY);
-    std::string listing = FtpListing::createList(fd.get(), shown);
-    sendMessage("150 Opening ASCII mode data connection for '/bin/ls'.");
+    std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix);
+    sendMessage(style == FtpListing::Style::facts ? "150 Opening ASCII mode data connection for 'MLSD'."
+                                                  : "150 Opening ASCII mode data connection for '/bin/ls'.");
     sendDataString(listing);
 }
 
@@ -146,29 +194,57 @@ void FtpConnection::doRetr(const Words& words) {
         return sendMessage(format("550 %@ No such file or directory.", name));
     }
     if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
+    const long long restart = std::exchange(restartOffset_, 0);
+    if (restart > st.st_size) return sendMessage(kBadRestart);
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
-    sendData(FtpDataConnection::Outgoing{{}, std::move(fd), 0});
+    sendData(FtpDataConnection::Outgoing{{}, std::move(fd), static_cast<off_t>(restart)});
 }
 
-void FtpConnection::doStor(const Words& words) {
+void FtpConnection::doStor(const Words& words) { storeFile(words, false); }
+
+void FtpConnection::doAppe(const Words& words) { storeFile(words, true); }
+
+void FtpConnection::storeFile(const Words& words, bool append) {
+    const long long restart = std::exchange(restartOffset_, 0);
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     auto path = filePath(name);
-    // Only a regular file is written: a FIFO or device named by a client must not block or be written to.
-    UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_CREAT | O_NONBLOCK, 0644) : UniqueFd();
+    // Only a regular file is written: a FIFO or device named by a client must not block or be written to. A
+    // restarted STOR goes on in the file that is there, so it creates none. A file made here goes again when its
+    // upload fails; one that was there gets its old length back.
+    UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_NONBLOCK) : UniqueFd();
+    bool created = false;
+    if (!fd && path && errno == ENOENT) {
+        if (restart > 0) return sendMessage(kBadRestart);
+        fd = paths().open(*path, O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK, 0644);
+        created = static_cast<bool>(fd);
+    }
     struct stat st {};
-    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || ::ftruncate(fd.get(), 0) != 0)) fd.reset();
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))) fd.reset();
+    if (fd && restart > st.st_size) return sendMessage(kBadRestart);
+    // STOR replaces the file unless it restarts; APPE keeps it and writes behind its end.
+    const bool replaces = !append && restart == 0;
+    if (fd && replaces && ::ftruncate(fd.get(), 0) != 0) fd.reset();
     NSLog("FC:doStor  %@", fd ? paths().absolutePath(*path) : std::string());
     if (!fd) return sendMessage(format("553 %@: Permission denied.", name));
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
-    receiveData(FtpDataConnection::Incoming{std::move(fd), 0, 0, 0, *path, true});
+    const off_t offset = append ? st.st_size : static_cast<off_t>(restart);
+    receiveData(FtpDataConnection::Incoming{std::move(fd), offset, 0, 0, *path, created || replaces});
 }
 
 void FtpConnection::doMlst(const Words& words) {
-    sendMessage(format("150 Opening BINARY mode data connection for '%@'.", FtpCommandLine::fileNameFromArgs(words)));
+    // The facts of one entry, on the control connection.
+    std::string name = FtpCommandLine::fileNameFromArgs(words);
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    std::string facts = entry && entry->exists ? FtpListing::factsOf(entry->folder.get(), entry->name, false) : "";
+    if (facts.empty()) return sendMessage(format("550 %@ No such file or directory.", name));
+    const std::string shown = text::normalizedFormC("/" + entry->path);
+    sendMessage("250-Listing " + shown);
+    sendMessage(" " + facts + " " + shown);
+    sendMessage("250 End");
 }
-

@@ -2,9 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <map>
 #include <vector>
@@ -84,9 +85,10 @@ std::string FtpListing::createList(const std::string& path) {
     return createList(fd.get(), path);
 }
 
-std::string FtpListing::createList(int dirFd, const std::string& path) {
+std::string FtpListing::createList(int dirFd, const std::string& path, Style style, const std::string& pattern,
+                                   const std::string& prefix) {
     NSLog("Get LS for %@", path);
-    std::string body = "\r\n";
+    std::string body = style == Style::longLines ? "\r\n" : "";
     int listed = 0;
     // Most entries share an owner and a group: look each id up once per listing, not once per entry.
     std::map<unsigned, std::string> owners, groups;
@@ -95,8 +97,21 @@ std::string FtpListing::createList(int dirFd, const std::string& path) {
         if (it == cache.end()) it = cache.emplace(id, lookup(id)).first;
         return it->second;
     };
-    if (dirFd >= 0) forEachEntry(dirFd, [&](const std::string& name) {
-        if (name[0] == '.') return;  // hidden entries are not shown to clients
+    forEachEntry(dirFd, [&](const std::string& name) {
+        // Hidden entries are not shown to clients, and a line end inside a name would forge listing lines.
+        if (name[0] == '.' || name.find_first_of("\r\n") != std::string::npos) return;
+        if (!pattern.empty() && ::fnmatch(pattern.c_str(), name.c_str(), 0) != 0) return;
+        if (style == Style::names) {
+            ++listed;
+            body += prefix + name + "\r\n";
+            return;
+        }
+        if (style == Style::facts) {
+            // An entry gone since it was read has no facts to give: left out.
+            std::string facts = factsOf(dirFd, name, true);
+            if (!facts.empty()) body += facts + " " + name + "\r\n";
+            return;
+        }
         ++listed;
         struct stat st {};
         if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -110,6 +125,48 @@ std::string FtpListing::createList(int dirFd, const std::string& path) {
                            cached(groups, st.st_gid, groupName), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
                 "\n";
     });
-    return format("total %d", listed) + body;
+    return style == Style::longLines ? format("total %d", listed) + body : body;
 }
 
+std::string FtpListing::factsOf(int folderFd, const std::string& name, bool unique) {
+    const char* at = name.empty() ? "." : name.c_str();
+    struct stat st {};
+    if (::fstatat(folderFd, at, &st, AT_SYMLINK_NOFOLLOW) != 0) return "";
+    // As in the long listing, an entry is described as itself and only a folder is a "dir".
+    const bool dir = S_ISDIR(st.st_mode);
+    auto may = [&](int how) { return ::faccessat(folderFd, at, how, AT_EACCESS) == 0; };
+    const bool read = may(R_OK), write = may(W_OK);
+    std::string perm;
+    if (dir) {
+        // create, delete, enter, rename, list, make folders, purge
+        if (write) perm += "cdf";
+        if (may(X_OK)) perm += "e";
+        if (read) perm += "l";
+        if (write) perm += "mp";
+    } else {
+        // append, delete, rename, read, write
+        if (write) perm += "adf";
+        if (read) perm += "r";
+        if (write) perm += "w";
+    }
+    std::string facts = format("type=%@;size=%qu;modify=%@;perm=%@;", dir ? "dir" : "file",
+                               static_cast<unsigned long long>(st.st_size), formatUtcTime(st.st_mtime), perm);
+    if (unique) facts += "unique=" + std::to_string(st.st_dev) + "U" + std::to_string(st.st_ino) + ";";
+    return facts;
+}
+
+std::string FtpListing::formatUtcTime(std::time_t when) {
+    std::tm tm{};
+    if (!::gmtime_r(&when, &tm)) return "19700101000000";
+    return format("%.4d%.2d%.2d%.2d%.2d%.2d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                  tm.tm_sec);
+}
+
+std::string FtpListing::escapedPattern(std::string_view name) {
+    std::string out;
+    for (char c : name) {
+        if (c == '*' || c == '?' || c == '[' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}

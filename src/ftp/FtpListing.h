@@ -1,20 +1,36 @@
 #pragma once
+#include <sys/stat.h>
+
 #include <ctime>
 #include <string>
 #include <string_view>
 
-/// The long directory listing that LIST and NLST send, in the `ls -l` shape FTP clients parse:
-/// "total N" CR LF, then one line per visible entry ending in LF alone.
+/// The listings that LIST, NLST and MLSD send, and the facts that MLST answers with.
 class FtpListing {
 public:
     FtpListing() = delete;
+
+    /// How a listing is written.
+    enum class Style {
+        longLines,  ///< the `ls -l` shape FTP clients parse: "total N" CR LF, then one line per entry ending in LF
+        names,      ///< bare names, one per CR LF line (NLST)
+        facts,      ///< one "facts; name" CR LF line per entry, as machine listings are (MLSD)
+    };
 
     /// Lists the entries of the directory `path` in the order the file system yields them, hidden names (leading
     /// ".") left out, without descending. A missing or unreadable directory gives "total 0" CR LF. Entries are
     /// described as themselves (a symbolic link is not followed). Never throws.
     static std::string createList(const std::string& path);
     /// The same for the directory open as `dirFd` (entries read relative to it); `path` names it in the log.
-    static std::string createList(int dirFd, const std::string& path);
+    /// Only entries whose name matches the shell `pattern` are listed (all when it is empty); in the names style
+    /// each name is preceded by `prefix`. Hidden entries and names holding a line end are never listed: a name
+    /// with CR or LF would break the listing into lines clients read as entries of their own.
+    static std::string createList(int dirFd, const std::string& path, Style style = Style::longLines,
+                                  const std::string& pattern = "", const std::string& prefix = "");
+
+    /// The facts of the entry `name` in the folder `folderFd` ("" or "." for the folder itself), each ending in
+    /// ";": type, size, modify, perm and, with `unique`, unique. Empty when the entry cannot be read.
+    static std::string factsOf(int folderFd, const std::string& name, bool unique);
 
     /// One listing line (without its LF) from the already gathered attributes; `isDirectory` picks the type letter,
     /// the nine low bits of `mode` the permission letters, `links` below 1 shows as 1.
@@ -24,6 +40,11 @@ public:
 
     /// "MMM dd HH:mm" in the local time zone with English month abbreviations, no year.
     static std::string formatDate(std::time_t when);
+    /// "YYYYMMDDHHMMSS" in UTC, the time stamp of MDTM and of the modify fact.
+    static std::string formatUtcTime(std::time_t when);
+
+    /// `name` with the shell's wildcard characters escaped, so that as a pattern it matches itself only.
+    static std::string escapedPattern(std::string_view name);
 
     /// The account name of `uid` from the user database, or the number itself when it has no name.
     static std::string ownerName(unsigned uid);

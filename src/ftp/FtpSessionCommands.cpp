@@ -4,6 +4,7 @@
 #include "ftp/FtpReplies.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
+#include "platform/Text.h"
 
 // The session commands of a control connection (login, status, current folder, QUIT) and the owner's controls
 // that decide which commands may run.
@@ -72,6 +73,8 @@ void FtpConnection::doStat(const Words&) {
 void FtpConnection::doFeat(const Words&) {
     sendMessage("211-Features supported");
     if (settings_.clientEncoding == FtpSettings::kUTF8Encoding) sendMessage(" UTF8");
+    for (const char* feature : {" SIZE", " MDTM", " REST STREAM", " MLST type*;size*;modify*;perm*;", " EPSV", " EPRT"})
+        sendMessage(feature);
     sendMessage("211 End");
 }
 
@@ -85,7 +88,12 @@ void FtpConnection::doType(const Words& words) {
 }
 
 void FtpConnection::doOpts(const Words& words) {
-    sendMessage(format("502 Unknown command '%@'", words.size() > 1 ? words[1] : std::string()));
+    // Names and listings are always UTF-8: clients that ask for it (as FEAT invites) are told so.
+    const std::string option = words.size() > 1 ? words[1] : std::string();
+    const std::string value = words.size() > 2 ? text::lowercased(words[2]) : std::string();
+    if (text::lowercased(option) == "utf8" && (value.empty() || value == "on") && words.size() <= 3)
+        return sendMessage("200 UTF8 mode enabled.");
+    sendMessage(format("502 Unknown command '%@'", option));
 }
 
 void FtpConnection::doPwd(const Words&) {

@@ -1,6 +1,8 @@
 #include "ftp/FtpListing.h"
 #include "platform/Text.h"
+#include "platform/UniqueFd.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -168,4 +170,50 @@ TEST(FtpListing, UnknownIdsShowAsNumbersAndDatesUseEnglishMonths) {
     tm.tm_min = 59;
     tm.tm_isdst = -1;
     EXPECT_EQ(FtpListing::formatDate(std::mktime(&tm)), "Dec 31 23:59");
+    EXPECT_EQ(FtpListing::formatUtcTime(1709647620), "20240305140700");
+    EXPECT_EQ(FtpListing::formatUtcTime(0), "19700101000000");
+}
+
+TEST(FtpListing, NameAndFactListingsSelectByPatternAndSkipLineEnds) {
+    TempDir dir;
+    dir.file("a.pdf", 3);
+    dir.file("b[1].txt", 1);
+    dir.file(".hidden.pdf", 1);
+    dir.file("cr\rname.pdf", 1);
+    dir.file("lf\nname.pdf", 1);
+    fs::create_directory(dir.path() + "/Sub");
+    UniqueFd fd(::open(dir.path().c_str(), O_PATH | O_DIRECTORY));
+    using Style = FtpListing::Style;
+    struct Case {
+        Style style;
+        std::string pattern, prefix;
+        std::set<std::string> lines;
+    };
+    const Case cases[] = {
+        {Style::names, "", "", {"a.pdf\r", "b[1].txt\r", "Sub\r"}},
+        {Style::names, "*.pdf", "dir/", {"dir/a.pdf\r"}},
+        {Style::names, "b[1].txt", "", {}},  // "[1]" is a set of one character
+        {Style::names, FtpListing::escapedPattern("b[1].txt"), "", {"b[1].txt\r"}},
+        {Style::names, "*name*", "", {}},
+        {Style::facts, "a*", "", {"type=file;size=3;modify=", "; a.pdf\r"}},
+    };
+    for (const auto& c : cases) {
+        std::string listing = FtpListing::createList(fd.get(), dir.path(), c.style, c.pattern, c.prefix);
+        std::set<std::string> lines;
+        std::istringstream in(listing);
+        for (std::string line; std::getline(in, line);) {
+            if (c.style == Style::facts) {  // the parts that do not change from run to run
+                lines.insert(line.substr(0, line.find("modify=") + 7));
+                lines.insert(line.substr(line.rfind(';')));
+            } else {
+                lines.insert(line);
+            }
+        }
+        EXPECT_EQ(lines, c.lines) << c.pattern;
+    }
+    EXPECT_EQ(bodyLines(FtpListing::createList(fd.get(), dir.path())).size(), 3u);  // the long listing skips them too
+    std::string facts = FtpListing::factsOf(fd.get(), "Sub", true);
+    EXPECT_EQ(facts.substr(0, 9), "type=dir;");
+    EXPECT_NE(facts.find(";unique="), std::string::npos);
+    EXPECT_EQ(FtpListing::factsOf(fd.get(), "missing", false), "");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <filesystem>
 #include <fstream>
@@ -90,8 +91,10 @@ protected:
         int fd = passive();
         Transfer t;
         t.first = client_.command(cmd);
-        t.data = FtpTestClient::readUntilClosed(fd);
-        t.last = client_.reply();
+        if (t.first.substr(0, 4) == "150 ") {  // else no transfer follows
+            t.data = FtpTestClient::readUntilClosed(fd);
+            t.last = client_.reply();
+        }
         ::close(fd);
         return t;
     }
@@ -99,9 +102,11 @@ protected:
         int fd = passive();
         Transfer t;
         t.first = client_.command(cmd);
-        EXPECT_TRUE(FtpTestClient::sendAll(fd, bytes));
-        ::shutdown(fd, SHUT_WR);
-        t.last = client_.reply();
+        if (t.first.substr(0, 4) == "150 ") {
+            EXPECT_TRUE(FtpTestClient::sendAll(fd, bytes));
+            ::shutdown(fd, SHUT_WR);
+            t.last = client_.reply();
+        }
         ::close(fd);
         return t;
     }
@@ -133,16 +138,24 @@ TEST_F(FtpServerTest, SessionCommandsAnswerWithTheirFixedTexts) {
         {"PASS x", "230 User Alice logged in."},
         {"SYST", "215 UNIX Type: L8 Version: Qelmot 20080912"},
         {"TYPE I", "200 Type set to  I."},
-        {"OPTS UTF8 ON", "502 Unknown command 'UTF8'"},
+        {"OPTS UTF8 ON", "200 UTF8 mode enabled."},
+        {"opts utf8", "200 UTF8 mode enabled."},
+        {"OPTS UTF8 OFF", "502 Unknown command 'UTF8'"},
+        {"OPTS MLST type;", "502 Unknown command 'MLST'"},
         {"STAT", "211-localhost FTP server status:\r\n211 End of Status"},
-        {"FEAT", "211-Features supported\r\n UTF8\r\n211 End"},
+        {"FEAT", "211-Features supported\r\n UTF8\r\n SIZE\r\n MDTM\r\n REST STREAM\r\n"
+                 " MLST type*;size*;modify*;perm*;\r\n EPSV\r\n EPRT\r\n211 End"},
         {"PWD", "257 \"/\" is the current directory."},
         {"ACK", "500 'ACK': command not understood."},
         {"ack x", "500 'ack': command not understood."},
         {"XYZZY now", "500 'XYZZY': command not understood."},
         {"USER", "501 Syntax error in parameters or arguments."},
         {"TYPE", "501 Syntax error in parameters or arguments."},
-        {"MLST a.pdf", "150 Opening BINARY mode data connection for 'a.pdf'."},
+        {"REST 10", "350 Restarting at 10. Send STORE or RETRIEVE to initiate transfer."},
+        {"REST -1", "501 Syntax error in parameters or arguments."},
+        {"REST 99999999999999999999", "501 Syntax error in parameters or arguments."},
+        {"ABOR", "225 No transfer to abort."},
+        {"\xFF\xF4\xFF\xF2" "ABOR", "225 No transfer to abort."},  // Telnet interrupt before it, as clients send
     });
 }
 
@@ -192,7 +205,16 @@ TEST_F(FtpServerTest, DirectoryChangesStayInsideTheBase) {
 TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
     write(base_ + "/big.bin", std::string(20000, 'b'));
     write(base_ + "/small.bin", std::string(10239, 's'));
+    timeval stamp[2] = {{1709647620, 0}, {1709647620, 0}};  // 2024-03-05 14:07:00 UTC
+    ::utimes((base_ + "/small.bin").c_str(), stamp);
     expectReplies(client_, {
+        {"MDTM small.bin", "213 20240305140700"},
+        {"MDTM Books", "550 Books: Not a plain file."},
+        {"MDTM ../secret", "550 ../secret No such file or directory."},
+        {"MLST small.bin", "250-Listing /small.bin\r\n type=file;size=10239;modify=20240305140700;perm=adfrw; "
+                           "/small.bin\r\n250 End"},
+        {"MLST nothing", "550 nothing No such file or directory."},
+        {"MLST out-link", "550 out-link No such file or directory."},
         {"SIZE small.bin", "213 10239"},
         {"SIZE big.bin", "213 20000"},  // every regular file has its size, however large
         {"SIZE /Books/two.pdf", "213 2"},
@@ -200,7 +222,8 @@ TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
         {"SIZE nothing", "550 nothing No such file or directory."},
         {"SIZE ../secret", "550 ../secret No such file or directory."},
         {"SIZE out-link/secret", "550 out-link/secret No such file or directory."},
-        {"MKD New Folder", "250 MKD command successful."},
+        {"MKD New Folder", "257 \"/New Folder\" created."},
+        {"MKD Books/say \"hi\"", "257 \"/Books/say \"\"hi\"\"\" created."},
         {"MKD New Folder", "550 New Folder: File exists."},
         {"MKD ../escape", "550 ../escape: Permission denied."},
         {"MKD out-link/escape", "550 out-link/escape: Permission denied."},
@@ -220,6 +243,7 @@ TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
         {"DELE", "501 Syntax error in parameters or arguments."},
     });
     EXPECT_TRUE(fs::is_directory(base_ + "/New Folder"));
+    EXPECT_TRUE(fs::is_directory(base_ + "/Books/say \"hi\""));
     EXPECT_FALSE(fs::exists(root_ + "/escape"));
     EXPECT_FALSE(fs::exists(base_ + "/a.pdf"));
     EXPECT_FALSE(fs::exists(base_ + "/my file.pdf"));
@@ -259,7 +283,6 @@ TEST_F(FtpServerTest, ListingsInPassiveModeIncludingDataQueuedBeforeTheClientCon
     EXPECT_EQ(t.data.substr(0, 9), "total 3\r\n");
     EXPECT_NE(t.data.find(" a.pdf\n"), std::string::npos);
     EXPECT_EQ(passiveDownload("LIST -la").data, t.data);
-    EXPECT_EQ(passiveDownload("NLST").data, t.data);
     auto books = passiveDownload("LIST -la Books");
     EXPECT_EQ(books.data.substr(0, 9), "total 2\r\n");
     EXPECT_EQ(passiveDownload("LIST ../docs2").first, "550 ../docs2: Permission denied.");
@@ -273,6 +296,143 @@ TEST_F(FtpServerTest, ListingsInPassiveModeIncludingDataQueuedBeforeTheClientCon
     EXPECT_EQ(FtpTestClient::readUntilClosed(fd), books.data);
     EXPECT_EQ(client_.reply(), "226 Transfer complete.");
     ::close(fd);
+}
+
+TEST_F(FtpServerTest, NameListsWildcardsAndMachineListingsShowOnlyWhatTheyName) {
+    write(base_ + "/.hidden.pdf", "h");
+    write(base_ + "/forged\r\n-rw-r--r-- 1 u g 1 Jan 01 00:00 evil.pdf", "x");  // a line end in a name on disk
+    write(base_ + "/lf\nname.pdf", "x");
+    // Each listing's lines (names alone for NLST, the last field of LIST and MLSD lines), sorted; or its refusal.
+    auto names = [&](const std::string& cmd) {
+        auto t = passiveDownload(cmd);
+        if (t.first.substr(0, 4) != "150 ") return std::vector<std::string>{t.first};
+        const bool nlst = cmd.substr(0, 4) == "NLST";
+        std::vector<std::string> out;
+        std::istringstream in(t.data);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind("total ", 0) == 0) continue;
+            out.push_back(nlst ? line : line.substr(line.rfind(' ') + 1));
+        }
+        std::sort(out.begin(), out.end());
+        EXPECT_EQ(t.last, "226 Transfer complete.") << cmd;
+        return out;
+    };
+    using V = std::vector<std::string>;
+    const std::pair<std::string, V> cases[] = {
+        {"NLST", {"Books", "a.pdf", "out-link"}},
+        {"NLST -la", {"Books", "a.pdf", "out-link"}},
+        {"NLST *", {"Books", "a.pdf", "out-link"}},  // never hidden names, never names with line ends
+        {"NLST *.pdf", {"a.pdf"}},
+        {"NLST Books", {"one.pdf", "two.pdf"}},
+        {"NLST Books/*.pdf", {"Books/one.pdf", "Books/two.pdf"}},
+        {"NLST /Books/t?o.pdf", {"/Books/two.pdf"}},
+        {"NLST Books/[o]*", {"Books/one.pdf"}},
+        {"NLST a.pdf", {"a.pdf"}},
+        {"NLST *.none", {}},
+        {"NLST ../*", {"550 ../*: Permission denied."}},
+        {"NLST out-link/*", {"550 out-link/*: Permission denied."}},
+        {"LIST *.pdf", {"a.pdf"}},
+        {"LIST a.pdf", {"a.pdf"}},  // a file's own line
+        {"MLSD", {"Books", "a.pdf", "out-link"}},
+        {"MLSD /Books", {"one.pdf", "two.pdf"}},
+        {"MLSD a.pdf", {"550 a.pdf: Not a directory."}},
+        {"MLSD missing", {"550 missing No such file or directory."}},
+        {"MLSD ..", {"550 ..: Permission denied."}},
+    };
+    for (const auto& [cmd, want] : cases) EXPECT_EQ(names(cmd), want) << cmd;
+    auto list = passiveDownload("LIST");
+    EXPECT_EQ(list.data.substr(0, 9), "total 3\r\n");
+    EXPECT_EQ(list.data.find("evil"), std::string::npos);
+    auto mlsd = passiveDownload("MLSD Books");
+    EXPECT_TRUE(std::regex_search(mlsd.data, std::regex("(^|\n)type=file;size=2;modify=\\d{14};perm=[adfrw]+;unique="
+                                                        "\\d+U\\d+; two.pdf\r\n")))
+        << mlsd.data;
+    EXPECT_EQ(mlsd.first, "150 Opening ASCII mode data connection for 'MLSD'.");
+}
+
+TEST_F(FtpServerTest, RestartAndAppendContinueAFile) {
+    const std::string bytes = bytesOfSize(10);
+    passiveUpload("STOR f.bin", bytes);
+    // A transfer command right after REST, on a fresh passive connection.
+    auto restarted = [&](const std::string& rest, const std::string& cmd, const std::string& upload = "") {
+        int fd = passive();
+        Transfer t;
+        t.first = client_.command(rest);
+        t.first += "|" + client_.command(cmd);
+        if (t.first.find("|150 ") != std::string::npos) {
+            if (cmd.substr(0, 4) == "RETR") {
+                t.data = FtpTestClient::readUntilClosed(fd);
+            } else {
+                EXPECT_TRUE(FtpTestClient::sendAll(fd, upload));
+                ::shutdown(fd, SHUT_WR);
+            }
+            t.last = client_.reply();
+        }
+        ::close(fd);
+        return t;
+    };
+    auto refusal = [&](const std::string& rest, const std::string& cmd) {
+        std::string first = restarted(rest, cmd).first;
+        return first.substr(first.find('|') + 1);
+    };
+    const std::string kBeyond = "554 Restart position beyond the end of the file.";
+    const std::string rest4 = "350 Restarting at 4. Send STORE or RETRIEVE to initiate transfer.";
+    auto t = restarted("REST 4", "RETR f.bin");
+    EXPECT_EQ(t.first, rest4 + "|150 Opening BINARY mode data connection for 'f.bin'.");
+    EXPECT_EQ(t.data, bytes.substr(4));
+    EXPECT_EQ(t.last, "226 Transfer complete.");
+    EXPECT_EQ(restarted("REST 10", "RETR f.bin").data, "");
+    EXPECT_EQ(refusal("REST 11", "RETR f.bin"), kBeyond);
+    // Any other command in between forgets the offset.
+    int fd = passive();
+    client_.command("REST 4");
+    client_.command("NOOP");
+    client_.command("RETR f.bin");
+    EXPECT_EQ(FtpTestClient::readUntilClosed(fd), bytes);
+    client_.reply();
+    ::close(fd);
+
+    EXPECT_EQ(restarted("REST 4", "STOR f.bin", "XY").last, "226 Transfer complete.");
+    EXPECT_EQ(readFile(base_ + "/f.bin"), bytes.substr(0, 4) + "XY" + bytes.substr(6));  // not truncated
+    EXPECT_EQ(refusal("REST 11", "STOR f.bin"), kBeyond);
+    EXPECT_EQ(refusal("REST 1", "STOR new.bin"), kBeyond);
+    EXPECT_FALSE(fs::exists(base_ + "/new.bin"));
+    auto a = passiveUpload("APPE f.bin", "tail");
+    EXPECT_EQ(a.first, "150 Opening BINARY mode data connection for 'f.bin'.");
+    EXPECT_EQ(a.last, "226 Transfer complete.");
+    EXPECT_EQ(readFile(base_ + "/f.bin"), bytes.substr(0, 4) + "XY" + bytes.substr(6) + "tail");
+    EXPECT_EQ(passiveUpload("APPE -new.bin", "new").last, "226 Transfer complete.");
+    EXPECT_EQ(readFile(base_ + "/-new.bin"), "new");
+    EXPECT_EQ(passiveUpload("APPE ../outside.bin", "x").first, "553 ../outside.bin: Permission denied.");
+    EXPECT_EQ(client_.command("APPE f.bin"), "425 Can't open data connection.");
+    EXPECT_EQ(counts_.fileListChanged, 4);  // STOR, REST+STOR, two APPE
+}
+
+TEST_F(FtpServerTest, AbortStopsARunningTransferWithA426ThenA226) {
+    write(base_ + "/big.bin", bytesOfSize(64 << 20));  // more than the socket buffers hold
+    int fd = passive();
+    EXPECT_EQ(client_.command("RETR big.bin").substr(0, 4), "150 ");
+    FtpTestClient::turnUntil([] { return false; }, 50);
+    client_.sendRaw(
+        "\xFF\xF4\xFF\xF2"
+        "ABOR\r\n");
+    EXPECT_EQ(client_.reply(), "426 Connection closed; transfer aborted.");
+    EXPECT_EQ(client_.reply(), "226 ABOR command successful.");
+    EXPECT_LT(FtpTestClient::readUntilClosed(fd).size(), size_t{64 << 20});  // closed before the end
+    ::close(fd);
+
+    fd = passive();
+    EXPECT_EQ(client_.command("STOR up.bin").substr(0, 4), "150 ");
+    EXPECT_TRUE(FtpTestClient::sendAll(fd, "abc"));
+    EXPECT_EQ(client_.command("ABOR"), "426 Connection closed; transfer aborted.");
+    EXPECT_EQ(client_.reply(), "226 ABOR command successful.");
+    EXPECT_EQ(FtpTestClient::readUntilClosed(fd), "");
+    ::close(fd);
+    EXPECT_TRUE(fs::exists(base_ + "/up.bin"));
+    EXPECT_EQ(counts_.fileListChanged, 1);
+    EXPECT_EQ(client_.command("ABOR"), "225 No transfer to abort.");
+    EXPECT_EQ(passiveDownload("RETR a.pdf").data, "hello");
 }
 
 TEST_F(FtpServerTest, DownloadsAndUploadsKeepEveryByteInBothModes) {
@@ -411,10 +571,10 @@ TEST_F(FtpServerTest, ABusyPortLeavesAServerThatSaysWhy) {
     EXPECT_EQ(client_.command("NOOP"), "200 NOOP command successful.");
 }
 
-TEST(FtpServerTable, TheCommandTableHasItsTwentyNineWords) {
+TEST(FtpServerTable, TheCommandTableHasItsThirtyFourWords) {
     auto words = FtpConnection::commandWords();
-    EXPECT_EQ(words.size(), 29u);
-    for (const char* word : {"rmd", "nlst", "ack", "mkd", "cdup"})
+    EXPECT_EQ(words.size(), 34u);
+    for (const char* word : {"rmd", "nlst", "ack", "mkd", "cdup", "rest", "appe", "mdtm", "mlsd", "abor"})
         EXPECT_NE(std::find(words.begin(), words.end(), word), words.end()) << word;
     FtpServer server(0, fs::temp_directory_path().string(), nullptr);
     EXPECT_TRUE(server.changeRoot());
