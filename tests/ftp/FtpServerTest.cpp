@@ -404,8 +404,8 @@ TEST_F(FtpServerTest, RestartAndAppendContinueAFile) {
     EXPECT_EQ(readFile(base_ + "/f.bin"), bytes.substr(0, 4) + "XY" + bytes.substr(6) + "tail");
     EXPECT_EQ(passiveUpload("APPE -new.bin", "new").last, "226 Transfer complete.");
     EXPECT_EQ(readFile(base_ + "/-new.bin"), "new");
-    EXPECT_EQ(passiveUpload("APPE ../outside.bin", "x").first, "553 ../outside.bin: Permission denied.");
     EXPECT_EQ(client_.command("APPE f.bin"), "425 Can't open data connection.");
+    EXPECT_EQ(passiveUpload("APPE ../outside.bin", "x").first, "553 ../outside.bin: Permission denied.");
     EXPECT_EQ(counts_.fileListChanged, 4);  // STOR, REST+STOR, two APPE
 }
 
