@@ -37,6 +37,8 @@ PASV\r\nLIST -la\r\nEPSV\r\nNLST Books\r\nRETR a.pdf\r\nSTOR new.pdf\r\n
 PORT 127,0,0,1,4,1\r\nRETR a.pdf\r\nEPRT |1|127.0.0.1|1025|\r\nLPRT 6,16,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,2,4,1\r\n
 SIZE a.pdf\r\nSIZE Books\r\nSIZE ../sentinel\r\nTYPE I\r\nOPTS UTF8 ON\r\nSTAT\r\nNOOP\nACK\r\nMLST a.pdf\r\n
 RNFR /\r\nRNTO z\r\nRNFR Books/b.pdf\r\nRNTO ../../stolen\r\nUSER \xff\xfe\r\n\r\n NOOP\r\n
+PASV\r\nREST 2\r\nRETR a.pdf\r\nEPSV\r\nAPPE a.pdf\r\nABOR\r\n\xff\xf4\xff\xf2ABOR\r\nMDTM a.pdf\r\n
+PASV\r\nNLST *.pdf\r\nEPSV\r\nMLSD Books\r\nPASV\r\nLIST ../*\r\nMLST /\r\nREST 99\r\nSTOR a.pdf\r\n
 SEEDS
 
 echo "fuzzing for $seconds s"
