@@ -243,7 +243,8 @@ void FtpConnection::doMlst(const Words& words) {
     auto entry = path ? paths().locate(*path, true) : std::nullopt;
     std::string facts = entry && entry->exists ? FtpListing::factsOf(entry->folder.get(), entry->name, false) : "";
     if (facts.empty()) return sendMessage(format("550 %@ No such file or directory.", name));
-    const std::string shown = text::normalizedFormC("/" + entry->path);
+    // Named as the client wrote it: a link's target could hold a line end that would forge a reply line.
+    const std::string shown = "/" + *path;
     sendMessage("250-Listing " + shown);
     sendMessage(" " + facts + " " + shown);
     sendMessage("250 End");

@@ -134,7 +134,7 @@ std::string FtpListing::factsOf(int folderFd, const std::string& name, bool uniq
     if (::fstatat(folderFd, at, &st, AT_SYMLINK_NOFOLLOW) != 0) return "";
     // As in the long listing, an entry is described as itself and only a folder is a "dir".
     const bool dir = S_ISDIR(st.st_mode);
-    auto may = [&](int how) { return ::faccessat(folderFd, at, how, AT_EACCESS) == 0; };
+    auto may = [&](int how) { return ::faccessat(folderFd, at, how, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0; };
     const bool read = may(R_OK), write = may(W_OK);
     std::string perm;
     if (dir) {
