@@ -6,14 +6,19 @@ Usage (as root, after `apt-get install python3-pyftpdlib vsftpd`):
 
 Peers: pyftpdlib (one event loop in python, the model closest to ours) and vsftpd (a process per client, files
 sent with sendfile). vsftpd refuses a writable anonymous root, so every server serves the same read-only root with a
-writable incoming/ folder. Figures (best of the rounds): RETR and STOR of one big file, 200 sequential sessions
-(login, PASV, LIST, QUIT), 50 concurrent clients each downloading 10 MiB, 5000 NOOP round trips, LIST of a folder
-of 10,000 files, and each server's peak memory (resident set of the server and its children) during the big RETR.
-Prints every figure for the three servers and the ratios ours/peer (below 1 is better for times and memory)."""
+writable incoming/ folder. `velkaro ftp` runs with its default options (quiet: no per-command log lines).
+Figures (median of the rounds; each round measures every figure of every server in turn): RETR and STOR of one big
+file in MiB/s with the server's CPU seconds for each (user + system time from /proc/<pid>/stat of the server and of
+every process it ran meanwhile, sampled every 8 MiB), each server's peak memory (resident set of the server and its
+children) during the big RETR, 200 sequential sessions (login, PASV, LIST of a root holding a 10,000-entry folder,
+QUIT), 50 concurrent clients each downloading 10 MiB (aggregate MiB/s), 5000 NOOP round trips (µs each) and LIST of
+a folder of 10,000 files. Prints the three servers, the better peer on each figure, the ratio ours/better peer and
+whether ours is at least as good."""
 import argparse
 import ftplib
 import os
 import shutil
+import statistics
 import socket
 import subprocess
 import sys
@@ -42,19 +47,67 @@ def wait_port(port, seconds=20):
 def tree_rss_kib(pid):
     """Resident set of a process and all its descendants, in KiB."""
     total = 0
-    pending = [pid]
-    while pending:
-        p = pending.pop()
+    for p in tree_pids(pid):
         try:
             with open(f"/proc/{p}/status") as f:
-                for line in f:
-                    if line.startswith("VmRSS:"):
-                        total += int(line.split()[1])
+                total += sum(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+        except OSError:
+            pass
+    return total
+
+
+def tree_pids(pid):
+    pids, pending = [], [pid]
+    while pending:
+        p = pending.pop()
+        pids.append(p)
+        try:
             with open(f"/proc/{p}/task/{p}/children") as f:
                 pending += [int(c) for c in f.read().split()]
         except OSError:
             pass
-    return total
+    return pids
+
+
+class Meter:
+    """Samples a server's tree while a transfer runs: peak resident set, and CPU (user + system time from
+    /proc/<pid>/stat) of the server and of every process it runs meanwhile, which a forking server's session
+    processes take with them when they exit. sample() is called every few MiB moved."""
+
+    def __init__(self, pid):
+        self.pid, self.peak_kib, self.cpu = pid, 0, {}
+        self.base = self._times()
+
+    def _times(self):
+        times = {}
+        for p in tree_pids(self.pid):
+            try:
+                with open(f"/proc/{p}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                times[p] = int(fields[11]) + int(fields[12])  # utime + stime, in clock ticks
+            except OSError:
+                pass
+        return times
+
+    def sample(self, rss=True):
+        for p, ticks in self._times().items():
+            self.cpu[p] = max(self.cpu.get(p, 0), ticks - self.base.get(p, 0))
+        if rss:
+            self.peak_kib = max(self.peak_kib, tree_rss_kib(self.pid))
+
+    def cpu_seconds(self):
+        return sum(self.cpu.values()) / os.sysconf("SC_CLK_TCK")
+
+
+def metered(pid, fn):
+    """Wall seconds of fn(meter) and the meter, sampled once more after a short wait for the server's CPU time."""
+    meter = Meter(pid)
+    start = time.monotonic()
+    fn(meter)
+    wall = time.monotonic() - start
+    time.sleep(0.3)
+    meter.sample(rss=False)
+    return wall, meter
 
 
 class Server:
@@ -124,14 +177,17 @@ def timed(fn):
     return time.monotonic() - start
 
 
-def retr(port, name, peak=None, pid=None):
+SAMPLE_EVERY = 8 << 20
+
+
+def retr(port, name, meter=None):
     ftp = session(port)
     received = [0]
 
     def sink(b):
         received[0] += len(b)
-        if peak is not None and received[0] % (32 << 20) < len(b):
-            peak[0] = max(peak[0], tree_rss_kib(pid))
+        if meter and received[0] % SAMPLE_EVERY < len(b):
+            meter.sample()
 
     ftp.retrbinary("RETR " + name, sink, blocksize=1 << 20)
     ftp.quit()
@@ -141,19 +197,21 @@ def retr(port, name, peak=None, pid=None):
 class Zeros:
     """A file-like source of `n` bytes without holding them."""
 
-    def __init__(self, n):
-        self.left = n
+    def __init__(self, n, meter):
+        self.left, self.meter = n, meter
         self.block = os.urandom(1 << 20)
 
     def read(self, size=-1):
         size = min(self.left, len(self.block) if size < 0 else min(size, len(self.block)))
+        if self.left % SAMPLE_EVERY < size:
+            self.meter.sample(rss=False)
         self.left -= size
         return self.block[:size]
 
 
-def stor(port, name, n):
+def stor(port, name, n, meter):
     ftp = session(port)
-    ftp.storbinary("STOR incoming/" + name, Zeros(n), blocksize=1 << 20)
+    ftp.storbinary("STOR incoming/" + name, Zeros(n, meter), blocksize=1 << 20)
     ftp.quit()
 
 
@@ -201,7 +259,7 @@ def list_many(port):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("velkaro")
-    ap.add_argument("--rounds", type=int, default=2)
+    ap.add_argument("--rounds", type=int, default=3)
     ap.add_argument("--big-mib", type=int, default=1024)
     args = ap.parse_args()
     velkaro = os.path.abspath(args.velkaro)
@@ -228,32 +286,41 @@ def main():
         figures = {s.name: {} for s in servers}
 
         def record(server, key, value):
-            old = figures[server.name].get(key)
-            figures[server.name][key] = value if old is None else min(old, value)
+            figures[server.name].setdefault(key, []).append(value)
 
+        mib = args.big_mib
         try:
             for r in range(args.rounds):
                 for s in servers:  # rounds interleaved: each figure of each server once per round
-                    peak = [0]
-                    record(s, f"RETR {args.big_mib} MiB (s)",
-                           timed(lambda: retr(s.port, "big.bin", peak, s.proc.pid)))
-                    record(s, f"peak RSS during RETR (MiB)", peak[0] / 1024)
-                    record(s, f"STOR {args.big_mib} MiB (s)", timed(lambda: stor(s.port, f"up-{r}.bin", big)))
+                    wall, meter = metered(s.proc.pid, lambda m: retr(s.port, "big.bin", m))
+                    record(s, f"RETR {mib} MiB, MiB/s", mib / wall)
+                    record(s, "server CPU for that RETR, s", meter.cpu_seconds())
+                    record(s, "peak RSS during RETR, MiB", meter.peak_kib / 1024)
+                    wall, meter = metered(s.proc.pid, lambda m: stor(s.port, f"up-{r}.bin", big, m))
+                    record(s, f"STOR {mib} MiB, MiB/s", mib / wall)
+                    record(s, "server CPU for that STOR, s", meter.cpu_seconds())
                     os.remove(os.path.join(root, "incoming", f"up-{r}.bin"))
-                    record(s, "200 sessions (s)", timed(lambda: sessions(s.port, 200)))
-                    record(s, "50 clients x 10 MiB (s)", timed(lambda: concurrent(s.port, 50, "ten.bin")))
-                    record(s, "5000 NOOP (s)", timed(lambda: noops(s.port, 5000)))
-                    record(s, "LIST 10,000 files (s)", timed(lambda: list_many(s.port)))
+                    record(s, "200 sessions, s", timed(lambda: sessions(s.port, 200)))
+                    record(s, "50 clients x 10 MiB, MiB/s", 500 / timed(lambda: concurrent(s.port, 50, "ten.bin")))
+                    record(s, "5000 NOOPs, us each", timed(lambda: noops(s.port, 5000)) / 5000 * 1e6)
+                    record(s, "LIST 10,000 files, s", timed(lambda: list_many(s.port)))
                     print(f"round {r + 1}: {s.name} done", file=sys.stderr, flush=True)
         finally:
             for s in servers:
                 s.stop()
 
-    keys = list(figures["velkaro"].keys())
-    print(f"{'figure':34} {'velkaro':>10} {'pyftpdlib':>10} {'vsftpd':>10} {'/pyftpd':>8} {'/vsftpd':>8}")
-    for k in keys:
-        ours, py, vs = figures["velkaro"][k], figures["pyftpdlib"][k], figures["vsftpd"][k]
-        print(f"{k:34} {ours:10.3f} {py:10.3f} {vs:10.3f} {ours / py:8.2f} {ours / vs:8.2f}")
+    print(f"{'figure (median of ' + str(args.rounds) + ')':32} {'velkaro':>9} {'pyftpdlib':>9} {'vsftpd':>9}"
+          f" {'better peer':>11} {'ours/it':>8}  ours at least as good")
+    for k in figures["velkaro"]:
+        ours, py, vs = (statistics.median(figures[n][k]) for n in ("velkaro", "pyftpdlib", "vsftpd"))
+        higher_better = "MiB/s" in k
+        best_name, best = max((("pyftpdlib", py), ("vsftpd", vs)), key=lambda t: t[1] if higher_better else -t[1])
+        ok = ours >= best if higher_better else ours <= best
+        print(f"{k:32} {ours:9.3f} {py:9.3f} {vs:9.3f} {best_name:>11} {ours / best:8.2f}  {'yes' if ok else 'no'}")
+    print("every round (velkaro / pyftpdlib / vsftpd):")
+    for k in figures["velkaro"]:
+        print(f"  {k}: " + " / ".join(" ".join(f"{v:.3f}" for v in figures[n][k])
+                                      for n in ("velkaro", "pyftpdlib", "vsftpd")))
 
 
 if __name__ == "__main__":
