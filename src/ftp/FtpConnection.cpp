@@ -232,7 +232,8 @@ bool FtpConnection::changedCurrentDirectoryTo(const std::string& name) {
     NSLog("expandedPath: %@", rooted ? paths().absolutePath(*rooted) : std::string());
     if (!rooted) return false;
     auto canonical = paths().enterableDirectory(*rooted);
-    if (!canonical) return false;
+    // PWD shows this path: a CR or LF in it (through a link) would forge a reply line.
+    if (!canonical || canonical->find_first_of("\r\n") != std::string::npos) return false;
     currentDir_ = *canonical;
     return true;
 }

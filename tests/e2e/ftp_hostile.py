@@ -246,7 +246,14 @@ def replies_never_read(port, served, outside, server):
 
 def special_files(port, served, outside, server):
     os.mkfifo(os.path.join(served, "pipe"))
+    os.makedirs(os.path.join(served, "forged\r\n257 x"))
+    os.symlink("forged\r\n257 x", os.path.join(served, "plain"))
     ftp = ftp_session(port)
+    try:
+        r = ftp.cwd("plain")
+    except ftplib.error_perm as e:
+        r = str(e)
+    check("CWD into a folder whose name holds CR LF is refused (PWD would forge a line)", r.startswith("550"), r)
     for cmd, action in (("RETR", lambda: ftp.retrbinary("RETR pipe", lambda b: None)),
                         ("STOR", lambda: ftp.storbinary("STOR pipe", open(os.devnull, "rb")))):
         t = time.time()
