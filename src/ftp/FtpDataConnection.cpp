@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -106,7 +107,9 @@ void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_vie
     // Straight to the file, at its place. A failed write (disk full) ends the upload at once: the client stops
     // sending and hears why, instead of pouring the rest into nothing.
     while (!data.empty()) {
-        ssize_t n = ::pwrite(incoming_->file.get(), data.data(), data.size(),
+        // In slices: measured here, file systems copy 1 MiB writes into new page-cache pages far more slowly at
+        // times than 256 KiB ones.
+        ssize_t n = ::pwrite(incoming_->file.get(), data.data(), std::min(data.size(), kWriteSlice),
                              incoming_->offset + static_cast<off_t>(incoming_->written));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {

@@ -19,6 +19,8 @@ class FtpDataConnection : public AsyncSocketDelegate {
 public:
     /// Values of `connectionState`.
     enum State { clientSending = 0, clientReceiving = 1, clientQuiet = 2, clientSent = 3 };
+    /// The most an upload writes to its file in one call.
+    static constexpr std::size_t kWriteSlice = 256 * 1024;
 
     /// Something to send: a text already encoded, or an open file sent from `offset` to its end.
     struct Outgoing {

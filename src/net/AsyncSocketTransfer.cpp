@@ -142,7 +142,10 @@ void AsyncSocket::doBytesAvailable() {
     int failure = 0;
     // Each chunk goes to the delegate as it came, with the current read's tag. The delegate may close the socket
     // (or even start a new connection on it): the loop stops as soon as this connection is gone.
-    for (int i = 0; i < kReadsPerEvent && theReadStream && theConnectionId == connection; ++i) {
+    // A delegate that pauses reading from inside a delivery gets no further chunk from this event either.
+    for (int i = 0; i < kReadsPerEvent && theReadStream && theConnectionId == connection &&
+                    !(theFlags & kReadingPaused);
+         ++i) {
         ssize_t n = ::recv(theNative.get(), buffer.get(), kReadChunk, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
