@@ -7,7 +7,8 @@ Usage (as root, after `apt-get install python3-pyftpdlib vsftpd`):
 Peers: pyftpdlib (one event loop in python, the model closest to ours) and vsftpd (a process per client, files
 sent with sendfile). vsftpd refuses a writable anonymous root, so every server serves the same read-only root with a
 writable incoming/ folder. `velkaro ftp` runs with its default options (quiet: no per-command log lines).
-Figures (median of the rounds; each round measures every figure of every server in turn): RETR and STOR of one big
+Figures (median of the rounds; each round measures every figure of every server in turn, the order turning every
+round): RETR and STOR of one big
 file in MiB/s with the server's CPU seconds for each (user + system time from /proc/<pid>/stat of the server and of
 every process it ran meanwhile, sampled every 8 MiB: vsftpd's listener does not collect its session processes'
 times, so a before/after of the listener alone would miss them), each server's peak memory (resident set of the
@@ -294,7 +295,9 @@ def main():
         mib = args.big_mib
         try:
             for r in range(args.rounds):
-                for s in servers:  # rounds interleaved: each figure of each server once per round
+                # Rounds interleaved, each figure of each server once per round; the order turns every round so
+                # no server always runs first (right after the files are written) or after the same peer.
+                for s in servers[r % len(servers):] + servers[:r % len(servers)]:
                     wall, meter = metered(s.proc.pid, lambda m: retr(s.port, "big.bin", m))
                     record(s, f"RETR {mib} MiB, MiB/s", mib / wall)
                     record(s, "server CPU for that RETR, s", meter.cpu_seconds())
