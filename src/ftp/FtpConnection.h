@@ -29,6 +29,8 @@ public:
 
     /// The longest command line taken; a longer one is answered 500 and dropped.
     static constexpr std::size_t kMaxLineLength = 8192;
+    /// The memory one queued reply takes beside its bytes (the write request, the shared text, the queue's slot).
+    static constexpr std::uint64_t kReplyOverhead = 256;
     /// Seconds the last reply of a timed-out connection may take to go out before it is closed anyway.
     static constexpr double kCloseTimeout = 10;
     /// Passive ports drawn at random before the system is asked for a free one.
@@ -85,6 +87,10 @@ private:
     /// Stops taking command lines while a login delay runs or the client does not read its replies, and takes
     /// them again when neither holds.
     void updateHold();
+    /// Queues one reply line (line end included) on the control socket.
+    void writeReply(std::string line);
+    /// What the replies not yet written cost in memory, estimated: their bytes and each request's bookkeeping.
+    std::uint64_t unsentReplyCost() const;
     /// Waits the idle time again from now (nothing when there is no idle limit).
     void restartIdleTimer();
     void idleTimeUp();
@@ -180,6 +186,7 @@ private:
     bool loggedIn_ = true;
     bool admitted_ = false;
     bool repliesBackedUp_ = false;      // the client reads its replies too slowly: its commands wait
+    std::uint64_t repliesInFlight_ = 0;  // replies queued on the control socket and not yet written
     RunLoop::Handle loginDelay_ = 0;    // a wrong password's answer, not yet given
     RunLoop::Handle idleTimer_ = 0;
 };
