@@ -45,8 +45,6 @@ void FtpConnection::closeSocket(std::shared_ptr<AsyncSocket>& socket) {
     socket.reset();
 }
 
-std::string FtpConnection::connectionAddress() const { return connectionSocket_->connectedHost(); }
-
 void FtpConnection::sendMessage(const std::string& text) {
     NSLog(">%@", text);
     writeReply(text + "\r\n");
@@ -124,6 +122,7 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         ::setsockopt(fd, SOL_SOCKET, SO_OOBINLINE, &one, sizeof one);
     }
+    peerAddress_ = connectionSocket_->connectedHost();
     if (!owner_.admits(this, connectionAddress())) {
         NSLog("FC: %@ refused: too many connections", connectionAddress());
         quitting_ = true;
@@ -160,8 +159,8 @@ void FtpConnection::onSocketDidDisconnect(AsyncSocket* sock) {
 // --- Dispatch.
 
 const std::vector<FtpConnection::Command>& FtpConnection::commandTable() {
-    // In the order the table is built. RMD shares the delete handler and NLST the list handler; ACK is in the
-    // table without a handler, so it is answered as an unknown command.
+    // In the order the table is built. ACK is in the table without a handler, so it is answered as an unknown
+    // command.
     static const std::vector<Command> kTable = {
         {"rnto", &FtpConnection::doRnto}, {"lprt", &FtpConnection::doLprt}, {"cdup", &FtpConnection::doCdUp},
         {"pass", &FtpConnection::doPass}, {"epsv", &FtpConnection::doEpsv}, {"quit", &FtpConnection::doQuit},
@@ -170,7 +169,7 @@ const std::vector<FtpConnection::Command>& FtpConnection::commandTable() {
         {"opts", &FtpConnection::doOpts}, {"list", &FtpConnection::doList}, {"ack", nullptr},
         {"stat", &FtpConnection::doStat}, {"user", &FtpConnection::doUser}, {"pasv", &FtpConnection::doPasv},
         {"stor", &FtpConnection::doStor}, {"dele", &FtpConnection::doDele}, {"size", &FtpConnection::doSize},
-        {"pwd", &FtpConnection::doPwd},   {"rmd", &FtpConnection::doDele},  {"nlst", &FtpConnection::doList},
+        {"pwd", &FtpConnection::doPwd},   {"rmd", &FtpConnection::doRmd},   {"nlst", &FtpConnection::doNlst},
         {"rnfr", &FtpConnection::doRnfr}, {"retr", &FtpConnection::doRetr}, {"mlst", &FtpConnection::doMlst},
         {"eprt", &FtpConnection::doEprt}, {"mkd", &FtpConnection::doMkdir}, {"rest", &FtpConnection::doRest},
         {"appe", &FtpConnection::doAppe}, {"mdtm", &FtpConnection::doMdtm}, {"mlsd", &FtpConnection::doMlsd},

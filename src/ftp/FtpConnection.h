@@ -47,7 +47,7 @@ public:
     static std::vector<std::string> commandWords();
 
     /// The client's address, as the control socket reports its peer.
-    std::string connectionAddress() const;
+    const std::string& connectionAddress() const { return peerAddress_; }
     /// Writes one reply line (CR LF added).
     void sendMessage(const std::string& text);
     /// Handles one command line without its line end (bytes as received).
@@ -111,10 +111,14 @@ private:
     // File commands (FtpFileCommands.cpp).
     void doMkdir(const Words& words);
     void doDele(const Words& words);
+    void doRmd(const Words& words);
+    /// DELE (files only) and RMD (empty folders only).
+    void removeEntry(const Words& words, bool rmd);
     void doRnfr(const Words& words);
     void doRnto(const Words& words);
     void doSize(const Words& words);
     void doList(const Words& words);
+    void doNlst(const Words& words);
     void doRetr(const Words& words);
     void doStor(const Words& words);
     void doAppe(const Words& words);
@@ -177,6 +181,7 @@ private:
     FtpDataConnection::Pending pending_;  // transfers announced before the data connection exists
     std::uint16_t dataPort_ = 2001;
     int transferMode_ = pasvMode;
+    std::string peerAddress_;  // the control socket's peer, read once it is connected
     std::string currentUser_;
     std::string currentDir_;  // relative to the base; walked again on every use
     std::string rnfrFilename_;

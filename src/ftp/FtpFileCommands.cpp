@@ -11,7 +11,6 @@
 #include "ftp/FtpListing.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
-#include "platform/Text.h"
 
 // The file commands of a control connection: every name is resolved beneath the base folder (FtpPathResolver)
 // and acted on through the descriptor of its folder.
@@ -28,7 +27,7 @@ void FtpConnection::doMkdir(const Words& words) {
     if (!requireArgument(name)) return;
     auto path = filePath(name);
     auto entry = path ? paths().locate(*path, false) : std::nullopt;
-    if (!entry && (!path || errno == EXDEV || errno == ELOOP))
+    if (!entry && (!path || FtpPathResolver::ledOut(errno)))
         return sendMessage(format("550 %@: Permission denied.", name));
     if (entry && entry->exists) return sendMessage(format("550 %@: File exists.", name));
     if (!paths().makeDirectories(*path)) {
@@ -41,13 +40,17 @@ void FtpConnection::doMkdir(const Words& words) {
     sendMessage(format("257 \"%@\" created.", shown));
 }
 
-void FtpConnection::doDele(const Words& words) {
+void FtpConnection::doDele(const Words& words) { removeEntry(words, false); }
+
+void FtpConnection::doRmd(const Words& words) { removeEntry(words, true); }
+
+void FtpConnection::removeEntry(const Words& words, bool rmd) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("filename is %@", name);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
     auto entry = path ? paths().locate(*path, false) : std::nullopt;
-    if (!path || (!entry && (errno == EXDEV || errno == ELOOP))) return sendMessage("550 DELE command unsuccessful.");
+    if (!path || (!entry && FtpPathResolver::ledOut(errno))) return sendMessage("550 DELE command unsuccessful.");
     if (!entry || !entry->exists) return sendMessage(format("550 %@ No such file or directory.", name));
     // Never the base directory, nor a directory the client is standing in: "RMD ." or "RMD Books/.." would
     // otherwise remove the folder under its feet.
@@ -58,7 +61,6 @@ void FtpConnection::doDele(const Words& words) {
     struct stat st {};
     const bool folder = ::fstatat(entry->folder.get(), entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                         S_ISDIR(st.st_mode);
-    const bool rmd = text::lowercased(words[0]) == "rmd";
     if (folder != rmd || ::unlinkat(entry->folder.get(), entry->name.c_str(), folder ? AT_REMOVEDIR : 0) != 0) {
         NSLog("DELE failed %@", std::string(folder != rmd ? "wrong kind" : std::strerror(errno)));
         return sendMessage("550 DELE command unsuccessful.");
@@ -137,9 +139,9 @@ void FtpConnection::doMdtm(const Words& words) {
         sendMessage("213 " + FtpListing::formatUtcTime(st.st_mtime));
 }
 
-void FtpConnection::doList(const Words& words) {
-    sendListing(words, text::lowercased(words[0]) == "nlst" ? FtpListing::Style::names : FtpListing::Style::longLines);
-}
+void FtpConnection::doList(const Words& words) { sendListing(words, FtpListing::Style::longLines); }
+
+void FtpConnection::doNlst(const Words& words) { sendListing(words, FtpListing::Style::names); }
 
 void FtpConnection::doMlsd(const Words& words) { sendListing(words, FtpListing::Style::facts); }
 
@@ -148,7 +150,7 @@ void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
     auto dir = filePath(name);
     // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
     auto entry = dir ? paths().locate(*dir, true) : std::nullopt;
-    if (!entry && (!dir || errno == EXDEV || errno == ELOOP))
+    if (!entry && (!dir || FtpPathResolver::ledOut(errno)))
         return sendMessage(format("550 %@: Permission denied.", name.empty() ? FtpPathResolver::visiblePath(currentDir_) : name));
     const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
     NSLog("doList currentDir(%@) changeRoot%d", shown, 1);

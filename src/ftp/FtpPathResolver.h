@@ -1,6 +1,8 @@
 #pragma once
 #include <sys/types.h>
 
+#include <cerrno>
+
 #include <optional>
 #include <string>
 
@@ -60,6 +62,9 @@ public:
     static bool isInside(const std::string& path, const std::string& folder);
     /// `path` without its last component; "/" stays "/" ("/Books/" gives "/").
     static std::string deletingLastPathComponent(const std::string& path);
+
+    /// Whether `locate` failed because the path leads out of the base (as opposed to a name that is missing).
+    static bool ledOut(int error) { return error == EXDEV || error == ELOOP; }
 
     /// Lets tests walk every path by hand, as on a kernel without `openat2`.
     static void setKernelResolutionForTesting(bool enabled);
