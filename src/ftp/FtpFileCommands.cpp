@@ -186,20 +186,18 @@ void FtpConnection::doRetr(const Words& words) {
     if (!requireArgument(name)) return;
     auto path = filePath(name);
     NSLog("FC:doRetr: %@", path ? paths().absolutePath(*path) : name);
-    // Opened without blocking, so a FIFO or device cannot stall the loop that serves every client.
-    UniqueFd fd = path ? paths().open(*path, O_RDONLY | O_NONBLOCK) : UniqueFd();
-    const int openError = errno;
+    // A regular file only: a FIFO or device must not stall the loop that serves every client.
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0) {
-        if (openError == EACCES) return sendMessage(format("550 %@: Permission denied.", name));
+    UniqueFd fd = path ? paths().openRegularFile(*path, O_RDONLY, st) : UniqueFd();
+    if (!fd) {
+        if (path && errno == EINVAL) return sendMessage(format("550 %@: Not a plain file.", name));
+        if (path && errno == EACCES) return sendMessage(format("550 %@: Permission denied.", name));
         NSLog("FC:doRetr: file %@ doesnt' exist ", path ? paths().absolutePath(*path) : name);
         return sendMessage(format("550 %@ No such file or directory.", name));
     }
-    if (!S_ISREG(st.st_mode)) return sendMessage(format("550 %@: Not a plain file.", name));
     const long long restart = std::exchange(restartOffset_, 0);
     if (restart > st.st_size) return sendMessage(kBadRestart);
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
     sendData(FtpDataConnection::Outgoing{{}, std::move(fd), static_cast<off_t>(restart)});
 }
@@ -217,22 +215,20 @@ void FtpConnection::storeFile(const Words& words, bool append) {
     // Only a regular file is written: a FIFO or device named by a client must not block or be written to. A
     // restarted STOR goes on in the file that is there, so it creates none. A file made here goes again when its
     // upload fails; one that was there gets its old length back.
-    UniqueFd fd = path ? paths().open(*path, O_WRONLY | O_NONBLOCK) : UniqueFd();
+    struct stat st {};
+    UniqueFd fd = path ? paths().openRegularFile(*path, O_WRONLY, st) : UniqueFd();
     bool created = false;
     if (!fd && path && errno == ENOENT) {
         if (restart > 0) return sendMessage(kBadRestart);
-        fd = paths().open(*path, O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK, 0644);
+        fd = paths().openRegularFile(*path, O_WRONLY | O_CREAT | O_EXCL, st, 0644);
         created = static_cast<bool>(fd);
     }
-    struct stat st {};
-    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))) fd.reset();
     if (fd && restart > st.st_size) return sendMessage(kBadRestart);
     // STOR replaces the file unless it restarts; APPE keeps it and writes behind its end.
     const bool replaces = !append && restart == 0;
     if (fd && replaces && ::ftruncate(fd.get(), 0) != 0) fd.reset();
     NSLog("FC:doStor  %@", fd ? paths().absolutePath(*path) : std::string());
     if (!fd) return sendMessage(format("553 %@: Permission denied.", name));
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
     const off_t offset = append ? st.st_size : static_cast<off_t>(restart);
     receiveData(FtpDataConnection::Incoming{std::move(fd), offset, 0, 0, *path, created || replaces});

@@ -181,6 +181,17 @@ UniqueFd FtpPathResolver::open(const std::string& path, int flags, mode_t mode) 
     return UniqueFd(::openat(entry->folder.get(), entry->name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
 }
 
+UniqueFd FtpPathResolver::openRegularFile(const std::string& path, int flags, struct stat& st, mode_t mode) const {
+    UniqueFd fd = open(path, flags | O_NONBLOCK, mode);
+    if (!fd || ::fstat(fd.get(), &st) != 0) return UniqueFd();
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return UniqueFd();
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 std::optional<std::string> FtpPathResolver::enterableDirectory(const std::string& path) const {
     auto entry = locate(path, true);
     if (!entry || !entry->exists) return std::nullopt;

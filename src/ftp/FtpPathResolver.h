@@ -1,4 +1,5 @@
 #pragma once
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cerrno>
@@ -44,6 +45,10 @@ public:
     /// Opens `path` beneath the base with `flags` (links followed inside it; O_CREAT creates the file in its
     /// folder). An invalid descriptor with errno set on failure.
     UniqueFd open(const std::string& path, int flags, mode_t mode = 0) const;
+
+    /// Opens `path` like `open`, but only a regular file, and never waits on a FIFO or device: anything else fails
+    /// with EINVAL (a folder opened for writing with EISDIR). `st` gets the file's attributes.
+    UniqueFd openRegularFile(const std::string& path, int flags, struct stat& st, mode_t mode = 0) const;
 
     /// The path (links resolved) of an existing folder that may be entered, or nothing.
     std::optional<std::string> enterableDirectory(const std::string& path) const;
