@@ -355,7 +355,11 @@ def disk_full(work, served):
     # A 2 MiB file system and a 10 MiB upload: the client hears 452 or 552, never 226, and no partial file stays.
     full = os.path.join(work, "full")
     os.makedirs(full)
-    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", full], capture_output=True).returncode:
+    try:
+        refused = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", full], capture_output=True).returncode
+    except OSError:  # no mount program at all
+        refused = True
+    if refused:
         print("skip disk-full case: this machine does not let the test mount a small file system", flush=True)
         return
     try:
