@@ -11,7 +11,7 @@ MenuController::MenuController(std::string nibName, bool tablet) : ViewControlle
 bool MenuController::isAvailable(const MenuEntry& entry) { return ScreenFactory::exists(entry.screenClass); }
 
 void MenuController::showTool(const MenuEntry& entry) {
-    auto screen = ScreenFactory::make(entry.screenClass, tablet_ ? entry.nibTablet : entry.nibPhone);
+    auto screen = ScreenFactory::make(entry.screenClass, tablet_ ? entry.nibTablet : entry.nibPhone, tablet_);
     if (screen) presentModalViewController(std::move(screen), true);
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <type_traits>
 
 #include "calculators/InfoLedsView.h"
 #include "calculators/InfoNE555View.h"
@@ -17,11 +18,16 @@
 
 namespace {
 
-using Maker = std::function<std::unique_ptr<ViewController>(const std::string& nib)>;
+using Maker = std::function<std::unique_ptr<ViewController>(const std::string& nib, bool tablet)>;
 
 template <typename T>
 Maker maker() {
-    return [](const std::string& nib) { return std::make_unique<T>(nib); };
+    return [](const std::string& nib, bool tablet) {
+        if constexpr (std::is_constructible_v<T, std::string, bool>)
+            return std::make_unique<T>(nib, tablet);
+        else
+            return std::make_unique<T>(nib);  // one layout for both, or the interface file says which
+    };
 }
 
 const std::map<std::string, Maker>& screens() {
@@ -43,9 +49,10 @@ const std::map<std::string, Maker>& screens() {
 
 }  // namespace
 
-std::unique_ptr<ViewController> ScreenFactory::make(const std::string& className, const std::string& nibName) {
+std::unique_ptr<ViewController> ScreenFactory::make(const std::string& className, const std::string& nibName,
+                                                    bool tablet) {
     auto it = screens().find(className);
-    return it == screens().end() ? nullptr : it->second(nibName);
+    return it == screens().end() ? nullptr : it->second(nibName, tablet);
 }
 
 bool ScreenFactory::exists(const std::string& className) { return screens().count(className) != 0; }

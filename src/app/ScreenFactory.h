@@ -8,7 +8,9 @@ class ViewController;
 /// place so the menus can tell which tools exist in this build.
 class ScreenFactory {
 public:
-    /// The new screen, not yet loaded, or nullptr when no screen of that class is built.
-    static std::unique_ptr<ViewController> make(const std::string& className, const std::string& nibName);
+    /// The new screen, not yet loaded, or nullptr when no screen of that class is built. `tablet` is passed to
+    /// the screens whose layout depends on the device.
+    static std::unique_ptr<ViewController> make(const std::string& className, const std::string& nibName,
+                                                bool tablet = false);
     static bool exists(const std::string& className);
 };

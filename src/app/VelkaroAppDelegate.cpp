@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "app/Utils.h"
+#include "platform/Utils.h"
 #include "platform/ui/Application.h"
 
 const char* const VelkaroAppDelegate::kApplicationId = VELKARO_APP_ID;  // set by the build

@@ -1,6 +1,5 @@
 #pragma once
 #include <string>
-#include <vector>
 
 #include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/ImageView.h"
@@ -13,7 +12,9 @@
 /// picture follows the LED count.
 class InfoLedsView : public ViewController, public TextFieldDelegate {
 public:
-    /// "InfoLedsView" on phones, "InfoLedsViewIPad" on tablets.
+    static constexpr const char* kTabletNibName = "InfoLedsViewIPad";
+
+    /// "InfoLedsView" on phones, `kTabletNibName` on tablets: the interface file says which pictures to show.
     explicit InfoLedsView(std::string nibName = "InfoLedsView");
 
     TextField m_cVoltage;
@@ -23,13 +24,6 @@ public:
     Label m_cResults;
     Label m_cResults2;
     ImageView m_cSchematic;
-
-    /// The 118 standard resistances (ohms) a recommendation is taken from, ascending, 1 to 910000.
-    static const std::vector<int>& resistorList();
-    /// The nine power ratings (watts) a recommendation is taken from, ascending, 0.125 to 100.
-    static const std::vector<float>& powerRatings();
-    /// The picture for `count` LEDs on a phone or a tablet.
-    static std::string schematicName(int count, bool tablet);
 
     /// The minus button: one LED fewer, down to 1.
     void onLedsDecrease();
@@ -46,7 +40,6 @@ protected:
     void viewDidLoad() override;
 
 private:
-    void showError(const char* message);
-
+    const bool _tablet;
     TextChangeSubscription _fieldChanges;
 };

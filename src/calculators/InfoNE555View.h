@@ -12,7 +12,8 @@
 /// frequency of the astable circuit (Ra, Rb, one C). Kilo-ohms times microfarads are milliseconds.
 class InfoNE555View : public ViewController, public TextFieldDelegate {
 public:
-    explicit InfoNE555View(std::string nibName = "InfoNE555View");
+    /// `tablet` gives the form the tablet's fixed size instead of the phone's window.
+    explicit InfoNE555View(std::string nibName = "InfoNE555View", bool tablet = false);
 
     NavigationBar m_cNavigationBar;
     ScrollView scrollView;
@@ -34,8 +35,6 @@ protected:
     void viewDidLoad() override;
 
 private:
-    void showMonostable();
-    void showAstable();
-
+    const bool _tablet;
     TextChangeSubscription _fieldChanges;
 };

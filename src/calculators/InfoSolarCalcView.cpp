@@ -1,17 +1,14 @@
 #include "calculators/InfoSolarCalcView.h"
 
-#include <cmath>
-
 #include "calculators/ScrollViewFitting.h"
-#include "calculators/Truncation.h"
-#include "platform/Format.h"
 #include "platform/Numbers.h"
+#include "tools/SolarBattery.h"
 
 namespace {
 constexpr Color kRowShade = Color::rgb(0.95f, 0.95f, 0.95f, 1.0f);
 }
 
-InfoSolarCalcView::InfoSolarCalcView(std::string nibName) : ViewController(std::move(nibName)) {
+InfoSolarCalcView::InfoSolarCalcView(std::string nibName, bool tablet) : ViewController(std::move(nibName)), _tablet(tablet) {
     m_cTable.setDataSource(this);
     m_cTable.setDelegate(this);
     for (TextField* field : {&m_cItemName, &m_cItemPower, &m_cItemUsage, &m_cVoltage, &m_cSunHours, &m_cPanelPower})
@@ -45,10 +42,11 @@ void InfoSolarCalcView::viewDidLoad() {
     m_cItemName.setText("LED lamp");
     m_cItemPower.setText("9");
     m_cItemUsage.setText("4.0");
-    m_cVoltage.setText("12");
-    m_cSunHours.setText("5");
-    m_cPanelPower.setText("100");
-    fitScrollViewToDevice(scrollView, m_cNavigationBar, {740, 900}, {400, 900});
+    const SolarBattery::Texts opening;
+    m_cVoltage.setText(opening.volts);
+    m_cSunHours.setText(opening.sunHours);
+    m_cPanelPower.setText(opening.panelWatts);
+    fitScrollViewToDevice(scrollView, m_cNavigationBar, _tablet, {740, 900}, {400, 900});
     // Only the three figures feed the results, but an edit of an item field recomputes too, harmlessly.
     _fieldChanges.observe({&m_cItemName, &m_cItemPower, &m_cItemUsage, &m_cVoltage, &m_cSunHours, &m_cPanelPower},
                           [this] { calculateResults(); });
@@ -56,8 +54,7 @@ void InfoSolarCalcView::viewDidLoad() {
 }
 
 void InfoSolarCalcView::onButtonAddItem() {
-    _items.push_back(std::make_unique<InfoSolarCalcItem>(m_cItemName.text(), floatValue(m_cItemPower.text()),
-                                                         floatValue(m_cItemUsage.text())));
+    _items.emplace_back(m_cItemName.text(), floatValue(m_cItemPower.text()), floatValue(m_cItemUsage.text()));
     m_cTable.reloadData();
     m_cItemName.resignFirstResponder();
     m_cItemPower.resignFirstResponder();
@@ -85,7 +82,7 @@ std::unique_ptr<TableViewCell> InfoSolarCalcView::tableViewCellForRowAtIndexPath
     // Odd rows shaded, so neighbouring loads are easy to tell apart.
     cell->setContentBackgroundColor(path.row % 2 == 1 ? kRowShade : Color::clearColor());
     cell->textLabel().setBackgroundColor(Color::clearColor());
-    cell->textLabel().setText(_items[static_cast<size_t>(path.row)]->rowText());
+    cell->textLabel().setText(_items[static_cast<size_t>(path.row)].rowText());
     return cell;
 }
 
@@ -107,37 +104,8 @@ bool InfoSolarCalcView::textFieldShouldReturn(TextField* field) {
 }
 
 void InfoSolarCalcView::calculateResults() {
-    // Single precision with double steps exactly where noted: the tests at the bounds (a typed 0.1 passes, a
-    // reserve of 0.01 fails, 24 sun hours fail) depend on it.
-    float energy = 0.0f;
-    for (const auto& item : _items) energy = energy + item->fDailyUsage * item->fPower;
-    m_cResult1.setText(format("%.1f Wh", energy));
-
-    const float volts = floatValue(m_cVoltage.text());
-    float reserve = 0.0f;
-    if (static_cast<double>(volts) > 0.1) {
-        const float capacity = static_cast<float>((static_cast<double>(energy) * 1.2) / static_cast<double>(volts));
-        m_cResult2.setText(format("%.1f Ah", capacity));
-        m_cResult3.setText(format("%.1f Ah", capacity + capacity));
-        reserve = static_cast<float>(static_cast<double>(capacity) * 0.2);
-    } else {
-        m_cResult2.setText("--");
-        m_cResult3.setText("--");
-    }
-    m_cResult4.setText(format("%.1f Ah", reserve));
-
-    const float sunHours = floatValue(m_cSunHours.text());
-    const float panelWatts = floatValue(m_cPanelPower.text());
-    if (static_cast<double>(sunHours) > 0.1 && sunHours < 24.0f && static_cast<double>(panelWatts) > 0.1 &&
-        static_cast<double>(reserve) > 0.01) {
-        const float perHour = static_cast<float>(static_cast<double>(sunHours) / 1.55) / 24.0f;
-        const float average = panelWatts * perHour;
-        const float quotient = ((volts * reserve) * 0.5f) / average;
-        const int panels = truncateToInt32(static_cast<double>(std::floor(quotient)) + 1.0);
-        m_cResult5.setText(format("%d", panels));
-        m_cResult6.setText(format("%.1f W", average));
-    } else {
-        m_cResult5.setText("--");
-        m_cResult6.setText("--");
-    }
+    const auto lines =
+        SolarBattery::linesForTexts(_items, {m_cVoltage.text(), m_cSunHours.text(), m_cPanelPower.text()});
+    Label* labels[] = {&m_cResult1, &m_cResult2, &m_cResult3, &m_cResult4, &m_cResult5, &m_cResult6};
+    for (size_t i = 0; i < lines.size(); ++i) labels[i]->setText(lines[i]);
 }

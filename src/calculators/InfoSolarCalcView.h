@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "calculators/InfoSolarCalcItem.h"
 #include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
@@ -11,6 +10,7 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "tools/InfoSolarCalcItem.h"
 
 /// Solar battery calculator: a list of loads (name, watts, hours a day), the battery voltage, the daily sun hours
 /// and one panel's power give the daily energy, the battery capacity, twice that, the reserve, the number of
@@ -20,7 +20,8 @@ class InfoSolarCalcView : public ViewController,
                           public TableViewDelegate,
                           public TextFieldDelegate {
 public:
-    explicit InfoSolarCalcView(std::string nibName = "InfoSolarCalcView");
+    /// `tablet` gives the form the tablet's fixed size instead of the phone's window.
+    explicit InfoSolarCalcView(std::string nibName = "InfoSolarCalcView", bool tablet = false);
 
     ScrollView scrollView;
     NavigationBar m_cNavigationBar;
@@ -34,7 +35,7 @@ public:
     Label m_cResult1, m_cResult2, m_cResult3, m_cResult4, m_cResult5, m_cResult6;
 
     /// The loads in the order they were added.
-    const std::vector<std::unique_ptr<InfoSolarCalcItem>>& items() const { return _items; }
+    const std::vector<InfoSolarCalcItem>& items() const { return _items; }
     bool isDeleteMode() const { return _bDeleteMode; }
 
     /// Appends a load from the three item fields, which keep their texts.
@@ -59,7 +60,8 @@ protected:
     void viewDidLoad() override;
 
 private:
-    std::vector<std::unique_ptr<InfoSolarCalcItem>> _items;
+    const bool _tablet;
+    std::vector<InfoSolarCalcItem> _items;
     bool _bDeleteMode = false;
     TextChangeSubscription _fieldChanges;
 };

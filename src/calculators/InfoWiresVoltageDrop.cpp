@@ -3,8 +3,7 @@
 #include <memory>
 
 #include "calculators/InfoWiresView.h"
-#include "platform/Format.h"
-#include "platform/Numbers.h"
+#include "tools/VoltageDrop.h"
 
 InfoWiresVoltageDrop::InfoWiresVoltageDrop(std::string nibName) : ViewController(std::move(nibName)) {
     for (TextField* field : {&m_cAWGNum, &m_cCurrent, &m_cLength}) field->setDelegate(this);
@@ -19,32 +18,11 @@ InfoWiresVoltageDrop::InfoWiresVoltageDrop(std::string nibName) : ViewController
     registerAction("onButtonBack", [this] { onButtonBack(); });
 }
 
-const std::vector<std::pair<std::string, std::string>>& InfoWiresVoltageDrop::awgTable() {
-    static const std::vector<std::pair<std::string, std::string>> table = {
-        {"0000", "0.000161"}, {"000", "0.000203"}, {"00", "0.000256"}, {"0", "0.000323"}, {"1", "0.000407"},
-        {"2", "0.000513"},    {"3", "0.000647"},   {"4", "0.000815"},  {"5", "0.00103"},  {"6", "0.00130"},
-        {"7", "0.00163"},     {"8", "0.00206"},    {"9", "0.00260"},   {"10", "0.00328"}, {"11", "0.00413"},
-        {"12", "0.00521"},    {"13", "0.00657"},   {"14", "0.00829"},  {"15", "0.0104"},  {"16", "0.0132"},
-        {"17", "0.0166"},     {"18", "0.0210"},    {"19", "0.0264"},   {"20", "0.0333"},  {"21", "0.0420"},
-        {"22", "0.0530"},     {"23", "0.0668"},    {"24", "0.0842"},   {"25", "0.106"},   {"26", "0.134"},
-        {"27", "0.169"},      {"28", "0.213"},     {"29", "0.268"},    {"30", "0.339"},   {"31", "0.427"},
-        {"32", "0.538"},      {"33", "0.679"},     {"34", "0.856"},    {"35", "1.08"},    {"36", "1.36"},
-        {"37", "1.72"},       {"38", "2.16"},      {"39", "2.73"},     {"40", "3.44"},
-    };
-    return table;
-}
-
-std::optional<std::string> InfoWiresVoltageDrop::resistanceOfGauge(std::string_view gauge) {
-    // Character for character: "018", "4/0" or "18 " are not gauges, and "0" and "00" are different ones.
-    for (const auto& [key, ohmsPerMetre] : awgTable())
-        if (key == gauge) return ohmsPerMetre;
-    return std::nullopt;
-}
-
 void InfoWiresVoltageDrop::viewDidLoad() {
-    m_cAWGNum.setText("18");
-    m_cCurrent.setText("5");
-    m_cLength.setText("10");
+    const VoltageDrop::Texts opening;
+    m_cAWGNum.setText(opening.gauge);
+    m_cCurrent.setText(opening.amps);
+    m_cLength.setText(opening.metres);
     ShowResults();
     _fieldChanges.observe({&m_cAWGNum, &m_cCurrent, &m_cLength}, [this] { ShowResults(); });
 }
@@ -65,20 +43,8 @@ bool InfoWiresVoltageDrop::textFieldShouldReturn(TextField* field) {
 }
 
 void InfoWiresVoltageDrop::ShowResults() {
-    auto ohmsPerMetre = resistanceOfGauge(m_cAWGNum.text());
-    if (!ohmsPerMetre) {
-        m_cResult1.setText("Incorrect input");
-        m_cResult2.setText("");
-        m_cResult3.setText("");
-        return;
-    }
-    m_cResult1.setText(format("Resistance, Ohm/m: %@", *ohmsPerMetre));
-    const float rho = floatValue(*ohmsPerMetre);
-    const float length = floatValue(m_cLength.text());
-    const float amps = floatValue(m_cCurrent.text());
-    // Both conductors of the cable count, hence twice the length; single precision in exactly this order.
-    const float copper = rho * (length + length) * amps;
-    m_cResult2.setText(format("Voltage drop (copper): %.2fV", static_cast<double>(copper)));
-    const float aluminium = copper * kAluminiumFactor;
-    m_cResult3.setText(format("Voltage drop (alum.): %.2fV", static_cast<double>(aluminium)));
+    const auto lines = VoltageDrop::linesForTexts({m_cAWGNum.text(), m_cCurrent.text(), m_cLength.text()});
+    m_cResult1.setText(lines.resistance);
+    m_cResult2.setText(lines.copper);
+    m_cResult3.setText(lines.aluminium);
 }

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "app/VelkaroAppDelegate.h"
 
-void fitScrollViewToDevice(ScrollView& scroll, const NavigationBar& bar, Size tabletBounds, Size tabletContent) {
+void fitScrollViewToDevice(ScrollView& scroll, const NavigationBar& bar, bool tablet, Size tabletBounds,
+                           Size tabletContent) {
     const Size fromInterfaceFile = scroll.bounds();
-    if (VelkaroAppDelegate::isIPad()) {
+    if (tablet) {
         scroll.setBounds(tabletBounds);
         scroll.setContentSize(tabletContent);
         return;

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
+#include "cli/WheelRows.h"
 #include "cli/UsageError.h"
 #include "decoders/InfoCapacitorsView.h"
 
@@ -44,12 +44,12 @@ void addCapacitorCommand(CLI::App& app) {
     cmd->add_flag("--html", *html, "Print the HTML fragment exactly as the screen shows it, on one line");
     cmd->callback([code, rows, html, codeOption] {
         const std::vector<std::string> wheels = {"first digit", "second digit", "multiplier digit", "tolerance letter"};
-        auto screen = openScreen<InfoCapacitorsView>("InfoCapacitorsView");
+        const auto& wheelRows = InfoCapacitorsView::wheels();
         std::vector<int> selected;
         if (!rows->empty()) {
             if (codeOption->count()) throw UsageError("give either a CODE or --rows, not both");
             selected = parseRows(*rows, 4);
-            checkRowsExist(screen->m_cPickerView, selected, wheels);
+            checkRowsExist(wheelRows, selected, wheels);
         } else {
             if (!codeOption->count())
                 throw UsageError("give a CODE such as 474K, 109 or 220, or --rows r0,r1,r2,r3");
@@ -57,7 +57,7 @@ void addCapacitorCommand(CLI::App& app) {
                 throw UsageError("CODE is three digits and an optional tolerance letter (e.g. 474K, 109, 220), not \"" +
                                  *code + "\"");
             for (int c = 0; c < 4; ++c) {
-                const auto& names = screen->rowsOfComponent(c);
+                const auto& names = wheelRows[static_cast<size_t>(c)];
                 const std::string part = static_cast<size_t>(c) < code->size() ? code->substr(c, 1) : " ";
                 const int row = rowNamed(names, part);
                 if (row < 0)
@@ -66,8 +66,8 @@ void addCapacitorCommand(CLI::App& app) {
                 selected.push_back(row);
             }
         }
-        turnWheels(screen->m_cPickerView, selected);
-        const std::string& fragment = screen->m_cResultsHTMLView.html();
+        auto entry = [&](size_t c) { return wheelRows[c][static_cast<size_t>(selected[c])]; };
+        const std::string fragment = InfoCapacitorsView::resultHTML(entry(0), entry(1), entry(2), entry(3));
         std::cout << (*html ? fragment : fragmentAsText(fragment)) << '\n';
     });
 }

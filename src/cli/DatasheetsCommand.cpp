@@ -3,7 +3,6 @@
 #include <iostream>
 
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
 #include "cli/UsageError.h"
 #include "datasheets/InfoDatasheetsView.h"
 #include "platform/FileSystem.h"
@@ -24,7 +23,8 @@ void addDatasheetsCommand(CLI::App& app) {
                 throw UsageError("--dir " + *dir + " is not a folder");
             setDocumentsDirectory(*dir);
         }
-        auto screen = openScreen<InfoDatasheetsView>("InfoDatasheetsView");
+        auto screen = std::make_unique<InfoDatasheetsView>();
+        screen->loadViewIfNeeded();  // reads the folder as the screen does when it opens
         std::cout << screen->m_cFilesInfo.text() << '\n';
         for (const auto& name : screen->filesList()) std::cout << name << '\n';
     });

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/Utils.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "datasheets/InfoDatasheetsFTP.h"
@@ -17,6 +16,7 @@
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
+#include "platform/Utils.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
+#include "cli/WheelRows.h"
 #include "cli/UsageError.h"
 #include "decoders/InfoInductionView.h"
 
@@ -17,18 +17,18 @@ void addInductorCommand(CLI::App& app) {
     cmd->add_option("--rows", *rows, "Wheel rows r0,r1,r2,r3 instead of colour names");
     cmd->callback([bands, rows] {
         const std::vector<std::string> wheels = {"first digit", "second digit", "multiplier", "tolerance"};
-        auto screen = openScreen<InfoInductionView>("InfoInductionView");
+        const auto& wheelRows = InfoInductionView::wheels();
         std::vector<int> selected;
         if (!rows->empty()) {
             if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
             selected = parseRows(*rows, 4);
-            checkRowsExist(screen->m_cPickerView, selected, wheels);
+            checkRowsExist(wheelRows, selected, wheels);
         } else {
             if (bands->size() != 4)
                 throw UsageError("give 4 colour bands (got " + std::to_string(bands->size()) +
                                  "): first digit, second digit, multiplier, tolerance; or --rows r0,r1,r2,r3");
             for (int c = 0; c < 4; ++c) {
-                const auto& names = screen->rowsOfComponent(c);
+                const auto& names = wheelRows[static_cast<size_t>(c)];
                 const std::string& band = (*bands)[static_cast<size_t>(c)];
                 const int row = rowNamed(names, band);
                 if (row < 0)
@@ -37,7 +37,7 @@ void addInductorCommand(CLI::App& app) {
                 selected.push_back(row);
             }
         }
-        turnWheels(screen->m_cPickerView, selected);
-        std::cout << screen->m_cResults.text() << '\n';
+        const auto& r = selected;
+        std::cout << InfoInductionView::resultText(r[0], r[1], r[2], r[3]) << '\n';
     });
 }

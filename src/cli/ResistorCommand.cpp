@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
+#include "cli/WheelRows.h"
 #include "cli/UsageError.h"
 #include "decoders/InfoResistorsView.h"
 
@@ -34,12 +34,12 @@ void addResistorCommand(CLI::App& app) {
     cmd->add_option("bands", *bands, "Colour names of the bands, in order");
     cmd->add_option("--rows", *rows, "Wheel rows r0,r1,r2,r3,r4,r5 instead of colour names");
     cmd->callback([bands, rows] {
-        auto screen = openScreen<InfoResistorsView>("InfoResistorsView");
+        const auto& wheels = InfoResistorsView::wheels();
         std::vector<int> selected(6, 0);
         if (!rows->empty()) {
             if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
             selected = parseRows(*rows, 6);
-            checkRowsExist(screen->m_cPickerView, selected, kWheelNames);
+            checkRowsExist(wheels, selected, kWheelNames);
         } else {
             auto components = componentsForBandCount(bands->size());
             if (components.empty())
@@ -47,7 +47,7 @@ void addResistorCommand(CLI::App& app) {
                                  "), or --rows r0,r1,r2,r3,r4,r5");
             for (size_t i = 0; i < components.size(); ++i) {
                 const int c = components[i];
-                const auto& names = screen->rowsOfComponent(c);
+                const auto& names = wheels[static_cast<size_t>(c)];
                 const int row = rowNamed(names, (*bands)[i]);
                 if (row < 0)
                     throw UsageError("band " + std::to_string(i + 1) + " (" + kWheelNames[static_cast<size_t>(c)] +
@@ -55,7 +55,7 @@ void addResistorCommand(CLI::App& app) {
                 selected[static_cast<size_t>(c)] = row;
             }
         }
-        turnWheels(screen->m_cPickerView, selected);
-        std::cout << screen->m_cResults.text() << '\n';
+        const auto& r = selected;
+        std::cout << InfoResistorsView::resultText(r[0], r[1], r[2], r[3], r[4], r[5]) << '\n';
     });
 }

@@ -3,7 +3,6 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
 #include "cli/UsageError.h"
 #include "decoders/InfoResistorsSMD.h"
 
@@ -19,8 +18,6 @@ void addSmdCommand(CLI::App& app) {
         if (texts->size() != 1)
             throw UsageError("give exactly one TEXT, the marking (e.g. velkaro smd 472), got " +
                              std::to_string(texts->size()));
-        auto screen = openScreen<InfoResistorsSMD>("InfoResistorsSMD");
-        screen->m_cResistance.userEdit(texts->front());
-        std::cout << screen->m_cResult.text() << '\n';
+        std::cout << InfoResistorsSMD::resultText(texts->front()) << '\n';
     });
 }

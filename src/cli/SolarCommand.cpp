@@ -3,25 +3,23 @@
 #include <string>
 #include <vector>
 
-#include "calculators/InfoSolarCalcView.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/FieldOptions.h"
-#include "cli/ScreenRunner.h"
 #include "cli/UsageError.h"
+#include "platform/Numbers.h"
+#include "tools/SolarBattery.h"
 
 namespace {
 
-struct LoadTexts {
-    std::string name, power, hours;
-};
-
-// NAME:POWER:HOURS, split at the last two colons so a name may hold colons of its own.
-LoadTexts parseLoad(const std::string& text) {
+// NAME:POWER:HOURS, split at the last two colons so a name may hold colons of its own; the figures are read as
+// the screen reads its fields.
+InfoSolarCalcItem parseLoad(const std::string& text) {
     auto last = text.rfind(':');
     auto middle = last == std::string::npos || last == 0 ? std::string::npos : text.rfind(':', last - 1);
     if (middle == std::string::npos)
         throw UsageError("--load takes NAME:POWER:HOURS (e.g. 'LED lamp:9:4'), not \"" + text + "\"");
-    return {text.substr(0, middle), text.substr(middle + 1, last - middle - 1), text.substr(last + 1)};
+    return {text.substr(0, middle), floatValue(text.substr(middle + 1, last - middle - 1)),
+            floatValue(text.substr(last + 1))};
 }
 
 }  // namespace
@@ -36,26 +34,14 @@ void addSolarCommand(CLI::App& app) {
     cmd->add_option("--load", *loads, "A load NAME:POWER:HOURS; repeat for more loads")
         ->type_name("NAME:POWER:HOURS")
         ->allow_extra_args(false);
-    auto fields = std::make_shared<FieldOptions>();
-    fields->add(cmd, "--voltage", "m_cVoltage", "Battery voltage, volts (opening text 12)");
-    fields->add(cmd, "--sun", "m_cSunHours", "Sun hours a day (opening text 5)");
-    fields->add(cmd, "--panel", "m_cPanelPower", "Power of one panel, watts (opening text 100)");
-    cmd->callback([loads, fields] {
-        std::vector<LoadTexts> parsed;
-        for (const auto& text : *loads) parsed.push_back(parseLoad(text));
-        auto screen = openScreen<InfoSolarCalcView>("InfoSolarCalcView");
-        for (const auto& load : parsed) {
-            screen->m_cItemName.userEdit(load.name);
-            screen->m_cItemPower.userEdit(load.power);
-            screen->m_cItemUsage.userEdit(load.hours);
-            screen->sendAction("onButtonAddItem");
-        }
-        fields->typeInto(*screen);
-        for (const Label* result : {&screen->m_cResult1, &screen->m_cResult2, &screen->m_cResult3, &screen->m_cResult4,
-                                    &screen->m_cResult5, &screen->m_cResult6})
-            std::cout << result->text() << '\n';
-        TableView& table = screen->m_cTable;
-        for (int row = 0; row < table.numberOfRowsInSection(0); ++row)
-            std::cout << table.cellForRowAtIndexPath({0, row})->textLabel().text() << '\n';
+    auto texts = std::make_shared<SolarBattery::Texts>();
+    addTextOption(cmd, "--voltage", texts->volts, "Battery voltage, volts (opening text 12)");
+    addTextOption(cmd, "--sun", texts->sunHours, "Sun hours a day (opening text 5)");
+    addTextOption(cmd, "--panel", texts->panelWatts, "Power of one panel, watts (opening text 100)");
+    cmd->callback([loads, texts] {
+        std::vector<InfoSolarCalcItem> items;
+        for (const auto& text : *loads) items.push_back(parseLoad(text));
+        for (const auto& line : SolarBattery::linesForTexts(items, *texts)) std::cout << line << '\n';
+        for (const auto& item : items) std::cout << item.rowText() << '\n';
     });
 }

@@ -3,7 +3,6 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "cli/ScreenRunner.h"
 #include "cli/UsageError.h"
 #include "decoders/InfoResValuesView.h"
 
@@ -19,8 +18,6 @@ void addValuesCommand(CLI::App& app) {
         if (texts->size() != 1)
             throw UsageError("give exactly one TEXT, the resistance in ohms (e.g. velkaro values 4700), got " +
                              std::to_string(texts->size()));
-        auto screen = openScreen<InfoResValuesView>("InfoResValuesView");
-        screen->m_cResistance.userEdit(texts->front());
-        std::cout << screen->m_cResult.text() << '\n';
+        std::cout << InfoResValuesView::resultText(texts->front()) << '\n';
     });
 }

@@ -1,8 +1,7 @@
 #include "datasheets/InfoDatasheetsFTP.h"
 
-#include "app/Utils.h"
+#include "platform/Utils.h"
 #include "datasheets/DocumentsFolder.h"
-#include "datasheets/InfoDatasheetsView.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
 #include "platform/Format.h"
@@ -144,10 +143,5 @@ void InfoDatasheetsFTP::shutDown() {
 
 void InfoDatasheetsFTP::onButtonBack() {
     shutDown();
-    dismissViewControllerAnimated(true, [] {
-        // Queued, not called: the list refreshes on the next turn, when this screen is gone.
-        RunLoop::main().defer([] {
-            if (InfoDatasheetsView* list = InfoDatasheetsView::inst()) list->onButtonRefresh();
-        });
-    });
+    dismissViewControllerAnimated(true, _dismissCompletion);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,7 +52,10 @@ public:
 
     /// Writes the storage line now.
     void onTimerDeviceInfo();
+    /// Stops the server and closes the screen; the dismiss completion runs once the screen is gone.
     void onButtonBack();
+    /// What runs after Back has closed the screen (the opening list refreshes through it); nothing by default.
+    void setDismissCompletion(std::function<void()> completion) { _dismissCompletion = std::move(completion); }
 
     void didReceiveFileListChanged() override;
     void didDataSend() override;
@@ -67,5 +71,6 @@ private:
     std::unique_ptr<FtpServer> _server;
     RunLoop::Handle _pTimerInfo = 0;
     bool open_ = false;  // server, timer and keep-awake are on
+    std::function<void()> _dismissCompletion;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // pending hides hold it weakly
 };

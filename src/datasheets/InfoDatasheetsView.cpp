@@ -5,10 +5,6 @@
 #include "datasheets/InfoDatasheetsFTP.h"
 #include "platform/Log.h"
 
-namespace {
-InfoDatasheetsView* gCurrent = nullptr;
-}
-
 InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std::move(nibName)) {
     m_cTableData.setDataSource(this);
     m_cTableData.setDelegate(this);
@@ -19,15 +15,7 @@ InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std
     registerAction("onButtonFTP", [this] { onButtonFTP(); });
 }
 
-InfoDatasheetsView::~InfoDatasheetsView() {
-    // A refresh queued by a closing transfer screen must find no screen rather than a destroyed one.
-    if (gCurrent == this) gCurrent = nullptr;
-}
-
-InfoDatasheetsView* InfoDatasheetsView::inst() { return gCurrent; }
-
 void InfoDatasheetsView::viewDidLoad() {
-    gCurrent = this;
     _filesList.clear();
     updateFilesList();  // the table's first load, when it is shown, then asks for the rows
 }
@@ -45,7 +33,11 @@ void InfoDatasheetsView::onButtonRefresh() {
 }
 
 void InfoDatasheetsView::onButtonFTP() {
-    presentViewController(std::make_unique<InfoDatasheetsFTP>("InfoDatasheetsFTP"), true);
+    auto transfer = std::make_unique<InfoDatasheetsFTP>("InfoDatasheetsFTP");
+    // Files may have arrived while it was open. The completion runs once the transfer screen is gone, and never
+    // after this screen is: destroying a screen withdraws its pending dismissal.
+    transfer->setDismissCompletion([this] { onButtonRefresh(); });
+    presentViewController(std::move(transfer), true);
 }
 
 int InfoDatasheetsView::tableViewNumberOfRowsInSection(TableView*, int) {

@@ -13,14 +13,9 @@
 class InfoDatasheetsView : public ViewController, public TableViewDataSource, public TableViewDelegate {
 public:
     explicit InfoDatasheetsView(std::string nibName = "InfoDatasheetsView");
-    ~InfoDatasheetsView() override;
 
     TableView m_cTableData;
     Label m_cFilesInfo;
-
-    /// The list screen whose view loaded last, or nullptr once it is gone. The transfer screen asks it to
-    /// refresh when it closes.
-    static InfoDatasheetsView* inst();
 
     /// Reads the folder into the list and writes the count line; the table is not reloaded.
     void updateFilesList();

@@ -54,12 +54,22 @@ InfoCapacitorsView::InfoCapacitorsView(std::string nibName)
     registerOutlet("m_cResultsHTMLView", m_cResultsHTMLView);
 }
 
+const std::vector<std::vector<std::string>>& InfoCapacitorsView::wheels() {
+    static const std::vector<std::vector<std::string>> rows = {
+        {"1", "2", "3", "4", "5", "6", "7", "8", "9"},
+        {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"},
+        {"9", "0", "1", "2", "3", "4", "5"},
+        // "N" is last so that the other letters keep the rows people and scripts know them by.
+        {" ", "E", "F", "G", "H", "J", "K", "M", "P", "Z", "B", "C", "D", "N"},
+    };
+    return rows;
+}
+
 void InfoCapacitorsView::viewDidLoad() {
-    m_cArrayData1 = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
-    m_cArrayData2 = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-    m_cArrayData3 = {"9", "0", "1", "2", "3", "4", "5"};
-    // "N" is last so that the other letters keep the rows people and scripts know them by.
-    m_cArrayData4 = {" ", "E", "F", "G", "H", "J", "K", "M", "P", "Z", "B", "C", "D", "N"};
+    m_cArrayData1 = wheels()[0];
+    m_cArrayData2 = wheels()[1];
+    m_cArrayData3 = wheels()[2];
+    m_cArrayData4 = wheels()[3];
     m_cPickerView.reloadAllComponents();
     ShowResults(0, 0, 0, 0);
 }

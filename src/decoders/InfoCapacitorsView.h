@@ -25,6 +25,8 @@ public:
                                   const std::string& letter);
     /// The tolerance text for the first character of `letter`, or the empty text when it has none.
     static std::string toleranceText(const std::string& letter);
+    /// The rows of the four wheels, in component order; the screen's wheels show them once loaded.
+    static const std::vector<std::vector<std::string>>& wheels();
 
 protected:
     void viewDidLoad() override;

@@ -8,11 +8,21 @@ InfoInductionView::InfoInductionView(std::string nibName)
     registerOutlet("m_cResults", m_cResults);
 }
 
+const std::vector<std::vector<std::string>>& InfoInductionView::wheels() {
+    static const std::vector<std::vector<std::string>> rows = {
+        {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"},
+        {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"},
+        {"Black", "Brown", "Red", "Orange", "Yellow", "Gold", "Silver"},
+        {"none", "Black", "Gold", "Silver"},
+    };
+    return rows;
+}
+
 void InfoInductionView::viewDidLoad() {
-    m_cArrayData1 = {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
-    m_cArrayData2 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
-    m_cArrayData3 = {"Black", "Brown", "Red", "Orange", "Yellow", "Gold", "Silver"};
-    m_cArrayData4 = {"none", "Black", "Gold", "Silver"};
+    m_cArrayData1 = wheels()[0];
+    m_cArrayData2 = wheels()[1];
+    m_cArrayData3 = wheels()[2];
+    m_cArrayData4 = wheels()[3];
     m_cPickerView.reloadAllComponents();
     ShowResults(0, 0, 0, 0);
 }

@@ -9,13 +9,25 @@ InfoResistorsView::InfoResistorsView(std::string nibName)
     registerOutlet("m_cResults", m_cResults);
 }
 
+const std::vector<std::vector<std::string>>& InfoResistorsView::wheels() {
+    static const std::vector<std::vector<std::string>> rows = {
+        {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"},
+        {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"},
+        {"none", "Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"},
+        {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet"},
+        {"none", "Silver", "Gold", "Brown", "Red"},
+        {"none", "Brown", "Red", "Orange", "Yellow"},
+    };
+    return rows;
+}
+
 void InfoResistorsView::viewDidLoad() {
-    m_cArrayData1 = {"Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
-    m_cArrayData2 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
-    m_cArrayData3 = {"none", "Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet", "Gray", "White"};
-    m_cArrayData4 = {"Black", "Brown", "Red", "Orange", "Yellow", "Green", "Blue", "Violet"};
-    m_cArrayData5 = {"none", "Silver", "Gold", "Brown", "Red"};
-    m_cArrayData6 = {"none", "Brown", "Red", "Orange", "Yellow"};
+    m_cArrayData1 = wheels()[0];
+    m_cArrayData2 = wheels()[1];
+    m_cArrayData3 = wheels()[2];
+    m_cArrayData4 = wheels()[3];
+    m_cArrayData5 = wheels()[4];
+    m_cArrayData6 = wheels()[5];
     m_cPickerView.reloadAllComponents();
     ShowResults(0, 0, 0, 0, 0, 0);
 }

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/ui/Application.h"
+#include "tools/LedResistor.h"
 
 namespace {
 
@@ -15,8 +15,6 @@ struct LedCase {
 
 class InfoLedsViewTest : public ::testing::Test {
 protected:
-    void TearDown() override { Application::shared().setUserInterfaceIdiom(Application::Idiom::Phone); }
-
     // Types the four fields as a user would; each edit recomputes.
     void type(InfoLedsView& s, const LedCase& c) {
         s.m_cVoltage.userEdit(c.supply);
@@ -27,7 +25,7 @@ protected:
 };
 
 TEST_F(InfoLedsViewTest, ResistorListHasTheStandardValuesAndItsGaps) {
-    const auto& list = InfoLedsView::resistorList();
+    const auto& list = LedResistor::resistorList();
     ASSERT_EQ(list.size(), 118u);
     EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
     EXPECT_EQ(std::adjacent_find(list.begin(), list.end()), list.end());
@@ -161,13 +159,13 @@ TEST_F(InfoLedsViewTest, CountButtonsAndPictures) {
                     {"3", "led_sch3.png", "led_sch3b.png"}, {"7", "led_schM.png", "led_schMb.png"},
                     {"0", "led_schM.png", "led_schMb.png"}, {"-1", "led_schM.png", "led_schMb.png"},
                     {"", "led_schM.png", "led_schMb.png"}};
+    InfoLedsView tablet(InfoLedsView::kTabletNibName);
+    tablet.loadViewIfNeeded();
     for (const auto& p : pictures) {
-        Application::shared().setUserInterfaceIdiom(Application::Idiom::Phone);
         screen.m_cLedsCount.userEdit(p.count);
         EXPECT_EQ(screen.m_cSchematic.imageName(), p.phone) << p.count;
-        Application::shared().setUserInterfaceIdiom(Application::Idiom::Pad);
-        screen.m_cLedsCount.userEdit(p.count);
-        EXPECT_EQ(screen.m_cSchematic.imageName(), p.tablet) << p.count;
+        tablet.m_cLedsCount.userEdit(p.count);
+        EXPECT_EQ(tablet.m_cSchematic.imageName(), p.tablet) << p.count;
     }
 }
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/RunLoop.h"
-#include "platform/ui/Application.h"
 
 namespace {
 
@@ -185,10 +184,8 @@ TEST(InfoSolarCalcView, ScrollViewFitsTheDevice) {
     const Size fromInterfaceFile = phone.scrollView.bounds();
     phone.loadViewIfNeeded();
     EXPECT_EQ(phone.scrollView.contentSize(), fromInterfaceFile);
-    Application::shared().setUserInterfaceIdiom(Application::Idiom::Pad);
-    InfoSolarCalcView tablet;
+    InfoSolarCalcView tablet("InfoSolarCalcView", true);
     tablet.loadViewIfNeeded();
-    Application::shared().setUserInterfaceIdiom(Application::Idiom::Phone);
     EXPECT_EQ(tablet.scrollView.bounds(), (Size{740, 900}));
     EXPECT_EQ(tablet.scrollView.contentSize(), (Size{400, 900}));
 }

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "calculators/InfoWiresView.h"
 #include "platform/RunLoop.h"
+#include "tools/VoltageDrop.h"
 
 namespace {
 
@@ -14,15 +13,21 @@ void turnLoop() {
 }
 
 TEST(InfoWiresVoltageDrop, GaugeTableIsKeyedByExactText) {
-    const auto& table = InfoWiresVoltageDrop::awgTable();
-    ASSERT_EQ(table.size(), 44u);
-    std::set<std::string> keys;
-    for (const auto& [gauge, ohms] : table) keys.insert(gauge);
-    EXPECT_EQ(keys.size(), 44u);
-    EXPECT_EQ(table.front(), (std::pair<std::string, std::string>{"0000", "0.000161"}));
-    EXPECT_EQ(table.back(), (std::pair<std::string, std::string>{"40", "3.44"}));
+    // Every gauge and its text, in order: a single mistyped figure changes every drop of that gauge.
+    const char* expected =
+        "0000 0.000161|000 0.000203|00 0.000256|0 0.000323|1 0.000407|2 0.000513|3 0.000647|4 0.000815|"
+        "5 0.00103|6 0.00130|7 0.00163|8 0.00206|9 0.00260|10 0.00328|11 0.00413|12 0.00521|13 0.00657|"
+        "14 0.00829|15 0.0104|16 0.0132|17 0.0166|18 0.0210|19 0.0264|20 0.0333|21 0.0420|22 0.0530|23 0.0668|"
+        "24 0.0842|25 0.106|26 0.134|27 0.169|28 0.213|29 0.268|30 0.339|31 0.427|32 0.538|33 0.679|34 0.856|"
+        "35 1.08|36 1.36|37 1.72|38 2.16|39 2.73|40 3.44|";
+    std::string table;
+    for (const auto& [gauge, ohms] : VoltageDrop::awgTable()) {
+        table += gauge + ' ' + ohms + '|';
+        EXPECT_EQ(VoltageDrop::resistanceOfGauge(gauge), ohms) << gauge;
+    }
+    EXPECT_EQ(table, expected);
     for (const char* bad : {"1/0", "4/0", "018", "18 ", " 18", "41", "", "-1", "00000", "18.0"})
-        EXPECT_FALSE(InfoWiresVoltageDrop::resistanceOfGauge(bad)) << '"' << bad << '"';
+        EXPECT_FALSE(VoltageDrop::resistanceOfGauge(bad)) << '"' << bad << '"';
 }
 
 TEST(InfoWiresVoltageDrop, DropsForCopperAndAluminium) {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/Utils.h"
+#include "platform/Utils.h"
 #include "datasheets/DatasheetsTestSupport.h"
 #include "datasheets/InfoDatasheetsView.h"
 #include "ftp/FtpServer.h"

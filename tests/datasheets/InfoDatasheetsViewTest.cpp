@@ -108,15 +108,3 @@ TEST(InfoDatasheetsView, TappingARowOpensTheViewerOnThatEntryFolderOrFile) {
         ASSERT_TRUE(turnUntil([&] { return screen->presentedViewController() == nullptr; }));
     }
 }
-
-TEST(InfoDatasheetsView, InstIsTheLastLoadedListAndForgetsADestroyedOne) {
-    ScratchStore store("inst");
-    auto first = openList();
-    EXPECT_EQ(InfoDatasheetsView::inst(), first.get());
-    auto second = openList();
-    EXPECT_EQ(InfoDatasheetsView::inst(), second.get());
-    first.reset();
-    EXPECT_EQ(InfoDatasheetsView::inst(), second.get());
-    second.reset();
-    EXPECT_EQ(InfoDatasheetsView::inst(), nullptr);
-}

@@ -1,4 +1,4 @@
-#include "app/Utils.h"
+#include "platform/Utils.h"
 
 #include <cstdint>
 
@@ -36,9 +36,4 @@ void Utils::runAfterDelay(float seconds, std::function<void()> block) {
     float product = seconds * 1000000000.0f;  // single precision, as the dispatch time is computed
     auto nanoseconds = static_cast<std::int64_t>(product);
     RunLoop::main().runAfter(static_cast<double>(nanoseconds) / 1e9, std::move(block));
-}
-
-bool Utils::IS_IPHONE5() {
-    // A desktop window has no fixed phone screen height: the answer is that of a screen-less device.
-    return false;
 }

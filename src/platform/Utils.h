@@ -22,7 +22,4 @@ public:
     /// Runs `block` once after `seconds` on the main run loop. The delay goes through single precision and
     /// whole nanoseconds, as the platform's dispatch call takes it.
     static void runAfterDelay(float seconds, std::function<void()> block);
-
-    /// Whether the main screen is 568 or 548 points high (kept for completeness; nothing asks it).
-    static bool IS_IPHONE5();
 };

@@ -1,4 +1,4 @@
-#include "cli/ScreenRunner.h"
+#include "cli/WheelRows.h"
 
 #include <algorithm>
 #include <vector>
@@ -25,18 +25,14 @@ std::vector<int> parseRows(const std::string& text, size_t count) {
     return rows;
 }
 
-void checkRowsExist(const PickerView& picker, const std::vector<int>& rows,
+void checkRowsExist(const std::vector<std::vector<std::string>>& wheels, const std::vector<int>& rows,
                     const std::vector<std::string>& wheelNames) {
     for (size_t c = 0; c < rows.size(); ++c) {
-        const int count = picker.numberOfRowsInComponent(static_cast<int>(c));
+        const int count = static_cast<int>(wheels[c].size());
         if (rows[c] >= count)
             throw UsageError("row " + std::to_string(rows[c]) + " does not exist on the " + wheelNames[c] +
                              " wheel (rows 0 to " + std::to_string(count - 1) + ")");
     }
-}
-
-void turnWheels(PickerView& picker, const std::vector<int>& rows) {
-    for (size_t c = 0; c < rows.size(); ++c) picker.userSelectRow(rows[c], static_cast<int>(c));
 }
 
 int rowNamed(const std::vector<std::string>& rows, const std::string& name) {

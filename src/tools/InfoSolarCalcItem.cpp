@@ -1,4 +1,4 @@
-#include "calculators/InfoSolarCalcItem.h"
+#include "tools/InfoSolarCalcItem.h"
 
 #include "platform/Format.h"
 
