@@ -21,7 +21,13 @@ _velkaro() {
         ne555) values="--c1 --r1 --c2 --ra --rb" ;;
         drop) values="--awg --current --length" ;;
         solar) values="--load --voltage --sun --panel" ;;
-        datasheets) values="--dir" ;;
+        datasheets)
+            values="--dir"
+            case " ${COMP_WORDS[*]:1:COMP_CWORD-1} " in
+                *" search "*) values+=" --limit" flags+=" --json" ;;
+                *" index "*) ;;
+                *) [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
+            esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
             --idle-timeout" flags+=" --read-only --quiet --verbose" ;;
     esac

@@ -1,28 +1,125 @@
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <iostream>
 
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "datasheets/InfoDatasheetsView.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibraryIndexer.h"
+#include "library/SearchQuery.h"
 #include "platform/FileSystem.h"
 
+namespace {
+
+// The documents folder is created when missing; a folder named on the command line must exist.
+void useFolder(const std::string& dir) {
+    if (dir.empty()) return;
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) throw UsageError("--dir " + dir + " is not a folder");
+    setDocumentsDirectory(dir);
+}
+
+// Brings the folder's index up to date; on a terminal the count of files read so far shows on standard error.
+void updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgress) {
+    if (!db.isOpen()) throw UsageError("the datasheet index " + db.path() + " cannot be opened: " + db.error());
+    LibraryIndexer indexer(db, folder);
+    if (showProgress)
+        indexer.setProgressHandler([](const LibraryIndexer::Progress& p) {
+            if (p.total == 0) return;
+            std::fprintf(stderr, "\rIndexing %d of %d", p.done, p.total);
+            if (!p.running) std::fputc('\n', stderr);
+            std::fflush(stderr);
+        });
+    indexer.runUntilIdle();
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + '"';
+}
+
+void addIndexCommand(CLI::App& parent) {
+    auto* cmd = parent.add_subcommand("index", "Bring the full-text index of the datasheets up to date");
+    cmd->footer("Reads the text of new and changed files (PDF pages, text and HTML files); files that left the\n"
+                "folder leave the index. Shows progress on a terminal, nothing otherwise.\n"
+                "Example: velkaro datasheets index --dir ~/datasheets");
+    auto dir = std::make_shared<std::string>();
+    cmd->add_option("--dir", *dir, "Folder to index instead of the documents folder");
+    cmd->callback([dir] {
+        useFolder(*dir);
+        const std::string folder = documentsDirectory();
+        LibraryDatabase db(LibraryDatabase::defaultPathFor(folder));
+        updateIndex(db, folder, ::isatty(STDERR_FILENO));
+    });
+}
+
+void addSearchCommand(CLI::App& parent) {
+    auto* cmd = parent.add_subcommand("search", "Find the datasheets and pages that mention words or part numbers");
+    cmd->footer("Words must all occur; WORD* matches a prefix; \"two words\" a phrase; part numbers are typed as\n"
+                "printed (74HC595, LM317-T). Names are searched too. The index is brought up to date first.\n"
+                "Prints one line per result, best first: path:page: snippet, hits between « and » (page 0: a\n"
+                "whole text file or the name). --json prints {\"results\": [{\"path\", \"page\", \"snippet\"}, ...]}.\n"
+                "Example: velkaro datasheets search '\"dropout voltage\" LM31*' --limit 5");
+    auto dir = std::make_shared<std::string>();
+    auto query = std::make_shared<std::string>();
+    auto json = std::make_shared<bool>(false);
+    auto limit = std::make_shared<int>(20);
+    cmd->add_option("QUERY", *query, "What to look for")->required();
+    cmd->add_option("--dir", *dir, "Folder to search instead of the documents folder");
+    cmd->add_flag("--json", *json, "Print the results as JSON");
+    cmd->add_option("--limit", *limit, "Most results to print (default 20)")->check(CLI::Range(1, 100000));
+    cmd->callback([=] {
+        useFolder(*dir);
+        const std::string expression = SearchQuery::toMatchExpression(*query);
+        if (expression.empty()) throw UsageError("the query \"" + *query + "\" holds no word to search for");
+        const std::string folder = documentsDirectory();
+        LibraryDatabase db(LibraryDatabase::defaultPathFor(folder));
+        updateIndex(db, folder, false);
+        const auto hits = db.search(expression, *limit);
+        if (!*json) {
+            for (const auto& h : hits)
+                std::cout << h.path << ':' << h.page << ": " << h.markedSnippet("«", "»") << '\n';
+            return;
+        }
+        std::cout << "{\"results\": [";
+        for (size_t i = 0; i < hits.size(); ++i)
+            std::cout << (i ? ", " : "") << "{\"path\": " << jsonString(hits[i].path) << ", \"page\": " << hits[i].page
+                      << ", \"snippet\": " << jsonString(hits[i].markedSnippet("«", "»")) << '}';
+        std::cout << "]}\n";
+    });
+}
+
+}  // namespace
+
 void addDatasheetsCommand(CLI::App& app) {
-    auto* cmd = app.add_subcommand("datasheets", "Datasheet store: list the documents folder");
+    auto* cmd = app.add_subcommand("datasheets", "Datasheet store: list, index and search the documents folder");
     cmd->footer(
-        "Prints \"Files: N\" and then one entry name per line, in the order the store's list shows them\n"
-        "(the file system's order; sub-folders and hidden entries included).\n"
+        "Without a subcommand prints \"Files: N\" and then one entry name per line, in the order the store's list\n"
+        "shows them (the file system's order; sub-folders and hidden entries included).\n"
         "Example: velkaro datasheets --dir ~/datasheets");
     auto dir = std::make_shared<std::string>();
     cmd->add_option("--dir", *dir, "Folder to list instead of the documents folder");
-    cmd->callback([dir] {
-        if (!dir->empty()) {
-            // The documents folder is created when missing; a folder named on the command line must exist.
-            struct stat st {};
-            if (::stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-                throw UsageError("--dir " + *dir + " is not a folder");
-            setDocumentsDirectory(*dir);
-        }
+    cmd->require_subcommand(0, 1);
+    addIndexCommand(*cmd);
+    addSearchCommand(*cmd);
+    cmd->callback([cmd, dir] {
+        if (!cmd->get_subcommands().empty()) return;
+        useFolder(*dir);
         auto screen = std::make_unique<InfoDatasheetsView>();
         screen->loadViewIfNeeded();  // reads the folder as the screen does when it opens
         std::cout << screen->m_cFilesInfo.text() << '\n';

@@ -38,6 +38,46 @@ check "missing folder exit status" "2" "$rc"
 check "missing folder message" "velkaro: --dir $store/missing is not a folder" "$err"
 check "missing folder not created" "no" "$([[ -e $store/missing ]] && echo yes || echo no)"
 
+# Full-text search: one PDF of two pages and a text file; each row is a query and its --json answer.
+lib=$(mktemp -d)
+data=$(mktemp -d)
+python3 - "$lib/LM317 regulator.pdf" <<'PDF'
+import sys
+pages = ["(Adjustable LM317-T) Tj", "(Dropout voltage 2 V) Tj"]
+objs = ["<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [4 0 R 6 0 R] /Count 2 >>",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+for i, text in enumerate(pages):
+    stream = "BT /F1 20 Tf 72 700 Td " + text + " ET"
+    objs.append("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> "
+                "/Contents %d 0 R >>" % (5 + 2 * i))
+    objs.append("<< /Length %d >>\nstream\n%s\nendstream" % (len(stream), stream))
+out, offsets = "%PDF-1.4\n", []
+for i, o in enumerate(objs):
+    offsets.append(len(out))
+    out += "%d 0 obj\n%s\nendobj\n" % (i + 1, o)
+xref = len(out)
+out += "xref\n0 %d\n0000000000 65535 f \n" % (len(objs) + 1) + "".join("%010d 00000 n \n" % o for o in offsets)
+out += "trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objs) + 1, xref)
+open(sys.argv[1], "w").write(out)
+PDF
+printf 'spare "74HC595" chips\n' > "$lib/notes.txt"
+XDG_DATA_HOME=$data timeout 60 "$velkaro" datasheets index --dir "$lib" 2>/dev/null
+check "index leaves the folder alone" "LM317 regulator.pdf notes.txt" "$(ls "$lib" | tr '\n' ' ' | sed 's/ $//')"
+while IFS='|' read -r query want; do
+    out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search "$query" --dir "$lib" --json --limit 5)
+    check "search $query" "$want" "$out"
+done <<'ROWS'
+LM317-T|{"results": [{"path": "LM317 regulator.pdf", "page": 1, "snippet": "Adjustable «LM317-T»"}]}
+"dropout voltage"|{"results": [{"path": "LM317 regulator.pdf", "page": 2, "snippet": "«Dropout voltage» 2 V"}]}
+regul*|{"results": [{"path": "LM317 regulator.pdf", "page": 0, "snippet": "LM317 «regulator».pdf"}]}
+74hc595|{"results": [{"path": "notes.txt", "page": 0, "snippet": "spare \"«74HC595»\" chips"}]}
+NE555|{"results": []}
+ROWS
+err=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search '***' --dir "$lib" 2>&1 >/dev/null)
+check "query without words" "2 velkaro: the query \"***\" holds no word to search for" "$? $err"
+rm -rf "$lib" "$data"
+
 if ((failures)); then
     echo "$failures failed"
     exit 1

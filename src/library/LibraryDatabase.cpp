@@ -1,0 +1,235 @@
+#include "library/LibraryDatabase.h"
+
+#include <sqlite3.h>
+#include <xxhash.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "platform/Log.h"
+
+namespace {
+
+// Marks the file as this program's index, so a database of another program found at the path is moved aside
+// rather than altered ("VLIB").
+constexpr int kApplicationId = 0x564c4942;
+constexpr int kSchemaVersion = 1;
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS documents(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,"
+    " mtime INTEGER NOT NULL, hash TEXT NOT NULL, status INTEGER NOT NULL);"
+    // The name is row page 0 of its document, so names and texts are searched and ranked together.
+    "CREATE VIRTUAL TABLE IF NOT EXISTS pages USING fts5(text, doc UNINDEXED, page UNINDEXED,"
+    " tokenize = 'unicode61 remove_diacritics 2');";
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    explicit operator bool() const { return stmt_ != nullptr; }
+    /// Makes the statement ready to run again with new values.
+    Statement& reset() {
+        sqlite3_reset(stmt_);
+        sqlite3_clear_bindings(stmt_);
+        return *this;
+    }
+    Statement& bind(int i, const std::string& s) {
+        sqlite3_bind_text(stmt_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bind(int i, std::int64_t v) {
+        sqlite3_bind_int64(stmt_, i, v);
+        return *this;
+    }
+    /// True while there is a row.
+    bool step() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
+    /// Runs a statement that returns no rows.
+    bool run() { return stmt_ && sqlite3_step(stmt_) == SQLITE_DONE; }
+    std::string text(int col) const {
+        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+        return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col))) : std::string();
+    }
+    std::int64_t integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    double real(int col) const { return sqlite3_column_double(stmt_, col); }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+std::string dataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg == '/') return std::string(xdg) + "/velkaro";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.local/share/velkaro";
+}
+
+}  // namespace
+
+std::string SearchHit::markedSnippet(const std::string& open, const std::string& close) const {
+    std::string out;
+    for (char c : snippet) {
+        if (c == kHitStart) out += open;
+        else if (c == kHitEnd) out += close;
+        else out += c;
+    }
+    return out;
+}
+
+std::string LibraryDatabase::defaultPathFor(const std::string& documentsFolder) {
+    const std::string data = dataFolder();
+    std::error_code ec;
+    auto canonical = [&ec](const std::string& p) { return std::filesystem::weakly_canonical(p, ec).string(); };
+    const std::string folder = canonical(documentsFolder);
+    if (folder == canonical(data + "/Documents")) return data + "/Library.sqlite";
+    char name[40];
+    std::snprintf(name, sizeof name, "/Library-%016llx.sqlite",
+                  static_cast<unsigned long long>(XXH3_64bits(folder.data(), folder.size())));
+    return data + name;
+}
+
+LibraryDatabase::LibraryDatabase(const std::string& path) : path_(path) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    if (open()) return;
+    // Whatever lies at the path is not an index this program can use: keep it for whoever wants it, start afresh.
+    const std::string reason = error_;
+    const std::string aside = path + ".unusable-" + std::to_string(std::time(nullptr));
+    std::filesystem::rename(path, aside, ec);
+    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
+    NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path, reason,
+          aside);
+    error_.clear();
+    if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path, error_);
+}
+
+LibraryDatabase::~LibraryDatabase() { sqlite3_close(db_); }
+
+bool LibraryDatabase::open() {
+    sqlite3_close(db_);
+    db_ = nullptr;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        error_ = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return false;
+    }
+    db_ = db;
+    sqlite3_busy_timeout(db_, 2000);  // a command-line index run and the window may share the file
+    auto fail = [this] {
+        error_ = sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    };
+    std::int64_t appId = -1, version = -1, tables = -1;
+    {
+        Statement id(db_, "PRAGMA application_id");
+        if (!id.step()) return fail();
+        appId = id.integer(0);
+        Statement v(db_, "PRAGMA user_version");
+        if (!v.step()) return fail();
+        version = v.integer(0);
+        Statement t(db_, "SELECT count(*) FROM sqlite_schema");
+        if (!t.step()) return fail();
+        tables = t.integer(0);
+    }
+    if (tables > 0 && (appId != kApplicationId || version != kSchemaVersion)) {
+        error_ = appId == kApplicationId ? "made by another version" : "a database of another program";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL") || !exec(kSchema) ||
+        !exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str()) ||
+        !exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str()))
+        return fail();
+    // A damaged file can pass the header checks; this reads every page of the index once.
+    Statement check(db_, "PRAGMA quick_check");
+    if (!check.step() || check.text(0) != "ok") {
+        if (sqlite3_errcode(db_) == SQLITE_OK || sqlite3_errcode(db_) == SQLITE_ROW) error_ = "damaged";
+        else error_ = sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool LibraryDatabase::exec(const char* sql) const {
+    if (!db_) return false;
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    NSLog("datasheet index: %@", message ? message : "failed");
+    sqlite3_free(message);
+    return false;
+}
+
+std::map<std::string, IndexedDocument> LibraryDatabase::documents() const {
+    std::map<std::string, IndexedDocument> out;
+    if (!db_) return out;
+    Statement q(db_, "SELECT path, size, mtime, hash, status FROM documents");
+    while (q.step()) {
+        IndexedDocument d{q.text(0), q.integer(1), q.integer(2), q.text(3), static_cast<TextStatus>(q.integer(4))};
+        out.emplace(d.path, std::move(d));
+    }
+    return out;
+}
+
+bool LibraryDatabase::store(const IndexedDocument& doc, const std::vector<TextExtractor::Page>& pages) {
+    if (!db_) return false;
+    exec("SAVEPOINT store");
+    bool ok = remove(doc.path);
+    Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status) VALUES(?, ?, ?, ?, ?)");
+    ok = ok && ins.bind(1, doc.path).bind(2, doc.size).bind(3, doc.mtimeNs).bind(4, doc.hash)
+                   .bind(5, static_cast<std::int64_t>(doc.status)).run();
+    const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    Statement page(db_, "INSERT INTO pages(text, doc, page) VALUES(?, ?, ?)");
+    ok = ok && page.bind(1, doc.path).bind(2, id).bind(3, std::int64_t{0}).run();
+    for (size_t i = 0; ok && i < pages.size(); ++i)
+        ok = page.reset().bind(1, pages[i].text).bind(2, id).bind(3, std::int64_t{pages[i].number}).run();
+    if (!ok) {
+        NSLog("datasheet index: cannot record %@: %@", doc.path, sqlite3_errmsg(db_));
+        exec("ROLLBACK TO store");
+    }
+    exec("RELEASE store");
+    return ok;
+}
+
+bool LibraryDatabase::touch(const IndexedDocument& doc) {
+    Statement q(db_, "UPDATE documents SET size = ?, mtime = ? WHERE path = ?");
+    return q.bind(1, doc.size).bind(2, doc.mtimeNs).bind(3, doc.path).run();
+}
+
+bool LibraryDatabase::remove(const std::string& path) {
+    if (!db_) return false;
+    Statement pages(db_, "DELETE FROM pages WHERE doc IN (SELECT id FROM documents WHERE path = ?)");
+    Statement doc(db_, "DELETE FROM documents WHERE path = ?");
+    return pages.bind(1, path).run() && doc.bind(1, path).run();
+}
+
+void LibraryDatabase::begin() { exec("BEGIN"); }
+
+void LibraryDatabase::commit() { exec("COMMIT"); }
+
+std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpression, int limit) const {
+    std::vector<SearchHit> hits;
+    if (!db_ || matchExpression.empty() || limit <= 0) return hits;
+    Statement q(db_,
+                "SELECT d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12), bm25(pages) AS rank "
+                "FROM pages p JOIN documents d ON d.id = p.doc WHERE pages MATCH ? ORDER BY rank LIMIT ?");
+    q.bind(1, matchExpression).bind(2, std::int64_t{limit});
+    while (q.step()) hits.push_back({q.text(0), static_cast<int>(q.integer(1)), q.text(2), q.real(3)});
+    return hits;
+}
+
+std::int64_t LibraryDatabase::pageCount() const {
+    if (!db_) return 0;
+    Statement q(db_, "SELECT count(*) FROM pages");
+    return q.step() ? q.integer(0) : 0;
+}
