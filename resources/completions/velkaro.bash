@@ -29,7 +29,7 @@ _velkaro() {
                 *) [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
             esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
-            --idle-timeout" flags+=" --read-only --quiet --verbose" ;;
+            --idle-timeout --login-timeout --transfer-timeout" flags+=" --read-only --quiet --verbose" ;;
     esac
 
     if [[ " $values " == *" $prev "* ]]; then

@@ -92,6 +92,8 @@ void addFtpCommand(CLI::App& app) {
     cmd->add_option("--port", *port, "Control port, 0 to 65535 (default 2121)");
     auto options = std::make_shared<FtpOptions>();
     options->idleTimeout = 900;  // on networks the owner does not control, a silent client does not stay
+    options->loginTimeout = 60;
+    options->transferTimeout = 300;
     auto passwordFile = std::make_shared<std::string>();
     auto passivePorts = std::make_shared<std::string>();
     auto verbose = std::make_shared<bool>(false);
@@ -104,6 +106,10 @@ void addFtpCommand(CLI::App& app) {
     cmd->add_option("--max-clients", options->maxClients, "Clients at once; more are answered 421 (0: no limit)");
     cmd->add_option("--max-per-address", options->maxPerAddress, "Clients at once from one address (0: no limit)");
     cmd->add_option("--idle-timeout", options->idleTimeout, "Seconds a client may stay silent (default 900; 0: never)");
+    cmd->add_option("--login-timeout", options->loginTimeout,
+                    "Seconds a client has to log in, whatever it sends meanwhile (default 60; 0: no limit)");
+    cmd->add_option("--transfer-timeout", options->transferTimeout,
+                    "Seconds a transfer may move no byte before it is closed with 426 (default 300; 0: no limit)");
     auto* quietFlag = cmd->add_flag("--quiet", *quiet, "Only the start lines and errors on standard error (the default)");
     cmd->add_flag("--verbose", *verbose, "Also log every command, reply and connection on standard error")
         ->excludes(quietFlag);
@@ -114,6 +120,8 @@ void addFtpCommand(CLI::App& app) {
         if (!passwordFile->empty()) options->password = readPassword(*passwordFile);
         if (!passivePorts->empty()) parsePortRange(*passivePorts, *options);
         if (options->idleTimeout < 0) throw UsageError("--idle-timeout must not be negative");
+        if (options->loginTimeout < 0) throw UsageError("--login-timeout must not be negative");
+        if (options->transferTimeout < 0) throw UsageError("--transfer-timeout must not be negative");
         setLogLinesEnabled(*verbose);
         if (!dir->empty()) {
             struct stat st {};

@@ -1,6 +1,7 @@
 #include "datasheets/InfoDatasheetsView.h"
 
 #include "datasheets/DocumentsFolder.h"
+#include "ftp/AtomicUpload.h"
 #include "datasheets/InfoDatasheetOpen.h"
 #include "datasheets/InfoDatasheetsFTP.h"
 #include "platform/Log.h"
@@ -23,7 +24,8 @@ void InfoDatasheetsView::viewDidLoad() {
 void InfoDatasheetsView::updateFilesList() {
     const std::string folder = DocumentsFolder::path();
     _filesList.clear();
-    for (auto& name : DocumentsFolder::contentsOfDirectoryAtPath(folder)) _filesList.push_back(std::move(name));
+    for (auto& name : DocumentsFolder::contentsOfDirectoryAtPath(folder))
+        if (!AtomicUpload::isTemporaryName(name)) _filesList.push_back(std::move(name));  // an upload under way
     m_cFilesInfo.setText(format("Files: %d", static_cast<int>(_filesList.size())));
 }
 

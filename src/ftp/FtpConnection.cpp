@@ -1,9 +1,11 @@
 #include "ftp/FtpConnection.h"
 #include "ftp/FtpReplies.h"
 
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <unordered_map>
 
@@ -29,10 +31,10 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
 }
 
 FtpConnection::~FtpConnection() {
-    RunLoop::main().cancel(loginDelay_);
-    RunLoop::main().cancel(idleTimer_);
+    for (RunLoop::Handle timer : {loginDelay_, idleTimer_, loginTimer_, closeTimer_, transferTimer_})
+        RunLoop::main().cancel(timer);
     closeSocket(connectionSocket_);
-    closeSocket(acceptedDataSocket_);
+    closeAcceptedDataSockets();
     closeSocket(dataListeningSocket_);
     dataConnection_.reset();
     closeSocket(dataSocket_);
@@ -68,14 +70,12 @@ std::uint64_t FtpConnection::unsentReplyCost() const {
 
 void FtpConnection::updateHold() {
     const bool hold = repliesBackedUp_ || loginDelay_ != 0;
-    if (hold == lines_.isHeld()) return;
-    if (hold) {
-        lines_.hold();
-        connectionSocket_->pauseReading();
-    } else {
-        connectionSocket_->resumeReading();
-        lines_.release();
-    }
+    if (hold && !lines_.isHeld()) lines_.hold();
+    if (!hold && lines_.isHeld()) lines_.release();
+    // A waiting login keeps reading (within a bound), so that a client who gives up is noticed and goes at once.
+    const bool pause = repliesBackedUp_ || (loginDelay_ != 0 && lines_.heldBytes() > kMaxHeldBytes);
+    if (pause && !connectionSocket_->isReadingPaused()) connectionSocket_->pauseReading();
+    if (!pause && connectionSocket_->isReadingPaused()) connectionSocket_->resumeReading();
 }
 
 void FtpConnection::restartIdleTimer() {
@@ -86,16 +86,22 @@ void FtpConnection::restartIdleTimer() {
 
 void FtpConnection::idleTimeUp() {
     idleTimer_ = 0;
-    // A long transfer keeps the control connection quiet: that is not idleness.
-    if (dataConnection_ && (dataConnection_->hasPendingTransfers() || dataConnection_->isReceiving()))
-        return restartIdleTimer();
-    sendMessage("421 Timeout.");
+    // A long transfer keeps the control connection quiet: that is not idleness (a stalled one has its own limit).
+    if (transferBusy()) return restartIdleTimer();
+    closeWithReply("421 Timeout.");
+}
+
+void FtpConnection::closeWithReply(const std::string& reply) {
+    if (quitting_) return;
+    sendMessage(reply);
     quitting_ = true;
     lines_.stop();
+    for (RunLoop::Handle* timer : {&loginDelay_, &idleTimer_, &loginTimer_})
+        RunLoop::main().cancel(std::exchange(*timer, 0));
     connectionSocket_->disconnectAfterWriting();
     // A client that does not read either would keep the connection open while the reply waits: not for long.
-    idleTimer_ = RunLoop::main().runAfter(kCloseTimeout, [this] {
-        idleTimer_ = 0;
+    closeTimer_ = RunLoop::main().runAfter(kCloseTimeout, [this] {
+        closeTimer_ = 0;
         connectionSocket_->setDelegate(nullptr);
         connectionSocket_->disconnect();
         owner_.connectionDidEnd(this);
@@ -105,14 +111,14 @@ void FtpConnection::idleTimeUp() {
 // --- Socket events.
 
 bool FtpConnection::onSocketWillConnect(AsyncSocket* sock) {
-    if (acceptedDataSocket_ && sock == acceptedDataSocket_.get()) return true;  // judged once connected
+    if (isAcceptedDataSocket(sock)) return true;  // judged once connected
     logLine("FC:onSocketWillConnect");
     sock->readDataWithTimeoutTag(-1, 0);
     return true;
 }
 
 void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::string&, std::uint16_t) {
-    if (acceptedDataSocket_ && sock == acceptedDataSocket_.get()) return takeAcceptedDataSocket(sock);
+    if (isAcceptedDataSocket(sock)) return takeAcceptedDataSocket(sock);
     if (sock != connectionSocket_.get()) return;
     // Replies are small and often come in pairs (150 then 226, the two 221 lines): without this each second one
     // waits for the client's delayed acknowledgement of the first, some 40 ms per exchange.
@@ -134,10 +140,18 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
     admitted_ = true;
     writeReply("220 Qelmot server ready.\r\n");
     restartIdleTimer();
+    // Whatever a client sends meanwhile, it must log in in time or give its place to others.
+    if (settings_.options.loginTimeout > 0)
+        loginTimer_ = RunLoop::main().runAfter(settings_.options.loginTimeout, [this] {
+            loginTimer_ = 0;
+            closeWithReply("421 Login timeout.");
+        });
 }
 
 void FtpConnection::onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_view data, std::int32_t) {
-    if (sock == connectionSocket_.get()) lines_.feed(data);
+    if (sock != connectionSocket_.get()) return;
+    lines_.feed(data);
+    if (lines_.isHeld()) updateHold();
 }
 
 void FtpConnection::onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t) {
@@ -197,13 +211,14 @@ void FtpConnection::processDataRead(std::string_view received) {
             break;
     }
     std::string text = FtpCommandLine::trimNewlines(bytes);
+    // Blanks before the command word are skipped: a line left unanswered puts a pipelining client out of step.
+    text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
     NSLog("<%@", text);
     processCommand(FtpCommandLine::split(text, ' '));
 }
 
 void FtpConnection::processCommand(const Words& words) {
     const std::string& word = words.at(0);
-    if (word.empty()) return;  // an empty line, or one starting with a blank, gets no reply
     static const std::unordered_map<std::string, const Command*> kByWord = [] {
         std::unordered_map<std::string, const Command*> map;
         for (const auto& c : commandTable()) map.emplace(c.word, &c);
@@ -233,7 +248,21 @@ bool FtpConnection::requireArgument(const std::string& value) {
 }
 
 std::optional<std::string> FtpConnection::filePath(const std::string& name) const {
+    // A current folder renamed or removed by someone else is gone for this session: a new folder made later under
+    // its old name is not where the client meant to list or upload.
+    if ((name.empty() || name[0] != '/') && !currentDir_.empty() && folderIdentity(currentDir_) != currentDirId_)
+        return std::nullopt;
     return FtpPathResolver::join(currentDir_, name);
+}
+
+std::optional<std::pair<dev_t, ino_t>> FtpConnection::folderIdentity(const std::string& path) const {
+    auto entry = paths().locate(path, true);
+    struct stat st {};
+    if (!entry || !entry->exists ||
+        ::fstatat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return std::pair{st.st_dev, st.st_ino};
 }
 
 bool FtpConnection::changedCurrentDirectoryTo(const std::string& name) {
@@ -245,6 +274,9 @@ bool FtpConnection::changedCurrentDirectoryTo(const std::string& name) {
     auto canonical = paths().enterableDirectory(*rooted);
     // PWD shows this path: a CR or LF in it (through a link) would forge a reply line.
     if (!canonical || canonical->find_first_of("\r\n") != std::string::npos) return false;
+    auto identity = folderIdentity(*canonical);
+    if (!identity) return false;
     currentDir_ = *canonical;
+    currentDirId_ = *identity;
     return true;
 }

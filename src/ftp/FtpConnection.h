@@ -1,9 +1,13 @@
 #pragma once
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ftp/FtpCommandLine.h"
@@ -35,6 +39,12 @@ public:
     static constexpr double kCloseTimeout = 10;
     /// Passive ports drawn at random before the system is asked for a free one.
     static constexpr int kPasvAttempts = 16;
+    /// Wrong passwords one connection may send before it is closed.
+    static constexpr int kMaxFailedPasswords = 3;
+    /// Sockets accepted on one passive port and not yet judged; a flood of strangers beyond this drops the oldest.
+    static constexpr std::size_t kMaxAcceptedDataSockets = 8;
+    /// Bytes of further commands kept while a login waits; past this the client's socket is not read.
+    static constexpr std::size_t kMaxHeldBytes = 64 * 1024;
 
     /// Becomes `socket`'s delegate and greets the client. `settings` and `owner` outlive the connection.
     FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSettings& settings, FtpConnectionOwner& owner);
@@ -56,8 +66,8 @@ public:
     bool hasQuit() const { return quitting_; }
     /// Whether the client was let in (greeted) rather than turned away by the owner's limits; false until then.
     bool isAdmitted() const { return admitted_; }
-    /// Whether the client may use the commands that need a logged-in user.
-    bool isLoggedIn() const { return loggedIn_; }
+    /// Whether a password of this connection waits to be checked or answered.
+    bool isLoginPending() const { return loginDelay_ != 0; }
 
     /// A port for the passive modes, `low` to `high`, from a generator seeded once from the system's random source.
     static std::uint16_t choosePasvDataPort(unsigned low = 1024, unsigned high = 65535);
@@ -94,6 +104,10 @@ private:
     /// Waits the idle time again from now (nothing when there is no idle limit).
     void restartIdleTimer();
     void idleTimeUp();
+    /// Sends a last reply and closes the connection once it is out (or after `kCloseTimeout` regardless).
+    void closeWithReply(const std::string& reply);
+    /// The password check of PASS, once the address's penalty has passed.
+    void checkPassword(const std::string& password);
 
     // Session commands (FtpSessionCommands.cpp).
     void doUser(const Words& words);
@@ -136,7 +150,10 @@ private:
 
     const FtpPathResolver& paths() const { return settings_.paths; }
     /// The path (relative to the base) a client's name stands for, or nothing when ".." climbs above "/".
+    /// A relative name gets nothing too while the current folder is no longer the one CWD entered.
     std::optional<std::string> filePath(const std::string& name) const;
+    /// The device and inode of a folder beneath the base, or nothing.
+    std::optional<std::pair<dev_t, ino_t>> folderIdentity(const std::string& path) const;
     bool changedCurrentDirectoryTo(const std::string& name);
     bool requireArgument(const std::string& value);
     /// STOR and APPE: receives the upload into the regular file named, from the REST offset or replacing it
@@ -150,9 +167,15 @@ private:
     /// Sets up the data connection for `transferMode` and replies; false when no data port could be opened
     /// (the reply then is 425).
     bool openDataSocket(unsigned port);
-    /// A client reached the passive port: its socket becomes the data connection when it is the control
-    /// connection's own client, and is closed at once otherwise.
+    /// A socket accepted on the passive port is open: it becomes the data connection when it is the control
+    /// connection's own client, and is closed at once otherwise (the port then keeps waiting for the client).
     void takeAcceptedDataSocket(AsyncSocket* sock);
+    bool isAcceptedDataSocket(const AsyncSocket* sock) const {
+        for (const auto& s : acceptedDataSockets_)
+            if (s.get() == sock) return true;
+        return false;
+    }
+    void closeAcceptedDataSockets();
     /// Whether a data connection exists or a passive port is listening (else a transfer gets 425).
     bool canTransfer() const;
     /// Sends on the data connection, or holds it until a client connects to the passive port.
@@ -163,6 +186,13 @@ private:
     void receiveData(FtpDataConnection::Incoming file);
     /// Whether an upload (STOR) is waiting for or receiving its bytes.
     bool isUploading() const;
+    /// Whether a transfer is announced and not over: a connection runs one at a time.
+    bool transferBusy() const;
+    /// Ends the transfer under way with `reply` (ABOR, a stalled transfer); an upload's new version is dropped.
+    void endTransfer(const std::string& reply);
+    /// Watches the transfer just announced for progress (nothing without a transfer time-out).
+    void watchTransfer();
+    void checkTransferProgress();
     /// Drops the data connection; it is destroyed on the next turn (it may be on the stack now).
     void retireDataConnection();
     void closeSocket(std::shared_ptr<AsyncSocket>& socket);
@@ -175,7 +205,7 @@ private:
     const FtpSettings& settings_;
     FtpConnectionOwner& owner_;
     std::shared_ptr<AsyncSocket> dataListeningSocket_;  // the passive port's listener, while there is one
-    std::shared_ptr<AsyncSocket> acceptedDataSocket_;   // accepted on the passive port, not yet set up
+    std::vector<std::shared_ptr<AsyncSocket>> acceptedDataSockets_;  // on the passive port, not yet judged
     std::shared_ptr<AsyncSocket> dataSocket_;           // the active mode's connecting socket
     std::unique_ptr<FtpDataConnection> dataConnection_;
     FtpDataConnection::Pending pending_;  // transfers announced before the data connection exists
@@ -184,14 +214,21 @@ private:
     std::string peerAddress_;  // the control socket's peer, read once it is connected
     std::string currentUser_;
     std::string currentDir_;  // relative to the base; walked again on every use
+    std::pair<dev_t, ino_t> currentDirId_{};  // the folder CWD entered
     std::string rnfrFilename_;
     long long restartOffset_ = 0;  // from REST, for the RETR or STOR right after it
     FtpLineSplitter lines_;
     bool quitting_ = false;
     bool loggedIn_ = true;
+    int failedPasswords_ = 0;
     bool admitted_ = false;
     bool repliesBackedUp_ = false;      // the client reads its replies too slowly: its commands wait
     std::uint64_t repliesInFlight_ = 0;  // replies queued on the control socket and not yet written
     RunLoop::Handle loginDelay_ = 0;    // a wrong password's answer, not yet given
     RunLoop::Handle idleTimer_ = 0;
+    RunLoop::Handle loginTimer_ = 0;  // closes a client that does not log in in time
+    RunLoop::Handle closeTimer_ = 0;  // closes a client whose last reply does not go out
+    RunLoop::Handle transferTimer_ = 0;
+    std::pair<std::uint64_t, std::uint64_t> transferProgress_{};
+    std::chrono::steady_clock::time_point transferMovedAt_{};
 };

@@ -13,6 +13,10 @@ public:
     virtual void connectionDidEnd(FtpConnection* connection) = 0;
     /// Whether the owner's limits let a client from `address` in, beside the connections already there.
     virtual bool admits(const FtpConnection* connection, const std::string& address) const = 0;
+    /// Whether `connection` may have its password checked beside the logins from `address` still waiting.
+    virtual bool admitsLogin(const FtpConnection* connection, const std::string& address) const = 0;
+    /// Seconds a login from `address` waits before its password is checked (the penalty of earlier failures).
+    virtual double loginWait(const std::string& address) const = 0;
     /// A wrong name or password from `address`: the seconds to wait before answering, growing with each failure.
     virtual double loginFailed(const std::string& address) = 0;
     virtual void loginSucceeded(const std::string& address) = 0;

@@ -2,7 +2,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <random>
 
 #include "ftp/FtpConnection.h"
@@ -66,26 +70,62 @@ void FtpConnection::doRest(const Words& words) {
 }
 
 void FtpConnection::doAbor(const Words&) {
-    const bool running =
-        !pending_.outgoing.empty() || isUploading() || (dataConnection_ && dataConnection_->hasPendingTransfers());
-    if (!running) return sendMessage("225 No transfer to abort.");
+    if (!transferBusy()) return sendMessage("225 No transfer to abort.");
     // The transfer ends here, without the replies its end would send: the client hears 426 for it, then 226.
+    endTransfer(FtpReplies::kAborted);
+    sendMessage("226 ABOR command successful.");
+}
+
+void FtpConnection::endTransfer(const std::string& reply) {
     auto upload = dataConnection_ ? dataConnection_->takeIncoming() : std::nullopt;
     if (!upload) upload = std::exchange(pending_.incoming, std::nullopt);
     pending_ = {};
-    closeSocket(acceptedDataSocket_);
+    closeAcceptedDataSockets();
     closeSocket(dataListeningSocket_);
     retireDataConnection();
-    sendMessage(FtpReplies::kAborted);
-    sendMessage("226 ABOR command successful.");
+    sendMessage(reply);
     if (upload) {
-        upload.reset();  // what arrived so far stays, as the client may resume it with REST or APPE
+        // A new version is dropped with its temporary file; what a resumed upload or an append wrote so far stays,
+        // as the client may go on with REST or APPE.
+        upload.reset();
         settings_.fileListChanged();
     }
 }
 
+bool FtpConnection::transferBusy() const {
+    return !pending_.outgoing.empty() || isUploading() || (dataConnection_ && dataConnection_->hasPendingTransfers());
+}
+
+void FtpConnection::watchTransfer() {
+    const double timeout = settings_.options.transferTimeout;
+    if (timeout <= 0 || transferTimer_) return;
+    transferProgress_ = {~0ULL, ~0ULL};
+    transferTimer_ = RunLoop::main().runEvery(std::max(0.05, timeout / 4), [this] { checkTransferProgress(); });
+    checkTransferProgress();
+}
+
+void FtpConnection::checkTransferProgress() {
+    if (!transferBusy()) {
+        RunLoop::main().cancel(std::exchange(transferTimer_, 0));
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    const auto progress = dataConnection_ ? dataConnection_->progress() : std::pair<std::uint64_t, std::uint64_t>{};
+    if (progress != transferProgress_) {
+        transferProgress_ = progress;
+        transferMovedAt_ = now;
+        return;
+    }
+    if (now - transferMovedAt_ < std::chrono::duration<double>(settings_.options.transferTimeout)) return;
+    // A client that neither sends nor reads nor connects would hold its transfer, and its place, for ever.
+    NSLog("FC: transfer of %@ made no progress: closed", connectionAddress());
+    RunLoop::main().cancel(std::exchange(transferTimer_, 0));
+    const bool connected = dataConnection_ && dataConnection_->hasConnected();
+    endTransfer(connected ? FtpReplies::kAborted : FtpReplies::kNoDataConnection);
+}
+
 bool FtpConnection::openDataSocket(unsigned port) {
-    closeSocket(acceptedDataSocket_);
+    closeAcceptedDataSockets();
     closeSocket(dataListeningSocket_);
     closeSocket(dataSocket_);
     retireDataConnection();
@@ -105,12 +145,12 @@ bool FtpConnection::openDataSocket(unsigned port) {
         const unsigned low = ranged ? options.passivePortLow : 1024, high = ranged ? options.passivePortHigh : 65535;
         bool listening = false;
         for (int attempt = 0; attempt < kPasvAttempts && !listening; ++attempt)
-            listening = listener->acceptOnPort(choosePasvDataPort(low, high), &err);
+            listening = listener->acceptOnAddress(host, choosePasvDataPort(low, high), &err);
         // Past the random draws the system picks a free port, or, within the owner's range, every port is tried
         // in turn: a busy range never ends in 425 while a port is free.
-        if (!listening && !ranged) listening = listener->acceptOnPort(0, &err);
+        if (!listening && !ranged) listening = listener->acceptOnAddress(host, 0, &err);
         for (unsigned p = low; ranged && !listening && p <= high; ++p)
-            listening = listener->acceptOnPort(static_cast<std::uint16_t>(p), &err);
+            listening = listener->acceptOnAddress(host, static_cast<std::uint16_t>(p), &err);
         if (listening) dataPort_ = listener->localPort();
         NSLog("-- %@", listening ? std::string() : err.localizedDescription);
         if (!listening) {
@@ -147,27 +187,40 @@ bool FtpConnection::openDataSocket(unsigned port) {
 
 void FtpConnection::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     if (sock != dataListeningSocket_.get()) return;
-    // Who connected is known once the new socket is open: keep it until onSocketDidConnectToHostPort.
-    acceptedDataSocket_ = newSocket;
+    // Who connected is known once the new socket is open (onSocketDidConnectToHostPort). Until then it waits
+    // beside the others, so a stranger that comes first cannot push the client's own connection out.
+    if (acceptedDataSockets_.size() >= kMaxAcceptedDataSockets) {
+        closeSocket(acceptedDataSockets_.front());
+        acceptedDataSockets_.erase(acceptedDataSockets_.begin());
+    }
+    acceptedDataSockets_.push_back(newSocket);
 }
 
 void FtpConnection::takeAcceptedDataSocket(AsyncSocket* sock) {
-    std::shared_ptr<AsyncSocket> socket = std::move(acceptedDataSocket_);
+    auto it = std::find_if(acceptedDataSockets_.begin(), acceptedDataSockets_.end(),
+                           [&](const auto& s) { return s.get() == sock; });
+    std::shared_ptr<AsyncSocket> socket = std::move(*it);
+    acceptedDataSockets_.erase(it);
     // Only the control connection's own client may take the data port: anyone else could steal a download or
     // slip their bytes into an upload. Others are closed at once and the port keeps waiting.
     if (FtpCommandLine::plainAddress(sock->connectedHost()) != FtpCommandLine::plainAddress(connectionAddress())) {
         NSLog("FC: data connection from %@ refused", sock->connectedHost());
-        sock->setDelegate(nullptr);
-        sock->disconnect();
-        return;
+        return closeSocket(socket);
     }
     logLine("FC:New Connection -- should be for the data port");
+    for (auto& other : acceptedDataSockets_) closeSocket(other);
+    acceptedDataSockets_.clear();
     closeSocket(dataListeningSocket_);  // one data connection per PASV
     retireDataConnection();
     // An upload announced before the client connected ends when the client closes, even without a byte.
     const auto state = pending_.incoming ? FtpDataConnection::clientSending : FtpDataConnection::clientQuiet;
     dataConnection_ = std::make_unique<FtpDataConnection>(socket, static_cast<FtpDataListener&>(*this), pending_, state);
     dataConnection_->start();
+}
+
+void FtpConnection::closeAcceptedDataSockets() {
+    for (auto& socket : acceptedDataSockets_) closeSocket(socket);
+    acceptedDataSockets_.clear();
 }
 
 bool FtpConnection::canTransfer() const { return dataConnection_ || dataListeningSocket_; }
@@ -183,6 +236,7 @@ void FtpConnection::sendData(FtpDataConnection::Outgoing item) {
     } else {
         pending_.outgoing.push_back(std::move(item));
     }
+    watchTransfer();
 }
 
 void FtpConnection::sendDataString(const std::string& text) {
@@ -194,9 +248,10 @@ void FtpConnection::receiveData(FtpDataConnection::Incoming file) {
         logLine("FC:setting connection state to clientSending");
         dataConnection_->receiveInto(std::move(file));
     } else {
-        logLine("FC:Erorr  Cant set connection state to Client Sending : no Connection yet ");
+        logLine("FC: no data connection yet: the upload waits for it");
         pending_.incoming = std::move(file);
     }
+    watchTransfer();
 }
 
 void FtpConnection::dataTransferSent() {
@@ -216,18 +271,20 @@ void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
         const bool failed = upload->error != 0 || err.has_value();
         std::string reply = !failed ? "226 Transfer complete." : connected ? FtpReplies::kAborted : FtpReplies::kNoDataConnection;
         if (upload->error) {
-            // The file system refused the bytes: no partial file stays behind to pass for the real one.
             reply = upload->error == ENOSPC ? "452 Transfer aborted: no space left on the device."
                     : upload->error == EDQUOT || upload->error == EFBIG
                         ? "552 Transfer aborted: storage allocation exceeded."
                         : "451 Transfer aborted: the file could not be written.";
-            auto entry = upload->removeOnFailure ? paths().locate(upload->path, false) : std::nullopt;
-            if (entry && entry->exists)
-                ::unlinkat(entry->folder.get(), entry->name.c_str(), 0);
-            else if (!upload->removeOnFailure && ::ftruncate(upload->file.get(), upload->offset) != 0)
-                NSLog("FC: restoring the length of %@ failed", upload->path);
+            // In place, a failed write gives back the space it took, never more: the file keeps its old length.
+            struct stat st {};
+            if (!upload->replacement && ::fstat(upload->file.get(), &st) == 0 && st.st_size > upload->oldLength &&
+                ::ftruncate(upload->file.get(), upload->oldLength) != 0)
+                NSLog("FC: restoring the length of an upload's file failed: %@", std::string(std::strerror(errno)));
+        } else if (!failed && upload->replacement && !upload->replacement->commit()) {
+            NSLog("FC: putting an upload in place failed: %@", std::string(std::strerror(errno)));
+            reply = "451 Transfer aborted: the file could not be written.";
         }
-        upload.reset();  // closes the file before the client hears that it is complete
+        upload.reset();  // closes the file (a replacement not put in place goes) before the client hears the end
         sendMessage(reply);
         settings_.fileListChanged();
     } else if (dataConnection_ && dataConnection_->hasPendingTransfers()) {

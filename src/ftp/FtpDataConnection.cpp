@@ -100,6 +100,7 @@ void FtpDataConnection::onSocketDidAcceptNewSocket(AsyncSocket*, const std::shar
 void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_view data, std::int32_t) {
     connected_ = true;
     connectionState_ = clientSent;
+    received_ += data.size();
     if (!incoming_ || incoming_->error) {
         logLine("Couldnt write data");
         return;
@@ -109,8 +110,11 @@ void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_vie
     while (!data.empty()) {
         // In slices: measured here, file systems copy 1 MiB writes into new page-cache pages far more slowly at
         // times than 256 KiB ones.
-        ssize_t n = ::pwrite(incoming_->file.get(), data.data(), std::min(data.size(), kWriteSlice),
-                             incoming_->offset + static_cast<off_t>(incoming_->written));
+        const std::size_t slice = std::min(data.size(), kWriteSlice);
+        // An append goes to the end the file has now (O_APPEND), whatever another writer did before.
+        ssize_t n = incoming_->append ? ::write(incoming_->fd(), data.data(), slice)
+                                      : ::pwrite(incoming_->fd(), data.data(), slice,
+                                                 incoming_->offset + static_cast<off_t>(incoming_->written));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             incoming_->error = n < 0 ? errno : ENOSPC;

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "ftp/AtomicUpload.h"
 #include "ftp/FtpDataListener.h"
 #include "net/AsyncSocket.h"
 #include "platform/UniqueFd.h"
@@ -28,14 +30,18 @@ public:
         UniqueFd file;
         off_t offset = 0;
     };
-    /// The file an upload goes to: bytes are written from `offset` on; `written` counts them.
+    /// Where an upload goes: a new version of the file (STOR), put in place only when the upload is complete, or
+    /// the file itself (a resumed STOR, APPE), written in place from `offset` on; `written` counts the bytes.
     struct Incoming {
-        UniqueFd file;
+        std::unique_ptr<AtomicUpload> replacement;
+        UniqueFd file;  ///< in place: the file, locked; with a replacement: the old version, if any, share-locked
         off_t offset = 0;
+        bool append = false;   ///< written at the file's end as it is at each write
+        off_t oldLength = 0;   ///< in place: the file's length before, which a failed upload gives back
         std::uint64_t written = 0;
-        int error = 0;                 ///< errno of the failed write that ended the upload
-        std::string path;              ///< relative to the base, to remove a partial new file
-        bool removeOnFailure = false;  ///< a new file goes when its upload fails; others get their old length back
+        int error = 0;  ///< errno of the failed write that ended the upload
+
+        int fd() const { return replacement ? replacement->fd() : file.get(); }
     };
     /// Transfers announced before the data connection exists; the data connection takes them when it is made.
     struct Pending {
@@ -68,6 +74,8 @@ public:
     bool isReceiving() const { return incoming_.has_value(); }
     /// Whether transfers are still queued or being written.
     bool hasPendingTransfers() const { return !outgoing_.empty() || !writeEnds_.empty(); }
+    /// Bytes received so far and bytes not yet sent: a transfer whose two stay the same makes no progress.
+    std::pair<std::uint64_t, std::uint64_t> progress() const { return {received_, dataSocket_->unsentByteCount()}; }
     /// Whether the connection to the client was ever established.
     bool hasConnected() const { return connected_; }
     AsyncSocket* socket() const { return dataSocket_.get(); }
@@ -92,4 +100,5 @@ private:
     std::deque<Outgoing> outgoing_;
     std::deque<int> writeEnds_;  // one per write in flight: how many transfers end with it
     std::optional<Incoming> incoming_;
+    std::uint64_t received_ = 0;
 };

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,26 +213,42 @@ void FtpConnection::storeFile(const Words& words, bool append) {
     if (!requireArgument(name)) return;
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     auto path = filePath(name);
-    // Only a regular file is written: a FIFO or device named by a client must not block or be written to. A
-    // restarted STOR goes on in the file that is there, so it creates none. A file made here goes again when its
-    // upload fails; one that was there gets its old length back.
+    const std::string refused = format("553 %@: Permission denied.", name);
+    // The file itself, links inside the base followed: a new version is made beside it, in its own folder.
+    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    if (!entry || entry->name.empty()) return sendMessage(refused);
+    const int folder = entry->folder.get();
+    const char* at = entry->name.c_str();
+    // A resumed STOR and APPE write into the file in place; a plain STOR replaces it whole once it is complete.
+    const bool inPlace = append || restart > 0;
+    if (restart > 0 && !entry->exists) return sendMessage(kBadRestart);
     struct stat st {};
-    UniqueFd fd = path ? paths().openRegularFile(*path, O_WRONLY, st) : UniqueFd();
-    bool created = false;
-    if (!fd && path && errno == ENOENT) {
-        if (restart > 0) return sendMessage(kBadRestart);
-        fd = paths().openRegularFile(*path, O_WRONLY | O_CREAT | O_EXCL, st, 0644);
-        created = static_cast<bool>(fd);
+    UniqueFd file;
+    if (entry->exists || append) {
+        // Only a regular file is written: a FIFO or device named by a client must not block or be written to.
+        const int flags = inPlace ? O_WRONLY | (append ? O_APPEND | O_CREAT : 0) : O_RDONLY;
+        file.reset(::openat(folder, at, flags | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644));
+        if (!file || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return sendMessage(refused);
+        ::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK);
+        if (!inPlace && ::faccessat(folder, at, W_OK, 0) != 0) return sendMessage(refused);
+        // One writer in place at a time, and none while a new version is on its way: two would mix their bytes.
+        if (::flock(file.get(), (inPlace ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0)
+            return sendMessage(format("450 %@: File busy.", name));
     }
-    if (fd && restart > st.st_size) return sendMessage(kBadRestart);
-    // STOR replaces the file unless it restarts; APPE keeps it and writes behind its end.
-    const bool replaces = !append && restart == 0;
-    if (fd && replaces && ::ftruncate(fd.get(), 0) != 0) fd.reset();
-    NSLog("FC:doStor  %@", fd ? paths().absolutePath(*path) : std::string());
-    if (!fd) return sendMessage(format("553 %@: Permission denied.", name));
+    if (restart > st.st_size) return sendMessage(kBadRestart);
+    FtpDataConnection::Incoming upload;
+    if (inPlace) {
+        upload.offset = append ? st.st_size : static_cast<off_t>(restart);
+        upload.append = append;
+        upload.oldLength = st.st_size;
+    } else {
+        upload.replacement = std::make_unique<AtomicUpload>(folder, entry->name, entry->exists ? st.st_mode & 0777 : 0644);
+        if (!upload.replacement->isOpen()) return sendMessage(refused);
+    }
+    upload.file = std::move(file);
+    NSLog("FC:doStor  %@", paths().absolutePath(entry->path));
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
-    const off_t offset = append ? st.st_size : static_cast<off_t>(restart);
-    receiveData(FtpDataConnection::Incoming{std::move(fd), offset, 0, 0, *path, created || replaces});
+    receiveData(std::move(upload));
 }
 
 void FtpConnection::doMlst(const Words& words) {

@@ -25,6 +25,8 @@ public:
     /// Cuts and hands on what was kept, and goes on as before.
     void release();
     bool isHeld() const { return held_; }
+    /// The bytes kept while held.
+    std::size_t heldBytes() const { return kept_.size(); }
 
 private:
     std::size_t maxLineLength_;

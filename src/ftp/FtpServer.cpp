@@ -2,20 +2,22 @@
 
 #include <algorithm>
 
+#include "ftp/AtomicUpload.h"
 #include "ftp/FtpListing.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 
 namespace {
 
-constexpr double kLoginDelayStep = 0.5;  // seconds added to a refusal's answer per failure from that address
-constexpr double kLoginDelayMax = 8;
-constexpr std::size_t kRememberedAddresses = 4096;
+constexpr std::size_t kMaxPendingLoginsPerAddress = 3;
 
 }  // namespace
 
 FtpServer::FtpServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notifyObject, FtpOptions options)
     : settings_(dir, notifyObject, std::move(options)), portNumber_(port) {
+    // What a crash left of uploads under way never shows up as a file.
+    if (std::size_t removed = AtomicUpload::removeLeftovers(settings_.paths.baseDir()))
+        NSLog("FS: removed %d unfinished uploads", static_cast<int>(removed));
     listenSocket_ = AsyncSocket::create(this);
     NSLog("Listening on %u", port);
     const auto listenPort = static_cast<std::uint16_t>(port);
@@ -72,13 +74,22 @@ bool FtpServer::admits(const FtpConnection* connection, const std::string& addre
            (!options.maxPerAddress || fromAddress < options.maxPerAddress);
 }
 
-double FtpServer::loginFailed(const std::string& address) {
-    if (failedLogins_.size() >= kRememberedAddresses && !failedLogins_.count(address)) failedLogins_.clear();
-    const int failures = ++failedLogins_[address];
-    return std::min(kLoginDelayMax, kLoginDelayStep * failures);
+bool FtpServer::admitsLogin(const FtpConnection* connection, const std::string& address) const {
+    const auto waiting = std::count_if(connections_.begin(), connections_.end(), [&](const auto& c) {
+        return c.get() != connection && !c->hasQuit() && c->isLoginPending() && c->connectionAddress() == address;
+    });
+    return static_cast<std::size_t>(waiting) < kMaxPendingLoginsPerAddress;
 }
 
-void FtpServer::loginSucceeded(const std::string& address) { failedLogins_.erase(address); }
+double FtpServer::loginWait(const std::string& address) const {
+    return failedLogins_.waitFor(address, FtpLoginPenalties::Clock::now());
+}
+
+double FtpServer::loginFailed(const std::string& address) {
+    return failedLogins_.failed(address, FtpLoginPenalties::Clock::now());
+}
+
+void FtpServer::loginSucceeded(const std::string& address) { failedLogins_.succeeded(address); }
 
 void FtpServer::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     connections_.push_back(std::make_unique<FtpConnection>(newSocket, settings_, static_cast<FtpConnectionOwner&>(*this)));

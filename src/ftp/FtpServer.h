@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ftp/FtpConnection.h"
 #include "ftp/FtpConnectionOwner.h"
+#include "ftp/FtpLoginPenalties.h"
 #include "ftp/FtpNotificationReceiver.h"
 #include "ftp/FtpSettings.h"
 #include "net/AsyncSocket.h"
@@ -56,6 +56,8 @@ private:
     void connectionDidQuit(FtpConnection* connection) override;
     void connectionDidEnd(FtpConnection* connection) override;
     bool admits(const FtpConnection* connection, const std::string& address) const override;
+    bool admitsLogin(const FtpConnection* connection, const std::string& address) const override;
+    double loginWait(const std::string& address) const override;
     double loginFailed(const std::string& address) override;
     void loginSucceeded(const std::string& address) override;
 
@@ -65,5 +67,5 @@ private:
     bool listening_ = false;
     Error listenError_;
     std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
-    std::map<std::string, int> failedLogins_;                  // per client address
+    FtpLoginPenalties failedLogins_;
 };

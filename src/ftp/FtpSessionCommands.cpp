@@ -4,6 +4,7 @@
 #include "ftp/FtpReplies.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
+#include "platform/RunLoop.h"
 #include "platform/Text.h"
 
 // The session commands of a control connection (login, status, current folder, QUIT) and the owner's controls
@@ -24,12 +25,18 @@ bool samePassword(const std::string& given, const std::string& expected) {
 bool FtpConnection::allowed(const std::string& word) {
     static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts"};
     static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd", "mkd", "rnfr", "rnto"};
+    static const std::unordered_set<std::string> kTransfers = {"retr", "stor", "appe", "list", "nlst", "mlsd"};
     if (!loggedIn_ && !kBeforeLogin.count(word)) {
         sendMessage("530 Please login with USER and PASS.");
         return false;
     }
     if (settings_.options.readOnly && kWrites.count(word)) {
         sendMessage("550 Permission denied.");
+        return false;
+    }
+    // One transfer at a time: a client that queues thousands would hold a descriptor and a buffer for each.
+    if (kTransfers.count(word) && transferBusy()) {
+        sendMessage("450 Another transfer is in progress.");
         return false;
     }
     return true;
@@ -43,26 +50,42 @@ void FtpConnection::doUser(const Words& words) {
 }
 
 void FtpConnection::doPass(const Words& words) {
+    if (settings_.options.user.empty()) {
+        RunLoop::main().cancel(std::exchange(loginTimer_, 0));
+        return sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
+    }
+    // A guesser would open many connections at once, each waiting out the penalty: only a few may wait.
+    if (!owner_.admitsLogin(this, connectionAddress())) return closeWithReply("421 Too many logins at once.");
+    std::string password;  // everything after "PASS ", blanks and leading hyphens included
+    for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
+    // The address's penalty for earlier failures passes before the password is looked at, the right one too:
+    // a guess is slow, not only a wrong answer. The client's further commands wait with it.
+    loginDelay_ = RunLoop::main().runAfter(owner_.loginWait(connectionAddress()), [this, password] {
+        loginDelay_ = 0;
+        checkPassword(password);
+    });
+    updateHold();
+}
+
+void FtpConnection::checkPassword(const std::string& password) {
     const FtpOptions& options = settings_.options;
-    if (!options.user.empty()) {
-        std::string password;  // everything after "PASS ", blanks and leading hyphens included
-        for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
-        if (currentUser_ != options.user || !samePassword(password, options.password)) {
-            // The answer waits, longer with every failure from that address, and so do the client's further
-            // commands: guessing passwords becomes slow.
-            const double delay = owner_.loginFailed(connectionAddress());
-            NSLog("FC: login of %@ from %@ refused", currentUser_, connectionAddress());
-            loginDelay_ = RunLoop::main().runAfter(delay, [this] {
-                loginDelay_ = 0;
-                sendMessage("530 Login incorrect.");
-                updateHold();
-            });
-            return updateHold();
-        }
+    if (currentUser_ == options.user && samePassword(password, options.password)) {
         owner_.loginSucceeded(connectionAddress());
         loggedIn_ = true;
+        RunLoop::main().cancel(std::exchange(loginTimer_, 0));
+        sendMessage(format("230 User %@ logged in.", currentUser_));
+        return updateHold();
     }
-    sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
+    // The answer waits too, longer with every failure from that address.
+    const double delay = owner_.loginFailed(connectionAddress());
+    NSLog("FC: login of %@ from %@ refused", currentUser_, connectionAddress());
+    loginDelay_ = RunLoop::main().runAfter(delay, [this] {
+        loginDelay_ = 0;
+        sendMessage("530 Login incorrect.");
+        if (++failedPasswords_ >= kMaxFailedPasswords) return closeWithReply("421 Too many failed logins.");
+        updateHold();
+    });
+    updateHold();
 }
 
 void FtpConnection::doStat(const Words&) {

@@ -16,6 +16,8 @@ struct FtpOptions {
     std::size_t maxClients = 0;              ///< control connections at once; 0 for no limit
     std::size_t maxPerAddress = 0;           ///< control connections at once from one address; 0 for no limit
     double idleTimeout = 0;                  ///< seconds a control connection may wait between commands; 0: forever
+    double loginTimeout = 0;                 ///< seconds from connecting to logging in; 0: forever
+    double transferTimeout = 0;              ///< seconds a transfer may move no byte before it is closed; 0: forever
     std::size_t maxUnsentReplyBytes = 1 << 20;  ///< past this, a client's commands wait until it reads its replies
 };
 
