@@ -13,6 +13,9 @@ Three figures, each against a fresh `velkaro ftp --port 0` with its default opti
    cycles, so memory kept for reuse (flat after the first) shows apart from a leak (growing each cycle).
 3. The same N idle connections against a server started with --idle-timeout T (default 3): the time until the
    server has closed them all by itself and its descriptors are back to the start.
+4. F clients (--transfer-flooders, default 100) each open one PASV and then pipeline transfer commands for S seconds
+   without ever connecting to the data port or reading a reply: half ask RETR of a file, half NLST of a folder of
+   5000 entries. The server's descriptors and RSS are printed every second, then a fresh client is served.
 This process raises its own descriptor limit (RLIMIT_NOFILE) to the hard limit to open that many connections."""
 import argparse
 import ftplib
@@ -131,6 +134,35 @@ def stat_flood(server, seconds, clients):
         flood.close()
 
 
+def transfer_flood(server, seconds, clients):
+    print(f"4. transfer flood from {clients} clients (PASV, then RETR or NLST of 5000 entries pipelined), {seconds} s")
+    floods = [flooder(server.port) for _ in range(clients)]
+    for k, flood in enumerate(floods):
+        flood.setblocking(True)
+        flood.sendall(b"PASV\r\n")
+        flood.setblocking(False)
+    commands = [(b"RETR datasheet-00.pdf\r\n" if k % 2 else b"NLST many\r\n") * 256 for k in range(clients)]
+    samples = [(fd_count(server.pid), rss_mib(server.pid))]
+    start = time.monotonic()
+    next_sample = start + 1
+    while time.monotonic() - start < seconds:
+        _, writable, _ = select.select([], floods, [], max(0.0, next_sample - time.monotonic()))
+        for flood in writable:
+            try:
+                flood.send(commands[floods.index(flood)])
+            except (BlockingIOError, ConnectionError):
+                pass
+        if time.monotonic() >= next_sample:
+            samples.append((fd_count(server.pid), rss_mib(server.pid)))
+            next_sample += 1
+    print("   server descriptors every second: " + " ".join(str(f) for f, _ in samples))
+    print("   server RSS every second (MiB): " + " ".join(f"{r:.1f}" for _, r in samples))
+    print(f"   largest: {max(f for f, _ in samples)} descriptors, {max(r for _, r in samples):.1f} MiB;"
+          f" fresh client served during the flood in {serve_fresh_client(server.port):.1f} ms")
+    for flood in floods:
+        flood.close()
+
+
 def open_idle(port, count):
     conns = []
     for _ in range(count):
@@ -201,9 +233,10 @@ def main():
     ap.add_argument("--idle", type=int, default=1000)
     ap.add_argument("--idle-timeout", type=int, default=3)
     ap.add_argument("--flooders", type=int, default=1, help="clients sending STAT lines at once")
+    ap.add_argument("--transfer-flooders", type=int, default=100, help="clients pipelining transfers at once")
     args = ap.parse_args()
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
-    if soft != resource.RLIM_INFINITY and soft < args.idle + 64:
+    if soft != resource.RLIM_INFINITY and soft < max(args.idle, args.transfer_flooders) + 64:
         resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
     exe = os.path.abspath(args.velkaro)
     with tempfile.TemporaryDirectory(prefix="velkaro-soak-") as work:
@@ -212,11 +245,15 @@ def main():
         for i in range(20):
             with open(os.path.join(root, f"datasheet-{i:02d}.pdf"), "wb") as f:
                 f.write(b"%PDF-1.4\n" * 100)
+        os.makedirs(os.path.join(root, "many"))
+        for i in range(5000):
+            open(os.path.join(root, "many", f"entry-{i:05}"), "w").close()
         with open(os.path.join(work, "server.log"), "wb") as log:
             for figure, options in ((lambda s: stat_flood(s, args.seconds, args.flooders), ()),
                                     (lambda s: idle_connections(s, args.idle), ()),
                                     (lambda s: idle_timeout(s, args.idle, args.idle_timeout),
-                                     ("--idle-timeout", str(args.idle_timeout)))):
+                                     ("--idle-timeout", str(args.idle_timeout))),
+                                    (lambda s: transfer_flood(s, args.seconds, args.transfer_flooders), ())):
                 server = Velkaro(exe, root, log, *options)
                 try:
                     figure(server)

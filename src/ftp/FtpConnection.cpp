@@ -33,11 +33,17 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
 FtpConnection::~FtpConnection() {
     for (RunLoop::Handle timer : {loginDelay_, idleTimer_, loginTimer_, closeTimer_, transferTimer_})
         RunLoop::main().cancel(timer);
+    releaseListingMemory();
     closeSocket(connectionSocket_);
     closeAcceptedDataSockets();
     closeSocket(dataListeningSocket_);
     dataConnection_.reset();
     closeSocket(dataSocket_);
+}
+
+void FtpConnection::ended() {
+    releaseListingMemory();  // now: the owner may be gone by the time this connection is destroyed
+    owner_.connectionDidEnd(this);
 }
 
 void FtpConnection::closeSocket(std::shared_ptr<AsyncSocket>& socket) {
@@ -58,15 +64,22 @@ void FtpConnection::sendMessage(const std::string& text) {
 }
 
 void FtpConnection::writeReply(std::string line) {
-    ++repliesInFlight_;
+    // Replies made while one is on its way wait together in one buffer: a write request per line would cost some
+    // 250 bytes of bookkeeping each, many times a short line, and a flood of them would outgrow any bound on bytes.
+    if (replyInFlight_) {
+        outbox_ += line;
+        return;
+    }
+    replyInFlight_ = true;
     connectionSocket_->writeDataWithTimeoutTag(std::move(line), -1, 0);
 }
 
-std::uint64_t FtpConnection::unsentReplyCost() const {
-    // Each reply waits as its own write request, whose bookkeeping outweighs a short line's bytes many times:
-    // counting bytes alone, a flood of two-line STAT answers held some 10 MiB under a 1 MiB bound.
-    return connectionSocket_->unsentByteCount() + repliesInFlight_ * kReplyOverhead;
+void FtpConnection::closeAfterReplies() {
+    if (!outbox_.empty()) connectionSocket_->writeDataWithTimeoutTag(std::exchange(outbox_, {}), -1, 0);
+    connectionSocket_->disconnectAfterWriting();
 }
+
+std::uint64_t FtpConnection::unsentReplyCost() const { return connectionSocket_->unsentByteCount() + outbox_.size(); }
 
 void FtpConnection::updateHold() {
     const bool hold = repliesBackedUp_ || loginDelay_ != 0;
@@ -98,13 +111,13 @@ void FtpConnection::closeWithReply(const std::string& reply) {
     lines_.stop();
     for (RunLoop::Handle* timer : {&loginDelay_, &idleTimer_, &loginTimer_})
         RunLoop::main().cancel(std::exchange(*timer, 0));
-    connectionSocket_->disconnectAfterWriting();
+    closeAfterReplies();
     // A client that does not read either would keep the connection open while the reply waits: not for long.
     closeTimer_ = RunLoop::main().runAfter(kCloseTimeout, [this] {
         closeTimer_ = 0;
         connectionSocket_->setDelegate(nullptr);
         connectionSocket_->disconnect();
-        owner_.connectionDidEnd(this);
+        ended();
     });
 }
 
@@ -134,7 +147,7 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
         quitting_ = true;
         lines_.stop();
         writeReply("421 Too many connections, try later.\r\n");
-        connectionSocket_->disconnectAfterWriting();
+        closeAfterReplies();
         return;
     }
     admitted_ = true;
@@ -157,7 +170,8 @@ void FtpConnection::onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_vi
 void FtpConnection::onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t) {
     if (sock != connectionSocket_.get()) return;
     settings_.dataSent();
-    if (repliesInFlight_ > 0) --repliesInFlight_;
+    replyInFlight_ = false;
+    if (!outbox_.empty()) writeReply(std::exchange(outbox_, {}));
     if (repliesBackedUp_ && unsentReplyCost() <= settings_.options.maxUnsentReplyBytes / 2) {
         repliesBackedUp_ = false;
         updateHold();
@@ -167,7 +181,7 @@ void FtpConnection::onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t)
 void FtpConnection::onSocketDidDisconnect(AsyncSocket* sock) {
     // The control socket closed: after QUIT once the replies are out, or because the client went away. Either
     // way the session is over; the owner destroys this connection (and with it the data side and the file).
-    if (sock == connectionSocket_.get()) owner_.connectionDidEnd(this);
+    if (sock == connectionSocket_.get()) ended();
 }
 
 // --- Dispatch.

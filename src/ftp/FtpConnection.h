@@ -33,8 +33,6 @@ public:
 
     /// The longest command line taken; a longer one is answered 500 and dropped.
     static constexpr std::size_t kMaxLineLength = 8192;
-    /// The memory one queued reply takes beside its bytes (the write request, the shared text, the queue's slot).
-    static constexpr std::uint64_t kReplyOverhead = 256;
     /// Seconds the last reply of a timed-out connection may take to go out before it is closed anyway.
     static constexpr double kCloseTimeout = 10;
     /// Passive ports drawn at random before the system is asked for a free one.
@@ -97,9 +95,11 @@ private:
     /// Stops taking command lines while a login delay runs or the client does not read its replies, and takes
     /// them again when neither holds.
     void updateHold();
-    /// Queues one reply line (line end included) on the control socket.
+    /// Writes one reply line (line end included) on the control socket, or keeps it until the one before is out.
     void writeReply(std::string line);
-    /// What the replies not yet written cost in memory, estimated: their bytes and each request's bookkeeping.
+    /// Writes what waits and closes the control socket once everything is out.
+    void closeAfterReplies();
+    /// The bytes of the replies not yet written.
     std::uint64_t unsentReplyCost() const;
     /// Waits the idle time again from now (nothing when there is no idle limit).
     void restartIdleTimer();
@@ -192,10 +192,14 @@ private:
     void endTransfer(const std::string& reply);
     /// Watches the transfer just announced for progress (nothing without a transfer time-out).
     void watchTransfer();
+    /// Gives the server back the memory the listing being sent took from its budget.
+    void releaseListingMemory();
     void checkTransferProgress();
     /// Drops the data connection; it is destroyed on the next turn (it may be on the stack now).
     void retireDataConnection();
     void closeSocket(std::shared_ptr<AsyncSocket>& socket);
+    /// The session is over: tells the owner, which destroys this connection later.
+    void ended();
 
     // FtpDataListener.
     void dataTransferSent() override;
@@ -223,7 +227,9 @@ private:
     int failedPasswords_ = 0;
     bool admitted_ = false;
     bool repliesBackedUp_ = false;      // the client reads its replies too slowly: its commands wait
-    std::uint64_t repliesInFlight_ = 0;  // replies queued on the control socket and not yet written
+    bool replyInFlight_ = false;  // a write is on its way on the control socket; later replies wait in outbox_
+    std::string outbox_;
+    std::uint64_t listingBytes_ = 0;  // of the server's memory budget, for the listing being sent
     RunLoop::Handle loginDelay_ = 0;    // a wrong password's answer, not yet given
     RunLoop::Handle idleTimer_ = 0;
     RunLoop::Handle loginTimer_ = 0;  // closes a client that does not log in in time

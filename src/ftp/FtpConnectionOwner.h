@@ -20,6 +20,11 @@ public:
     /// A wrong name or password from `address`: the seconds to wait before answering, growing with each failure.
     virtual double loginFailed(const std::string& address) = 0;
     virtual void loginSucceeded(const std::string& address) = 0;
+    /// Takes `bytes` from the memory budget of all connections for work they queue (listings); false, taking
+    /// nothing, when the budget would be exceeded (one piece of work alone is always taken).
+    virtual bool reserveMemory(std::uint64_t bytes) = 0;
+    /// Gives back what `reserveMemory` took.
+    virtual void releaseMemory(std::uint64_t bytes) = 0;
 
 protected:
     ~FtpConnectionOwner() = default;

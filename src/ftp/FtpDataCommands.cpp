@@ -80,6 +80,7 @@ void FtpConnection::endTransfer(const std::string& reply) {
     auto upload = dataConnection_ ? dataConnection_->takeIncoming() : std::nullopt;
     if (!upload) upload = std::exchange(pending_.incoming, std::nullopt);
     pending_ = {};
+    releaseListingMemory();
     closeAcceptedDataSockets();
     closeSocket(dataListeningSocket_);
     retireDataConnection();
@@ -94,6 +95,10 @@ void FtpConnection::endTransfer(const std::string& reply) {
 
 bool FtpConnection::transferBusy() const {
     return !pending_.outgoing.empty() || isUploading() || (dataConnection_ && dataConnection_->hasPendingTransfers());
+}
+
+void FtpConnection::releaseListingMemory() {
+    if (listingBytes_) owner_.releaseMemory(std::exchange(listingBytes_, 0));
 }
 
 void FtpConnection::watchTransfer() {
@@ -256,6 +261,7 @@ void FtpConnection::receiveData(FtpDataConnection::Incoming file) {
 
 void FtpConnection::dataTransferSent() {
     logLine("SENDING COMPLETED");
+    releaseListingMemory();
     sendMessage("226 Transfer complete.");
     if (dataConnection_ && !dataConnection_->hasPendingTransfers()) {
         dataConnection_->closeConnection();
@@ -264,6 +270,7 @@ void FtpConnection::dataTransferSent() {
 }
 
 void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
+    releaseListingMemory();
     const bool connected = dataConnection_ && dataConnection_->hasConnected();
     auto upload = dataConnection_ ? dataConnection_->takeIncoming() : std::nullopt;
     if (upload) {

@@ -177,6 +177,9 @@ void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
     }
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix);
+    // Listings wait whole in memory until sent: past the server's budget for them, new ones are refused.
+    if (!owner_.reserveMemory(listing.size())) return sendMessage("451 The server is busy; try again later.");
+    listingBytes_ = listing.size();
     sendMessage(style == FtpListing::Style::facts ? "150 Opening ASCII mode data connection for 'MLSD'."
                                                   : "150 Opening ASCII mode data connection for '/bin/ls'.");
     sendDataString(listing);

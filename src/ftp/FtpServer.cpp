@@ -10,6 +10,7 @@
 namespace {
 
 constexpr std::size_t kMaxPendingLoginsPerAddress = 3;
+constexpr std::uint64_t kMemoryBudget = 128 << 20;  // for listings waiting to be sent, all clients together
 
 }  // namespace
 
@@ -90,6 +91,14 @@ double FtpServer::loginFailed(const std::string& address) {
 }
 
 void FtpServer::loginSucceeded(const std::string& address) { failedLogins_.succeeded(address); }
+
+bool FtpServer::reserveMemory(std::uint64_t bytes) {
+    if (reservedBytes_ > 0 && reservedBytes_ + bytes > kMemoryBudget) return false;
+    reservedBytes_ += bytes;
+    return true;
+}
+
+void FtpServer::releaseMemory(std::uint64_t bytes) { reservedBytes_ -= std::min(bytes, reservedBytes_); }
 
 void FtpServer::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     connections_.push_back(std::make_unique<FtpConnection>(newSocket, settings_, static_cast<FtpConnectionOwner&>(*this)));

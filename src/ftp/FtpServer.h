@@ -60,6 +60,8 @@ private:
     double loginWait(const std::string& address) const override;
     double loginFailed(const std::string& address) override;
     void loginSucceeded(const std::string& address) override;
+    bool reserveMemory(std::uint64_t bytes) override;
+    void releaseMemory(std::uint64_t bytes) override;
 
     FtpSettings settings_;
     unsigned portNumber_;
@@ -68,4 +70,5 @@ private:
     Error listenError_;
     std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
     FtpLoginPenalties failedLogins_;
+    std::uint64_t reservedBytes_ = 0;  // of the memory budget, by the connections' queued work
 };

@@ -149,6 +149,6 @@ void FtpConnection::doQuit(const Words& words) {
     // destroys this connection (onSocketDidDisconnect).
     quitting_ = true;
     lines_.stop();
-    connectionSocket_->disconnectAfterWriting();
+    closeAfterReplies();
     owner_.connectionDidQuit(this);
 }

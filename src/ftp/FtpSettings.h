@@ -18,7 +18,7 @@ struct FtpOptions {
     double idleTimeout = 0;                  ///< seconds a control connection may wait between commands; 0: forever
     double loginTimeout = 0;                 ///< seconds from connecting to logging in; 0: forever
     double transferTimeout = 0;              ///< seconds a transfer may move no byte before it is closed; 0: forever
-    std::size_t maxUnsentReplyBytes = 1 << 20;  ///< past this, a client's commands wait until it reads its replies
+    std::size_t maxUnsentReplyBytes = 256 << 10;  ///< past this, a client's commands wait until it reads its replies
 };
 
 /// What every connection of one server shares and reads, never changes: where clients are confined, the text

@@ -61,6 +61,17 @@ def stale_current_folder(port, served, outside, server=None):
     except ftplib.error_perm:
         pass
     check("NLST in a stale current folder shows nothing outside", not any("outside-marker" in l for l in lines), lines)
+    # The current folder renamed away and a new one made under its name: the session's folder is gone.
+    ftp.cwd("/sub")
+    os.rename(os.path.join(served, "sub"), os.path.join(served, "sub-old"))
+    os.makedirs(os.path.join(served, "sub"))
+    for cmd, action in (("LIST", lambda: ftp.retrlines("LIST", lines.append)),
+                        ("STOR", lambda: ftp.storbinary("STOR x", io.BytesIO(b"x")))):
+        try:
+            r = action()
+        except ftplib.error_perm as e:
+            r = str(e)
+        check(f"{cmd} in a renamed current folder answers 55x", r[:2] == "55" and not os.listdir(os.path.join(served, "sub")), r)
     ftp.quit()
 
 
@@ -118,8 +129,9 @@ def bare_line_feeds(port, served, outside, server=None):
     r = reply()
     check("DELE ab + LF deletes ab, not a", r.startswith("250") and os.path.exists(os.path.join(served, "a")) and
           not os.path.exists(os.path.join(served, "ab")), r)
-    s.sendall(b"NOOP\n")
+    s.sendall(b"NOOP\n  NOOP\r\n")
     check("NOOP + LF is a NOOP", reply().startswith("200"))
+    check("a line starting with blanks is answered", reply().startswith("200"))
     s.sendall(b"MKD x\r226 Transfer complete.\r\n")
     r = reply()
     check("a CR inside a line is refused", r.startswith("501") and not any("\r" in n for n in os.listdir(served)), r)
@@ -225,7 +237,8 @@ def cpu_seconds(pid):
 
 def replies_never_read(port, served, outside, server):
     # STAT lines sent for 8 s by a client that never reads: the server stops reading it once its unsent replies
-    # pass their bound, so its memory stops growing (sampled after 2 s and at the end).
+    # pass their bound, so its memory stops growing (sampled before, after 2 s and at the end) at a low level.
+    before = rss_kib(server.proc.pid)
     s = socket.create_connection(("127.0.0.1", port), timeout=10)
     s.setblocking(False)
     start = time.time()
@@ -239,8 +252,9 @@ def replies_never_read(port, served, outside, server):
             samples.append(rss_kib(server.proc.pid))
     samples.append(rss_kib(server.proc.pid))
     grown = (samples[1] - samples[0]) / 1024
-    check(f"a client that never reads: server RSS {samples[0] >> 10} MiB after 2 s, {samples[1] >> 10} MiB after 8 s "
-          f"({sent >> 20} MiB of commands taken by the system)", grown < 2 and sent < 64 << 20, (grown, sent))
+    check(f"a client that never reads: server RSS {before >> 10} MiB before, {samples[0] >> 10} MiB after 2 s, "
+          f"{samples[1] >> 10} MiB after 8 s ({sent >> 20} MiB of commands taken by the system)",
+          grown < 2 and samples[1] - before < 3 << 10 and sent < 64 << 20, (grown, sent))
     s.close()
 
 
@@ -295,7 +309,64 @@ def active_mode_peer_only(port, served, outside, server):
         sock.close()
 
 
-CASES = [stale_current_folder, check_then_use_race, bare_line_feeds, passive_port_hijack, many_pasv_at_once,
+def data_races(port, served, outside, server):
+    # Two uploads of one name at once, a download while its file is replaced, a second append: nothing mixed or lost.
+    old = os.urandom(8 << 20)
+    with open(os.path.join(served, "doc.pdf"), "wb") as f:
+        f.write(old)
+    a, b, r = (ftp_session(port) for _ in range(3))
+    uploads = [(f, f.transfercmd("STOR same.bin")) for f in (a, b)]
+    for _ in range(16):
+        for k, (f, data) in enumerate(uploads):
+            data.sendall(b"AB"[k:k + 1] * (128 << 10))
+    for f, data in uploads:
+        data.close()
+    replies = [f.getline()[:3] for f, _ in uploads]
+    same = open(os.path.join(served, "same.bin"), "rb").read()
+    check("two STOR of one name at once: both 226, the file is one of them whole", replies == ["226"] * 2 and
+          same in (b"A" * (2 << 20), b"B" * (2 << 20)), (replies, len(same), same[:1], same[-1:]))
+    reader = r.transfercmd("RETR doc.pdf")
+    got = reader.recv(1 << 16)
+    a.storbinary("STOR doc.pdf", io.BytesIO(b"new"))
+    while chunk := reader.recv(1 << 20):
+        got += chunk
+    reader.close()
+    check("a download while its file is replaced gets the old file whole", r.voidresp()[:3] == "226" and got == old,
+          len(got))
+    first = a.transfercmd("APPE log.txt")
+    try:
+        second = b.transfercmd("APPE log.txt")
+        second.close()
+        busy = b.voidresp()
+    except ftplib.error_temp as e:
+        busy = str(e)
+    first.sendall(b"x" * 6000)
+    first.close()
+    check("a second APPE while one runs answers 450 at once", busy[:3] == "450" and a.voidresp()[:3] == "226", busy)
+    for f in (a, b, r):
+        f.quit()
+
+
+def transfer_floods(port, served, outside, server):
+    # Pipelined transfers after one PASV run one at a time: descriptors and memory stay where they were.
+    os.makedirs(os.path.join(served, "many"))
+    for i in range(5000):
+        open(os.path.join(served, "many", f"entry-{i:05}"), "w").close()
+    open(os.path.join(served, "flood.txt"), "w").close()
+    pid = server.proc.pid
+    fds, rss = fd_count(pid), rss_kib(pid)
+    for cmd, count in ((b"RETR flood.txt", 20000), (b"NLST many", 2100)):
+        s, reply = raw(port)
+        s.sendall(b"PASV\r\n" + (cmd + b"\r\n") * count)
+        reply()
+        r = reply()
+        time.sleep(1)
+        check(f"{count} x {cmd.decode()} pipelined: {fd_count(pid) - fds} more descriptors, {(rss_kib(pid) - rss) >> 10} "
+              f"MiB more memory", fd_count(pid) < fds + 20 and rss_kib(pid) < rss + (32 << 10), r)
+        s.close()
+
+
+CASES = [data_races, transfer_floods, stale_current_folder, check_then_use_race, bare_line_feeds, passive_port_hijack, many_pasv_at_once,
          data_port_arguments, rename_source_expires, pasv_over_ipv6, replies_never_read, special_files,
          active_mode_peer_only]
 
@@ -352,7 +423,8 @@ def descriptor_limit(work, served):
 
 
 def disk_full(work, served):
-    # A 2 MiB file system and a 10 MiB upload: the client hears 452 or 552, never 226, and no partial file stays.
+    # A 2 MiB file system and 10 MiB uploads: the client hears 452 or 552, never 226, no partial file stays, and a
+    # file written over keeps its bytes (STOR) or at least its length (REST + STOR).
     full = os.path.join(work, "full")
     os.makedirs(full)
     try:
@@ -365,15 +437,20 @@ def disk_full(work, served):
     try:
         def body(server):
             ftp = ftp_session(server.port)
-            try:
-                ftp.storbinary("STOR big.bin", io.BytesIO(os.urandom(10 << 20)))
-                r = "226"
-            except (ftplib.error_temp, ftplib.error_perm) as e:
-                r = str(e)
-            except OSError:  # the server closed the data connection while the client still sent: read why
-                r = ftp.getline()
-            check("an upload onto a full disk answers 452 or 552", r[:3] in ("452", "552"), r)
-            check("no partial file stays behind", os.listdir(full) == [], os.listdir(full))
+            keep = os.urandom(1 << 20)
+            ftp.storbinary("STOR keep.bin", io.BytesIO(keep))
+            for cmd, rest in (("STOR big.bin", None), ("STOR keep.bin", None), ("STOR keep.bin", 1000)):
+                try:
+                    ftp.storbinary(cmd, io.BytesIO(os.urandom(10 << 20)), rest=rest)
+                    r = "226"
+                except (ftplib.error_temp, ftplib.error_perm) as e:
+                    r = str(e)
+                except OSError:  # the server closed the data connection while the client still sent: read why
+                    r = ftp.getline()
+                kept = open(os.path.join(full, "keep.bin"), "rb").read()
+                check(f"{cmd} (REST {rest}) onto a full disk answers 452 or 552", r[:3] in ("452", "552"), r)
+                check("no partial file stays behind, the old file keeps its bytes or length", os.listdir(full) ==
+                      ["keep.bin"] and (kept == keep or rest and len(kept) == len(keep)), (os.listdir(full), len(kept)))
             ftp.close()
         with_server(work, full, [], body)
     finally:
@@ -470,6 +547,34 @@ def owner_controls(work, served):
         check("--user: the right password logs in", r.startswith("230") and pwd.startswith("257"), (r, pwd))
         s.close()
 
+        def guesser(k):  # 8 s of guesses over fresh connections, as fast as the server answers
+            checked, end = 0, time.time() + 8
+            while time.time() < end:
+                try:
+                    g, reply = raw(server.port)
+                    g.settimeout(max(0.1, end - time.time()))
+                    while True:
+                        g.sendall(b"USER owner\r\nPASS wrong %d\r\n" % k)
+                        reply()
+                        if not reply().startswith("530"):
+                            break
+                        checked += 1
+                    g.close()
+                except OSError:
+                    pass
+            return checked
+        with ThreadPoolExecutor(20) as pool:
+            guesses = pool.map(guesser, range(20))
+            time.sleep(3)
+            t = time.time()
+            legit = ftplib.FTP()
+            legit.connect("127.0.0.1", server.port, timeout=10, source_address=("127.0.0.2", 0))
+            r = legit.login("owner", "s3cret word")
+            check(f"--user: the owner from another address logs in in {time.time() - t:.2f} s while guessing runs",
+                  r.startswith("230") and time.time() - t < 1, r)
+            guesses = sum(guesses)
+        check(f"--user: 20 parallel guessers tried {guesses} passwords in 8 s", guesses <= 8, guesses)
+
     def limits(server):
         first, second = raw(server.port), raw(server.port)
         third = socket.create_connection(("127.0.0.1", server.port), timeout=5)
@@ -490,11 +595,37 @@ def owner_controls(work, served):
             s.sendall(b"PASV\r\n")
             ports.add(pasv_port(reply()))
         check("--passive-ports 40100-40109: passive ports stay in the range", ports <= set(range(40100, 40110)), ports)
+        try:
+            socket.create_connection(("127.0.0.2", ports.pop()), timeout=2).close()
+            check("--bind 127.0.0.1: the passive port listens on 127.0.0.1 only", False)
+        except OSError:
+            check("--bind 127.0.0.1: the passive port listens on 127.0.0.1 only", True)
         s.close()
+
+    def stalled(server):
+        with open(os.path.join(served, "huge.bin"), "wb") as f:
+            f.truncate(64 << 20)  # more than the socket buffers hold
+        clients = [ftp_session(server.port) for _ in range(2)]
+        held = [f.transfercmd(cmd) for f, cmd in zip(clients, ("STOR stalled.bin", "RETR huge.bin"))]
+        s, reply = raw(server.port)
+        t = time.time()
+        s.sendall(b"NOOP\r\n")
+        for f in clients:
+            r = f.getline()
+            check(f"--transfer-timeout 1: a stalled transfer hears {r} after {time.time() - t:.1f} s",
+                  r.startswith("426") and time.time() - t < 4, r)
+        check("the stalled upload left no file", not os.path.exists(os.path.join(served, "stalled.bin")))
+        while (r := reply()) == "200 NOOP command successful." and time.time() - t < 10:
+            s.sendall(b"NOOP\r\n")
+            time.sleep(0.2)
+        check(f"--login-timeout 2: a client that never logs in hears {r}", r == "421 Login timeout.", r)
+        for sock in held + [s]:
+            sock.close()
 
     with_server(work, served, ["--read-only"], read_only)
     with_server(work, served, ["--user", "owner", "--password-file", password], account)
     with_server(work, served, ["--max-clients", "2", "--bind", "127.0.0.1", "--passive-ports", "40100-40109"], limits)
+    with_server(work, served, ["--transfer-timeout", "1", "--login-timeout", "2"], stalled)
 def main():
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, min(hard, 4096)), hard))
