@@ -7,7 +7,7 @@ DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev q
   qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev libqrencode-dev zbar-tools \
   librsvg2-bin desktop-file-utils appstream dpkg-dev wget tnftp inetutils-ftp ncftp libglib2.0-bin gvfs-backends \
   dbus dbus-daemon kde-cli-tools rclone util-linux mount libsqlite3-dev libpoppler-cpp-dev libxxhash-dev \
-  poppler-utils pdfgrep
+  poppler-utils pdfgrep time file
 PREFIX ?= /usr/local
 
 .PHONY: deps build run test asan bench screenshots install package clean
@@ -41,12 +41,13 @@ bench: build
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)/velkaro docs/screenshots
 
-# The program, desktop file, AppStream metadata, icons, manual page and bash completion under PREFIX (DESTDIR
-# is honoured for staging).
+# The programs (stripped: the debug symbols stay in build/), desktop file, AppStream metadata, icons, manual page
+# and bash completion under PREFIX (DESTDIR is honoured for staging).
 install: build
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
-# A Debian package of the same files in build/ (velkaro_VERSION_ARCH.deb); install it with `dpkg -i`.
+# A Debian package of the same files in build/ (velkaro_VERSION_ARCH.deb, stripped), and their debug symbols in
+# velkaro-dbgsym_VERSION_ARCH.ddeb; install them with `dpkg -i`.
 package: build
 	cd $(BUILD) && cpack -G DEB
 

@@ -7,7 +7,7 @@ set(VELKARO_HOMEPAGE "https://velkaro.org" CACHE STRING "The project's web page,
 set(VELKARO_SCREENSHOT_URL "${VELKARO_HOMEPAGE}/screenshots" CACHE STRING
     "Web address where the files of docs/screenshots are published, for the AppStream metadata")
 
-install(TARGETS velkaro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS velkaro velkaro-gui RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/${VELKARO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 configure_file(${CMAKE_SOURCE_DIR}/resources/metainfo/${VELKARO_APP_ID}.metainfo.xml.in
@@ -67,5 +67,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
+# The package's programs are stripped and their symbols go to velkaro-dbgsym (a .ddeb), under
+# /usr/lib/debug/.build-id where gdb finds them by the programs' build IDs. The DEB generator strips them itself
+# while it keeps the symbols: CPACK_STRIP_FILES would strip them first and leave nothing to keep.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 include(CPack)

@@ -16,8 +16,6 @@ void addSolarCommand(CLI::App& app);
 /// `velkaro datasheets [--dir DIR]`: "Files: N", then the store's entry names in the list's order;
 /// `datasheets index` brings the full-text index up to date, `datasheets search QUERY [--json] [--limit N]` asks it.
 void addDatasheetsCommand(CLI::App& app);
-/// The screenshot maker of the project's scripts (needs the program's own arguments for Qt).
-void addScreenshotCommand(CLI::App& app, int argc, char** argv);
 /// `velkaro ftp [--dir DIR] [--port N]`: the transfer server without a display, until SIGINT or SIGTERM.
 void addFtpCommand(CLI::App& app);
 

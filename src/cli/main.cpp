@@ -7,9 +7,8 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
-#include "gui/GuiMain.h"
+#include "cli/WindowProgram.h"
 #include "platform/FileSystem.h"
-#include "platform/ui/Application.h"
 
 namespace {
 
@@ -35,7 +34,13 @@ int main(int argc, char** argv) {
     app.require_subcommand(0, 1);
     app.fallthrough();
     addAllCommands(app);
-    addScreenshotCommand(app, argc, argv);
+    // The project's screenshot maker draws the window, so the window program runs it.
+    const auto args = argumentsForParsing(argc, argv);
+    for (const auto& arg : args)
+        if (arg[0] != '-') {
+            if (arg == "screenshot") return WindowProgram::exec(argv);
+            break;
+        }
 
     try {
         parseCommandLine(app, argc, argv);
@@ -48,12 +53,11 @@ int main(int argc, char** argv) {
     }
     if (!app.get_subcommands().empty()) return 0;
 
-    if (tablet) Application::shared().setUserInterfaceIdiom(Application::Idiom::Pad);
     if (!hasDisplay()) {
         std::cerr << "velkaro: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window cannot "
                      "open.\nThe tools work on the command line: velkaro resistor, capacitor, values, smd, inductor, "
                      "led, ne555, wires, drop, solar, datasheets, ftp.\nSee velkaro --help.\n";
         return 1;
     }
-    return runGui(argc, argv);
+    return WindowProgram::exec(argv);  // --tablet goes along with the other arguments
 }

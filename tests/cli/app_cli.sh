@@ -55,5 +55,12 @@ out=$("$velkaro" --version 2>&1); rc=$?
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$velkaro" 2>&1); rc=$?
 [[ $rc == 1 && $out == *"no display"* && $out == *"resistor"* ]] || { echo "FAIL: no display: exit $rc: $out"; failures=$((failures + 1)); }
 
+# The command line links no Qt; the window program beside it draws, here for the project's screenshot maker.
+ldd "$velkaro" | grep -q libQt && { echo "FAIL: velkaro links Qt"; failures=$((failures + 1)); }
+png=$(mktemp --suffix=.png)
+QT_QPA_PLATFORM=offscreen timeout 60 "$velkaro" screenshot "$png" --action onShowLed 2>"$err" && [[ -s $png ]] \
+  || { echo "FAIL: screenshot through the window program: $(cat "$err")"; failures=$((failures + 1)); }
+rm -f "$png"
+
 echo "app_cli: $failures failure(s)"
 [[ $failures == 0 ]]

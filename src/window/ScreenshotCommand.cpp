@@ -1,6 +1,7 @@
+#include "window/ScreenshotCommand.h"
+
 #include <cstdlib>
 
-#include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "gui/Screenshot.h"
 

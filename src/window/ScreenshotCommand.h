@@ -1,0 +1,6 @@
+#pragma once
+#include <CLI/CLI.hpp>
+
+/// The screenshot maker of the project's scripts, hidden from --help: `screenshot OUTPUT [--tablet] [steps]`. It
+/// needs the program's own arguments for Qt and no display (it picks the offscreen platform).
+void addScreenshotCommand(CLI::App& app, int argc, char** argv);
