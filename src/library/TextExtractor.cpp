@@ -7,21 +7,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
-#include <mutex>
-#include <poppler/cpp/poppler-document.h>
-#include <poppler/cpp/poppler-global.h>
-#include <poppler/cpp/poppler-page.h>
 
 #include "datasheets/DocumentType.h"
+#include "library/PdfTextLoader.h"
 #include "platform/UniqueFd.h"
 
 namespace {
-
-// poppler reports every oddity of a damaged file on standard error; the index records the outcome instead.
-void quietPoppler() {
-    static std::once_flag once;
-    std::call_once(once, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
-}
 
 // Reads the whole file (texts up to `limit` bytes), hashing every byte; false when it cannot be read.
 bool readFile(const std::string& path, std::size_t limit, std::string* content, std::string* hash) {
@@ -104,25 +95,15 @@ TextExtractor::Result TextExtractor::extract(const std::string& path, const std:
     auto slash = path.rfind('/');
     switch (DocumentType::kindOfContent(head, slash == std::string::npos ? path : path.substr(slash + 1))) {
         case DocumentType::Kind::Pdf: {
-            quietPoppler();
-            std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(path));
-            if (!doc) {
-                result.status = TextStatus::Damaged;
+            std::vector<PdfTextLoader::Page> pages;
+            const PdfPagesStatus status = PdfTextLoader::pages(path, stop, &pages);
+            if (status != PdfPagesStatus::Read) {
+                result.status = status == PdfPagesStatus::Locked ? TextStatus::Locked : TextStatus::Damaged;
                 break;
             }
-            if (doc->is_locked()) {
-                result.status = TextStatus::Locked;
-                break;
-            }
-            const int count = doc->pages();
-            for (int i = 0; i < count; ++i) {
-                if (stop && stop->load()) break;
-                std::unique_ptr<poppler::page> page(doc->create_page(i));
-                if (!page) continue;
-                poppler::byte_array utf8 = page->text().to_utf8();
-                std::string text = oneLine(std::string(utf8.begin(), utf8.end()));
-                if (text.empty()) continue;
-                result.pages.push_back({i + 1, std::move(text)});
+            for (auto& page : pages) {
+                std::string text = oneLine(std::move(page.text));
+                if (!text.empty()) result.pages.push_back({page.number, std::move(text)});
             }
             result.status = result.pages.empty() ? TextStatus::NoText : TextStatus::Text;
             break;

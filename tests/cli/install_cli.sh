@@ -16,7 +16,7 @@ cmake --install "$build" --prefix "$root/usr" >/dev/null || { echo "FAIL: cmake 
 usr=$root/usr
 id=org.velkaro.velkaro  # the rate address's ID too (tests/app)
 metainfo=$usr/share/metainfo/$id.metainfo.xml
-for f in bin/velkaro bin/velkaro-gui share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for f in bin/velkaro bin/velkaro-gui lib/velkaro/velkaro-pdftext.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/scalable/apps/$id.svg share/man/man1/velkaro.1.gz share/bash-completion/completions/velkaro; do
   [[ -s $usr/$f ]] || fail "not installed: $f"
 done

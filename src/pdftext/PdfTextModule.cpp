@@ -1,0 +1,29 @@
+#include "pdftext/PdfTextModule.h"
+
+#include <memory>
+#include <mutex>
+#include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
+#include <poppler/cpp/poppler-page.h>
+#include <string>
+
+/// Reads the text of every page of the PDF at `path`, handing each page that has any to `sink`. `stop` (if given)
+/// is looked at between pages. Safe to call from any thread, one document per call.
+extern "C" PdfPagesStatus velkaroPdfPages(const char* path, const std::atomic<bool>* stop, void* context,
+                                          PdfPageSink sink) {
+    // poppler reports every oddity of a damaged file on standard error; the caller records the outcome instead.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
+    std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(path));
+    if (!doc) return PdfPagesStatus::Damaged;
+    if (doc->is_locked()) return PdfPagesStatus::Locked;
+    const int count = doc->pages();
+    for (int i = 0; i < count; ++i) {
+        if (stop && stop->load()) break;
+        std::unique_ptr<poppler::page> page(doc->create_page(i));
+        if (!page) continue;
+        const poppler::byte_array utf8 = page->text().to_utf8();
+        if (!utf8.empty()) sink(context, i + 1, utf8.data(), utf8.size());
+    }
+    return PdfPagesStatus::Read;
+}
