@@ -32,6 +32,7 @@ std::unique_ptr<Label> makeColorSwatch(std::string_view name) {
     label->setTextAlignment(Label::Alignment::Center);
     if (const BandColor* c = bandColorNamed(name)) {
         label->setBackgroundColor(c->swatch);
+        label->setAccessibilityLabel(c->name);
         if (name == "none") label->setText("-");
     }
     return label;

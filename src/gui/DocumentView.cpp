@@ -117,6 +117,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     pdf_ = new QPdfDocument(this);
     pdfView_ = new QPdfView(pdfPage_);
     pdfView_->setObjectName("pdfView");
+    pdfView_->setAccessibleName(tr("Document pages"));
     pdfView_->setDocument(pdf_);
     pdfView_->setPageMode(QPdfView::PageMode::MultiPage);
     pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
@@ -157,12 +158,14 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     textLayout->addWidget(textNotice_);
     text_ = new QTextBrowser(textPage_);
     text_->setObjectName("textBrowser");
+    text_->setAccessibleName(tr("Document text"));
     text_->setOpenExternalLinks(true);
     textLayout->addWidget(text_, 1);
     stack_->addWidget(textPage_);
 
     imageArea_ = new QScrollArea(stack_);
     imageArea_->setObjectName("imageArea");
+    imageArea_->setAccessibleName(tr("Picture"));
     imageArea_->setAlignment(Qt::AlignCenter);
     imageLabel_ = new QLabel(imageArea_);
     imageLabel_->setObjectName("imageLabel");
@@ -184,14 +187,6 @@ DocumentView::~DocumentView() {
         malloc_trim(0);
     }
 #endif
-}
-
-bool DocumentView::bindModel(View* model, QWidget* widget) {
-    auto* m = dynamic_cast<WebView*>(model);
-    auto* view = qobject_cast<DocumentView*>(widget);
-    if (!m || !view) return false;
-    view->bind(m);
-    return true;
 }
 
 void DocumentView::bind(WebView* model) {

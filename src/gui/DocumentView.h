@@ -11,7 +11,6 @@ class QPushButton;
 class QScrollArea;
 class QStackedWidget;
 class QTextBrowser;
-class View;
 class WebView;
 
 /// The datasheet viewer's document area, bound to a `WebView` model: PDF through QtPdf (page by page, with
@@ -31,8 +30,6 @@ public:
 
     /// Shows `model` and follows it until it is unbound or gone; nullptr detaches.
     void bind(WebView* model);
-    /// The binder's hook: binds a WebView model to a DocumentView widget, false for any other pair.
-    static bool bindModel(View* model, QWidget* widget);
 
     Shown shown() const { return shown_; }
     QPdfDocument* pdfDocument() const { return pdf_; }

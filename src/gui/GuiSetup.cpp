@@ -6,9 +6,7 @@
 #include <QPushButton>
 
 #include "app/VelkaroAppDelegate.h"
-#include "gui/DocumentView.h"
-#include "gui/QrCodeView.h"
-#include "gui/ScreenBinder.h"
+#include "gui/ReturnKeyFilter.h"
 #include "gui/ScreenSaverInhibitor.h"
 #include "gui/Theme.h"
 #include "gui/UrlOpener.h"
@@ -24,21 +22,17 @@ void installGuiHandlers() {
     font.setPointSize(11);
     QApplication::setFont(font);
     Theme::shared().install();
-
-    // The datasheet viewer's document area takes web view outlets before the plain text browser does; the
-    // transfer screen's QR code takes its label outlet.
-    static bool widgetsBound = false;
-    if (!widgetsBound) {
-        widgetsBound = true;
-        ScreenBinder::registerBinding(&DocumentView::bindModel);
-        ScreenBinder::registerBinding(&QrCodeView::bindModel);
-    }
+    ReturnKeyFilter::install();
 
     Application& app = Application::shared();
     app.setIdleTimerHandler([](bool disabled) { ScreenSaverInhibitor::shared().setInhibited(disabled); });
     app.setOpenURLHandler(&UrlOpener::open);
     app.setAlertPresenter([](const std::shared_ptr<AlertView>& alert) {
-        auto* box = new QMessageBox(QApplication::activeWindow());
+        // Over the window, never over another message: a message that leads to this one (the rate prompt's Rate
+        // saying why nothing opens) is closing, and would take this one with it.
+        QWidget* over = QApplication::activeWindow();
+        while (over && qobject_cast<QDialog*>(over)) over = over->parentWidget() ? over->parentWidget()->window() : nullptr;
+        auto* box = new QMessageBox(over);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowTitle(QString::fromStdString(alert->title()));
         box->setText(QString::fromStdString(alert->title()));

@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -82,6 +83,7 @@ QWidget* MainWindow::currentPage() const {
 }
 
 void MainWindow::screenPresented(ViewController*, ViewController* screen) {
+    if (!focusOnReturn_.empty()) focusOnReturn_.back() = QApplication::focusWidget();
     QWidget* page = ScreenBinder::bindScreen(screen, this);
     if (!page) {
         auto* missing = new QLabel(tr("This screen cannot be shown: its interface file %1.ui is missing.")
@@ -104,6 +106,7 @@ void MainWindow::addPage(ViewController* screen, QWidget* page) {
         connect(help, &QAbstractButton::clicked, this, &MainWindow::showHelp);
     addWidget(scroll);
     screens_.push_back(screen);
+    focusOnReturn_.emplace_back();
     setCurrentWidget(scroll);
     pageShown();
 }
@@ -113,7 +116,9 @@ void MainWindow::pageShown() {
     if (!page) return;
     const QString tool = page->windowTitle();
     setWindowTitle(tool.isEmpty() || tool == "Velkaro" ? QString("Velkaro") : tool + " \u2013 Velkaro");
-    focusFirstInput(page);
+    QWidget* back = focusOnReturn_.back();
+    if (back && page->isAncestorOf(back) && back->isEnabled()) back->setFocus(Qt::OtherFocusReason);
+    else focusFirstInput(page);
 }
 
 void MainWindow::showHelp() {
@@ -153,6 +158,7 @@ void MainWindow::screenDismissed(ViewController*, ViewController* screen) {
     size_t index = static_cast<size_t>(it - screens_.begin());
     QWidget* scroll = widget(static_cast<int>(index));
     ScreenBinder::releaseScreen(screen);
+    focusOnReturn_.erase(focusOnReturn_.begin() + static_cast<std::ptrdiff_t>(index));
     screens_.erase(it);
     if (scroll) {
         removeWidget(scroll);

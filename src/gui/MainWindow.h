@@ -1,5 +1,7 @@
 #pragma once
+#include <QPointer>
 #include <QStackedWidget>
+#include <vector>
 
 #include "platform/ui/ViewController.h"
 
@@ -7,7 +9,8 @@
 /// presenter, full-window, as a phone presents modal screens; a dismissed screen's page is removed.
 /// The window fits the screen it opens on: a page taller or wider than the window scrolls, and on a wide window
 /// a page's fields and results keep a readable width, centred. The title names the tool on top; F1 or a page's
-/// "?" button explains the tool (its interface file's "What's this" text); Ctrl+Q quits.
+/// "?" button explains the tool (its interface file's "What's this" text); Ctrl+Q quits. Back on a page, the
+/// focus returns to the control that opened the screen above it.
 class MainWindow : public QStackedWidget, public ScreenHost {
     Q_OBJECT
 public:
@@ -34,4 +37,5 @@ private:
     void focusFirstInput(QWidget* page);
 
     std::vector<ViewController*> screens_;  // bottom to top, parallel to the stacked pages
+    std::vector<QPointer<QWidget>> focusOnReturn_;  // per page: what had the focus when a screen covered it
 };

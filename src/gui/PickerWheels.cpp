@@ -1,10 +1,14 @@
 #include "gui/PickerWheels.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "gui/ColorConversion.h"
 #include "gui/Theme.h"
@@ -39,6 +43,48 @@ public:
     }
 };
 
+// A wheel turns to the row whose name starts with what is typed: a colour's first letters ("bl" Black, "blu"
+// Blue), a code's digits. Typing one letter again steps through the rows that start with it.
+class Wheel : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+    void keyboardSearch(const QString& typed) override {
+        const bool fresh = !sinceLast_.isValid() || sinceLast_.elapsed() > QApplication::keyboardInputInterval();
+        sinceLast_.start();
+        typed_ = fresh ? typed : typed_ + typed;
+        const bool again = typed_.size() > 1 && typed_.count(typed_.front()) == typed_.size();
+        const QString wanted = again ? typed_.left(1) : typed_;
+        const int n = count();
+        const int from = std::max(currentRow(), 0) + (again ? 1 : 0);
+        for (int i = 0; i < n; ++i) {
+            const int row = (from + i) % n;
+            if (nameOf(item(row)).startsWith(wanted, Qt::CaseInsensitive)) {
+                setCurrentRow(row);
+                return;
+            }
+        }
+    }
+
+    // What a screen reader says for the row: its colour's name, else its text.
+    static QString nameOf(const QListWidgetItem* item) {
+        const QString name = item->data(Qt::AccessibleTextRole).toString();
+        return name.isEmpty() ? item->text() : name;
+    }
+
+private:
+    QElapsedTimer sinceLast_;
+    QString typed_;
+};
+
+// The wheel's header label in the page ("1st digit", "Multiplier"), the nearest one above the wheels.
+QString headerOf(const QWidget* wheels, int component) {
+    const QString name = QStringLiteral("band%1").arg(component + 1);
+    for (const QWidget* p = wheels->parentWidget(); p; p = p->parentWidget())
+        if (auto* label = p->findChild<QLabel*>(name)) return label->text();
+    return {};
+}
+
 }  // namespace
 
 PickerWheels::PickerWheels(QWidget* parent) : QWidget(parent) {
@@ -68,8 +114,10 @@ void PickerWheels::rebuild() {
     if (!model_) return;
     const int components = model_->numberOfComponents();
     for (int c = 0; c < components; ++c) {
-        auto* list = new QListWidget(this);
+        auto* list = new Wheel(this);
         list->setObjectName(QStringLiteral("wheel%1").arg(c));
+        const QString header = headerOf(this, c);
+        list->setAccessibleName(header.isEmpty() ? tr("Wheel %1 of %2").arg(c + 1).arg(components) : header);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setMinimumWidth(44);
@@ -81,6 +129,10 @@ void PickerWheels::rebuild() {
             item->setSizeHint(QSize(40, 38));
             if (auto view = model_->viewForRow(r, c)) {
                 item->setText(QString::fromStdString(view->text()));
+                if (const QString name = QString::fromStdString(view->accessibilityLabel()); !name.isEmpty()) {
+                    item->setData(Qt::AccessibleTextRole, name);
+                    item->setToolTip(name);
+                }
                 if (view->backgroundColor()) {
                     QColor color = toQColor(*view->backgroundColor());
                     item->setBackground(color);
@@ -89,6 +141,9 @@ void PickerWheels::rebuild() {
             } else if (auto title = model_->titleForRow(r, c)) {
                 item->setText(QString::fromStdString(*title));
             }
+            // A blank row (no tolerance letter) still needs words for a screen reader.
+            if (item->text().trimmed().isEmpty() && item->data(Qt::AccessibleTextRole).isNull())
+                item->setData(Qt::AccessibleTextRole, tr("none"));
         }
         list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, c](int row) {

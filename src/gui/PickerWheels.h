@@ -7,7 +7,9 @@ class PickerView;
 
 /// The picker's wheels side by side: one column per component, each a list whose current row is the wheel's
 /// selection, turned to the middle of its column. Keyboard: Tab moves between wheels, the arrow keys turn the
-/// focused wheel; a click selects the row under the pointer.
+/// focused wheel, typing a row's first letters (a colour's name, a code's digits) turns it to that row; a click
+/// selects the row under the pointer. Each wheel is named by its header label (band1, band2 … in the page) and
+/// each colour row by its colour, for screen readers and as a tooltip.
 class PickerWheels : public QWidget {
     Q_OBJECT
 public:

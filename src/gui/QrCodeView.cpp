@@ -10,7 +10,10 @@
 #include "platform/ui/Label.h"
 
 QrCodeView::QrCodeView(QWidget* parent) : QWidget(parent) {
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // As wide as the code and caption want, narrower in a narrow window (smaller modules, the caption wrapped).
+    QSizePolicy policy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     setAccessibleName(tr("The address as a QR code"));
     setVisible(false);
 }
@@ -41,20 +44,18 @@ void QrCodeView::setText(const QString& text) {
     update();
 }
 
-bool QrCodeView::bindModel(View* model, QWidget* widget) {
-    auto* m = dynamic_cast<Label*>(model);
-    auto* view = qobject_cast<QrCodeView*>(widget);
-    if (!m || !view) return false;
-    if (!view->bound_.expired()) view->model_->setChangeObserver(nullptr);
-    view->model_ = m;
+void QrCodeView::bind(Label* model) {
+    if (!bound_.expired()) model_->setChangeObserver(nullptr);
+    bound_.reset();
+    model_ = model;
+    if (!model_) return;
     auto token = std::make_shared<int>(0);
-    view->bound_ = token;
-    QPointer<QrCodeView> guard(view);
-    m->setChangeObserver([guard, token] {
+    bound_ = token;
+    QPointer<QrCodeView> guard(this);
+    model_->setChangeObserver([guard, token] {
         if (guard) guard->modelChanged();
     });
-    view->modelChanged();
-    return true;
+    modelChanged();
 }
 
 void QrCodeView::modelChanged() {
@@ -68,16 +69,25 @@ QString caption() { return QrCodeView::tr("Scan with a phone or tablet to connec
 
 }  // namespace
 
-int QrCodeView::captionHeight() const { return fontMetrics().height() + 6; }
+// The caption wraps in a narrow window.
+int QrCodeView::captionHeight(int width) const {
+    const QRect shown(0, 0, std::max(width - 16, 40), 10000);
+    return fontMetrics().boundingRect(shown, Qt::TextWordWrap | Qt::AlignCenter, caption()).height() + 6;
+}
+
+int QrCodeView::heightForWidth(int width) const {
+    return std::min(width, (modules_ + 2 * kQuietModules) * kPreferredModulePixels) + captionHeight(width);
+}
 
 QSize QrCodeView::sizeHint() const {
     const int side = (modules_ + 2 * kQuietModules) * kPreferredModulePixels;
-    return {std::max(side, fontMetrics().horizontalAdvance(caption()) + 16), side + captionHeight()};
+    const int width = std::max(side, fontMetrics().horizontalAdvance(caption()) + 16);
+    return {width, heightForWidth(width)};
 }
 
 QSize QrCodeView::minimumSizeHint() const {
     const int side = modules_ + 2 * kQuietModules;  // one pixel a module still reads at close range
-    return {side, side + captionHeight()};
+    return {side, side + captionHeight(side)};
 }
 
 void QrCodeView::paintEvent(QPaintEvent*) {
@@ -85,7 +95,7 @@ void QrCodeView::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::white);
     if (modules_ == 0) return;
     const int total = modules_ + 2 * kQuietModules;
-    const int codeHeight = height() - captionHeight();
+    const int codeHeight = height() - captionHeight(width());
     const int pixels = std::max(1, std::min(width(), codeHeight) / total);
     const int x0 = (width() - modules_ * pixels) / 2;
     const int y0 = (codeHeight - modules_ * pixels) / 2;
@@ -95,5 +105,6 @@ void QrCodeView::paintEvent(QPaintEvent*) {
                 p.fillRect(x0 + x * pixels, y0 + y * pixels, pixels, pixels, Qt::black);
     // Below the quiet zone, so nothing the reader needs clear is drawn over.
     p.setPen(QColor(0x37, 0x47, 0x4f));
-    p.drawText(QRect(0, codeHeight, width(), captionHeight() - 6), Qt::AlignCenter, caption());
+    p.drawText(QRect(8, codeHeight, width() - 16, captionHeight(width()) - 6), Qt::TextWordWrap | Qt::AlignCenter,
+               caption());
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 class Label;
-class View;
 
 /// A text as a QR code, so that a phone can read it with its camera instead of having it typed (the transfer
 /// screen's address). Drawn black on white whatever the palette, with the four-module quiet zone readers need
@@ -26,9 +25,11 @@ public:
     /// Modules per side without the quiet zone; 0 when nothing is encoded.
     int modules() const { return modules_; }
 
-    /// The binder's hook: binds a Label model to a QrCodeView widget, false for any other pair.
-    static bool bindModel(View* model, QWidget* widget);
+    /// Shows the text of `model` and follows it until it is unbound or gone; nullptr detaches.
+    void bind(Label* model);
 
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -37,7 +38,7 @@ protected:
 
 private:
     void modelChanged();
-    int captionHeight() const;
+    int captionHeight(int width) const;
 
     QString text_;
     int modules_ = 0;

@@ -1,6 +1,7 @@
 #include "gui/ScreenBinder.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QGridLayout>
@@ -11,18 +12,26 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSvgRenderer>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QVariantAnimation>
+#include <algorithm>
 #include <memory>
+#include <stdexcept>
+#include <type_traits>
 
 #include "gui/ColorConversion.h"
+#include "gui/DocumentView.h"
 #include "gui/PickerWheels.h"
-#include "gui/TileGridKeys.h"
+#include "gui/QrCodeView.h"
+#include "gui/TileGrid.h"
 #include "gui/Theme.h"
 #include "gui/UiLoader.h"
 #include "platform/Log.h"
@@ -36,14 +45,10 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
+#include "platform/ui/ViewVisitor.h"
 #include "platform/ui/WebView.h"
 
 namespace {
-
-std::vector<ScreenBinder::CustomBinding>& customBindings() {
-    static std::vector<ScreenBinder::CustomBinding> list;
-    return list;
-}
 
 void applyCommon(View* model, QWidget* w) {
     w->setVisible(!model->isHidden());
@@ -65,9 +70,9 @@ Qt::Alignment toQt(Label::Alignment a) {
 }
 
 // Runs `apply` now, after every change of the model and after a palette change, for as long as the widget lives
-// and the model is bound to it.
+// and the model is bound to it. The returned call runs it again while that holds (and does nothing after).
 template <typename W>
-void follow(View* model, W* widget, std::function<void(W*)> apply) {
+std::weak_ptr<std::function<void()>> follow(View* model, W* widget, std::function<void(W*)> apply) {
     QPointer<W> guard(widget);
     apply(widget);
     auto observer = std::make_shared<std::function<void()>>([guard, apply] {
@@ -79,6 +84,7 @@ void follow(View* model, W* widget, std::function<void(W*)> apply) {
     QObject::connect(&Theme::shared(), &Theme::changed, widget, [bound] {
         if (auto observer = bound.lock()) (*observer)();
     });
+    return bound;
 }
 
 void bindLabel(Label* m, QLabel* w) {
@@ -88,12 +94,37 @@ void bindLabel(Label* m, QLabel* w) {
     });
 }
 
+// Calls `react` after each resize of the widget it watches, for as long as the widget lives.
+class ResizeHook : public QObject {
+public:
+    ResizeHook(QWidget* widget, std::function<void()> react) : QObject(widget), react_(std::move(react)) {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) react_();
+        return false;
+    }
+
+private:
+    std::function<void()> react_;
+};
+
 void bindImage(ImageView* m, QLabel* w) {
-    follow<QLabel>(m, w, [m](QLabel* w) {
-        QSize size = w->maximumSize().width() < 4096 ? w->maximumSize() : w->minimumSize();
-        if (size.width() < 8) size = QSize(64, 64);
+    // The interface file's maximum size is the picture's largest; in a narrower window it is drawn for the
+    // width it gets, keeping its shape.
+    QSize largest = w->maximumSize().width() < 4096 ? w->maximumSize() : w->minimumSize();
+    if (largest.width() < 8) largest = QSize(64, 64);
+    auto drawnWidth = std::make_shared<int>(-1);
+    auto redraw = follow<QLabel>(m, w, [m, largest, drawnWidth](QLabel* w) {
+        const int width = std::clamp(w->width(), std::min(w->minimumWidth(), largest.width()), largest.width());
+        *drawnWidth = width;
+        const QSize size(width, largest.height() * width / largest.width());
         w->setPixmap(ScreenBinder::pixmapNamed(m->imageName(), size, w->devicePixelRatioF()));
         applyCommon(m, w);
+    });
+    new ResizeHook(w, [w, redraw, drawnWidth, largest] {
+        if (std::min(w->width(), largest.width()) == *drawnWidth) return;
+        if (auto again = redraw.lock()) (*again)();
     });
 }
 
@@ -105,6 +136,9 @@ void bindField(TextField* m, QLineEdit* w) {
         if (m->isFirstResponder() && !w->hasFocus()) w->setFocus();
         applyCommon(m, w);
     });
+    // The clear button a field may show is named like any other control.
+    for (auto* clear : w->findChildren<QToolButton*>())
+        if (clear->accessibleName().isEmpty()) clear->setAccessibleName(QObject::tr("Clear"));
     QObject::connect(w, &QLineEdit::textEdited, w, [m](const QString& t) { m->userEdit(t.toStdString()); });
     QObject::connect(w, &QLineEdit::returnPressed, w, [m] { m->userReturn(); });
 }
@@ -144,12 +178,23 @@ void bindNavigationBar(NavigationBar* m, QLabel* w) {
 void bindWeb(WebView* m, QTextBrowser* w) {
     w->setOpenExternalLinks(true);
     auto shown = std::make_shared<unsigned>(0);
-    follow<QTextBrowser>(m, w, [m, shown](QTextBrowser* w) {
+    auto shownDark = std::make_shared<bool>(false);
+    follow<QTextBrowser>(m, w, [m, shown, shownDark](QTextBrowser* w) {
         applyCommon(m, w);
-        if (*shown == m->loadGeneration()) return;
+        // A page made for white paper follows the palette; a palette change redraws it without a new load.
+        const QPalette palette = QApplication::palette();
+        const bool html = m->source() == WebView::Source::Html;
+        if (*shown == m->loadGeneration()) {
+            if (html && *shownDark != Theme::isDark(palette)) {
+                *shownDark = Theme::isDark(palette);
+                w->setHtml(Theme::adaptDocument(QString::fromStdString(m->html()), palette));
+            }
+            return;
+        }
         *shown = m->loadGeneration();
-        if (m->source() == WebView::Source::Html) {
-            w->setHtml(QString::fromStdString(m->html()));
+        *shownDark = Theme::isDark(palette);
+        if (html) {
+            w->setHtml(Theme::adaptDocument(QString::fromStdString(m->html()), palette));
         } else if (m->source() == WebView::Source::File) {
             w->setSource(QUrl::fromLocalFile(QString::fromStdString(m->filePath())));
         }
@@ -224,7 +269,17 @@ void fillTable(TableView* m, QListWidget* w) {
             }
         }
     }
-    if (current >= 0 && current < w->count()) w->setCurrentRow(current);
+    if (current >= w->count()) current = w->count() - 1;
+    if (current >= 0) w->setCurrentRow(current);
+    // In delete mode each row's Delete button follows the list in the Tab order, row by row.
+    QWidget* previous = w;
+    for (int i = 0; i < w->count(); ++i) {
+        QWidget* row = w->itemWidget(w->item(i));
+        if (auto* del = row ? row->findChild<QPushButton*>("deleteRow") : nullptr) {
+            QWidget::setTabOrder(previous, del);
+            previous = del;
+        }
+    }
 }
 
 // Fades out the rows the model just deleted, then calls `done`; returns the running fade, or nullptr when none
@@ -236,6 +291,8 @@ QVariantAnimation* fadeDeletedRows(const std::vector<IndexPath>& gone, QListWidg
             if (w->item(i)->data(Qt::UserRole).toInt() == p.section && w->item(i)->data(Qt::UserRole + 1).toInt() == p.row)
                 items.push_back(w->item(i));
     if (items.empty()) return nullptr;
+    // Taken from the keyboard, the focus comes back to the list once it has closed up.
+    const bool hadFocus = w->isAncestorOf(QApplication::focusWidget()) || w->hasFocus();
     w->setEnabled(false);
     auto* fade = new QVariantAnimation(w);
     fade->setStartValue(1.0);
@@ -256,10 +313,11 @@ QVariantAnimation* fadeDeletedRows(const std::vector<IndexPath>& gone, QListWidg
             }
         }
     });
-    QObject::connect(fade, &QVariantAnimation::finished, w, [guard, done, fade] {
+    QObject::connect(fade, &QVariantAnimation::finished, w, [guard, done, fade, hadFocus] {
         if (guard) guard->setEnabled(true);
         fade->deleteLater();
         done();
+        if (guard && hadFocus) guard->setFocus(Qt::OtherFocusReason);
     });
     fade->start();
     return fade;
@@ -267,9 +325,20 @@ QVariantAnimation* fadeDeletedRows(const std::vector<IndexPath>& gone, QListWidg
 
 void bindTable(TableView* m, QListWidget* w) {
     w->setUniformItemSizes(false);
+    // In delete mode the keys that choose a row delete it, as its Delete button does; otherwise they are the
+    // list's own (Return opens the row).
+    auto* deleteCurrent = new QAction(QObject::tr("Delete"), w);
+    deleteCurrent->setShortcuts({Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space});
+    deleteCurrent->setShortcutContext(Qt::WidgetShortcut);
+    w->addAction(deleteCurrent);
+    QObject::connect(deleteCurrent, &QAction::triggered, w, [m, w] {
+        if (QListWidgetItem* item = w->currentItem())
+            m->userDeleteRow(IndexPath{item->data(Qt::UserRole).toInt(), item->data(Qt::UserRole + 1).toInt()});
+    });
     // A newer change cuts a running fade short: its rows are about to be replaced.
     auto running = std::make_shared<QPointer<QVariantAnimation>>();
-    follow<QListWidget>(m, w, [m, running](QListWidget* w) {
+    follow<QListWidget>(m, w, [m, running, deleteCurrent](QListWidget* w) {
+        deleteCurrent->setEnabled(m->isEditing());
         if (QVariantAnimation* fade = running->data()) {
             QObject::disconnect(fade, nullptr, nullptr, nullptr);
             delete fade;
@@ -290,35 +359,58 @@ void bindTable(TableView* m, QListWidget* w) {
     QObject::connect(w, &QListWidget::itemActivated, w, activate);
 }
 
-bool bindOne(View* model, QWidget* w) {
-    for (auto& custom : customBindings())
-        if (custom(model, w)) return true;
-    if (auto* m = dynamic_cast<Label*>(model); m && qobject_cast<QLabel*>(w)) return bindLabel(m, qobject_cast<QLabel*>(w)), true;
-    if (auto* m = dynamic_cast<ImageView*>(model); m && qobject_cast<QLabel*>(w)) return bindImage(m, qobject_cast<QLabel*>(w)), true;
-    if (auto* m = dynamic_cast<TextField*>(model); m && qobject_cast<QLineEdit*>(w)) return bindField(m, qobject_cast<QLineEdit*>(w)), true;
-    if (auto* m = dynamic_cast<Button*>(model); m && qobject_cast<QAbstractButton*>(w)) return bindButton(m, qobject_cast<QAbstractButton*>(w)), true;
-    if (auto* m = dynamic_cast<ActivityIndicatorView*>(model); m && qobject_cast<QProgressBar*>(w)) return bindActivity(m, qobject_cast<QProgressBar*>(w)), true;
-    if (auto* m = dynamic_cast<PickerView*>(model); m && qobject_cast<PickerWheels*>(w)) return qobject_cast<PickerWheels*>(w)->bind(m), true;
-    if (auto* m = dynamic_cast<TableView*>(model); m && qobject_cast<QListWidget*>(w)) return bindTable(m, qobject_cast<QListWidget*>(w)), true;
-    if (auto* m = dynamic_cast<WebView*>(model); m && qobject_cast<QTextBrowser*>(w)) return bindWeb(m, qobject_cast<QTextBrowser*>(w)), true;
-    if (auto* m = dynamic_cast<ScrollView*>(model); m && qobject_cast<QScrollArea*>(w)) return bindScroll(m, qobject_cast<QScrollArea*>(w)), true;
-    if (auto* m = dynamic_cast<NavigationBar*>(model); m && qobject_cast<QLabel*>(w)) return bindNavigationBar(m, qobject_cast<QLabel*>(w)), true;
-    return false;
-}
+// Binds a model to a widget by the model's own type; the widget must be of a class that can draw that type,
+// the most specific first (a QR code is also a label's widget).
+class Binding : public ViewVisitor {
+public:
+    explicit Binding(QWidget* widget) : w_(widget) {}
+    bool bound() const { return bound_; }
+
+    void visit(ActivityIndicatorView& m) override { bound_ = as<QProgressBar>(m, bindActivity); }
+    void visit(Button& m) override { bound_ = as<QAbstractButton>(m, bindButton); }
+    void visit(ImageView& m) override { bound_ = as<QLabel>(m, bindImage); }
+    void visit(Label& m) override { bound_ = as<QrCodeView>(m, &QrCodeView::bind) || as<QLabel>(m, bindLabel); }
+    void visit(NavigationBar& m) override { bound_ = as<QLabel>(m, bindNavigationBar); }
+    void visit(PickerView& m) override { bound_ = as<PickerWheels>(m, &PickerWheels::bind); }
+    void visit(ScrollView& m) override { bound_ = as<QScrollArea>(m, bindScroll); }
+    void visit(TableView& m) override { bound_ = as<QListWidget>(m, bindTable); }
+    void visit(TextField& m) override { bound_ = as<QLineEdit>(m, bindField); }
+    void visit(WebView& m) override { bound_ = as<DocumentView>(m, &DocumentView::bind) || as<QTextBrowser>(m, bindWeb); }
+
+private:
+    // Free binders take (model, widget); a widget's own binder is a member taking the model.
+    template <typename W, typename M, typename F>
+    bool as(M& m, F bind) {
+        W* widget = qobject_cast<W*>(w_);
+        if (!widget) return false;
+        if constexpr (std::is_member_function_pointer_v<F>)
+            (widget->*bind)(&m);
+        else
+            bind(&m, widget);
+        return true;
+    }
+
+    QWidget* w_;
+    bool bound_ = false;
+};
 
 }  // namespace
-
-void ScreenBinder::registerBinding(CustomBinding binding) { customBindings().push_back(std::move(binding)); }
 
 void ScreenBinder::bindOutlets(const Outlets& outlets, QWidget* root, const std::string& owner) {
     for (const auto& [name, model] : outlets) {
         QWidget* w = root->objectName().toStdString() == name ? root : root->findChild<QWidget*>(QString::fromStdString(name));
+        std::string fault;
         if (!w) {
-            logLine(owner + ": outlet " + name + " has no widget in the interface file");
-            continue;
+            fault = owner + ": outlet " + name + " has no widget in the interface file";
+        } else {
+            Binding binding(w);
+            model->accept(binding);
+            if (!binding.bound()) fault = owner + ": outlet " + name + " cannot be shown by a " + w->metaObject()->className();
         }
-        if (!bindOne(model, w))
-            logLine(owner + ": outlet " + name + " cannot be shown by a " + w->metaObject()->className());
+        if (!fault.empty()) {
+            logLine(fault);
+            throw std::logic_error(fault);
+        }
     }
 }
 
@@ -338,7 +430,7 @@ QWidget* ScreenBinder::bindScreen(ViewController* screen, QWidget* parent) {
         b->setEnabled(screen->isActionEnabled(action));
         QObject::connect(b, &QAbstractButton::clicked, b, [screen, action] { screen->sendAction(action); });
     }
-    for (QGridLayout* grid : root->findChildren<QGridLayout*>()) TileGridKeys::attach(grid);
+    for (QGridLayout* grid : root->findChildren<QGridLayout*>()) TileGrid::attach(grid);
     if (screen->hasAction("onButtonBack")) {
         auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), root);
         QObject::connect(esc, &QShortcut::activated, root, [screen] { screen->sendAction("onButtonBack"); });
@@ -357,10 +449,20 @@ QPixmap ScreenBinder::pixmapNamed(const std::string& name, QSize size, qreal dev
         if (base.size() > 4 && base.ends_with(ext)) base.resize(base.size() - 4);
     for (const char* ext : {".svg", ".png"}) {
         QString path = QString(":/images/") + QString::fromStdString(base) + ext;
-        if (QFile::exists(path)) {
-            QPixmap pm = QIcon(path).pixmap(size, devicePixelRatio);
-            return pm;
-        }
+        QFile file(path);
+        if (!file.exists()) continue;
+        // A drawing (class="drawing": ink on white paper, such as a circuit) takes the palette's colours; an
+        // icon keeps its own.
+        QByteArray svg = ext == std::string(".svg") && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (!svg.contains("class=\"drawing\"")) return QIcon(path).pixmap(size, devicePixelRatio);
+        QSvgRenderer drawing(Theme::adaptDocument(QString::fromUtf8(svg), QApplication::palette()).toUtf8());
+        const QSize shown = drawing.defaultSize().scaled(size, Qt::KeepAspectRatio);
+        QPixmap pm(shown * devicePixelRatio);
+        pm.setDevicePixelRatio(devicePixelRatio);
+        pm.fill(Qt::transparent);
+        QPainter painter(&pm);
+        drawing.render(&painter, QRectF(QPointF(0, 0), shown));
+        return pm;
     }
     logLine("image " + name + " is missing");
     return {};

@@ -1,6 +1,5 @@
 #pragma once
 #include <QWidget>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,22 +8,20 @@ class View;
 class ViewController;
 
 /// Binds a screen's widget models to the widgets of its interface file: each outlet to the child of the same
-/// object name (by the model's type: label, field, wheels, table, web view …), each action to the button of that
-/// name. Model changes redraw the widget; user input goes back to the model as the toolkit would report it.
+/// object name, drawn as the model's type says (label, field, wheels, table, web view …), each action to the
+/// button of that name. Model changes redraw the widget; user input goes back to the model as the toolkit would report it.
 class ScreenBinder {
 public:
     using Outlets = std::vector<std::pair<std::string, View*>>;
-    /// A binding for a model/widget pair the standard ones do not cover; returns true when it took the pair.
-    using CustomBinding = std::function<bool(View* model, QWidget* widget)>;
 
-    /// Loads the screen's interface file and binds it. nullptr (logged) when the file is missing.
+    /// Loads the screen's interface file and binds it. nullptr (logged) when the file is missing; throws as
+    /// `bindOutlets` does.
     static QWidget* bindScreen(ViewController* screen, QWidget* parent = nullptr);
-    /// Binds outlets to the children of `root`; an outlet without a widget is logged, never fatal.
+    /// Binds outlets to the children of `root`. An outlet without a widget, or with one that cannot draw its
+    /// model, is a fault of the interface file or the screen: logged, then thrown as std::logic_error.
     static void bindOutlets(const Outlets& outlets, QWidget* root, const std::string& owner);
     /// Detaches the models from their widgets (before either goes away).
     static void unbindOutlets(const Outlets& outlets);
-    /// Adds a binding tried before the standard ones (e.g. the document viewer).
-    static void registerBinding(CustomBinding binding);
     /// Detaches the screen's models from its widgets; the caller deletes the widgets.
     static void releaseScreen(ViewController* screen);
 

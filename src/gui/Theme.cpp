@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStyle>
 #include <cmath>
 #include <utility>
@@ -139,4 +140,29 @@ QColor Theme::adapt(const QColor& background, const QPalette& palette) {
     const bool lightNeutral = background.alpha() > 0 && background.hslSaturationF() < 0.1f &&
                               background.lightnessF() > 0.6f;
     return lightNeutral && isDark(palette) ? palette.color(QPalette::AlternateBase) : background;
+}
+
+QString Theme::adaptDocument(const QString& document, const QPalette& palette) {
+    if (!isDark(palette)) return document;
+    static const QRegularExpression colourIn(
+        R"((background-color:\s*|background:\s*|bgcolor="|fill="|stroke="|(?<![-\w])color:\s*)(#[0-9a-fA-F]{6})\b)");
+    QString out;
+    qsizetype done = 0;
+    for (auto it = colourIn.globalMatch(document); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString where = match.captured(1);
+        const QColor colour(match.captured(2));
+        const bool neutral = colour.hslSaturationF() < 0.4f;
+        const bool paper = where.startsWith("background") || where.startsWith("bgcolor") || where.startsWith("fill");
+        const bool ink = !where.startsWith("background") && !where.startsWith("bgcolor");
+        QColor replacement = colour;
+        if (paper && neutral && colour.lightnessF() > 0.85f)
+            replacement = palette.color(colour == Qt::white ? QPalette::Base : QPalette::AlternateBase);
+        else if (ink && neutral && colour.lightnessF() < 0.25f)
+            replacement = palette.color(QPalette::Text);
+        out += document.mid(done, match.capturedStart(2) - done);
+        out += replacement.name();
+        done = match.capturedEnd(2);
+    }
+    return out + document.mid(done);
 }

@@ -33,6 +33,12 @@ public:
     /// grey tables) becomes the palette's alternate shade on a dark palette; other colours stay as they are.
     static QColor adapt(const QColor& background, const QPalette& palette);
 
+    /// An HTML page or SVG drawing made for white paper, made to suit `palette`: on a dark palette its light
+    /// neutral backgrounds and fills become the palette's base (white) or alternate base (light greys), and its
+    /// dark neutral text, strokes and fills the palette's text colour. Other colours (a header's white text on
+    /// blue, an LED's yellow) stay, and on a light palette everything does.
+    static QString adaptDocument(const QString& document, const QPalette& palette);
+
 signals:
     /// The palette, and with it the style sheet, changed.
     void changed();

@@ -1,13 +1,17 @@
 #pragma once
 // Shared by the GUI tests: starts the real window with the menu on a scratch profile and helps drive widgets.
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
+#include "app/MenuEntry.h"
 #include "app/VelkaroAppDelegate.h"
 #include "gui/GuiSetup.h"
 #include "gui/MainWindow.h"
@@ -15,6 +19,7 @@
 #include "platform/Preferences.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/TableView.h"
 
 class GuiHarness {
 public:
@@ -39,6 +44,7 @@ public:
     }
 
     MainWindow& window() { return *window_; }
+    VelkaroAppDelegate& delegate() { return *delegate_; }
     QWidget* page() { return window_->currentPage(); }
     template <typename T>
     T find(const char* name) {
@@ -68,6 +74,37 @@ public:
         QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         return waitFor([&] { return page() != menu; });
+    }
+
+    /// Opens every screen in turn (each tool from the menu, then the transfer screen and the viewer of the first
+    /// document from the datasheet list), calls `look` with it on top, and goes back. False when one does not open.
+    bool visitEveryScreen(const std::function<void()>& look) {
+        auto open = [&](auto&& how) {
+            QWidget* before = page();
+            how();
+            return waitFor([&] { return page() != before; });
+        };
+        auto back = [&] { return open([&] { window_->topScreen()->sendAction("onButtonBack"); }); };
+        QDir().mkpath(scratch_.filePath("Documents"));
+        QFile doc(scratch_.filePath("Documents/notes.txt"));
+        if (!doc.open(QIODevice::WriteOnly) || doc.write("x") != 1) return false;
+        doc.close();
+        look();
+        for (const MenuEntry& entry : menuEntries()) {
+            if (!open([&] { window_->topScreen()->sendAction(entry.action); })) return false;
+            look();
+            if (std::string(entry.action) == "onShowDatasheet") {
+                if (!open([&] { window_->topScreen()->sendAction("onButtonFTP"); })) return false;
+                look();
+                if (!back()) return false;
+                auto* list = dynamic_cast<TableView*>(window_->topScreen()->outlet("m_cTableData"));
+                if (!list || !open([&] { list->userTapRow(IndexPath{0, 0}); })) return false;
+                look();
+                if (!back()) return false;
+            }
+            if (!back()) return false;
+        }
+        return true;
     }
 
     /// Replaces a field's text by typing, as a user would.

@@ -39,6 +39,11 @@ private slots:
         QCOMPARE(count->text(), QString("1"));
         QCOMPARE(picture->pixmap().toImage(), oneLed);
 
+        // Typing in the middle of a field keeps the cursor there, though every key redraws the field.
+        supply->setFocus();
+        supply->setCursorPosition(1);
+        QTest::keyClicks(supply, "50");
+        QCOMPARE(supply->text(), QString("1502"));
         GuiHarness::retype(supply, "5");
         GuiHarness::retype(current, "1");
         QCOMPARE(results->text(), QString("R = 2999 Ohm, P = 0.00 W"));

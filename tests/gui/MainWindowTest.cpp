@@ -1,17 +1,132 @@
 // The window around the screens: it fits the screen it opens on, keeps wide content readable, names the tool
 // in its title, explains the tool on F1, quits on Ctrl+Q, and the tablet menu works from the keyboard.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <QTest>
+#include <set>
 
+#include "gui/ElidedLabel.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/ScreenBinder.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void everyInterfaceFileBindsEveryOutletOfItsScreen() {
+        std::set<QString> bound;
+        for (bool tablet : {false, true}) {
+            GuiHarness gui(tablet);
+            // Binding throws on an outlet without a fitting widget, which fails the walk.
+            QVERIFY(gui.visitEveryScreen([&] {
+                bound.insert(gui.page()->objectName());
+                for (auto* list : gui.page()->findChildren<QListWidget*>())
+                    for (int i = 0; i < list->count(); ++i)
+                        if (QWidget* row = list->itemWidget(list->item(i))) bound.insert(row->objectName());
+            }));
+        }
+        const QStringList files = QDir(":/ui").entryList({"*.ui"});
+        QStringList screens = QStringList(files).replaceInStrings(".ui", "");
+        screens.sort();
+        QCOMPARE(QStringList(bound.begin(), bound.end()), screens);
+        for (const QString& name : files) {  // one element per line, so a change shows as the lines it touches
+            QFile ui(":/ui/" + name);
+            QVERIFY(ui.open(QIODevice::ReadOnly));
+            for (const QByteArray& line : ui.readAll().split('\n'))
+                QVERIFY2(line.count("<property") + line.count("<widget") + line.count("<item") + line.count("<layout") <= 1,
+                         qPrintable(name + ": " + line.left(120)));
+        }
+
+        // A name without a widget, and a widget that cannot draw its model, are faults found at once.
+        QWidget root;
+        root.setObjectName("root");
+        (new QLabel(&root))->setObjectName("m_cResults");
+        Label label;
+        TextField field;
+        const std::pair<std::string, View*> faults[] = {{"m_cResult", &label}, {"m_cResults", &field}};
+        for (const auto& outlet : faults)
+            QVERIFY_THROWS_EXCEPTION(std::logic_error, ScreenBinder::bindOutlets({outlet}, &root, "root"));
+        ScreenBinder::bindOutlets({{"m_cResults", &label}}, &root, "root");
+    }
+
+    // At the smallest window every screen fits its width (text wraps, nothing is cut or scrolls sideways), and
+    // every control, wheel and wheel row has a name a screen reader can say.
+    void everyScreenFitsTheSmallestWindowAndNamesEveryControl_data() {
+        QTest::addColumn<bool>("tablet");
+        QTest::newRow("phone") << false;
+        QTest::newRow("tablet") << true;
+    }
+
+    void everyScreenFitsTheSmallestWindowAndNamesEveryControl() {
+        QFETCH(bool, tablet);
+        GuiHarness gui(tablet);
+        gui.window().resize(320, 400);
+        QCOMPARE(gui.window().size(), QSize(320, 400));
+        auto name = [](QObject* o) { return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name); };
+        QStringList faults;
+        QVERIFY(gui.visitEveryScreen([&] {
+            GuiHarness::settle(20);
+            QWidget* page = gui.page();
+            const QString screen = page->objectName() + ": ";
+            auto* scroll = qobject_cast<QScrollArea*>(gui.window().currentWidget());
+            if (page->width() > scroll->viewport()->width()) faults << screen + "wider than the window";
+            for (QWidget* w : page->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(page)) continue;
+                const QString what = screen + w->objectName() + " (" + w->metaObject()->className() + ")";
+                if (auto* title = qobject_cast<ElidedLabel*>(w); title && title->shownText() != title->text())
+                    faults << what + " cut: " + title->text();
+                auto* label = qobject_cast<QLabel*>(w);
+                if (label && !label->wordWrap() && label->pixmap().isNull() && !w->inherits("ElidedLabel") &&
+                    label->sizeHint().width() > label->width())
+                    faults << what + " cut: " + label->text();
+                if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && name(w).isEmpty()) faults << what + " unnamed";
+                if (auto* list = qobject_cast<QListWidget*>(w); list && list->parentWidget()->inherits("PickerWheels"))
+                    for (int r = 0; r < list->count(); ++r)
+                        if (list->item(r)->text().trimmed().isEmpty() && list->item(r)->data(Qt::AccessibleTextRole).isNull())
+                            faults << what + QString(" row %1 unnamed").arg(r);
+            }
+        }));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    }
+
+    // Without a software centre, both ways to rate the program say why nothing opens.
+    void ratingWithoutASoftwareCentreSaysWhy() {
+        QTemporaryDir desktop;  // a desktop of the test's own, where nothing handles the rating address
+        for (const char* var : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+            qunsetenv(var);
+        for (const char* var : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS"})
+            qputenv(var, desktop.filePath(var).toUtf8());
+        GuiHarness gui;
+        auto messageSaying = [&](const QString& text) {
+            for (auto* box : gui.window().findChildren<QMessageBox*>())
+                if (box->isVisible() && (box->text() + box->informativeText()).contains(text)) return box;
+            return static_cast<QMessageBox*>(nullptr);
+        };
+        for (bool fromPrompt : {true, false}) {
+            if (fromPrompt) {
+                gui.delegate().showRateDialog();
+                QVERIFY(GuiHarness::waitFor([&] { return messageSaying("please rate it"); }));
+                QMessageBox* prompt = messageSaying("please rate it");
+                for (QAbstractButton* b : prompt->buttons())
+                    if (b->text() == "Rate") b->click();
+            } else {
+                QVERIFY(gui.window().topScreen()->sendAction("onButtonRate"));
+            }
+            QVERIFY(GuiHarness::waitFor([&] { return messageSaying("No software centre"); }));
+            messageSaying("No software centre")->close();
+            QVERIFY(GuiHarness::waitFor([&] { return !messageSaying("No software centre"); }));
+        }
+    }
+
     void theWindowFitsTheScreenAndTheBottomStripCanBeReached() {
         GuiHarness gui(true);
         const QRect screen = gui.window().screen()->availableGeometry();
@@ -73,11 +188,14 @@ private slots:
         GuiHarness gui(true);
         QWidget* menu = gui.page();
         auto tile = [&](const char* name) { return gui.find<QWidget*>(name); };
+        for (const char* name : {"onShowResistor", "onShowResistorValues", "onShowDatasheet"})
+            QVERIFY(std::abs(tile(name)->width() - tile("onShowCapacitor")->width()) <= 1);  // pixels left over
         QCOMPARE(gui.window().focusWidget(), tile("onShowCapacitor"));
         const std::pair<Qt::Key, const char*> moves[] = {
             {Qt::Key_Right, "onShowResistor"}, {Qt::Key_Down, "onShowInd"},    {Qt::Key_Down, "onShowVoltageDrop"},
             {Qt::Key_Left, "onShowWires"},     {Qt::Key_Up, "onShowResistorSMD"}, {Qt::Key_Up, "onShowCapacitor"},
             {Qt::Key_Up, "onShowCapacitor"},  // the edge keeps the focus
+            {Qt::Key_End, "onShowDatasheet"},  {Qt::Key_Home, "onShowCapacitor"}, {Qt::Key_Right, "onShowResistor"},
         };
         for (const auto& [key, expected] : moves) {
             QTest::keyClick(gui.window().focusWidget(), key);
@@ -85,9 +203,10 @@ private slots:
         }
         QTest::keyClick(gui.window().focusWidget(), Qt::Key_Return);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() != menu; }));
-        QCOMPARE(gui.window().topScreen()->nibName(), std::string("InfoCapacitorsView"));
+        QCOMPARE(gui.window().topScreen()->nibName(), std::string("InfoResistorsView"));
         QTest::keyClick(gui.window().focusWidget(), Qt::Key_Escape);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() == menu; }));
+        QCOMPARE(gui.window().focusWidget(), tile("onShowResistor"));  // back where the user was
         tile("onShowLed")->setFocus();
         QTest::keyClick(tile("onShowLed"), Qt::Key_Space);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() != menu; }));

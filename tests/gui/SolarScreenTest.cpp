@@ -90,6 +90,36 @@ private slots:
         QTest::mouseClick(gui.find<QPushButton*>("onButtonBack"), Qt::LeftButton);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() == menu; }));
     }
+
+    // Every action of the screen from the keyboard: Return presses a focused button as Space does; in delete mode
+    // Delete, Return or Space on a row deletes it, and Tab from the list reaches each row's Delete button.
+    void everyActionWorksFromTheKeyboard() {
+        GuiHarness gui;
+        QVERIFY(gui.openMenuRow(kSolarRow));
+        auto* list = gui.find<QListWidget*>("m_cTable");
+        auto deleteButtons = [&] { return list->findChildren<QPushButton*>("deleteRow").size(); };
+        const struct {
+            const char* focus;
+            std::vector<Qt::Key> keys;
+            int rows, buttons;
+        } steps[] = {
+            {"onButtonAddItem", {Qt::Key_Return}, 1, 0},
+            {"onButtonAddItem", {Qt::Key_Enter}, 2, 0},
+            {"onButtonAddItem", {Qt::Key_Space}, 3, 0},
+            {"onButtonAddItem", {Qt::Key_Space}, 4, 0},
+            {"onButtonDelItems", {Qt::Key_Return}, 4, 4},
+            {"m_cTable", {Qt::Key_Down, Qt::Key_Delete}, 3, 3},
+            {"m_cTable", {Qt::Key_Return}, 2, 2},
+            {"m_cTable", {Qt::Key_Space}, 1, 1},
+            {"m_cTable", {Qt::Key_Tab, Qt::Key_Return}, 0, 0},  // the row's own Delete button
+        };
+        for (const auto& step : steps) {
+            gui.find<QWidget*>(step.focus)->setFocus();
+            for (Qt::Key key : step.keys) QTest::keyClick(QApplication::focusWidget(), key);
+            QVERIFY2(GuiHarness::waitFor([&] { return list->count() == step.rows && deleteButtons() == step.buttons; }),
+                     step.focus);
+        }
+    }
 };
 
 QTEST_MAIN(SolarScreenTest)

@@ -156,6 +156,14 @@ private slots:
             GuiHarness::settle(50);
         }
         GuiHarness::settle(100);
+        // Pages and drawings made for white paper follow a dark palette too (the QR code's card stays white).
+        if (scheme == DesktopColorScheme::PreferDark && !actions.contains("onButtonFTP")) {
+            const QImage shot = gui.window().grab().toImage();
+            qsizetype white = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) white += QColor(shot.pixel(x, y)).lightnessF() > 0.9;
+            QVERIFY2(white * 20 < shot.width() * shot.height(), "a white area in the dark palette");
+        }
         const auto texts = visibleTexts(&gui.window());
         QVERIFY(texts.size() > 1);
         for (const auto& [name, picture] : texts)

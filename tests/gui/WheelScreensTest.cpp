@@ -41,6 +41,54 @@ private slots:
             }
         }
     }
+
+    // The wheels take the height the window gives them, and keep it whatever length the result has.
+    void theWheelsTakeTheHeightAndKeepIt_data() { clickSelectsTheRowUnderThePointer_data(); }
+
+    void theWheelsTakeTheHeightAndKeepIt() {
+        QFETCH(int, menuRow);
+        GuiHarness gui;
+        gui.window().resize(320, 720);
+        QVERIFY(gui.openMenuRow(menuRow));
+        GuiHarness::settle(30);
+        auto* wheels = gui.find<PickerWheels*>("m_cPickerView");
+        auto* model = dynamic_cast<PickerView*>(gui.window().topScreen()->outlet("m_cPickerView"));
+        const int height = wheels->height();
+        QVERIFY2(height > 720 / 2, qPrintable(QString::number(height)));
+        for (int row : {1, 3}) {  // results of other lengths
+            for (int c = 0; c < wheels->wheelCount(); ++c)
+                model->userSelectRow(std::min(row, model->numberOfRowsInComponent(c) - 1), c);
+            GuiHarness::settle(30);
+            QCOMPARE(wheels->height(), height);
+        }
+    }
+
+    // Typing a colour's first letters (or a code's digits) turns the focused wheel to that row; one letter typed
+    // again steps to the next row starting with it.
+    void typingTurnsTheWheelToTheRowNamed() {
+        const struct {
+            int menuRow, wheel;
+            const char* typed;
+            const char* row;
+        } cases[] = {
+            {1, 1, "blu", "Blue"}, {1, 1, "bla", "Black"}, {1, 1, "gr", "Green"},  {1, 1, "gra", "Gray"},
+            {1, 1, "w", "White"},  {1, 1, "bb", "Brown"},   {4, 2, "s", "Silver"}, {0, 0, "4", "4"},
+        };
+        for (const auto& c : cases) {
+            GuiHarness gui;
+            QVERIFY(gui.openMenuRow(c.menuRow));
+            QListWidget* wheel = gui.find<PickerWheels*>("m_cPickerView")->wheel(c.wheel);
+            auto* model = dynamic_cast<PickerView*>(gui.window().topScreen()->outlet("m_cPickerView"));
+            wheel->setFocus();
+            wheel->setCurrentRow(0);
+            QTest::keyClicks(wheel, c.typed);
+            const QListWidgetItem* item = wheel->currentItem();
+            const QString name = item->data(Qt::AccessibleTextRole).toString();
+            QCOMPARE(name.isEmpty() ? item->text() : name, QString(c.row));
+            QCOMPARE(model->selectedRowInComponent(c.wheel), wheel->currentRow());
+            if (!name.isEmpty()) QCOMPARE(item->toolTip(), name);
+        }
+    }
 };
 
 QTEST_MAIN(WheelScreensTest)

@@ -2,11 +2,13 @@
 #include <string>
 
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 /// A push button whose state a screen changes (title, enabled). Taps reach the screen as its named action.
 /// Until a screen sets a title, the button shows the one its interface file gives.
 class Button : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     const std::string& title() const { return title_; }
     void setTitle(std::string title);
     bool isTitleSet() const { return titleSet_; }

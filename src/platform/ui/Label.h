@@ -2,10 +2,12 @@
 #include <string>
 
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 /// A line or block of text. Until a screen sets a text, the label shows the one its interface file gives.
 class Label : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     enum class Alignment { Left, Center, Right };
 
     const std::string& text() const { return text_; }

@@ -6,6 +6,7 @@
 
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 class PickerView;
 
@@ -33,6 +34,7 @@ public:
 /// A set of wheels, each showing rows and one selected row. Every wheel starts on row 0.
 class PickerView : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     void setDataSource(PickerViewDataSource* ds) { dataSource_ = ds; }
     void setDelegate(PickerViewDelegate* d) { delegate_ = d; }
     PickerViewDataSource* dataSource() const { return dataSource_; }

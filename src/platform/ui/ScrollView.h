@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 struct Size {
     float width = 0, height = 0;
@@ -9,6 +10,7 @@ struct Size {
 /// A scrolling area; the screen sets the size of what it scrolls.
 class ScrollView : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     Size contentSize() const { return contentSize_; }
     void setContentSize(Size size);
     /// The visible size, reported by the front-end.

@@ -7,6 +7,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 class TableView;
 
@@ -71,6 +72,7 @@ public:
 /// A list of rows in sections. The front-end asks for cells and reports taps and deletions.
 class TableView : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     void setDataSource(TableViewDataSource* ds) { dataSource_ = ds; }
     void setDelegate(TableViewDelegate* d) { delegate_ = d; }
 

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 class TextField;
 
@@ -17,6 +18,7 @@ public:
 /// `TextField::TextDidChangeNotification` with the field as its object; setting the text by code posts nothing.
 class TextField : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     static constexpr const char* TextDidChangeNotification = "UITextFieldTextDidChangeNotification";
     enum class Keyboard { Default, NumbersAndPunctuation, NumberPad, DecimalPad };
 

@@ -3,6 +3,7 @@
 
 #include "platform/Error.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewVisitor.h"
 
 class WebView;
 
@@ -20,6 +21,7 @@ public:
 /// front-end a load simply stays requested.
 class WebView : public View {
 public:
+    void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     enum class Source { None, Html, File };
 
     void setDelegate(WebViewDelegate* d) { delegate_ = d; }

@@ -1,0 +1,27 @@
+#pragma once
+#include <QObject>
+
+class QGridLayout;
+class QWidget;
+
+/// A grid of buttons (the tablet menu's tiles) made to read and work like one: its columns are equally wide and
+/// as many as the width holds (the tiles flow into fewer columns in a narrow window, in reading order); the
+/// arrow keys move the focus to the tile beside, above or below, Home and End to the first and last tile.
+class TileGrid : public QObject {
+    Q_OBJECT
+public:
+    /// Takes over `grid` if every cell of it holds a button; otherwise does nothing.
+    static void attach(QGridLayout* grid);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit TileGrid(QGridLayout* grid);
+    bool moveFocus(QWidget* tile, int key);
+    /// Lays the tiles out in as many columns as `width` holds.
+    void flow(int width);
+
+    QGridLayout* grid_;
+    int tileWidth_ = 0;  // the widest tile's least width
+};
