@@ -6,6 +6,11 @@
 #include <algorithm>
 #include <vector>
 
+namespace {
+// More columns than this make rows too short to read along.
+constexpr int kMostColumns = 4;
+}  // namespace
+
 void TileGrid::attach(QGridLayout* grid) {
     if (grid->count() == 0 || !grid->parentWidget()) return;
     for (int i = 0; i < grid->count(); ++i)
@@ -14,8 +19,7 @@ void TileGrid::attach(QGridLayout* grid) {
     for (int i = 0; i < grid->count(); ++i) {
         QWidget* tile = grid->itemAt(i)->widget();
         tile->installEventFilter(tiles);
-        // The width the interface file gives a tile; a long title may be squeezed a little, as a layout does.
-        tiles->tileWidth_ = std::max(tiles->tileWidth_, tile->minimumWidth() > 0 ? tile->minimumWidth() : tile->minimumSizeHint().width());
+        tiles->tileWidth_ = std::max({tiles->tileWidth_, tile->minimumWidth(), tile->minimumSizeHint().width()});
     }
     // The grid takes the width it is given (its tiles then flow into the columns that fit), rather than asking
     // for the width of its present columns.
@@ -45,7 +49,7 @@ void TileGrid::flow(int width) {
     const QMargins margins = grid_->contentsMargins();
     const int spacing = std::max(grid_->horizontalSpacing(), 0);
     const int room = width - margins.left() - margins.right() + spacing;
-    const int columns = std::clamp(room / std::max(tileWidth_ + spacing, 1), 1, 3);
+    const int columns = std::clamp(room / std::max(tileWidth_ + spacing, 1), 1, kMostColumns);
     const int oldColumns = grid_->columnCount();
     for (size_t i = 0; i < tiles.size(); ++i) {
         int row, column, rowSpan, columnSpan;
