@@ -31,7 +31,7 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
 }
 
 FtpConnection::~FtpConnection() {
-    for (RunLoop::Handle timer : {loginDelay_, idleTimer_, loginTimer_, closeTimer_, transferTimer_})
+    for (RunLoop::Handle timer : {loginDelay_, idleTimer_, loginTimer_, closeTimer_, transferTimer_, yieldTurn_})
         RunLoop::main().cancel(timer);
     releaseListingMemory();
     closeSocket(connectionSocket_);
@@ -82,11 +82,11 @@ void FtpConnection::closeAfterReplies() {
 std::uint64_t FtpConnection::unsentReplyCost() const { return connectionSocket_->unsentByteCount() + outbox_.size(); }
 
 void FtpConnection::updateHold() {
-    const bool hold = repliesBackedUp_ || loginDelay_ != 0;
+    const bool hold = repliesBackedUp_ || loginDelay_ != 0 || yieldTurn_ != 0;
     if (hold && !lines_.isHeld()) lines_.hold();
     if (!hold && lines_.isHeld()) lines_.release();
     // A waiting login keeps reading (within a bound), so that a client who gives up is noticed and goes at once.
-    const bool pause = repliesBackedUp_ || (loginDelay_ != 0 && lines_.heldBytes() > kMaxHeldBytes);
+    const bool pause = repliesBackedUp_ || yieldTurn_ != 0 || (loginDelay_ != 0 && lines_.heldBytes() > kMaxHeldBytes);
     if (pause && !connectionSocket_->isReadingPaused()) connectionSocket_->pauseReading();
     if (!pause && connectionSocket_->isReadingPaused()) connectionSocket_->resumeReading();
 }
@@ -163,6 +163,7 @@ void FtpConnection::onSocketDidConnectToHostPort(AsyncSocket* sock, const std::s
 
 void FtpConnection::onSocketDidReadDataWithTag(AsyncSocket* sock, std::string_view data, std::int32_t) {
     if (sock != connectionSocket_.get()) return;
+    if (!yieldTurn_) commandsThisTurn_ = 0;
     lines_.feed(data);
     if (lines_.isHeld()) updateHold();
 }
@@ -213,6 +214,16 @@ std::vector<std::string> FtpConnection::commandWords() {
 }
 
 void FtpConnection::processDataRead(std::string_view received) {
+    // A client that pipelines thousands of commands in one read gets a share of the loop, not all of it: the rest
+    // waits for the next turn, after the other clients.
+    if (++commandsThisTurn_ == kCommandsPerTurn) {
+        yieldTurn_ = RunLoop::main().defer([this] {
+            yieldTurn_ = 0;
+            commandsThisTurn_ = 0;
+            updateHold();
+        });
+        updateHold();
+    }
     settings_.dataReceived();
     logLine("FC:didReadData");
     const std::string bytes = FtpCommandLine::withoutTelnetCommands(received);

@@ -41,6 +41,8 @@ public:
     static constexpr int kMaxFailedPasswords = 3;
     /// Sockets accepted on one passive port and not yet judged; a flood of strangers beyond this drops the oldest.
     static constexpr std::size_t kMaxAcceptedDataSockets = 8;
+    /// Command lines handled in one turn of the loop before the connection lets the others go first.
+    static constexpr int kCommandsPerTurn = 64;
     /// Bytes of further commands kept while a login waits; past this the client's socket is not read.
     static constexpr std::size_t kMaxHeldBytes = 64 * 1024;
 
@@ -70,7 +72,6 @@ public:
     /// A port for the passive modes, `low` to `high`, from a generator seeded once from the system's random source.
     static std::uint16_t choosePasvDataPort(unsigned low = 1024, unsigned high = 65535);
 
-    int transferMode() const { return transferMode_; }
     /// The current folder, relative to the base ("" for the base itself).
     const std::string& currentDir() const { return currentDir_; }
 
@@ -235,6 +236,8 @@ private:
     RunLoop::Handle loginTimer_ = 0;  // closes a client that does not log in in time
     RunLoop::Handle closeTimer_ = 0;  // closes a client whose last reply does not go out
     RunLoop::Handle transferTimer_ = 0;
+    RunLoop::Handle yieldTurn_ = 0;  // the command lines left of this turn wait for the next one
+    int commandsThisTurn_ = 0;
     std::pair<std::uint64_t, std::uint64_t> transferProgress_{};
     std::chrono::steady_clock::time_point transferMovedAt_{};
 };

@@ -253,7 +253,7 @@ void FtpConnection::receiveData(FtpDataConnection::Incoming file) {
         logLine("FC:setting connection state to clientSending");
         dataConnection_->receiveInto(std::move(file));
     } else {
-        logLine("FC: no data connection yet: the upload waits for it");
+        logLine("FC:Erorr  Cant set connection state to Client Sending : no Connection yet ");
         pending_.incoming = std::move(file);
     }
     watchTransfer();

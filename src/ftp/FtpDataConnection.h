@@ -69,8 +69,6 @@ public:
     /// Closes the socket at once, without further messages.
     void closeConnection();
 
-    int connectionState() const { return connectionState_; }
-    void setConnectionState(int state) { connectionState_ = state; }
     bool isReceiving() const { return incoming_.has_value(); }
     /// Whether transfers are still queued or being written.
     bool hasPendingTransfers() const { return !outgoing_.empty() || !writeEnds_.empty(); }

@@ -8,15 +8,23 @@ FtpLineSplitter::FtpLineSplitter(std::size_t maxLineLength, std::function<void(s
 
 void FtpLineSplitter::release() {
     held_ = false;
-    feed(std::exchange(kept_, std::string()));
+    // Cut in place: a callback that holds again leaves the rest where it is, without copying it.
+    std::string_view rest = std::string_view(kept_).substr(keptAt_);
+    cut(rest);
+    keptAt_ = kept_.size() - rest.size();
+    if (rest.empty() || stopped_) {
+        kept_.clear();
+        keptAt_ = 0;
+    }
 }
 
 void FtpLineSplitter::feed(std::string_view bytes) {
-    while (!bytes.empty() && !stopped_) {
-        if (held_) {
-            kept_.append(bytes);
-            return;
-        }
+    cut(bytes);
+    if (held_ && !stopped_) kept_.append(bytes);
+}
+
+void FtpLineSplitter::cut(std::string_view& bytes) {
+    while (!bytes.empty() && !stopped_ && !held_) {
         size_t lf = bytes.find('\n');
         std::string_view chunk = lf == std::string_view::npos ? bytes : bytes.substr(0, lf + 1);
         bytes.remove_prefix(chunk.size());

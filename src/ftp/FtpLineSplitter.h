@@ -26,14 +26,18 @@ public:
     void release();
     bool isHeld() const { return held_; }
     /// The bytes kept while held.
-    std::size_t heldBytes() const { return kept_.size(); }
+    std::size_t heldBytes() const { return kept_.size() - keptAt_; }
 
 private:
     std::size_t maxLineLength_;
     std::function<void(std::string_view)> onLine_;
     std::function<void()> onOverflow_;
     std::string pending_;
-    std::string kept_;  // bytes fed while held
+    /// Hands on the lines of `bytes` until held or stopped; `bytes` keeps what was not cut.
+    void cut(std::string_view& bytes);
+
+    std::string kept_;         // bytes fed while held
+    std::size_t keptAt_ = 0;   // of them, those before this were cut already
     bool held_ = false;
     bool discarding_ = false;
     bool stopped_ = false;

@@ -71,7 +71,6 @@ public:
     AsyncSocketDelegate* delegate() const { return theDelegate; }
     void setDelegate(AsyncSocketDelegate* delegate);
     std::int32_t userData() const { return theUserData; }
-    void setUserData(std::int32_t value) { theUserData = value; }
     /// True when no read or write is queued or current, so no message with a pending tag can reach the old delegate.
     bool canSafelySetDelegate() const;
 
@@ -132,6 +131,8 @@ public:
     /// closes the socket with that error (EIO for the early end). The socket owns `fd` from here on. Ignored
     /// without a descriptor or with a negative offset.
     void writeFileWithTimeoutTag(UniqueFd fd, off_t offset, std::uint64_t length, double timeout, std::int32_t tag);
+    /// Lets tests send every file as on a file system that refuses sendfile (read and sent in pieces).
+    static void setSendfileForTesting(bool allowed);
     /// Bytes queued or being written that the system has not taken yet (a file up to its end counts its size when
     /// queued): lets an owner stop producing while a peer does not read.
     std::uint64_t unsentByteCount() const { return theUnsentBytes; }
@@ -152,9 +153,8 @@ public:
     std::string description() const;
     /// The IPv4 handle, else the IPv6 one; -1 when neither exists.
     int getCFSocket() const { return handle4() >= 0 ? handle4() : handle6(); }
-    /// The two directions of the connection, or null.
+    /// The reading direction of the connection, or null.
     const Stream* getCFReadStream() const { return theReadStream.get(); }
-    const Stream* getCFWriteStream() const { return theWriteStream.get(); }
 
     // --- Ending.
 
@@ -163,11 +163,8 @@ public:
     /// Closes at once: queued requests are dropped; a started socket gets onSocketDidDisconnect on the next turn.
     void disconnect();
 
-    /// Byte strings for terminators and line ends.
+    /// The line end, as a read's terminator.
     static std::string CRLFData() { return "\r\n"; }
-    static std::string CRData() { return "\r"; }
-    static std::string LFData() { return "\n"; }
-    static std::string ZeroData() { return std::string(1, '\0'); }
 
     /// The description text of one of the socket's own error codes (from the "AsyncSocket" strings table).
     static Error errorWithCode(AsyncSocketError code);

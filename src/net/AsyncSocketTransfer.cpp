@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the size of the read buffer
 constexpr std::size_t kWriteChunk = 4096;    // bytes per write call
+bool sendfileAllowed = true;  // tests send through the fallback below with files of any size
 constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fast peer cannot starve the loop
 constexpr std::size_t kFileChunk = 1048576;  // bytes per sendfile call
 constexpr std::size_t kStagedChunk = 65536;  // bytes per read of a file that refuses sendfile
@@ -241,8 +242,11 @@ int AsyncSocket::sendFromBuffer(AsyncWritePacket& w) {
     return 0;
 }
 
+void AsyncSocket::setSendfileForTesting(bool allowed) { sendfileAllowed = allowed; }
+
 int AsyncSocket::sendFromFile(AsyncWritePacket& w) {
     std::uint64_t budget = kFileBytesPerEvent;
+    if (!sendfileAllowed) w.sendfileRefused = true;
     while (!w.finished() && budget > 0) {
         if (w.sendfileRefused) {
             if (int failure = sendStaged(w, budget)) return failure;

@@ -517,7 +517,8 @@ def owner_controls(work, served):
 
     def read_only(server):
         ftp = ftp_session(server.port)
-        for cmd in ("STOR x", "DELE readable.txt", "MKD d", "RMD d", "RNFR readable.txt"):
+        for cmd in ("STOR x", "APPE readable.txt", "DELE readable.txt", "MKD d", "RMD d", "RNFR readable.txt",
+                    "RNTO y"):
             try:
                 r = ftp.sendcmd(cmd)
             except ftplib.error_perm as e:

@@ -58,6 +58,8 @@ TEST(FtpCommandLine, DataPortsAreBytesAndNeverPrivileged) {
         {FtpCommandLine::portFromPort, "127,0,0,1,255,255", 65535},
         {FtpCommandLine::portFromPort, "127,0,0,1,16777216,21", 0},  // would wrap to 21
         {FtpCommandLine::portFromPort, "127,0,0,1,0,21", 0},         // a service port
+        {FtpCommandLine::portFromPort, "127,0,0,1,3,255", 0},        // 1023, the last of them
+        {FtpCommandLine::portFromPort, "127,0,0,1,4,0", 1024},
         {FtpCommandLine::portFromPort, "127,0,0,1,-1,300", 0},
         {FtpCommandLine::portFromPort, "127,0,0,1, 4,1", 0},
         {FtpCommandLine::portFromPort, "127,0,0,1,4", 0},

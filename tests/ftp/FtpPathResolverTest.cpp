@@ -28,6 +28,7 @@ protected:
         fs::create_symlink(root_ + "/missing", base_ + "/dangling");
         fs::create_symlink("Books", base_ + "/in-link");
         fs::create_symlink(base_ + "/Books", base_ + "/abs-in");
+        fs::create_symlink(base_ + "/Books/Deep", base_ + "/Books/abs-deep");  // absolute, below the top
         fs::create_symlink("..", base_ + "/Books/up");      // back to the base: fine
         fs::create_symlink("../..", base_ + "/Books/out");  // above it: never
     }
@@ -67,6 +68,7 @@ TEST_F(FtpPathResolverTest, NamesAreFoundBeneathTheBaseOrRefused) {
         {"", "in-link", "in-link"},
         {"", "in-link/Deep", "Books/Deep"},
         {"", "abs-in/Deep", "Books/Deep"},
+        {"", "Books/abs-deep/x", "Books/Deep/x"},
         {"", "Books/up/a.pdf", "a.pdf"},
         {"Books", "up", "Books/up"},
         {"Books", "out", std::nullopt},

@@ -318,6 +318,7 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
         std::uint64_t length;
         std::string sent;  // what the peer gets of the file
         bool fails;        // with EIO, after `sent`
+        bool noSendfile = false;
     };
     const Case cases[] = {
         {"whole file", nullptr, 0, AsyncSocket::ToEndOfFile, content, false},
@@ -328,6 +329,7 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
          true},
         {"without sendfile", "/proc/self/cmdline", 0, cmdline.size(), cmdline, false},
         {"without sendfile, shorter than promised", "/proc/self/cmdline", 0, cmdline.size() + 10, cmdline, true},
+        {"without sendfile, many sends", nullptr, 1000, AsyncSocket::ToEndOfFile, content.substr(1000), false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -335,6 +337,7 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
         conn = Recorder{};
         SetUp();
         AsyncSocket& s = open();
+        AsyncSocket::setSendfileForTesting(!c.noSendfile);
         UniqueFd fd(c.file ? ::open(c.file, O_RDONLY | O_CLOEXEC) : ::dup(written.get()));
         ASSERT_TRUE(fd);
         s.writeDataWithTimeoutTag(std::string("<"), -1, 1);
@@ -363,6 +366,7 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
             EXPECT_EQ(s.unsentByteCount(), 0u);
             EXPECT_FALSE(conn.sawWillDisconnect);
         }
+        AsyncSocket::setSendfileForTesting(true);
     }
 }
 
@@ -382,6 +386,20 @@ TEST_F(AsyncSocketTransfer, PausedReadingLeavesBytesAndTheEndWaitingUntilResumed
     ASSERT_TRUE(pumpUntil([&] { return conn.didDisconnect == 1; }));
     EXPECT_EQ(conn.received, "waiting");
     EXPECT_EQ(conn.events, (std::vector<std::string>{"read 0", "ended", "willDisconnect", "didDisconnect"}));
+}
+
+TEST_F(AsyncSocketTransfer, APauseInsideADeliveryStopsTheEventsFurtherReads) {
+    setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
+    AsyncSocket& s = open();
+    conn.onReadBytes = [&](std::string_view) { s.pauseReading(); };
+    const std::string bytes(4 << 20, 'p');  // as much as the system takes: several reads' worth, waiting at once
+    const ssize_t sent = ::send(peer->fd(), bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    ASSERT_GT(sent, 1 << 20);
+    drain(200);
+    EXPECT_EQ(conn.pieces.size(), 1u);
+    conn.onReadBytes = nullptr;
+    s.resumeReading();
+    ASSERT_TRUE(pumpUntil([&] { return conn.received.size() == std::size_t(sent); }));
 }
 
 TEST_F(AsyncSocketTransfer, ADeliveryThatTurnsTheLoopKeepsItsBytes) {
