@@ -4,6 +4,8 @@
 #include "datasheets/DocumentsFolder.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
+#include "net/PortProbe.h"
+#include "platform/Numbers.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/Resources.h"
@@ -38,7 +40,12 @@ InfoDatasheetsFTP::InfoDatasheetsFTP(std::string nibName) : ViewController(std::
     registerOutlet("m_pTX", m_pTX);
     registerOutlet("m_pDeviceInfo", m_pDeviceInfo);
     registerOutlet("m_pAddressCode", m_pAddressCode);
+    registerOutlet("m_pTransfer", m_pTransfer);
+    registerOutlet("m_pSessionTotal", m_pSessionTotal);
+    registerOutlet("m_pOtherPort", m_pOtherPort);
+    registerOutlet("m_pShareOtherPort", m_pShareOtherPort);
     registerAction("onButtonBack", [this] { onButtonBack(); });
+    registerAction("onButtonOtherPort", [this] { onButtonOtherPort(); });
 }
 
 InfoDatasheetsFTP::~InfoDatasheetsFTP() {
@@ -80,28 +87,100 @@ void InfoDatasheetsFTP::viewDidLoad() {
     open_ = true;
     m_pRX.setHidden(true);
     m_pTX.setHidden(true);
-    const std::string pageTemplate(resourceNamed("HtmlFTP").value_or(""));
-    const std::string address = NetworkController::localWifiIPAddress();
-
     onTimerDeviceInfo();
     _pTimerInfo = RunLoop::main().runEvery(1.0, [this] { onTimerDeviceInfo(); });
 
     const std::string baseDir = DocumentsFolder::path();
     NSLog("Base dir: %@", baseDir);
     Application::shared().setIdleTimerDisabled(true);
-    _server = std::make_unique<FtpServer>(gControlPort, baseDir, this);
+    showTransfers();
+    // The port that worked last time, if the user chose another one when the usual one was taken.
+    share(static_cast<unsigned>(Utils::getIntParam(kPortKey, static_cast<int>(gControlPort))));
+}
 
-    // The address is only worth showing when someone can connect to it; a port taken by another program is
-    // said plainly instead, as an error with its reason rather than in the address box.
-    const std::string link = _server->isListening() ? linkText(address, _server->localPort()) : std::string();
-    if (_server->isListening())
-        m_pWebView.loadHTMLString(pageText(pageTemplate, link));
-    else
-        m_pWebView.loadHTMLString(portErrorPage(gControlPort, _server->listenError().localizedDescription));
+void InfoDatasheetsFTP::share(unsigned port) {
+    if (_server) _server->stopFtpServer();
+    _server.reset();
+    const std::string baseDir = DocumentsFolder::path();
+    if (port <= 65535) _server = std::make_unique<FtpServer>(port, baseDir, this);
+    const bool listening = _server && _server->isListening();
+    const std::string address = NetworkController::localWifiIPAddress();
+    // The address is only worth showing when someone can connect to it; a port that cannot be used is said
+    // plainly instead, in the system's words (the socket's own error names no cause), with another port offered.
+    const std::string link = listening ? linkText(address, _server->localPort()) : std::string();
+    if (listening) {
+        m_pWebView.loadHTMLString(pageText(resourceNamed("HtmlFTP").value_or(""), link));
+    } else {
+        std::string reason = port <= 65535 ? PortProbe::whyUnusable(port) : "not a port number";
+        if (reason.empty()) reason = _server->listenError().localizedDescription;
+        m_pWebView.loadHTMLString(portErrorPage(port, reason));
+        const unsigned next = port < 65535 ? PortProbe::nextUsable(port + 1) : 0;
+        m_pOtherPort.setText(next ? std::to_string(next) : "");
+    }
+    m_pOtherPort.setHidden(listening);
+    m_pShareOtherPort.setHidden(listening);
     // A phone reads the address from the code; a code for an error text would only mislead it.
-    const bool reachable = _server->isListening() && address.size() >= kMinAddressLength;
+    const bool reachable = listening && address.size() >= kMinAddressLength;
     m_pAddressCode.setText(reachable ? link : "");
     m_pAddressCode.setHidden(!reachable);
+}
+
+void InfoDatasheetsFTP::onButtonOtherPort() {
+    const std::int32_t port = intValue(m_pOtherPort.text());
+    share(port > 0 ? static_cast<unsigned>(port) : 65536);
+    if (_server && _server->isListening()) Utils::saveIntParam(port, kPortKey);
+}
+
+std::string InfoDatasheetsFTP::sizeText(std::uint64_t bytes) {
+    if (bytes < 1000) return format("%d B", static_cast<int>(bytes));
+    const char* units[] = {"KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes) / 1000;
+    int unit = 0;
+    for (; value >= 999.95 && unit < 3; ++unit) value /= 1000;
+    return format("%.1f %s", value, units[unit]);
+}
+
+std::string InfoDatasheetsFTP::transferText(const FtpTransferProgress& progress, double seconds) {
+    std::string line = format("%s %@: %@", progress.upload ? "Receiving" : "Sending", progress.fileName,
+                              sizeText(progress.bytes));
+    if (progress.total > 0) line += " of " + sizeText(progress.total);
+    // A rate over a moment or over nothing says nothing.
+    if (seconds >= 0.2 && progress.bytes > 0)
+        line += " at " + sizeText(static_cast<std::uint64_t>(static_cast<double>(progress.bytes) / seconds)) + "/s";
+    return line;
+}
+
+std::string InfoDatasheetsFTP::sessionText(int received, std::uint64_t receivedBytes, int sent, std::uint64_t sentBytes) {
+    return format("This session: %d received (%@), %d sent (%@)", received, sizeText(receivedBytes), sent,
+                  sizeText(sentBytes));
+}
+
+void InfoDatasheetsFTP::didTransferProgress(const FtpTransferProgress& progress) {
+    const auto key = std::make_pair(progress.upload, progress.fileName);
+    const auto now = std::chrono::steady_clock::now();
+    if (progress.finished) {
+        inFlight_.erase(key);
+        if (progress.bytes > 0) {
+            (progress.upload ? received_ : sent_) += 1;
+            (progress.upload ? receivedBytes_ : sentBytes_) += progress.bytes;
+        }
+    } else {
+        auto [it, added] = inFlight_.try_emplace(key, InFlight{progress, now});
+        it->second.progress = progress;
+    }
+    showTransfers();
+}
+
+void InfoDatasheetsFTP::showTransfers() {
+    std::string lines;
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& [key, flight] : inFlight_) {
+        if (!lines.empty()) lines += "\n";
+        lines += transferText(flight.progress, std::chrono::duration<double>(now - flight.started).count());
+    }
+    m_pTransfer.setText(lines);
+    m_pTransfer.setHidden(lines.empty());
+    m_pSessionTotal.setText(sessionText(received_, receivedBytes_, sent_, sentBytes_));
 }
 
 std::string InfoDatasheetsFTP::portErrorPage(unsigned port, const std::string& reason) {

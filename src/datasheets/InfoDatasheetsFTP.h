@@ -1,12 +1,18 @@
 #pragma once
+#include <chrono>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "ftp/FtpNotificationReceiver.h"
 #include "platform/RunLoop.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WebView.h"
 
@@ -14,7 +20,10 @@ class FtpServer;
 
 /// The transfer screen: while it is open the FTP server serves the documents folder, the page tells the address
 /// to connect to, the storage line is refreshed every second and RX/TX flash for every command line read and every
-/// reply written. Back stops the server and asks the list to refresh.
+/// reply written. The files in flight show with their bytes so far and rate, under a total for the session. When
+/// the port cannot be used, the page says why in the system's words and the screen offers another port (the next
+/// free one, or one the user types); a port that works is remembered for the next time. Back stops the server and
+/// asks the list to refresh.
 class InfoDatasheetsFTP : public ViewController, public FtpNotificationReceiver {
 public:
     static constexpr unsigned kDefaultControlPort = 2121;
@@ -30,6 +39,16 @@ public:
     Label m_pDeviceInfo;
     /// What the address's QR code says: the address, or empty (and hidden) when no one can connect.
     Label m_pAddressCode;
+    /// The files being transferred, one line each; hidden when none is.
+    Label m_pTransfer;
+    /// What this session moved so far.
+    Label m_pSessionTotal;
+    /// Shown only when the port cannot be used: another port to share on, and the button that tries it.
+    TextField m_pOtherPort;
+    Button m_pShareOtherPort;
+
+    /// The preference holding the port that last worked, when it is not the default.
+    static constexpr const char* kPortKey = "transferPort";
 
     /// The control port the next transfer screen listens on: 2121 unless a test chooses another (0 lets the
     /// system pick a free one; see `listeningPort`).
@@ -49,6 +68,12 @@ public:
     static std::string portErrorPage(unsigned port, const std::string& reason);
     /// "Device: %dMb, %dMb free".
     static std::string deviceInfoText(int totalMb, int freeMb);
+    /// A byte count in decimal units: "512 B", "3.2 KB", "6.7 MB".
+    static std::string sizeText(std::uint64_t bytes);
+    /// A transfer in flight, `seconds` after it started: "Receiving NAME: 3.2 MB at 1.1 MB/s".
+    static std::string transferText(const FtpTransferProgress& progress, double seconds);
+    /// "This session: 2 received (6.7 MB), 1 sent (120 KB)".
+    static std::string sessionText(int received, std::uint64_t receivedBytes, int sent, std::uint64_t sentBytes);
 
     /// Writes the storage line now.
     void onTimerDeviceInfo();
@@ -56,10 +81,13 @@ public:
     void onButtonBack();
     /// What runs after Back has closed the screen (the opening list refreshes through it); nothing by default.
     void setDismissCompletion(std::function<void()> completion) { _dismissCompletion = std::move(completion); }
+    /// Starts sharing on the port typed in `m_pOtherPort`, remembering it when the server listens.
+    void onButtonOtherPort();
 
     void didReceiveFileListChanged() override;
     void didDataSend() override;
     void didDataReceived() override;
+    void didTransferProgress(const FtpTransferProgress& progress) override;
 
 protected:
     void viewDidLoad() override;
@@ -67,10 +95,20 @@ protected:
 private:
     void flash(Label& label);
     void shutDown();
+    /// Starts the server on `port` and shows the address, or why it cannot listen and the offer of another port.
+    void share(unsigned port);
+    void showTransfers();
 
     std::unique_ptr<FtpServer> _server;
     RunLoop::Handle _pTimerInfo = 0;
     bool open_ = false;  // server, timer and keep-awake are on
     std::function<void()> _dismissCompletion;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // pending hides hold it weakly
+    struct InFlight {
+        FtpTransferProgress progress;
+        std::chrono::steady_clock::time_point started;
+    };
+    std::map<std::pair<bool, std::string>, InFlight> inFlight_;  // by direction and name
+    int received_ = 0, sent_ = 0;
+    std::uint64_t receivedBytes_ = 0, sentBytes_ = 0;
 };

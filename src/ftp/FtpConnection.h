@@ -204,6 +204,11 @@ private:
 
     // FtpDataListener.
     void dataTransferSent() override;
+    void dataReceived(std::uint64_t written) override;
+    /// Tells the server's receiver of a file transfer starting (RETR, STOR, APPE).
+    void startTransferReport(const std::string& name, bool upload, std::uint64_t total);
+    /// Tells it that the transfer reported last is over, with `bytes` moved.
+    void endTransferReport(std::uint64_t bytes);
     void dataConnectionClosed(const std::optional<Error>& error) override;
 
     std::shared_ptr<AsyncSocket> connectionSocket_;
@@ -238,6 +243,7 @@ private:
     RunLoop::Handle transferTimer_ = 0;
     RunLoop::Handle yieldTurn_ = 0;  // the command lines left of this turn wait for the next one
     int commandsThisTurn_ = 0;
+    FtpTransferProgress transferReport_;  // the file transfer under way; no name when none
     std::pair<std::uint64_t, std::uint64_t> transferProgress_{};
     std::chrono::steady_clock::time_point transferMovedAt_{};
 };

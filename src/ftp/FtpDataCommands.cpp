@@ -85,6 +85,7 @@ void FtpConnection::endTransfer(const std::string& reply) {
     closeSocket(dataListeningSocket_);
     retireDataConnection();
     sendMessage(reply);
+    endTransferReport(upload ? upload->written : 0);
     if (upload) {
         // A new version is dropped with its temporary file; what a resumed upload or an append wrote so far stays,
         // as the client may go on with REST or APPE.
@@ -259,8 +260,27 @@ void FtpConnection::receiveData(FtpDataConnection::Incoming file) {
     watchTransfer();
 }
 
+void FtpConnection::startTransferReport(const std::string& name, bool upload, std::uint64_t total) {
+    transferReport_ = FtpTransferProgress{name, upload, 0, total, false};
+    settings_.transferProgress(transferReport_);
+}
+
+void FtpConnection::dataReceived(std::uint64_t written) {
+    if (transferReport_.fileName.empty() || !transferReport_.upload) return;
+    transferReport_.bytes = written;
+    settings_.transferProgress(transferReport_);
+}
+
+void FtpConnection::endTransferReport(std::uint64_t bytes) {
+    if (transferReport_.fileName.empty()) return;  // a listing, or nothing under way
+    transferReport_.bytes = bytes;
+    transferReport_.finished = true;
+    settings_.transferProgress(std::exchange(transferReport_, {}));
+}
+
 void FtpConnection::dataTransferSent() {
     logLine("SENDING COMPLETED");
+    endTransferReport(transferReport_.total);
     releaseListingMemory();
     sendMessage("226 Transfer complete.");
     if (dataConnection_ && !dataConnection_->hasPendingTransfers()) {
@@ -291,11 +311,13 @@ void FtpConnection::dataConnectionClosed(const std::optional<Error>& err) {
             NSLog("FC: putting an upload in place failed: %@", std::string(std::strerror(errno)));
             reply = "451 Transfer aborted: the file could not be written.";
         }
+        endTransferReport(upload->written);
         upload.reset();  // closes the file (a replacement not put in place goes) before the client hears the end
         sendMessage(reply);
         settings_.fileListChanged();
     } else if (dataConnection_ && dataConnection_->hasPendingTransfers()) {
         // A download that lost its client, or an active connection that never came up.
+        endTransferReport(transferReport_.bytes);
         sendMessage(connected ? FtpReplies::kAborted : FtpReplies::kNoDataConnection);
     } else {
         // No transfer was announced: nothing to answer (an active connection that failed before any command

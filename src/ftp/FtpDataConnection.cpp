@@ -126,6 +126,7 @@ void FtpDataConnection::onSocketDidReadDataWithTag(AsyncSocket*, std::string_vie
         incoming_->written += static_cast<std::uint64_t>(n);
         data.remove_prefix(static_cast<size_t>(n));
     }
+    listener_.dataReceived(incoming_->written);
 }
 
 void FtpDataConnection::onSocketDidWriteDataWithTag(AsyncSocket*, std::int32_t) {

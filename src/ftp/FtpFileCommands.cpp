@@ -203,6 +203,7 @@ void FtpConnection::doRetr(const Words& words) {
     if (restart > st.st_size) return sendMessage(kBadRestart);
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
+    startTransferReport(name, false, static_cast<std::uint64_t>(st.st_size - restart));
     sendData(FtpDataConnection::Outgoing{{}, std::move(fd), static_cast<off_t>(restart)});
 }
 
@@ -251,6 +252,7 @@ void FtpConnection::storeFile(const Words& words, bool append) {
     upload.file = std::move(file);
     NSLog("FC:doStor  %@", paths().absolutePath(entry->path));
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
+    startTransferReport(name, true, 0);
     receiveData(std::move(upload));
 }
 

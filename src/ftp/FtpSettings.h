@@ -45,4 +45,7 @@ struct FtpSettings {
     void dataReceived() const {
         if (notify) notify->didDataReceived();
     }
+    void transferProgress(const FtpTransferProgress& progress) const {
+        if (notify) notify->didTransferProgress(progress);
+    }
 };

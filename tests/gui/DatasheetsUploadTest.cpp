@@ -2,6 +2,8 @@
 // program (curl, over loopback FTP), see RX and TX flash, go back, find the file with its exact bytes in the list
 // and read it in the viewer.
 #include <QEvent>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +24,7 @@
 #include "gui/DatasheetsTestPdf.h"
 #include "gui/DocumentView.h"
 #include "gui/GuiTestSupport.h"
+#include "platform/Utils.h"
 
 namespace {
 
@@ -38,15 +41,19 @@ public:
     }
 };
 
-// Runs curl with `args` while Qt and the app's run loop keep turning (the server lives on this thread).
-bool runCurl(const QStringList& args, QString* errors) {
+// Runs curl with `args` while Qt and the app's run loop keep turning (the server lives on this thread), calling
+// `meanwhile` at each turn.
+bool runCurl(const QStringList& args, QString* errors, const std::function<void()>& meanwhile = {}) {
     QProcess curl;
     curl.start("curl", QStringList{"--silent", "--show-error", "--max-time", QString::number(kCurlLimitSeconds)} + args);
     if (!curl.waitForStarted(5000)) {
         *errors = "curl cannot be started";
         return false;
     }
-    GuiHarness::waitFor([&] { return curl.state() == QProcess::NotRunning; }, (kCurlLimitSeconds + 5) * 1000);
+    GuiHarness::waitFor([&] {
+        if (meanwhile) meanwhile();
+        return curl.state() == QProcess::NotRunning;
+    }, (kCurlLimitSeconds + 5) * 1000);
     if (curl.state() != QProcess::NotRunning) {
         curl.kill();
         curl.waitForFinished(2000);
@@ -111,6 +118,9 @@ private slots:
         QFile downloaded(back);
         QVERIFY(downloaded.open(QIODevice::ReadOnly));
         QCOMPARE(downloaded.readAll(), pdf);
+        const QString total = gui.find<QLabel*>("m_pSessionTotal")->text();
+        QVERIFY2(QRegularExpression("^This session: 1 received \\([0-9.]+ K?B\\), 1 sent \\([0-9.]+ K?B\\)$").match(total).hasMatch(),
+                 qPrintable(total));
 
         // Back: the server stops and the list shows the new file.
         QTest::mouseClick(gui.find<QPushButton*>("onButtonBack"), Qt::LeftButton);
@@ -153,14 +163,39 @@ private slots:
         GuiHarness::settle(50);
         auto* transfer = dynamic_cast<InfoDatasheetsFTP*>(gui.window().topScreen());
         QVERIFY(transfer && transfer->listeningPort() == 0);
-        const QString reason = QString::fromStdString(transfer->server()->listenError().localizedDescription);
         auto* page = gui.find<QTextBrowser*>("m_pWebView");
         const QString text = page->toPlainText();
-        QVERIFY(!reason.isEmpty() && text.contains(reason));
+        QVERIFY2(text.contains("(Address already in use)"), qPrintable(text));  // the system's words
         QVERIFY(text.contains(QString("port %1 cannot be used").arg(port)));
         QVERIFY(!text.contains("connect to:"));  // no address box holding the message
         QVERIFY(page->toHtml().contains("background-color:#fdecea"));
+
+        // The next free port is offered; sharing there works and is remembered for the next time.
+        auto* other = gui.find<QLineEdit*>("m_pOtherPort");
+        QVERIFY(other->isVisible() && other->text().toUInt() > port);
+        const unsigned chosen = other->text().toUInt();
+        QTest::mouseClick(gui.find<QPushButton*>("m_pShareOtherPort"), Qt::LeftButton);
+        QCOMPARE(transfer->listeningPort(), chosen);
+        QVERIFY(!other->isVisible() && page->toPlainText().contains(QString(":%1").arg(chosen)));
+        QCOMPARE(Utils::getIntParam(InfoDatasheetsFTP::kPortKey, 0), static_cast<int>(chosen));
         ::close(holder);
+
+        // A file in flight shows with its bytes so far and rate; the session's total follows.
+        QTemporaryDir outside;
+        const QString source = outside.filePath("big.bin");
+        {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(3'000'000, 'x')) == 3'000'000);
+        }
+        auto* flight = gui.find<QLabel*>("m_pTransfer");
+        QStringList seen;
+        QString errors;
+        QVERIFY2(runCurl({"--limit-rate", "1M", "-T", source, QString("ftp://127.0.0.1:%1/big.bin").arg(chosen)},
+                         &errors, [&] { if (flight->isVisible()) seen << flight->text(); }), qPrintable(errors));
+        const QRegularExpression inFlight("^Receiving big.bin: [0-9.]+ [KM]B at [0-9.]+ [KM]B/s$");
+        QVERIFY2(!seen.isEmpty() && inFlight.match(seen.last()).hasMatch(), qPrintable(seen.join('|')));
+        QVERIFY(GuiHarness::waitFor([&] { return !flight->isVisible(); }));
+        QCOMPARE(gui.find<QLabel*>("m_pSessionTotal")->text(), QString("This session: 1 received (3.0 MB), 0 sent (0 B)"));
     }
 };
 
