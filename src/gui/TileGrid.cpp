@@ -29,10 +29,11 @@ void TileGrid::attach(QGridLayout* grid) {
     tiles->flow(grid->parentWidget()->width());
 }
 
-TileGrid::TileGrid(QGridLayout* grid) : QObject(grid->parentWidget()), grid_(grid) {}
+TileGrid::TileGrid(QGridLayout* grid) : QObject(grid->parentWidget()), grid_(grid), area_(grid->parentWidget()) {}
 
 bool TileGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_->parentWidget()) {
+    if (!grid_) return false;
+    if (watched == area_) {
         if (event->type() == QEvent::Resize) flow(static_cast<QResizeEvent*>(event)->size().width());
         return false;
     }

@@ -1,7 +1,8 @@
 #pragma once
+#include <QGridLayout>
 #include <QObject>
+#include <QPointer>
 
-class QGridLayout;
 class QWidget;
 
 /// A grid of buttons (the tablet menu's tiles) made to read and work like one: its columns are equally wide and
@@ -22,6 +23,7 @@ private:
     /// Lays the tiles out in as many columns as `width` holds.
     void flow(int width);
 
-    QGridLayout* grid_;
+    QPointer<QGridLayout> grid_;  // goes before its tiles when the page is destroyed
+    QWidget* area_;               // the widget the grid lays out, which owns this object
     int tileWidth_ = 0;  // the widest tile's least width
 };
