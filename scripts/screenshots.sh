@@ -75,3 +75,11 @@ pdf_row=$(( $("$velkaro" datasheets | tail -n +2 | grep -n -x 'NE555 timer.pdf' 
 shot datasheets --action onShowDatasheet
 shot datasheet-viewer --action onShowDatasheet --tap m_cTableData=$pdf_row
 shot datasheets-ftp --action onShowDatasheet --action onButtonFTP
+# The transfer screen when its port is taken by another program: the reason and the offer of another port.
+python3 -c 'import socket, sys, time
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); s.bind(("", 2121)); s.listen(1)
+sys.stdout.write("held\n"); sys.stdout.flush(); time.sleep(60)' > "$scratch/holder" &
+holder=$!
+until grep -q held "$scratch/holder" 2>/dev/null || ! kill -0 $holder 2>/dev/null; do sleep 0.1; done
+shot datasheets-ftp-busy --action onShowDatasheet --action onButtonFTP
+kill $holder

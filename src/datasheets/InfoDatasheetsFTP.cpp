@@ -181,6 +181,7 @@ void InfoDatasheetsFTP::showTransfers() {
     m_pTransfer.setText(lines);
     m_pTransfer.setHidden(lines.empty());
     m_pSessionTotal.setText(sessionText(received_, receivedBytes_, sent_, sentBytes_));
+    m_pSessionTotal.setHidden(received_ + sent_ == 0);  // nothing to say before the first file
 }
 
 std::string InfoDatasheetsFTP::portErrorPage(unsigned port, const std::string& reason) {

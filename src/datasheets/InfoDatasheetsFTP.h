@@ -41,7 +41,7 @@ public:
     Label m_pAddressCode;
     /// The files being transferred, one line each; hidden when none is.
     Label m_pTransfer;
-    /// What this session moved so far.
+    /// What this session moved so far; hidden until a file has.
     Label m_pSessionTotal;
     /// Shown only when the port cannot be used: another port to share on, and the button that tries it.
     TextField m_pOtherPort;
