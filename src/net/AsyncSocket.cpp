@@ -108,6 +108,7 @@ AsyncSocket::~AsyncSocket() {
     pendingDequeueWrite_.cancel();
     pendingDisconnect_.cancel();
     pendingStreamError_.cancel();
+    pendingTlsRead_.cancel();
     setDelegate(nullptr);
 }
 
@@ -259,6 +260,11 @@ void AsyncSocket::close() {
 
     theReadStream.reset();
     theWriteStream.reset();
+    if (theTls) theTls->shutdown();  // the closing alert tells the peer nothing was cut off
+    theTls.reset();
+    pendingTlsRead_.cancel();
+    theReadWaitsFor = EPOLLIN;
+    theWriteWaitsFor = EPOLLOUT;
     theNative.reset();
     theNativeFamily = AF_UNSPEC;
     theSocket.reset();

@@ -13,6 +13,7 @@
 #include "net/AsyncSocketDelegate.h"
 #include "net/AsyncSocketException.h"
 #include "net/AsyncWritePacket.h"
+#include "net/TlsConnection.h"
 #include "platform/Error.h"
 #include "platform/RunLoop.h"
 #include "platform/UniqueFd.h"
@@ -137,6 +138,21 @@ public:
     /// queued): lets an owner stop producing while a peer does not read.
     std::uint64_t unsentByteCount() const { return theUnsentBytes; }
 
+    // --- Encryption.
+
+    /// Encrypts the connection from here on, as server or client after `context`'s role: writes queued before go out
+    /// in clear first, then the handshake runs; reads stop at once and go on decrypted after it. Requests, messages
+    /// and time-outs stay as they are; a file goes through kernel TLS where the system offers it, otherwise it is
+    /// read and encrypted piece by piece. `timeout` (seconds, negative: none) bounds the handshake; a failed
+    /// handshake closes the socket with an error in `TlsErrorDomain`, a completed one sends onSocketDidSecure.
+    /// May be called as soon as the socket is made (an accepted one in onSocketDidAcceptNewSocket); ignored once
+    /// started, or after disconnectAfterWriting.
+    void startTls(std::shared_ptr<TlsContext> context, const TlsOptions& options = {}, double timeout = -1);
+    /// The handshake completed.
+    bool isSecure() const { return theTls && theTls->isEstablished(); }
+    /// The connection's TLS state, or null before startTls.
+    const TlsConnection* tls() const { return theTls.get(); }
+
     // --- Queries.
 
     /// The connection's native socket is valid and both directions are open (or in error).
@@ -223,6 +239,16 @@ private:
     void doWriteTimeout();
     void maybeScheduleDisconnect();
     void doStreamEvent(std::uint32_t events);
+    // Bytes from or to the system, in clear or through TLS. receiveSome: bytes, 0 at the end, -1 for none now or a
+    // failure (then `failure` is set); sendSome: bytes taken, 0 for none now or a failure. `failure` is an errno
+    // value or kTlsFailure.
+    ssize_t receiveSome(char* into, std::size_t length, int& failure);
+    ssize_t sendSome(const char* bytes, std::size_t length, int& failure);
+    static constexpr int kTlsFailure = -1;
+    Error failureError(int failure) const;
+    void doTlsHandshake();
+    void scheduleTlsRead();
+    static void ignoreBrokenPipe();
     void updateStreamWatch();
 
     // Closing.
@@ -269,6 +295,10 @@ private:
     std::unique_ptr<AsyncWritePacket> theCurrentWrite;
     Deferred theWriteTimer;
     std::uint64_t theUnsentBytes = 0;
+    std::unique_ptr<TlsConnection> theTls;      // from startTls on
+    std::uint32_t theReadWaitsFor = EPOLLIN;    // readiness the current read waits for (TLS may need to write)
+    std::uint32_t theWriteWaitsFor = EPOLLOUT;  // the same for the current write and the handshake
+    Deferred pendingTlsRead_;                   // bytes TLS decrypted, or its end, that no readiness will announce
     Deferred theAcceptRetry;  // while the descriptor limit stops accepting
     bool theAcceptLimitLogged = false;
 

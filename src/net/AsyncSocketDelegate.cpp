@@ -50,3 +50,5 @@ void AsyncSocketDelegate::onSocketWillDisconnectWithError(AsyncSocket*, const st
 }
 
 void AsyncSocketDelegate::onSocketDidDisconnect(AsyncSocket*) { markUnimplemented(Message::DidDisconnect); }
+
+void AsyncSocketDelegate::onSocketDidSecure(AsyncSocket*) { markUnimplemented(Message::DidSecure); }

@@ -35,6 +35,7 @@ public:
         ReadStreamEnded,
         WillDisconnectWithError,
         DidDisconnect,
+        DidSecure,
         Count_
     };
 
@@ -66,6 +67,8 @@ public:
     virtual void onSocketWillDisconnectWithError(AsyncSocket* sock, const std::optional<Error>& err);
     /// A started socket closed; sent on the loop turn after the close, and never once the socket is destroyed.
     virtual void onSocketDidDisconnect(AsyncSocket* sock);
+    /// The TLS handshake that `startTls` began completed; reads and writes are encrypted from here on.
+    virtual void onSocketDidSecure(AsyncSocket* sock);
 
 private:
     friend class AsyncSocket;

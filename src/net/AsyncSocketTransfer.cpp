@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::size_t kReadChunk = 1048576;  // bytes per read call, and the size of the read buffer
 constexpr std::size_t kWriteChunk = 4096;    // bytes per write call
+constexpr std::size_t kTlsRecord = 16384;    // bytes per encrypted write: one full record
 bool sendfileAllowed = true;  // tests send through the fallback below with files of any size
 constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fast peer cannot starve the loop
 constexpr std::size_t kFileChunk = 1048576;  // bytes per sendfile call
@@ -43,9 +44,12 @@ private:
     std::unique_ptr<char[]> bytes_;
 };
 
-// sendfile has no MSG_NOSIGNAL: a peer gone in the middle of a file would raise SIGPIPE, whose default action ends
-// the process. Ignored (once, and only when nobody chose another action) so the write fails with EPIPE instead.
-void ignoreBrokenPipe() {
+}  // namespace
+
+// sendfile and TLS writes have no MSG_NOSIGNAL: a peer gone in the middle of a file would raise SIGPIPE, whose
+// default action ends the process. Ignored (once, and only when nobody chose another action) so the write fails
+// with EPIPE instead.
+void AsyncSocket::ignoreBrokenPipe() {
     static const bool done = [] {
         struct sigaction current {};
         if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
@@ -54,8 +58,6 @@ void ignoreBrokenPipe() {
     }();
     (void)done;
 }
-
-}  // namespace
 
 // --- Requests ---
 
@@ -132,27 +134,25 @@ void AsyncSocket::pauseReading() {
 void AsyncSocket::resumeReading() {
     theFlags &= std::uint8_t(~kReadingPaused);
     updateStreamWatch();  // level-triggered: what waits is reported on the next turn
+    if (theTls && theTls->hasPending()) scheduleTlsRead();  // except what TLS already took from the system
 }
 
 void AsyncSocket::doBytesAvailable() {
     if (!theCurrentRead || !theReadStream || (theFlags & kReadingPaused)) return;
     if (theReadStream->status != StreamStatus::Open && theReadStream->status != StreamStatus::Reading) return;
+    if (theTls && !theTls->isEstablished()) return;  // the handshake's bytes are not the delegate's
     const std::uint64_t connection = theConnectionId;
     ReadBuffer buffer;
     bool ended = false;
     int failure = 0;
     // Each chunk goes to the delegate as it came, with the current read's tag. The delegate may close the socket
     // (or even start a new connection on it): the loop stops as soon as this connection is gone.
-    // A delegate that pauses reading from inside a delivery gets no further chunk from this event either.
+    // A delegate that pauses reading, or starts TLS, from inside a delivery gets no further chunk from this event.
     for (int i = 0; i < kReadsPerEvent && theReadStream && theConnectionId == connection &&
-                    !(theFlags & kReadingPaused);
+                    !(theFlags & kReadingPaused) && !(theTls && !theTls->isEstablished());
          ++i) {
-        ssize_t n = ::recv(theNative.get(), buffer.get(), kReadChunk, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK) failure = errno;
-            break;
-        }
+        ssize_t n = receiveSome(buffer.get(), kReadChunk, failure);
+        if (n < 0) break;
         if (n == 0) {
             ended = true;
             break;
@@ -165,7 +165,7 @@ void AsyncSocket::doBytesAvailable() {
     if (!theReadStream || theConnectionId != connection) return;
     if (failure) {
         theReadStream->status = StreamStatus::Error;
-        theReadStream->error = posixError(failure);
+        theReadStream->error = failureError(failure);
         closeWithError(streamError());
     } else if (ended) {
         theReadStream->status = StreamStatus::AtEnd;
@@ -212,10 +212,14 @@ void AsyncSocket::doSendBytes() {
     if (!theCurrentWrite || !theWriteStream) return;
     if (theWriteStream->status != StreamStatus::Open && theWriteStream->status != StreamStatus::Writing) return;
     AsyncWritePacket& w = *theCurrentWrite;
+    if (w.startsTls) {
+        doTlsHandshake();
+        return;
+    }
     // A file that fails or ends early fails the request like a failed send: the socket closes with the error.
     if (int failure = w.file ? sendFromFile(w) : sendFromBuffer(w)) {
         theWriteStream->status = StreamStatus::Error;
-        theWriteStream->error = posixError(failure);
+        theWriteStream->error = failureError(failure);
         closeWithError(streamError());
         return;
     }
@@ -230,13 +234,10 @@ void AsyncSocket::doSendBytes() {
 int AsyncSocket::sendFromBuffer(AsyncWritePacket& w) {
     const std::string& data = *w.buffer;
     while (w.bytesDone < data.size()) {
-        std::size_t piece = std::min(data.size() - w.bytesDone, kWriteChunk);
-        ssize_t n = ::send(theNative.get(), data.data() + w.bytesDone, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            // Full for now: the next writable event goes on.
-            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
-        }
+        std::size_t piece = std::min(data.size() - w.bytesDone, isSecure() ? kTlsRecord : kWriteChunk);
+        int failure = 0;
+        ssize_t n = sendSome(data.data() + w.bytesDone, piece, failure);
+        if (n <= 0) return failure;  // full for now (the next writable event goes on), or failed
         countSent(w, std::size_t(n));
     }
     return 0;
@@ -246,7 +247,8 @@ void AsyncSocket::setSendfileForTesting(bool allowed) { sendfileAllowed = allowe
 
 int AsyncSocket::sendFromFile(AsyncWritePacket& w) {
     std::uint64_t budget = kFileBytesPerEvent;
-    if (!sendfileAllowed) w.sendfileRefused = true;
+    // Encrypted here unless the kernel does it: read and write it.
+    if (!sendfileAllowed || (isSecure() && !theTls->kernelSends())) w.sendfileRefused = true;
     while (!w.finished() && budget > 0) {
         if (w.sendfileRefused) {
             if (int failure = sendStaged(w, budget)) return failure;
@@ -254,7 +256,19 @@ int AsyncSocket::sendFromFile(AsyncWritePacket& w) {
             continue;
         }
         std::size_t piece = std::size_t(std::min({w.toTake(), budget, std::uint64_t(kFileChunk)}));
-        ssize_t n = ::sendfile(theNative.get(), w.file.get(), &w.offset, piece);
+        ssize_t n;
+        if (isSecure()) {
+            TlsConnection::Result r = theTls->sendFile(w.file.get(), w.offset, piece);
+            if (r.status == TlsConnection::Status::WantWrite || r.status == TlsConnection::Status::WantRead) {
+                theWriteWaitsFor = r.status == TlsConnection::Status::WantRead ? EPOLLIN : EPOLLOUT;
+                return 0;
+            }
+            if (r.status != TlsConnection::Status::Done) return kTlsFailure;
+            n = ssize_t(r.bytes);
+            w.offset += off_t(n);
+        } else {
+            n = ::sendfile(theNative.get(), w.file.get(), &w.offset, piece);
+        }
         if (n < 0) {
             if (errno == EINTR) continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
@@ -295,12 +309,9 @@ int AsyncSocket::sendStaged(AsyncWritePacket& w, std::uint64_t& budget) {
         w.taken += std::uint64_t(r);
     }
     while (w.stagedDone < w.staged.size()) {
-        ssize_t n = ::send(theNative.get(), w.staged.data() + w.stagedDone, w.staged.size() - w.stagedDone,
-                           MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : errno;
-        }
+        int failure = 0;
+        ssize_t n = sendSome(w.staged.data() + w.stagedDone, w.staged.size() - w.stagedDone, failure);
+        if (n <= 0) return failure;
         w.stagedDone += std::size_t(n);
         countSent(w, std::size_t(n));
         budget -= std::min(budget, std::uint64_t(n));
@@ -368,9 +379,9 @@ void AsyncSocket::doStreamEvent(std::uint32_t events) {
         theReadStream->status = theWriteStream->status = StreamStatus::Open;
         doStreamOpen();
     } else {
-        if (events & (EPOLLIN | EPOLLHUP | EPOLLERR)) doBytesAvailable();
+        if (events & (theReadWaitsFor | EPOLLHUP | EPOLLERR)) doBytesAvailable();
         if (theConnectionId != connection) return;
-        if (events & EPOLLOUT) doSendBytes();
+        if (events & theWriteWaitsFor) doSendBytes();
         if (theConnectionId != connection) return;
         // An error or a hang-up that reading did not settle: the connection is gone both ways.
         if (events & (EPOLLERR | EPOLLHUP)) {
@@ -395,8 +406,9 @@ void AsyncSocket::updateStreamWatch() {
         // Only ask for what a current request can use; otherwise bytes (and the end) wait in the socket.
         bool reading = theReadStream->status == StreamStatus::Open || theReadStream->status == StreamStatus::Reading;
         bool writing = theWriteStream->status == StreamStatus::Open || theWriteStream->status == StreamStatus::Writing;
-        if (reading && theCurrentRead && !(theFlags & kReadingPaused)) events |= EPOLLIN;
-        if (writing && theCurrentWrite) events |= EPOLLOUT;
+        bool handshaking = theTls && !theTls->isEstablished();
+        if (reading && theCurrentRead && !(theFlags & kReadingPaused) && !handshaking) events |= theReadWaitsFor;
+        if (writing && theCurrentWrite) events |= theWriteWaitsFor;
     }
     loop().updateWatch(theStreamWatch, events);
 }

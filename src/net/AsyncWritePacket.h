@@ -42,4 +42,5 @@ public:
     bool sendfileRefused = false;
     std::string staged;  ///< bytes read from the file and not all sent yet, when sendfile was refused
     std::size_t stagedDone = 0;
+    bool startsTls = false;  ///< no bytes: the place in the queue where the TLS handshake runs
 };

@@ -52,6 +52,7 @@ public:
     bool sawWillDisconnect = false;
     int didDisconnect = 0;
     bool connected = false;
+    bool secured = false;
 
     bool keepAccepted = true;
     std::vector<std::shared_ptr<AsyncSocket>> accepted;
@@ -114,6 +115,10 @@ public:
         events.push_back("didDisconnect");
         ++didDisconnect;
         if (onDidDisconnect) onDidDisconnect(s);
+    }
+    void onSocketDidSecure(AsyncSocket*) override {
+        events.push_back("secure");
+        secured = true;
     }
 };
 

@@ -1,0 +1,130 @@
+#include "net/TlsConnection.h"
+
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/tls1.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+
+#include "net/AsyncSocket.h"
+#include "net/TlsContext.h"
+
+TlsConnection::TlsConnection(std::shared_ptr<TlsContext> context, const TlsOptions& options)
+    : context_(std::move(context)) {
+    ssl_ = SSL_new(context_->native());
+    if (!ssl_) {
+        failed_ = true;
+        error_ = TlsContext::takeLibraryError("cannot start TLS");
+        return;
+    }
+    if (context_->isServer()) {
+        SSL_set_accept_state(ssl_);
+        if (!options.sessionContext.empty())
+            SSL_set_session_id_context(ssl_, reinterpret_cast<const unsigned char*>(options.sessionContext.data()),
+                                       unsigned(std::min<std::size_t>(options.sessionContext.size(),
+                                                                      SSL_MAX_SID_CTX_LENGTH)));
+        if (options.noTickets) SSL_set_num_tickets(ssl_, 0);
+        SSL_set_app_data(ssl_, this);
+    } else {
+        SSL_set_connect_state(ssl_);
+        if (options.resume) SSL_set_session(ssl_, options.resume.get());
+    }
+}
+
+TlsConnection::~TlsConnection() { SSL_free(ssl_); }
+
+int TlsConnection::onClientHello(SSL* ssl, int*, void*) {
+    // A TLS 1.3 client resuming sends a pre-shared key; a TLS 1.2 one a non-empty ticket. The legacy session id
+    // tells nothing: clients fill it at random for middleboxes.
+    const unsigned char* data = nullptr;
+    std::size_t length = 0;
+    bool psk = SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_psk, &data, &length) == 1;
+    bool ticket = SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_session_ticket, &data, &length) == 1 && length > 0;
+    if (auto* self = static_cast<TlsConnection*>(SSL_get_app_data(ssl))) self->offeredResumption_ = psk || ticket;
+    return SSL_CLIENT_HELLO_SUCCESS;
+}
+
+TlsConnection::Status TlsConnection::settle(int returned, const char* what) {
+    switch (SSL_get_error(ssl_, returned)) {
+        case SSL_ERROR_WANT_READ: return Status::WantRead;
+        case SSL_ERROR_WANT_WRITE: return Status::WantWrite;
+        case SSL_ERROR_ZERO_RETURN: return Status::Ended;
+        case SSL_ERROR_SYSCALL:
+            if (ERR_peek_error() == 0) {
+                // The system call failed: errno says why (0 when the peer closed in the middle of a record).
+                int e = errno;
+                failed_ = true;
+                error_ = e ? Error{NSPOSIXErrorDomain, e, std::strerror(e)} : Error{TlsErrorDomain, 0, what};
+                return Status::Failed;
+            }
+            [[fallthrough]];
+        default:
+            failed_ = true;
+            error_ = TlsContext::takeLibraryError(what);
+            return Status::Failed;
+    }
+}
+
+TlsConnection::Status TlsConnection::handshake(int fd) {
+    if (failed_) return Status::Failed;
+    if (established_) return Status::Done;
+    ERR_clear_error();
+    if (SSL_get_fd(ssl_) != fd && SSL_set_fd(ssl_, fd) != 1) {
+        failed_ = true;
+        error_ = TlsContext::takeLibraryError("cannot start TLS");
+        return Status::Failed;
+    }
+    int r = SSL_do_handshake(ssl_);
+    if (r == 1) {
+        established_ = true;
+        return Status::Done;
+    }
+    Status s = settle(r, "the TLS handshake failed");
+    return s == Status::Ended ? (failed_ = true, error_ = {TlsErrorDomain, 0, "the peer ended the handshake"},
+                                 Status::Failed)
+                              : s;
+}
+
+TlsConnection::Result TlsConnection::read(char* into, std::size_t length) {
+    if (failed_) return {Status::Failed};
+    ERR_clear_error();
+    std::size_t n = 0;
+    if (SSL_read_ex(ssl_, into, length, &n) == 1) return {Status::Done, n};
+    return {settle(0, "TLS read failed")};
+}
+
+TlsConnection::Result TlsConnection::write(const char* bytes, std::size_t length) {
+    if (failed_) return {Status::Failed};
+    ERR_clear_error();
+    std::size_t n = 0;
+    if (SSL_write_ex(ssl_, bytes, length, &n) == 1) return {Status::Done, n};
+    return {settle(0, "TLS write failed")};
+}
+
+TlsConnection::Result TlsConnection::sendFile(int file, off_t offset, std::size_t length) {
+    if (failed_) return {Status::Failed};
+    ERR_clear_error();
+    ossl_ssize_t n = SSL_sendfile(ssl_, file, offset, length, 0);
+    if (n >= 0) return {Status::Done, std::size_t(n)};
+    return {settle(-1, "TLS file send failed")};
+}
+
+bool TlsConnection::kernelSends() const { return established_ && BIO_get_ktls_send(SSL_get_wbio(ssl_)); }
+
+bool TlsConnection::hasPending() const { return ssl_ && SSL_has_pending(ssl_); }
+
+void TlsConnection::shutdown() {
+    if (!established_ || failed_) return;
+    ERR_clear_error();
+    SSL_shutdown(ssl_);  // best effort: a full socket or a gone peer just goes without the alert
+    ERR_clear_error();
+}
+
+bool TlsConnection::resumed() const { return established_ && SSL_session_reused(ssl_); }
+
+TlsSession TlsConnection::session() const {
+    SSL_SESSION* s = ssl_ ? SSL_get1_session(ssl_) : nullptr;
+    return s ? TlsSession(s, SSL_SESSION_free) : TlsSession();
+}

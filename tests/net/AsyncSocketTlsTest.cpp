@@ -1,0 +1,143 @@
+// TLS on a loopback connection between two sockets of this program: a reply in clear before the handshake, bytes and
+// files both ways after it, failed handshakes, and which sessions resume.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "SocketTestSupport.h"
+#include "net/TlsCertificate.h"
+#include "net/TlsContext.h"
+
+using namespace nettest;
+
+namespace {
+
+class AsyncSocketTls : public ::testing::Test {
+protected:
+    static inline std::optional<TlsCertificate> certificate = TlsCertificate::generate();
+    std::shared_ptr<TlsContext> serverContext = TlsContext::server(*certificate);
+    Recorder listenerD, serverD, clientD;
+    std::shared_ptr<AsyncSocket> listener = AsyncSocket::create(&listenerD);
+    std::shared_ptr<AsyncSocket> client = AsyncSocket::create(&clientD);
+    TlsOptions serverOptions;
+
+    void SetUp() override {
+        ASSERT_TRUE(serverContext);
+        // The server announces TLS in clear, like an FTP reply, then starts it at once.
+        listenerD.onAccept = [this](AsyncSocket* s) {
+            s->setDelegate(&serverD);
+            s->writeDataWithTimeoutTag(std::string("234 go\r\n"), -1, 1);
+            s->startTls(serverContext, serverOptions, 3);
+            s->readDataWithTimeoutTag(-1, 2);
+        };
+        ASSERT_TRUE(listener->acceptOnAddress("127.0.0.1", 0));
+    }
+    void TearDown() override {
+        client.reset();
+        listenerD.accepted.clear();
+        listener.reset();
+        drain();
+    }
+    /// Connects the client, reads the clear reply and starts TLS pinned to `pin`.
+    void connect(const std::string& pin, const TlsOptions& options = {}) {
+        clientD.onRead = [&, pin, options](AsyncSocket* s) {
+            if (clientD.received == "234 go\r\n" && !s->tls()) s->startTls(TlsContext::client(pin), options, 3);
+        };
+        ASSERT_TRUE(client->connectToHost("127.0.0.1", listener->localPort()));
+        client->readDataWithTimeoutTag(-1, 3);
+    }
+};
+
+TEST_F(AsyncSocketTls, BytesAndFilesCrossEncryptedAfterTheClearReply) {
+    connect(certificate->fingerprint());
+    // A file of an odd length goes through the encrypted piecewise path (or kernel TLS), after a byte write.
+    char path[] = "/tmp/velkaro-tls-XXXXXX";
+    int fd = ::mkstemp(path);
+    std::string content(3 * 1048576 + 77, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = char(i * 7 % 251);
+    ASSERT_EQ(::write(fd, content.data(), content.size()), ssize_t(content.size()));
+    ::unlink(path);
+    ASSERT_TRUE(pumpUntil([&] { return clientD.secured; })) << ::testing::PrintToString(clientD.events) << ::testing::PrintToString(serverD.events) << (clientD.lastError ? clientD.lastError->localizedDescription : "") << (serverD.lastError ? serverD.lastError->localizedDescription : "") << client->description();
+    client->writeDataWithTimeoutTag(std::string("head"), 5, 4);
+    client->writeFileWithTimeoutTag(UniqueFd(fd), 0, AsyncSocket::ToEndOfFile, 5, 5);
+    ASSERT_TRUE(pumpUntil([&] { return serverD.received.size() == content.size() + 4; }, 10000));
+    EXPECT_EQ(serverD.received, "head" + content);
+    EXPECT_EQ(clientD.writeTags, (std::vector<std::int32_t>{4, 5}));
+    EXPECT_TRUE(clientD.secured && serverD.secured && client->isSecure());
+    // The server's handshake marker sends no write message of its own; its reply's message came in clear.
+    EXPECT_EQ(serverD.writeTags, std::vector<std::int32_t>{1});
+    listenerD.accepted.at(0)->writeDataWithTimeoutTag(std::string("back"), 5, 6);
+    listenerD.accepted.at(0)->disconnectAfterWriting();
+    ASSERT_TRUE(pumpUntil([&] { return clientD.didDisconnect == 1; }));
+    EXPECT_EQ(clientD.received, "234 go\r\nback");
+    EXPECT_FALSE(clientD.lastError) << clientD.lastError->localizedDescription;  // the closing alert ended it
+}
+
+TEST_F(AsyncSocketTls, FailedHandshakesCloseWithTheirErrorAndTheListenerServesOn) {
+    struct Row {
+        const char* what;
+        std::string pin;       // client pin; empty: a plain peer sends `garbage`
+        std::string garbage;   // empty with no pin: the peer says nothing
+        Recorder* failing;     // the side whose socket reports the error
+        const char* domain;
+    };
+    std::vector<Row> rows = {
+        {"another certificate", std::string(95, 'A'), "", &clientD, TlsErrorDomain},
+        {"garbage instead of a handshake", "", "GET / HTTP/1.0\r\n\r\n", &serverD, TlsErrorDomain},
+        {"silence past the time-out", "", "", &serverD, AsyncSocketErrorDomain},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::unique_ptr<Peer> plain;
+        if (!row.pin.empty()) {
+            connect(row.pin);
+        } else {
+            plain = std::make_unique<Peer>(listener->localPort());
+            if (!row.garbage.empty()) plain->send(row.garbage);
+        }
+        ASSERT_TRUE(pumpUntil([&] { return row.failing->sawWillDisconnect; }, 5000));
+        ASSERT_TRUE(row.failing->lastError);
+        EXPECT_EQ(row.failing->lastError->domain, row.domain);
+        EXPECT_FALSE(serverD.secured);
+        client = AsyncSocket::create(&clientD);
+        listenerD.accepted.clear();
+        clientD = Recorder();
+        serverD = Recorder();
+    }
+    connect(certificate->fingerprint());
+    EXPECT_TRUE(pumpUntil([&] { return clientD.secured && serverD.secured; }));
+}
+
+TEST_F(AsyncSocketTls, SessionsResumeOnlyWithinTheirContext) {
+    // A client offers each session once (TLS 1.3 tickets are single use), so every row opens its own first connection.
+    struct Row {
+        std::string context;
+        bool resumed;
+    } rows[] = {{"control-1", true}, {"control-2", false}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.context);
+        serverOptions.sessionContext = "control-1";
+        client = AsyncSocket::create(&clientD);
+        clientD = Recorder();
+        connect(certificate->fingerprint());
+        ASSERT_TRUE(pumpUntil([&] { return clientD.secured; }));
+        client->writeDataWithTimeoutTag(std::string("x"), 5, 4);
+        client->readDataWithTimeoutTag(-1, 3);
+        listenerD.accepted.back()->writeDataWithTimeoutTag(std::string("y"), 5, 4);  // the tickets come before it
+        ASSERT_TRUE(pumpUntil([&] { return clientD.received.ends_with("y"); }));
+        TlsSession control = client->tls()->session();
+
+        serverOptions.sessionContext = row.context;
+        auto controlSocket = std::exchange(client, AsyncSocket::create(&clientD));  // open while data connects
+        clientD = Recorder();
+        serverD = Recorder();
+        connect(certificate->fingerprint(), TlsOptions{{}, control});
+        ASSERT_TRUE(pumpUntil([&] { return clientD.secured && serverD.secured; }));
+        const TlsConnection* server = listenerD.accepted.back()->tls();
+        EXPECT_EQ(server->resumed(), row.resumed);
+        EXPECT_TRUE(server->offeredResumption());
+    }
+}
+
+}  // namespace
