@@ -36,6 +36,8 @@ std::shared_ptr<TlsContext> TlsContext::server(const TlsCertificate& certificate
         return nullptr;
     }
     SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_SERVER);
+    // A data connection resumes its control connection's session however long that one has been open.
+    SSL_CTX_set_timeout(ctx, 86400);
     SSL_CTX_set_client_hello_cb(ctx, &TlsConnection::onClientHello, nullptr);
     static const unsigned char kContext[] = "velkaro";
     SSL_CTX_set_session_id_context(ctx, kContext, sizeof kContext - 1);
