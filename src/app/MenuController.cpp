@@ -8,17 +8,9 @@ MenuController::MenuController(std::string nibName, bool tablet) : ViewControlle
     registerAction("onButtonRate", [this] { onButtonRate(); });
 }
 
-bool MenuController::isAvailable(const MenuEntry& entry) { return ScreenFactory::exists(entry.screenClass); }
-
 void MenuController::showTool(const MenuEntry& entry) {
     auto screen = ScreenFactory::make(entry.screenClass, tablet_ ? entry.nibTablet : entry.nibPhone, tablet_);
     if (screen) presentModalViewController(std::move(screen), true);
 }
 
 void MenuController::onButtonRate() { VelkaroAppDelegate::openReviewPage(); }
-
-bool MenuController::isActionEnabled(const std::string& action) const {
-    for (const MenuEntry& entry : menuEntries())
-        if (action == entry.action) return isAvailable(entry);
-    return true;
-}

@@ -54,5 +54,3 @@ std::unique_ptr<ViewController> ScreenFactory::make(const std::string& className
     auto it = screens().find(className);
     return it == screens().end() ? nullptr : it->second(nibName, tablet);
 }
-
-bool ScreenFactory::exists(const std::string& className) { return screens().count(className) != 0; }

@@ -26,7 +26,6 @@ std::unique_ptr<TableViewCell> VelkaroViewController::tableViewCellForRowAtIndex
     const VelkaroViewItem& item = _pItems.at(static_cast<size_t>(path.row));
     cell->m_cDescription.setText(item.sName);
     cell->setImageIcon(item.sIconName);
-    cell->setEnabled(isAvailable(menuEntries().at(static_cast<size_t>(path.row))));
     return cell;
 }
 

@@ -57,21 +57,6 @@ TEST(Menu, AHeaderViewRefusesSelection) {
     EXPECT_FALSE(menu.m_cTableData.indexPathForSelectedRow().has_value());
 }
 
-TEST(Menu, RowsOfToolsNotBuiltAreDisabledAndDoNothing) {
-    VelkaroViewController menu;
-    menu.loadViewIfNeeded();
-    for (int row = 0; row < 11; ++row) {
-        const MenuEntry& entry = menuEntries()[static_cast<size_t>(row)];
-        auto cell = menu.m_cTableData.cellForRowAtIndexPath({0, row});
-        EXPECT_EQ(cell->isEnabled(), ScreenFactory::exists(entry.screenClass)) << entry.title;
-        EXPECT_EQ(menu.isActionEnabled(entry.action), cell->isEnabled());
-        if (!cell->isEnabled()) {
-            menu.m_cTableData.userTapRow({0, row});
-            EXPECT_EQ(menu.presentedViewController(), nullptr) << entry.title;
-        }
-    }
-}
-
 TEST(Menu, BothMenusShareTheActionsAndTheTabletUsesItsLedFile) {
     VelkaroViewControllerIPad tablet;
     VelkaroViewController phone;
