@@ -24,6 +24,9 @@ public:
     /// The bare name of the file inside the documents folder; set before the view loads.
     const std::string& m_sFileName() const { return fileName_; }
     void setM_sFileName(std::string name) { fileName_ = std::move(name); }
+    /// Where to open a document with pages (from 1) and what to highlight in it; set before the view loads.
+    void setStartPage(int page) { m_pWebView.setStartPage(page); }
+    void setSearchText(std::string text) { m_pWebView.setFindText(std::move(text)); }
     /// The full path being shown ("" before the view loads).
     const std::string& filePath() const { return path_; }
 

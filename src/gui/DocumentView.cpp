@@ -5,9 +5,9 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QFontDatabase>
+#include <QLineEdit>
 #include <QPdfDocument>
-#include <QPdfPageNavigator>
-#include <QPdfView>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
@@ -21,19 +21,22 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 
 #include "datasheets/DocumentType.h"
 #include "gui/ElidedLabel.h"
+#include "gui/PdfPageView.h"
+#include "library/SearchQuery.h"
 #include "platform/ui/WebView.h"
 
 namespace {
 
 constexpr qreal kZoomStep = 1.25;
-constexpr qreal kMinZoom = 0.25;
-constexpr qreal kMaxZoom = 8.0;
+constexpr qreal kMinZoom = PdfPageView::kMinZoom;
+constexpr qreal kMaxZoom = PdfPageView::kMaxZoom;
 
 QPushButton* toolButton(const QString& text, const QString& tip, const QString& name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -78,34 +81,23 @@ struct DocumentView::TextPart {
     }
 };
 
-namespace {
-
-}  // namespace
-
 DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_);
+    layout->setSpacing(2);
 
-    empty_ = new QWidget(stack_);
-    stack_->addWidget(empty_);
-
-    // PDF: a row of page and zoom controls over the pages.
-    pdfPage_ = new QWidget(stack_);
-    auto* pdfLayout = new QVBoxLayout(pdfPage_);
-    pdfLayout->setContentsMargins(0, 0, 0, 0);
-    pdfLayout->setSpacing(2);
-    auto* bar = new QHBoxLayout;
+    // Page and zoom controls over PDFs and pictures.
+    controls_ = new QWidget(this);
+    auto* bar = new QHBoxLayout(controls_);
     bar->setContentsMargins(6, 4, 6, 2);
-    prev_ = toolButton("\u25C0", tr("Previous page"), "previousPage", pdfPage_);
-    next_ = toolButton("\u25B6", tr("Next page"), "nextPage", pdfPage_);
-    pageLabel_ = new ElidedLabel(pdfPage_);
+    prev_ = toolButton("\u25C0", tr("Previous page"), "previousPage", controls_);
+    next_ = toolButton("\u25B6", tr("Next page"), "nextPage", controls_);
+    pageLabel_ = new ElidedLabel(controls_);
     pageLabel_->setObjectName("pageLabel");
     pageLabel_->setAlignment(Qt::AlignCenter);
-    zoomOut_ = toolButton("\u2212", tr("Zoom out"), "zoomOut", pdfPage_);
-    fit_ = toolButton(tr("Fit"), tr("Fit to width"), "fitWidth", pdfPage_);
-    zoomIn_ = toolButton("+", tr("Zoom in"), "zoomIn", pdfPage_);
+    zoomOut_ = toolButton("\u2212", tr("Zoom out"), "zoomOut", controls_);
+    fit_ = toolButton(tr("Fit"), tr("Fit to width"), "fitWidth", controls_);
+    zoomIn_ = toolButton("+", tr("Zoom in"), "zoomIn", controls_);
     bar->addWidget(prev_);
     bar->addWidget(pageLabel_, 1);
     bar->addWidget(next_);
@@ -113,40 +105,65 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     bar->addWidget(zoomOut_);
     bar->addWidget(fit_);
     bar->addWidget(zoomIn_);
-    pdfLayout->addLayout(bar);
+    layout->addWidget(controls_);
+
+    // The hits of the search that opened the document.
+    hitBar_ = new QWidget(this);
+    auto* hits = new QHBoxLayout(hitBar_);
+    hits->setContentsMargins(6, 0, 6, 2);
+    prevHit_ = toolButton("\u25B2", tr("Previous hit (Shift+F3)"), "previousHit", hitBar_);
+    nextHit_ = toolButton("\u25BC", tr("Next hit (F3)"), "nextHit", hitBar_);
+    hitLabel_ = new QLabel(hitBar_);
+    hitLabel_->setObjectName("hitLabel");
+    hitLabel_->setAlignment(Qt::AlignCenter);
+    hits->addWidget(prevHit_);
+    hits->addWidget(hitLabel_, 1);
+    hits->addWidget(nextHit_);
+    hitBar_->hide();
+    layout->addWidget(hitBar_);
+
+    stack_ = new QStackedWidget(this);
+    layout->addWidget(stack_, 1);
+    empty_ = new QWidget(stack_);
+    stack_->addWidget(empty_);
+
     pdf_ = new QPdfDocument(this);
-    pdfView_ = new QPdfView(pdfPage_);
+    pdfPage_ = pdfView_ = new PdfPageView(stack_);
     pdfView_->setObjectName("pdfView");
     pdfView_->setAccessibleName(tr("Document pages"));
     pdfView_->setDocument(pdf_);
-    pdfView_->setPageMode(QPdfView::PageMode::MultiPage);
-    pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
-    pdfView_->setPageSpacing(8);
-    pdfLayout->addWidget(pdfView_, 1);
     stack_->addWidget(pdfPage_);
     connect(prev_, &QPushButton::clicked, this, [this] { goToPage(currentPage() - 1); });
     connect(next_, &QPushButton::clicked, this, [this] { goToPage(currentPage() + 1); });
     connect(zoomIn_, &QPushButton::clicked, this, &DocumentView::zoomIn);
     connect(zoomOut_, &QPushButton::clicked, this, &DocumentView::zoomOut);
     connect(fit_, &QPushButton::clicked, this, &DocumentView::fitToWidth);
-    connect(pdfView_->pageNavigator(), &QPdfPageNavigator::currentPageChanged, this, &DocumentView::updatePageControls);
-    connect(pdfView_->verticalScrollBar(), &QScrollBar::valueChanged, this, &DocumentView::updatePageControls);
+    connect(prevHit_, &QPushButton::clicked, pdfView_, &PdfPageView::previousHit);
+    connect(nextHit_, &QPushButton::clicked, pdfView_, &PdfPageView::nextHit);
+    connect(pdfView_, &PdfPageView::currentPageChanged, this, &DocumentView::updatePageControls);
+    connect(pdfView_, &PdfPageView::zoomChanged, this, &DocumentView::updatePageControls);
+    connect(pdfView_, &PdfPageView::hitsChanged, this, &DocumentView::updateHitControls);
     pdfView_->viewport()->installEventFilter(this);  // Ctrl+wheel zooms
-    auto key = [this](QKeySequence seq, auto fn) {
-        auto* s = new QShortcut(seq, pdfPage_);
+    auto key = [this](QKeySequence seq, QWidget* scope, auto fn) {
+        auto* s = new QShortcut(seq, scope);
         s->setContext(Qt::WidgetWithChildrenShortcut);
         connect(s, &QShortcut::activated, this, fn);
+        return s;
     };
-    key(QKeySequence(Qt::Key_PageDown), [this] { goToPage(currentPage() + 1); });
-    key(QKeySequence(Qt::Key_PageUp), [this] { goToPage(currentPage() - 1); });
-    key(QKeySequence(Qt::Key_Home), [this] { goToPage(0); });
-    key(QKeySequence(Qt::Key_End), [this] { goToPage(pdf_->pageCount() - 1); });
+    // Page keys work wherever the focus is in the viewer (a zoom button, say) while a PDF is shown; a text
+    // keeps Home, End and F3 for itself.
+    pdfKeys_ = {key(QKeySequence(Qt::Key_PageDown), this, [this] { goToPage(currentPage() + 1); }),
+                key(QKeySequence(Qt::Key_PageUp), this, [this] { goToPage(currentPage() - 1); }),
+                key(QKeySequence(Qt::Key_Home), this, [this] { goToPage(0); }),
+                key(QKeySequence(Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); }),
+                key(QKeySequence(Qt::Key_F3), this, [this] { pdfView_->nextHit(); }),
+                key(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, [this] { pdfView_->previousHit(); })};
     // Ctrl and the plus key, with or without Shift (on many keyboards "+" shares its key with "=").
     for (QKeySequence zoomInKey : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
-        key(zoomInKey, [this] { zoomIn(); });
-    key(QKeySequence::ZoomOut, [this] { zoomOut(); });
+        key(zoomInKey, this, [this] { zoomIn(); });
+    key(QKeySequence::ZoomOut, this, [this] { zoomOut(); });
 
-    // Text: a note over the text when only its start is shown.
+    // Text: a note over the text when only its start is shown, and a find bar (Ctrl+F).
     textPage_ = new QWidget(stack_);
     auto* textLayout = new QVBoxLayout(textPage_);
     textLayout->setContentsMargins(0, 0, 0, 0);
@@ -156,12 +173,46 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     textNotice_->setWordWrap(true);
     textNotice_->hide();
     textLayout->addWidget(textNotice_);
+    findBar_ = new QWidget(textPage_);
+    auto* find = new QHBoxLayout(findBar_);
+    find->setContentsMargins(6, 2, 6, 2);
+    findField_ = new QLineEdit(findBar_);
+    findField_->setObjectName("findField");
+    findField_->setPlaceholderText(tr("Find in the text"));
+    findField_->setClearButtonEnabled(true);
+    auto* findPrev = toolButton("\u25B2", tr("Find the previous one (Shift+F3)"), "findPrevious", findBar_);
+    auto* findNext = toolButton("\u25BC", tr("Find the next one (F3)"), "findNext", findBar_);
+    find->addWidget(findField_, 1);
+    find->addWidget(findPrev);
+    find->addWidget(findNext);
+    findBar_->hide();
+    textLayout->addWidget(findBar_);
     text_ = new QTextBrowser(textPage_);
     text_->setObjectName("textBrowser");
     text_->setAccessibleName(tr("Document text"));
     text_->setOpenExternalLinks(true);
     textLayout->addWidget(text_, 1);
     stack_->addWidget(textPage_);
+    connect(findField_, &QLineEdit::textEdited, this, [this] {
+        text_->moveCursor(QTextCursor::Start);
+        findInText(false);
+    });
+    connect(findField_, &QLineEdit::returnPressed, this, [this] { findInText(false); });
+    connect(findNext, &QPushButton::clicked, this, [this] { findInText(false); });
+    connect(findPrev, &QPushButton::clicked, this, [this] { findInText(true); });
+    key(QKeySequence::Find, textPage_, [this] {
+        findBar_->show();
+        findField_->setFocus();
+        findField_->selectAll();
+    });
+    key(QKeySequence(Qt::Key_F3), textPage_, [this] { findInText(false); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F3), textPage_, [this] { findInText(true); });
+    key(QKeySequence(Qt::Key_Escape), findBar_, [this] {
+        findBar_->hide();
+        text_->setFocus();
+    });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Home), textPage_, [this] { text_->moveCursor(QTextCursor::Start); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_End), textPage_, [this] { text_->moveCursor(QTextCursor::End); });
 
     imageArea_ = new QScrollArea(stack_);
     imageArea_->setObjectName("imageArea");
@@ -172,6 +223,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     imageLabel_->setAlignment(Qt::AlignCenter);
     imageArea_->setWidget(imageLabel_);
     imageArea_->setWidgetResizable(true);
+    imageArea_->viewport()->installEventFilter(this);
     stack_->addWidget(imageArea_);
 
     setFocusProxy(stack_);
@@ -263,7 +315,11 @@ void DocumentView::loadFile(const QString& path) {
                 return model_->didFailLoad(DocumentType::damagedError(name, "PDF document"));
             show(Shown::Pdf);
             fitToWidth();
-            goToPage(0);
+            goToPage(std::max(0, model_->startPage() - 1));
+            QStringList terms;
+            for (const auto& t : SearchQuery::terms(model_->findText())) terms << QString::fromStdString(t);
+            pdfView_->setHighlights(terms);
+            if (!terms.isEmpty()) pdfView_->goToFirstHitFrom(std::max(0, model_->startPage() - 1));
             break;
         }
         case DocumentType::Kind::Html:
@@ -289,6 +345,7 @@ void DocumentView::loadFile(const QString& path) {
             reader.setAutoTransform(true);
             image_ = reader.read();
             if (image_.isNull()) return model_->didFailLoad(DocumentType::damagedError(name, "picture this viewer reads"));
+            imageZoom_ = 0;
             show(Shown::Image);
             scaleImage();
             break;
@@ -320,47 +377,50 @@ void DocumentView::show(Shown what) {
         case Shown::Text: stack_->setCurrentWidget(textPage_); break;
         case Shown::Image: stack_->setCurrentWidget(imageArea_); break;
     }
+    if (what != Shown::Pdf) pdfView_->setHighlights({});
+    for (QShortcut* k : pdfKeys_) k->setEnabled(what == Shown::Pdf);
+    if (what == Shown::Text) text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     updatePageControls();
+    updateHitControls();
 }
 
 int DocumentView::currentPage() const {
     if (pdf_->pageCount() < 1) return 0;
-    return std::clamp(pdfView_->pageNavigator()->currentPage(), 0, pdf_->pageCount() - 1);
+    return std::clamp(pdfView_->currentPage(), 0, pdf_->pageCount() - 1);
 }
 
 void DocumentView::goToPage(int page) {
-    if (page < 0 || page >= pdf_->pageCount()) return;
-    QPdfPageNavigator* navigator = pdfView_->pageNavigator();
-    // The view scrolls only when the navigator's page changes; after a zoom the navigator may still name the
-    // page while another one is on screen, so it is moved off and back.
-    if (navigator->currentPage() == page && pdf_->pageCount() > 1)
-        navigator->jump(page > 0 ? page - 1 : page + 1, QPointF(), pdfView_->zoomFactor());
-    navigator->jump(page, QPointF(), pdfView_->zoomFactor());
+    pdfView_->goToPage(page);
     updatePageControls();
 }
 
-void DocumentView::zoomIn() { setZoom(std::min(kMaxZoom, pdfView_->zoomFactor() * kZoomStep)); }
+// Zoom steps start from the size shown: fitted to a narrow window, "−" makes the page smaller.
+void DocumentView::zoomIn() {
+    if (shown_ == Shown::Image) return setZoom(std::min(kMaxZoom, (imageZoom_ > 0 ? imageZoom_ : fittedImageZoom()) * kZoomStep));
+    setZoom(std::min(kMaxZoom, pdfView_->zoomFactor() * kZoomStep));
+}
 
-void DocumentView::zoomOut() { setZoom(std::max(kMinZoom, pdfView_->zoomFactor() / kZoomStep)); }
+void DocumentView::zoomOut() {
+    if (shown_ == Shown::Image) return setZoom(std::max(kMinZoom, (imageZoom_ > 0 ? imageZoom_ : fittedImageZoom()) / kZoomStep));
+    setZoom(std::max(kMinZoom, pdfView_->zoomFactor() / kZoomStep));
+}
 
 void DocumentView::fitToWidth() { setZoom(0); }
 
 void DocumentView::setZoom(qreal factor) {
-    // The view keeps its scroll offset in pixels, which lands on another page at another zoom: go back to the
-    // page that was on screen.
-    const int page = currentPage();
-    if (factor > 0) {
-        pdfView_->setZoomMode(QPdfView::ZoomMode::Custom);
+    if (shown_ == Shown::Image) {
+        imageZoom_ = factor;
+        scaleImage();
+    } else if (factor > 0) {
         pdfView_->setZoomFactor(factor);
     } else {
-        pdfView_->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+        pdfView_->setFitToWidth();
     }
-    goToPage(page);
     updatePageControls();
 }
 
 bool DocumentView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Wheel && watched == pdfView_->viewport()) {
+    if (event->type() == QEvent::Wheel && (watched == pdfView_->viewport() || watched == imageArea_->viewport())) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             if (wheel->angleDelta().y() > 0) zoomIn();
@@ -372,14 +432,42 @@ bool DocumentView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DocumentView::updatePageControls() {
-    int count = pdf_->pageCount();
-    int page = currentPage();
+    const bool pdf = shown_ == Shown::Pdf, image = shown_ == Shown::Image;
+    controls_->setVisible(pdf || image);
+    const int count = pdf ? pdf_->pageCount() : 0;
+    const int page = currentPage();
+    prev_->setVisible(pdf);
+    next_->setVisible(pdf);
     pageLabel_->setText(count > 0 ? tr("Page %1 of %2").arg(page + 1).arg(count) : QString());
     prev_->setEnabled(count > 0 && page > 0);
     next_->setEnabled(count > 0 && page + 1 < count);
-    zoomIn_->setEnabled(count > 0 && pdfView_->zoomFactor() < kMaxZoom);
-    zoomOut_->setEnabled(count > 0 && pdfView_->zoomFactor() > kMinZoom);
-    fit_->setEnabled(count > 0);
+    const qreal zoom = image ? (imageZoom_ > 0 ? imageZoom_ : fittedImageZoom()) : pdfView_->zoomFactor();
+    zoomIn_->setEnabled((count > 0 || image) && zoom < kMaxZoom);
+    zoomOut_->setEnabled((count > 0 || image) && zoom > kMinZoom);
+    fit_->setEnabled(count > 0 || image);
+}
+
+void DocumentView::updateHitControls() {
+    const int hits = shown_ == Shown::Pdf ? pdfView_->hitCount() : 0;
+    hitBar_->setVisible(hits > 0);
+    const int current = pdfView_->currentHit();
+    hitLabel_->setText(current >= 0 ? tr("Hit %1 of %2").arg(current + 1).arg(hits) : tr("%n hit(s)", nullptr, hits));
+    updatePageControls();
+}
+
+void DocumentView::findInText(bool backward) {
+    const QString what = findField_->text();
+    if (what.isEmpty()) return;
+    QTextDocument::FindFlags flags;
+    if (backward) flags |= QTextDocument::FindBackward;
+    if (!text_->find(what, flags)) {
+        // Wraps around once, as find bars do.
+        text_->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
+        if (!text_->find(what, flags)) findField_->setStyleSheet("QLineEdit { color: #d93025; }");
+        else findField_->setStyleSheet({});
+    } else {
+        findField_->setStyleSheet({});
+    }
 }
 
 void DocumentView::resizeEvent(QResizeEvent* event) {
@@ -387,14 +475,22 @@ void DocumentView::resizeEvent(QResizeEvent* event) {
     if (shown_ == Shown::Image) scaleImage();
 }
 
+qreal DocumentView::fittedImageZoom() const {
+    if (image_.isNull()) return 1;
+    // Large pictures shrink to the width; small ones keep their size rather than turn blurry.
+    const qreal width = std::max(1, imageArea_->viewport()->width() - 4) * devicePixelRatioF();
+    return std::min<qreal>(1, width / image_.width());
+}
+
 void DocumentView::scaleImage() {
     if (image_.isNull()) return;
-    // Large pictures shrink to the width; small ones keep their size rather than turn blurry.
-    int width = std::max(1, imageArea_->viewport()->width() - 4);
-    qreal dpr = devicePixelRatioF();
-    QImage shown = image_.width() > width * dpr
-                       ? image_.scaledToWidth(static_cast<int>(width * dpr), Qt::SmoothTransformation)
-                       : image_;
+    const qreal dpr = devicePixelRatioF();
+    // Zoomed in, a picture is held whole: kept under about 200 MB however large it is.
+    const qreal largest = std::sqrt(50e6 / (qreal(image_.width()) * image_.height()));
+    const qreal zoom = std::min(imageZoom_ > 0 ? imageZoom_ : fittedImageZoom(), largest);
+    QImage shown = zoom == 1 ? image_
+                             : image_.scaledToWidth(std::max(1, static_cast<int>(image_.width() * zoom)),
+                                                    Qt::SmoothTransformation);
     QPixmap pm = QPixmap::fromImage(shown);
     pm.setDevicePixelRatio(dpr);
     imageLabel_->setPixmap(pm);

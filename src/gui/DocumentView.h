@@ -2,23 +2,28 @@
 #include <QImage>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class ElidedLabel;
 class QLabel;
+class PdfPageView;
+class QLineEdit;
 class QPdfDocument;
-class QPdfView;
 class QPushButton;
+class QShortcut;
 class QScrollArea;
 class QStackedWidget;
 class QTextBrowser;
 class WebView;
 
 /// The datasheet viewer's document area, bound to a `WebView` model: PDF through QtPdf (page by page, with
-/// previous/next, zoom in/out and fit-to-width), HTML and plain text in a text browser, pictures scaled to the
-/// width. It reports each load to the model as started, then finished or failed on a later turn, so the screen
-/// sees what a web view would tell it. Keys: Page Up/Down turn pages, Home/End go to the first/last page,
-/// Ctrl+plus/minus and Ctrl+wheel zoom, keeping the page on screen. Text files are read in the background and
-/// only their first `kTextLimit` bytes are shown, with a note saying so.
+/// previous/next, zoom in/out and fit-to-width, only the visible part of a page rendered), HTML and plain text
+/// (fixed-width, with Find) in a text browser, pictures fitted to the width and zoomed like pages. It reports
+/// each load to the model as started, then finished or failed on a later turn, so the screen sees what a web
+/// view would tell it. A PDF opens at the model's start page with its find text highlighted and Next/Previous
+/// hit (F3, Shift+F3). Keys: Page Up/Down turn pages, Home/End go to the first/last page, Ctrl+plus/minus and
+/// Ctrl+wheel zoom from the size shown, keeping the page on screen; Ctrl+F finds in a text. Text files are read
+/// in the background and only their first `kTextLimit` bytes are shown, with a note saying so.
 class DocumentView : public QWidget {
     Q_OBJECT
 public:
@@ -33,7 +38,7 @@ public:
 
     Shown shown() const { return shown_; }
     QPdfDocument* pdfDocument() const { return pdf_; }
-    QPdfView* pdfView() const { return pdfView_; }
+    PdfPageView* pdfView() const { return pdfView_; }
     QTextBrowser* textBrowser() const { return text_; }
     /// The picture as loaded (before scaling); null when none is shown.
     const QImage& image() const { return image_; }
@@ -54,12 +59,16 @@ private:
     void textRead(const QString& path, unsigned generation, const TextPart& part);
     /// A zoom factor, or 0 for fit-to-width; the page on screen stays.
     void setZoom(qreal factor);
+    void findInText(bool backward);
+    void updateHitControls();
     bool isBound() const { return !bound_.expired(); }
     void modelChanged();
     void performLoad(unsigned generation);
     void loadFile(const QString& path);
     void show(Shown what);
     void scaleImage();
+    /// The picture's scale when fitted to the width (never above 1).
+    qreal fittedImageZoom() const;
     void updatePageControls();
 
     WebView* model_ = nullptr;
@@ -68,17 +77,25 @@ private:
     unsigned pendingGeneration_ = 0;
     Shown shown_ = Shown::Nothing;
 
+    QWidget* controls_;
+    std::vector<QShortcut*> pdfKeys_;
     QStackedWidget* stack_;
     QWidget* empty_;
     QWidget* pdfPage_;
     QPdfDocument* pdf_;
-    QPdfView* pdfView_;
+    PdfPageView* pdfView_;
     QPushButton *prev_, *next_, *zoomOut_, *zoomIn_, *fit_;
     ElidedLabel* pageLabel_;
+    QWidget* hitBar_;
+    QPushButton *prevHit_, *nextHit_;
+    QLabel* hitLabel_;
     QWidget* textPage_;
+    QWidget* findBar_;
+    QLineEdit* findField_;
     QLabel* textNotice_;
     QTextBrowser* text_;
     QScrollArea* imageArea_;
     QLabel* imageLabel_;
     QImage image_;
+    qreal imageZoom_ = 0;  // 0: fitted to the width
 };

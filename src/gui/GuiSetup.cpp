@@ -1,11 +1,13 @@
 #include "gui/GuiSetup.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFont>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "app/VelkaroAppDelegate.h"
+#include "datasheets/InfoDatasheetsView.h"
 #include "gui/ReturnKeyFilter.h"
 #include "gui/ScreenSaverInhibitor.h"
 #include "gui/Theme.h"
@@ -27,6 +29,13 @@ void installGuiHandlers() {
     Application& app = Application::shared();
     app.setIdleTimerHandler([](bool disabled) { ScreenSaverInhibitor::shared().setInhibited(disabled); });
     app.setOpenURLHandler(&UrlOpener::open);
+    InfoDatasheetsView::setImportChooser([] {
+        std::vector<std::string> paths;
+        for (const QString& path : QFileDialog::getOpenFileNames(QApplication::activeWindow(),
+                                                                 QObject::tr("Copy datasheets into the store")))
+            paths.push_back(path.toStdString());
+        return paths;
+    });
     app.setAlertPresenter([](const std::shared_ptr<AlertView>& alert) {
         // Over the window, never over another message: a message that leads to this one (the rate prompt's Rate
         // saying why nothing opens) is closing, and would take this one with it.

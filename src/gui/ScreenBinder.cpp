@@ -28,6 +28,7 @@
 #include <type_traits>
 
 #include "gui/ColorConversion.h"
+#include "gui/DatasheetList.h"
 #include "gui/DocumentView.h"
 #include "gui/PickerWheels.h"
 #include "gui/QrCodeView.h"
@@ -373,7 +374,9 @@ public:
     void visit(NavigationBar& m) override { bound_ = as<QLabel>(m, bindNavigationBar); }
     void visit(PickerView& m) override { bound_ = as<PickerWheels>(m, &PickerWheels::bind); }
     void visit(ScrollView& m) override { bound_ = as<QScrollArea>(m, bindScroll); }
-    void visit(TableView& m) override { bound_ = as<QListWidget>(m, bindTable); }
+    void visit(TableView& m) override {
+        bound_ = as<DatasheetList>(m, &DatasheetList::bind) || as<QListWidget>(m, bindTable);
+    }
     void visit(TextField& m) override { bound_ = as<QLineEdit>(m, bindField); }
     void visit(WebView& m) override { bound_ = as<DocumentView>(m, &DocumentView::bind) || as<QTextBrowser>(m, bindWeb); }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "gui/DatasheetList.h"
 #include "gui/DocumentView.h"
 #include "gui/ElidedLabel.h"
 #include "gui/PickerWheels.h"
@@ -14,6 +15,7 @@ std::map<QString, UiLoader::Factory>& UiLoader::factories() {
     static std::map<QString, Factory> table = {
         {"PickerWheels", [](QWidget* parent) { return new PickerWheels(parent); }},
         {"DocumentView", [](QWidget* parent) { return new DocumentView(parent); }},
+        {"DatasheetList", [](QWidget* parent) { return new DatasheetList(parent); }},
         {"ElidedLabel", [](QWidget* parent) { return new ElidedLabel(parent); }},
         {"QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); }},
     };

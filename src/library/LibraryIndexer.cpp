@@ -1,6 +1,7 @@
 #include "library/LibraryIndexer.h"
 
 #include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -21,6 +22,37 @@ LibraryIndexer::~LibraryIndexer() {
     stop_ = true;
     if (worker_.joinable()) worker_.join();
     if (watch_) loop_.removeWatch(watch_);
+    if (inotifyWatch_) loop_.removeWatch(inotifyWatch_);
+    loop_.cancel(settle_);
+}
+
+void LibraryIndexer::watchFolder() {
+    if (inotify_) return;
+    inotify_.reset(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!inotify_ || ::inotify_add_watch(inotify_.get(), folder_.c_str(),
+                                         IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_CREATE) < 0) {
+        NSLog("datasheet index: cannot watch %@: %@", folder_, std::strerror(errno));
+        inotify_.reset();
+        return;
+    }
+    inotifyWatch_ = loop_.watchFd(inotify_.get(), EPOLLIN, [this](std::uint32_t) {
+        alignas(inotify_event) char buffer[8192];
+        bool relevant = false;
+        ssize_t n;
+        while ((n = ::read(inotify_.get(), buffer, sizeof buffer)) > 0)
+            for (ssize_t i = 0; i < n;) {
+                auto* event = reinterpret_cast<inotify_event*>(buffer + i);
+                relevant |= event->len > 0 && event->name[0] != '.';
+                i += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        if (!relevant) return;
+        // A copy in progress reports many writes: one refresh once it settles.
+        loop_.cancel(settle_);
+        settle_ = loop_.runAfter(0.5, [this] {
+            settle_ = 0;
+            refresh();
+        });
+    });
 }
 
 std::vector<LibraryIndexer::FolderEntry> LibraryIndexer::scan(const std::string& folder) {

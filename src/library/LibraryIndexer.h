@@ -45,6 +45,10 @@ public:
     const Progress& progress() const { return progress_; }
     /// Told after each file written to the index and once when a run ends (`running` false then).
     void setProgressHandler(std::function<void(const Progress&)> handler) { onProgress_ = std::move(handler); }
+    /// Refreshes by itself, half a second after the last change, whenever a file of the folder (not of its
+    /// sub-folders) is written, moved or deleted by anyone (an FTP upload, a file manager). Hidden names are
+    /// ignored: an upload still being written has one.
+    void watchFolder();
     /// Turns the loop until the index is up to date (the command line's way).
     void runUntilIdle();
 
@@ -72,6 +76,8 @@ private:
     RunLoop& loop_;
     UniqueFd wake_;  // eventfd: the worker's "results are waiting"
     RunLoop::Handle watch_ = 0;
+    UniqueFd inotify_;
+    RunLoop::Handle inotifyWatch_ = 0, settle_ = 0;
     Progress progress_;
     bool rescanWanted_ = false;
     std::function<void(const Progress&)> onProgress_;

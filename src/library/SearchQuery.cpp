@@ -31,9 +31,8 @@ struct Term {
     bool prefix = false;
 };
 
-}  // namespace
-
-std::string SearchQuery::toMatchExpression(std::string_view text, bool lastWordIsPrefix) {
+// The terms of `text`; `endsOpen` tells whether the last one runs to its end (is still being typed).
+std::vector<Term> parse(std::string_view text, bool* endsOpenOut) {
     std::vector<Term> terms;
     size_t i = 0;
     bool endsOpen = false;  // the last term runs to the end of the text (still being typed)
@@ -67,6 +66,22 @@ std::string SearchQuery::toMatchExpression(std::string_view text, bool lastWordI
         if (hasWordCharacter(term.text)) terms.push_back(std::move(term));
         else endsOpen = false;
     }
+    *endsOpenOut = endsOpen;
+    return terms;
+}
+
+}  // namespace
+
+std::vector<std::string> SearchQuery::terms(std::string_view text) {
+    bool endsOpen;
+    std::vector<std::string> out;
+    for (auto& t : parse(text, &endsOpen)) out.push_back(std::move(t.text));
+    return out;
+}
+
+std::string SearchQuery::toMatchExpression(std::string_view text, bool lastWordIsPrefix) {
+    bool endsOpen;
+    std::vector<Term> terms = parse(text, &endsOpen);
     if (lastWordIsPrefix && endsOpen && !terms.empty()) terms.back().prefix = true;
 
     std::string expression;

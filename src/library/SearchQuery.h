@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// Turns what a user types into a search field into a full-text query the index understands, so no input can
 /// make a syntax error or reach the query language's operators. Words must all occur (in any order); a word
@@ -14,4 +15,6 @@ public:
     /// `lastWordIsPrefix` the word still being typed (the last one, when the text does not end in a blank or a
     /// closing quote) matches as a prefix, for results as the user types.
     static std::string toMatchExpression(std::string_view text, bool lastWordIsPrefix = false);
+    /// The words and phrases of `text` as plain strings, without quotes or `*`, for highlighting them in a page.
+    static std::vector<std::string> terms(std::string_view text);
 };

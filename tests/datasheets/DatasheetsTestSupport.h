@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -18,13 +19,20 @@ public:
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         setDocumentsDirectory(dir_.string());
+        // The datasheet index of the store goes beside it, not among the user's own data.
+        const char* data = std::getenv("XDG_DATA_HOME");
+        savedDataHome_ = data ? std::optional<std::string>(data) : std::nullopt;
+        ::setenv("XDG_DATA_HOME", (dir_.string() + "-data").c_str(), 1);
     }
     ~ScratchStore() {
         setDocumentsDirectory("");
+        if (savedDataHome_) ::setenv("XDG_DATA_HOME", savedDataHome_->c_str(), 1);
+        else ::unsetenv("XDG_DATA_HOME");
         Application::shared().setOpenURLHandler(nullptr);
         Application::shared().setIdleTimerHandler(nullptr);
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
+        std::filesystem::remove_all(dir_.string() + "-data", ec);
     }
     const std::filesystem::path& dir() const { return dir_; }
 
@@ -39,6 +47,7 @@ public:
 
 private:
     std::filesystem::path dir_;
+    std::optional<std::string> savedDataHome_;
 };
 
 /// Turns the main run loop until `done` or about `ms` milliseconds have passed; returns `done()`.

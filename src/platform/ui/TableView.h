@@ -74,6 +74,7 @@ class TableView : public View {
 public:
     void accept(ViewVisitor& visitor) override { visitor.visit(*this); }
     void setDataSource(TableViewDataSource* ds) { dataSource_ = ds; }
+    TableViewDataSource* dataSource() const { return dataSource_; }
     void setDelegate(TableViewDelegate* d) { delegate_ = d; }
 
     int numberOfSections();

@@ -32,6 +32,12 @@ public:
     /// Shows the file at `path` (a file URL's path).
     void loadFile(std::string path);
     void stopLoading();
+    /// For documents with pages: the page to show first (from 1; 0 for the start) and words to highlight, as
+    /// typed in a search field. Set before the load they apply to.
+    void setStartPage(int page) { startPage_ = page; }
+    int startPage() const { return startPage_; }
+    void setFindText(std::string text) { findText_ = std::move(text); }
+    const std::string& findText() const { return findText_; }
 
     Source source() const { return source_; }
     const std::string& html() const { return html_; }
@@ -49,7 +55,8 @@ public:
 private:
     WebViewDelegate* delegate_ = nullptr;
     Source source_ = Source::None;
-    std::string html_, baseURL_, filePath_;
+    std::string html_, baseURL_, filePath_, findText_;
+    int startPage_ = 0;
     bool loading_ = false;
     unsigned generation_ = 0;
 };

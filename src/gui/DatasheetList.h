@@ -1,0 +1,35 @@
+#pragma once
+#include <QListWidget>
+
+class InfoDatasheetsView;
+class TableView;
+
+/// The datasheet list: each row's name over its detail line (size and date, or a search result's snippet with
+/// the hits in bold). Files dropped on it are copied into the store; F2 renames the current file in place and
+/// Delete deletes it after a confirmation; the context menu offers the same.
+class DatasheetList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DatasheetList(QWidget* parent = nullptr);
+
+    /// Shows `table` and follows it; import, rename and delete go to the list screen that is its data source.
+    void bind(TableView* table);
+
+    /// Renames or deletes the entry of the current row (nothing while search results are shown).
+    void renameCurrent();
+    void deleteCurrent();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void fill();
+    QString currentName() const;
+
+    TableView* table_ = nullptr;
+    InfoDatasheetsView* screen_ = nullptr;
+};
