@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "datasheets/DocumentsFolder.h"
 #include "datasheets/InfoDatasheetOpen.h"
 #include "datasheets/DatasheetsTestSupport.h"
+#include "library/LibraryIndexer.h"
+#include "platform/ui/AlertView.h"
 
 namespace {
 
@@ -107,4 +110,51 @@ TEST(InfoDatasheetsView, TappingARowOpensTheViewerOnThatEntryFolderOrFile) {
         viewer->sendAction("onButtonBack");
         ASSERT_TRUE(turnUntil([&] { return screen->presentedViewController() == nullptr; }));
     }
+}
+
+TEST(InfoDatasheetsView, ImportDeleteAndRenameChangeTheStoreTheListAndTheIndex) {
+    ScratchStore store("manage");
+    store.write("LM317.pdf", "%PDF-1.4 in the store");
+    const auto outside = store.dir().string() + "-outside";
+    std::filesystem::create_directories(outside + "/folder");
+    std::ofstream(outside + "/LM317.pdf") << "regulator notes";
+    auto screen = openList();
+    ASSERT_NE(screen->indexer(), nullptr);
+
+    screen->importFiles({outside + "/LM317.pdf", outside + "/folder"});
+    EXPECT_EQ(store.read("LM317 (2).pdf"), "regulator notes") << "an existing name gets \" (2)\"";
+    EXPECT_TRUE(std::filesystem::exists(outside + "/LM317.pdf")) << "copied, never moved";
+    EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 2");
+    EXPECT_EQ(screen->m_cMessage.text(), "\"folder\" cannot be copied in: only files can be copied in.");
+
+    struct Rename {
+        const char *from, *to;
+        bool done;
+    } renames[] = {
+        {"LM317 (2).pdf", "notes.txt", true},
+        {"notes.txt", "LM317.pdf", false},  // taken
+        {"notes.txt", "", false},
+        {"notes.txt", "../escaped.txt", false},
+        {"notes.txt", ".hidden", false},
+        {"../LM317.pdf", "x.pdf", false},
+    };
+    for (const auto& r : renames) EXPECT_EQ(screen->renameEntry(r.from, r.to), r.done) << r.from << " -> " << r.to;
+    EXPECT_EQ(store.read("notes.txt"), "regulator notes");
+    EXPECT_FALSE(std::filesystem::exists(store.dir().parent_path() / "escaped.txt"));
+    screen->indexer()->runUntilIdle();
+    screen->m_cSearchField.userEdit("regulator");
+    ASSERT_EQ(screen->resultRows().size(), 2u);  // the document's heading and its one hit
+    EXPECT_EQ(screen->resultRows()[1].path, "notes.txt");
+
+    for (int button : {0, 1}) {  // Cancel keeps the file, Delete removes it
+        screen->deleteEntry("notes.txt");
+        ASSERT_EQ(Application::shared().alerts().size(), 1u);
+        EXPECT_EQ(Application::shared().alerts()[0]->title(), "Delete \"notes.txt\"?");
+        Application::shared().alerts()[0]->clickButtonAtIndex(button);
+        EXPECT_EQ(std::filesystem::exists(store.dir() / "notes.txt"), button == 0);
+    }
+    screen->indexer()->runUntilIdle();
+    screen->m_cSearchField.userEdit("regulator");
+    EXPECT_TRUE(screen->resultRows().empty());
+    std::filesystem::remove_all(outside);
 }

@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPdfDocument>
 #include <QProgressBar>
@@ -112,6 +113,30 @@ private slots:
 
         QVERIFY(goBack(gui));
         QVERIFY(gui.find<QListWidget*>("m_cTableData"));
+    }
+
+    void aSearchListsPagesAndOpensTheViewerAtThePageWithTheHitsMarked() {
+        GuiHarness gui;
+        writeFile("LM317.pdf", QByteArray::fromStdString(makeTestPdf(
+                                   {"LM317 regulator", "Pin out", "The dropout voltage is 2 V", "dropout voltage again"})));
+        writeFile("NE555.pdf", QByteArray::fromStdString(makeTestPdf({"NE555 timer"})));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        auto* list = gui.find<QListWidget*>("m_cTableData");
+        QVERIFY(GuiHarness::waitFor([&] { return !gui.find<QLabel*>("m_cIndexInfo")->isVisible(); }));
+        QTest::keyClicks(gui.find<QLineEdit*>("m_cSearchField"), "\"dropout volt");  // results as it is typed
+        QTRY_COMPARE(list->count(), 3);  // the document, then its pages 3 and 4
+        QCOMPARE(list->item(0)->text(), QString("LM317.pdf"));
+        QCOMPARE(QSet<QString>({list->item(1)->text(), list->item(2)->text()}), QSet<QString>({"Page 3", "Page 4"}));
+
+        DocumentView* doc = openRow(gui, "Page 4");
+        QVERIFY(doc);
+        QTRY_VERIFY(doc->pdfView()->hitCount() == 2);
+        QCOMPARE(doc->currentPage(), 3);
+        QCOMPARE(doc->pdfView()->currentHit(), 1);
+        QCOMPARE(doc->findChild<QLabel*>("hitLabel")->text(), QString("Hit 2 of 2"));
+        QTest::mouseClick(doc->findChild<QPushButton*>("nextHit"), Qt::LeftButton);  // wraps to the first
+        QCOMPARE(doc->pdfView()->currentHit(), 0);
+        QTRY_COMPARE(doc->currentPage(), 2);
     }
 
     void zoomKeepsThePageKeysMoveAndTheTitleFits() {
