@@ -36,12 +36,19 @@ private slots:
             };
             write(home.filePath("data/applications/test-centre.desktop"),
                   "[Desktop Entry]\nType=Application\nName=Test centre\nExec=true %u\n"
-                  "MimeType=x-scheme-handler/appstream;\n");
+                  "MimeType=x-scheme-handler/appstream;application/pdf;\n");
             write(home.filePath("config/mimeapps.list"),
-                  "[Default Applications]\nx-scheme-handler/appstream=test-centre.desktop\n");
+                  "[Default Applications]\nx-scheme-handler/appstream=test-centre.desktop\n"
+                  "application/pdf=test-centre.desktop\n");
         }
         QCOMPARE(UrlOpener::hasHandler("appstream"), registered);
         QCOMPARE(UrlOpener::hasHandler("no-such-scheme"), false);
+        // "Open with…" on a datasheet: a file is opened only when a program takes its type.
+        QFile pdf(home.filePath("LM317.pdf"));
+        QVERIFY(pdf.open(QIODevice::WriteOnly));
+        pdf.write("%PDF-1.4\n");
+        pdf.close();
+        QCOMPARE(UrlOpener::hasFileHandler(pdf.fileName()), registered);
     }
 };
 
