@@ -36,6 +36,11 @@ for url in $(grep -oE '<image>[^<]+</image>' "$metainfo" | sed -E 's#</?image>##
   [[ -f $source_dir/docs/screenshots/${url##*/} ]] || fail "metainfo screenshot $url is not in docs/screenshots"
 done
 
+# The installed command line finds its PDF text module in lib/velkaro (it says so on standard error when not).
+mkdir -p "$root/store" && printf '%%PDF-1.4\n' >"$root/store/a.pdf"
+out=$(XDG_DATA_HOME=$root/data timeout 20 "$usr/bin/velkaro" datasheets index --dir "$root/store" 2>&1 >/dev/null)
+[[ $out != *"PDF text module"* ]] || fail "installed velkaro: $out"
+
 # One version everywhere: the program's, the newest release's and the manual page's.
 version=$("$usr/bin/velkaro" --version) || fail "the installed program does not run"
 version=${version#velkaro }
