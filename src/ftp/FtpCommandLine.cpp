@@ -7,8 +7,8 @@
 
 namespace {
 
-const char* const kHyphenNameCommands[] = {"cwd",  "mkd",  "rmd",  "stor", "appe", "dele",
-                                           "size", "mdtm", "retr", "rnfr", "rnto"};
+const char* const kHyphenNameCommands[] = {"cwd",  "mkd",  "rmd",  "stor", "appe", "dele", "size", "mdtm",
+                                           "retr", "rnfr", "rnto", "xcwd", "xmkd", "xrmd"};
 
 // Decimal digits only, at most `maxDigits` of them, at most `max`; -1 for anything else (signs, blanks, overflow).
 long long number(std::string_view text, size_t maxDigits, long long max) {
@@ -48,10 +48,39 @@ size_t newlineAt(std::string_view s, size_t i) {
 }  // namespace
 
 FtpCommandLine::Problem FtpCommandLine::problemWith(std::string_view line) {
-    if (!text::isValidUtf8(line)) return Problem::notUtf8;
+    // Only the command word must be text: Linux names are bytes, and an old Latin-1 name listed as it is on disk
+    // must be reachable by the same bytes.
+    if (!text::isValidUtf8(line.substr(0, line.find(' ')))) return Problem::notUtf8;
     // A CR inside a line is no line end: taking it would put a CR into a stored name or a reply.
     if (line.find('\r') != std::string_view::npos) return Problem::carriageReturn;
     return Problem::none;
+}
+
+std::string FtpCommandLine::joinArguments(const Words& words, std::size_t first) {
+    std::string out;
+    for (std::size_t i = first; i < words.size(); ++i) out += (i > first ? " " : "") + words[i];
+    return out;
+}
+
+std::optional<std::time_t> FtpCommandLine::utcTime(std::string_view text) {
+    if (auto dot = text.find('.'); dot == 14 && text.size() > 15 && number(text.substr(15), 9, 999999999) >= 0)
+        text = text.substr(0, 14);
+    if (text.size() != 14 || number(text, 14, 99999999999999) < 0) return std::nullopt;
+    auto field = [&](size_t at, size_t n) { return static_cast<int>(number(text.substr(at, n), n, 9999)); };
+    std::tm tm{};
+    tm.tm_year = field(0, 4) - 1900;
+    tm.tm_mon = field(4, 2) - 1;
+    tm.tm_mday = field(6, 2);
+    tm.tm_hour = field(8, 2);
+    tm.tm_min = field(10, 2);
+    tm.tm_sec = field(12, 2);
+    const std::tm given = tm;
+    const std::time_t when = ::timegm(&tm);
+    // timegm folds 31 February into March: only a date that reads back the same is one.
+    if (tm.tm_year != given.tm_year || tm.tm_mon != given.tm_mon || tm.tm_mday != given.tm_mday ||
+        tm.tm_hour != given.tm_hour || tm.tm_min != given.tm_min || tm.tm_sec != given.tm_sec)
+        return std::nullopt;
+    return when;
 }
 
 std::string FtpCommandLine::withoutTelnetCommands(std::string_view line) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,7 +12,7 @@ public:
 
     FtpCommandLine() = delete;
 
-    /// Why a line is refused before it is split, or `none`.
+    /// Why a line is refused before it is split, or `none`: a command word that is not UTF-8, or a CR inside.
     enum class Problem { none, notUtf8, carriageReturn };
     static Problem problemWith(std::string_view line);
 
@@ -28,6 +30,12 @@ public:
     /// blanks inside a name survive). Words beginning with "-" are options and left out, except for the commands
     /// whose names may begin with a hyphen (CWD, MKD, RMD, STOR, APPE, DELE, SIZE, MDTM, RETR, RNFR, RNTO).
     static std::string fileNameFromArgs(const Words& words);
+
+    /// The words from `first` on joined by single blanks, as a name that follows other arguments (MFMT, SITE).
+    static std::string joinArguments(const Words& words, std::size_t first);
+    /// "YYYYMMDDHHMMSS" (with an optional ".fraction", ignored) read as a UTC time, or nothing when it is not a
+    /// valid date and time.
+    static std::optional<std::time_t> utcTime(std::string_view text);
 
     /// Whether the last component of a name holds a shell wildcard ("*", "?" or "[").
     static bool hasWildcard(std::string_view name);

@@ -202,7 +202,10 @@ const std::vector<FtpConnection::Command>& FtpConnection::commandTable() {
         {"rnfr", &FtpConnection::doRnfr}, {"retr", &FtpConnection::doRetr}, {"mlst", &FtpConnection::doMlst},
         {"eprt", &FtpConnection::doEprt}, {"mkd", &FtpConnection::doMkdir}, {"rest", &FtpConnection::doRest},
         {"appe", &FtpConnection::doAppe}, {"mdtm", &FtpConnection::doMdtm}, {"mlsd", &FtpConnection::doMlsd},
-        {"abor", &FtpConnection::doAbor},
+        {"abor", &FtpConnection::doAbor}, {"mode", &FtpConnection::doMode}, {"stru", &FtpConnection::doStru},
+        {"allo", &FtpConnection::doAllo}, {"help", &FtpConnection::doHelp}, {"xpwd", &FtpConnection::doPwd},
+        {"xcwd", &FtpConnection::doCwd},  {"xcup", &FtpConnection::doCdUp}, {"xmkd", &FtpConnection::doMkdir},
+        {"xrmd", &FtpConnection::doRmd},  {"mfmt", &FtpConnection::doMfmt}, {"site", &FtpConnection::doSite},
     };
     return kTable;
 }
@@ -257,12 +260,11 @@ void FtpConnection::processCommand(const Words& words) {
     }
     restartIdleTimer();
     if (!allowed(it->first)) return;
-    // The name given by RNFR and the offset given by REST are good for the command right after them only.
+    // The name given by RNFR is good for the command right after it only. The offset given by REST holds until
+    // the next RETR, STOR or APPE takes it, whatever comes between (clients send PASV or TYPE after REST).
     const Handler handler = it->second->handler;
     std::string renameFrom = std::exchange(rnfrFilename_, std::string());
     if (handler == &FtpConnection::doRnto) rnfrFilename_ = std::move(renameFrom);
-    const long long restart = std::exchange(restartOffset_, 0);
-    if (handler == &FtpConnection::doRetr || handler == &FtpConnection::doStor) restartOffset_ = restart;
     (this->*handler)(words);
 }
 

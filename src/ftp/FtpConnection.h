@@ -123,6 +123,10 @@ private:
     void doCwd(const Words& words);
     void doCdUp(const Words& words);
     void doQuit(const Words& words);
+    void doMode(const Words& words);
+    void doStru(const Words& words);
+    void doAllo(const Words& words);
+    void doHelp(const Words& words);
     // File commands (FtpFileCommands.cpp).
     void doMkdir(const Words& words);
     void doDele(const Words& words);
@@ -140,6 +144,11 @@ private:
     void doMdtm(const Words& words);
     void doMlst(const Words& words);
     void doMlsd(const Words& words);
+    void doMfmt(const Words& words);
+    void doSite(const Words& words);
+    void siteChmod(const Words& words);
+    /// Sets the modification time of the entry a client names (MFMT, SITE UTIME); false when a refusal was sent.
+    bool setModificationTime(const std::string& name, const std::string& when);
     // Data-port commands (FtpDataCommands.cpp).
     void doPasv(const Words& words);
     void doEpsv(const Words& words);
@@ -181,7 +190,7 @@ private:
     bool canTransfer() const;
     /// Sends on the data connection, or holds it until a client connects to the passive port.
     void sendData(FtpDataConnection::Outgoing item);
-    /// Sends a text in Unicode form C, UTF-8 encoded.
+    /// Sends a text (a listing) as it is.
     void sendDataString(const std::string& text);
     /// Writes the client's upload into `file`, now or once the client connects.
     void receiveData(FtpDataConnection::Incoming file);

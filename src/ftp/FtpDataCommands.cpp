@@ -246,7 +246,9 @@ void FtpConnection::sendData(FtpDataConnection::Outgoing item) {
 }
 
 void FtpConnection::sendDataString(const std::string& text) {
-    sendData(FtpDataConnection::Outgoing{text::normalizedFormC(text), {}, 0});
+    // The names as they are on disk: Linux does not normalise names, so a listing in another form would name
+    // files that cannot be fetched.
+    sendData(FtpDataConnection::Outgoing{text, {}, 0});
 }
 
 void FtpConnection::receiveData(FtpDataConnection::Incoming file) {

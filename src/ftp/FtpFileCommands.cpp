@@ -12,6 +12,7 @@
 #include "ftp/FtpListing.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
+#include "platform/Text.h"
 
 // The file commands of a control connection: every name is resolved beneath the base folder (FtpPathResolver)
 // and acted on through the descriptor of its folder.
@@ -53,10 +54,9 @@ void FtpConnection::removeEntry(const Words& words, bool rmd) {
     auto entry = path ? paths().locate(*path, false) : std::nullopt;
     if (!path || (!entry && FtpPathResolver::ledOut(errno))) return sendMessage("550 DELE command unsuccessful.");
     if (!entry || !entry->exists) return sendMessage(format("550 %@ No such file or directory.", name));
-    // Never the base directory, nor a directory the client is standing in: "RMD ." or "RMD Books/.." would
-    // otherwise remove the folder under its feet.
-    if (entry->name.empty() || FtpPathResolver::isInside(currentDir_, entry->path))
-        return sendMessage("550 DELE command unsuccessful.");
+    // Never the base folder. The folder the client stands in may go (an empty one only): file managers remove
+    // the folder they listed last; the session's commands then answer 550 until CWD.
+    if (entry->name.empty()) return sendMessage("550 DELE command unsuccessful.");
     // RMD removes an empty folder only, and DELE files only: a folder with datasheets in it is never taken
     // along with one command.
     struct stat st {};
@@ -67,7 +67,7 @@ void FtpConnection::removeEntry(const Words& words, bool rmd) {
         return sendMessage("550 DELE command unsuccessful.");
     }
     settings_.fileListChanged();
-    sendMessage("250 DELE command successful.");
+    sendMessage(rmd ? "250 RMD command successful." : "250 DELE command successful.");
 }
 
 void FtpConnection::doRnfr(const Words& words) {
@@ -101,10 +101,14 @@ void FtpConnection::doRnto(const Words& words) {
             !paths().linkLeadsInside(folder.substr(1), std::string(target, static_cast<size_t>(n))))
             return sendMessage("550 RNTO command failed.");
     }
-    // An existing target is never replaced.
+    // A file replaces an existing file in one step (clients upload under a temporary name, then rename); a
+    // folder is never replaced, nor a file by a folder.
     const int fromDir = from->folder.get(), toDir = to->folder.get();
-    int rc = ::renameat2(fromDir, from->name.c_str(), toDir, to->name.c_str(), RENAME_NOREPLACE);
-    if (rc != 0 && errno == EINVAL && !to->exists) rc = ::renameat(fromDir, from->name.c_str(), toDir, to->name.c_str());
+    struct stat existing {};
+    const bool folders = ::fstatat(toDir, to->name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         (S_ISDIR(existing.st_mode) || S_ISDIR(st.st_mode));  // st: the source, read above
+    int rc = folders ? -1 : ::renameat2(fromDir, from->name.c_str(), toDir, to->name.c_str(), to->exists ? 0 : RENAME_NOREPLACE);
+    if (rc != 0 && !folders && errno == EINVAL) rc = ::renameat(fromDir, from->name.c_str(), toDir, to->name.c_str());
     if (rc != 0) {
         NSLog("RNTO failed %@", std::string(std::strerror(errno)));
         return sendMessage("550 RNTO command failed.");
@@ -176,7 +180,18 @@ void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
                                   : format("550 %@ No such file or directory.", name));
     }
     if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
-    std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix);
+    // The listed folder's path, for following its links beneath the base.
+    const std::string folder = !entry                          ? std::string()
+                               : exists && S_ISDIR(st.st_mode) ? entry->path
+                                                               : FtpPathResolver::deletingLastPathComponent("/" + entry->path).substr(1);
+    auto links = [&](const std::string& link, struct stat& target) {
+        auto path = FtpPathResolver::join(folder, link);
+        auto found = path ? paths().locate(*path, true) : std::nullopt;
+        return found && found->exists &&
+               ::fstatat(found->folder.get(), found->name.empty() ? "." : found->name.c_str(), &target,
+                         AT_SYMLINK_NOFOLLOW) == 0;
+    };
+    std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix, links);
     // Listings wait whole in memory until sent: past the server's budget for them, new ones are refused.
     if (!owner_.reserveMemory(listing.size())) return sendMessage("451 The server is busy; try again later.");
     listingBytes_ = listing.size();
@@ -268,4 +283,56 @@ void FtpConnection::doMlst(const Words& words) {
     sendMessage("250-Listing " + shown);
     sendMessage(" " + facts + " " + shown);
     sendMessage("250 End");
+}
+
+bool FtpConnection::setModificationTime(const std::string& name, const std::string& when) {
+    auto time = FtpCommandLine::utcTime(when);
+    if (!time || name.empty()) {
+        sendMessage(FtpReplies::kMissingArgument);
+        return false;
+    }
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    const timespec times[2] = {{0, UTIME_OMIT}, {*time, 0}};
+    if (!entry || !entry->exists ||
+        ::utimensat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(), times,
+                    AT_SYMLINK_NOFOLLOW) != 0) {
+        sendMessage(format("550 %@: Cannot set the modification time.", name));
+        return false;
+    }
+    return true;
+}
+
+void FtpConnection::doMfmt(const Words& words) {
+    // MFMT YYYYMMDDHHMMSS name, in UTC: clients that mirror keep their files' times, and send only what changed.
+    const std::string when = words.size() > 1 ? words[1] : "";
+    const std::string name = FtpCommandLine::joinArguments(words, 2);
+    if (setModificationTime(name, when)) sendMessage(format("213 Modify=%@; %@", when.substr(0, 14), name));
+}
+
+void FtpConnection::siteChmod(const Words& words) {
+    // SITE CHMOD mode name: the nine permission bits only (never set-id bits), of an entry beneath the base.
+    const std::string mode = words.size() > 2 ? words[2] : "";
+    const std::string name = FtpCommandLine::joinArguments(words, 3);
+    if (name.empty() || mode.empty() || mode.size() > 4 || mode.find_first_not_of("01234567") != std::string::npos)
+        return sendMessage(FtpReplies::kMissingArgument);
+    auto path = filePath(name);
+    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    if (!entry || !entry->exists ||
+        ::fchmodat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(),
+                   static_cast<mode_t>(std::stoul(mode, nullptr, 8) & 0777), 0) != 0)
+        return sendMessage(format("550 %@: Cannot change the permissions.", name));
+    sendMessage("200 SITE CHMOD command successful.");
+}
+
+void FtpConnection::doSite(const Words& words) {
+    // SITE CHMOD, and SITE UTIME in both forms clients send: "UTIME YYYYMMDDHHMMSS name" and "UTIME name ATIME MTIME CTIME UTC".
+    const std::string sub = words.size() > 1 ? text::lowercased(words[1]) : "";
+    if (sub == "chmod") return siteChmod(words);
+    if (sub != "utime") return sendMessage(format("500 '%@': command not understood.", words[0]));
+    const bool fiveArguments = words.size() >= 7 && text::lowercased(words.back()) == "utc";
+    const std::string when = fiveArguments ? words[words.size() - 3] : words.size() > 2 ? words[2] : "";
+    const std::string name = fiveArguments ? FtpCommandLine::joinArguments(Words(words.begin(), words.end() - 4), 2)
+                                           : FtpCommandLine::joinArguments(words, 3);
+    if (setModificationTime(name, when)) sendMessage("200 UTIME command successful.");
 }

@@ -42,12 +42,16 @@ long countEntries(int parentFd, const std::string& name) {
 
 }  // namespace
 
-std::string FtpListing::formatDate(std::time_t when) {
+std::string FtpListing::formatDate(std::time_t when, std::time_t now) {
     static const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    constexpr std::time_t kSixMonths = 31556952 / 2;  // half a Gregorian year, as ls takes it
     std::tm tm{};
-    if (!::localtime_r(&when, &tm)) return "Jan 01 00:00";
-    return format("%@ %.2d %.2d:%.2d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_hour, tm.tm_min);
+    if (!::localtime_r(&when, &tm)) return "Jan  1  1970";
+    // Without the year an old file reads as this year's: clients then stamp it with the wrong date.
+    if (when > now || now - when >= kSixMonths)
+        return format("%@ %2d  %d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_year + 1900);
+    return format("%@ %2d %.2d:%.2d", kMonths[tm.tm_mon % 12], tm.tm_mday, tm.tm_hour, tm.tm_min);
 }
 
 std::string FtpListing::ownerName(unsigned uid) {
@@ -86,7 +90,7 @@ std::string FtpListing::createList(const std::string& path) {
 }
 
 std::string FtpListing::createList(int dirFd, const std::string& path, Style style, const std::string& pattern,
-                                   const std::string& prefix) {
+                                   const std::string& prefix, const LinkTarget& links) {
     NSLog("Get LS for %@", path);
     std::string body = style == Style::longLines ? "\r\n" : "";
     int listed = 0;
@@ -101,6 +105,11 @@ std::string FtpListing::createList(int dirFd, const std::string& path, Style sty
         // Hidden entries are not shown to clients, and a line end inside a name would forge listing lines.
         if (name[0] == '.' || name.find_first_of("\r\n") != std::string::npos) return;
         if (!pattern.empty() && ::fnmatch(pattern.c_str(), name.c_str(), 0) != 0) return;
+        struct stat st {};
+        const bool found = ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        // A link shows what it leads to (clients mirror it as a folder or file of that size); one that leads
+        // outside or nowhere is not there for clients, and its text, which may name paths outside, is never shown.
+        if (found && S_ISLNK(st.st_mode) && links && !links(name, st)) return;
         if (style == Style::names) {
             ++listed;
             body += prefix + name + "\r\n";
@@ -108,20 +117,19 @@ std::string FtpListing::createList(int dirFd, const std::string& path, Style sty
         }
         if (style == Style::facts) {
             // An entry gone since it was read has no facts to give: left out.
-            std::string facts = factsOf(dirFd, name, true);
+            std::string facts = found ? factsOf(dirFd, name.c_str(), st, true) : "";
             if (!facts.empty()) body += facts + " " + name + "\r\n";
             return;
         }
         ++listed;
-        struct stat st {};
-        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (!found) {
             // The entry vanished or cannot be read: keep its line with what is known rather than drop it.
             body += formatLine(false, 0, 1, "", "", 0, 0, name) + "\n";
             return;
         }
         const bool dir = S_ISDIR(st.st_mode);
-        const long links = dir ? FolderEntryCounts::shared().count(st, [&] { return countEntries(dirFd, name); }) : 0;
-        body += formatLine(dir, st.st_mode & 0777, links, cached(owners, st.st_uid, ownerName),
+        const long count = dir ? FolderEntryCounts::shared().count(st, [&] { return countEntries(dirFd, name); }) : 0;
+        body += formatLine(dir, st.st_mode & 0777, count, cached(owners, st.st_uid, ownerName),
                            cached(groups, st.st_gid, groupName), static_cast<unsigned long long>(st.st_size), st.st_mtime, name) +
                 "\n";
     });
@@ -132,9 +140,13 @@ std::string FtpListing::factsOf(int folderFd, const std::string& name, bool uniq
     const char* at = name.empty() ? "." : name.c_str();
     struct stat st {};
     if (::fstatat(folderFd, at, &st, AT_SYMLINK_NOFOLLOW) != 0) return "";
-    // As in the long listing, an entry is described as itself and only a folder is a "dir".
+    return factsOf(folderFd, at, st, unique);
+}
+
+std::string FtpListing::factsOf(int folderFd, const char* at, const struct stat& st, bool unique) {
+    // As in the long listing, an entry is described by the attributes given and only a folder is a "dir".
     const bool dir = S_ISDIR(st.st_mode);
-    auto may = [&](int how) { return ::faccessat(folderFd, at, how, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0; };
+    auto may = [&](int how) { return ::faccessat(folderFd, at, how, AT_EACCESS) == 0; };
     const bool read = may(R_OK), write = may(W_OK);
     std::string perm;
     if (dir) {

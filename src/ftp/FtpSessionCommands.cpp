@@ -24,7 +24,8 @@ bool samePassword(const std::string& given, const std::string& expected) {
 
 bool FtpConnection::allowed(const std::string& word) {
     static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts"};
-    static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd", "mkd", "rnfr", "rnto"};
+    static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd",  "mkd",  "rnfr",
+                                                            "rnto", "xmkd", "xrmd", "mfmt", "site"};
     static const std::unordered_set<std::string> kTransfers = {"retr", "stor", "appe", "list", "nlst", "mlsd"};
     if (!loggedIn_ && !kBeforeLogin.count(word)) {
         sendMessage("530 Please login with USER and PASS.");
@@ -96,7 +97,8 @@ void FtpConnection::doStat(const Words&) {
 void FtpConnection::doFeat(const Words&) {
     sendMessage("211-Features supported");
     if (settings_.clientEncoding == FtpSettings::kUTF8Encoding) sendMessage(" UTF8");
-    for (const char* feature : {" SIZE", " MDTM", " REST STREAM", " MLST type*;size*;modify*;perm*;", " EPSV", " EPRT"})
+    for (const char* feature :
+         {" SIZE", " MDTM", " MFMT", " REST STREAM", " MLST type*;size*;modify*;perm*;", " EPSV", " EPRT"})
         sendMessage(feature);
     sendMessage("211 End");
 }
@@ -107,7 +109,40 @@ void FtpConnection::doNoop(const Words&) { sendMessage("200 NOOP command success
 
 void FtpConnection::doType(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
+    // ASCII (any form), image and local bytes of 8 bits are all sent as the bytes on disk; EBCDIC is not.
+    const std::string type = text::lowercased(words[1]);
+    const std::string form = words.size() > 2 ? text::lowercased(words[2]) : "";
+    const bool known = (type == "a" && (words.size() == 2 || form == "n")) || (type == "i" && words.size() == 2) ||
+                       (type == "l" && form == "8");
+    if (!known) return sendMessage("504 Command not implemented for that parameter.");
     sendMessage(format("200 Type set to  %@.", words[1]));
+}
+
+void FtpConnection::doMode(const Words& words) {
+    if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
+    if (text::lowercased(words[1]) != "s") return sendMessage("504 Command not implemented for that parameter.");
+    sendMessage("200 Mode set to S.");
+}
+
+void FtpConnection::doStru(const Words& words) {
+    if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
+    if (text::lowercased(words[1]) != "f") return sendMessage("504 Command not implemented for that parameter.");
+    sendMessage("200 Structure set to F.");
+}
+
+void FtpConnection::doAllo(const Words&) { sendMessage("202 ALLO command ignored."); }
+
+void FtpConnection::doHelp(const Words&) {
+    sendMessage("214-The following commands are recognized:");
+    std::string line;
+    for (const auto& word : commandWords()) {
+        if (word == "ack") continue;  // in the table, but answered as unknown
+        line += " ";
+        for (char c : word) line += static_cast<char>(c - 'a' + 'A');
+        if (line.size() > 60) sendMessage(std::exchange(line, std::string()));
+    }
+    if (!line.empty()) sendMessage(line);
+    sendMessage("214 Help OK.");
 }
 
 void FtpConnection::doOpts(const Words& words) {
@@ -116,6 +151,8 @@ void FtpConnection::doOpts(const Words& words) {
     const std::string value = words.size() > 2 ? text::lowercased(words[2]) : std::string();
     if (text::lowercased(option) == "utf8" && (value.empty() || value == "on") && words.size() <= 3)
         return sendMessage("200 UTF8 mode enabled.");
+    // The facts MLSD and MLST give are always the same four; a client choosing them is told so.
+    if (text::lowercased(option) == "mlst") return sendMessage("200 MLST OPTS type;size;modify;perm;");
     sendMessage(format("502 Unknown command '%@'", option));
 }
 

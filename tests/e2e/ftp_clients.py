@@ -12,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 from ftp_server import Server as VelkaroServer, check, ftp_session, sha, summary  # noqa: E402
@@ -378,6 +379,55 @@ def test_rclone(port, served, src, work):
     check("rclone copy down", r.returncode == 0 and tree(down) == tree(tree_src), r.stderr[-300:])
 
 
+def test_client_operations(port, served, src, work):
+    """What mirroring clients do: names in every form and links listed as on disk, nothing sent twice, dates kept,
+    uploads through a temporary name, rclone's modification times. Every file is compared by sha256."""
+    name, remote, local = folders(served, work, "ops")
+    odd = [b"cafe\xcc\x81.txt", "caf\u00e9-nfc.txt".encode(), b"latin\xe9.txt", b"blank name.txt", b"-dash.txt"]
+    os.makedirs(os.path.join(remote, "real"))
+    for n in odd + [b"real/inner.bin"]:
+        with open(os.path.join(os.fsencode(remote), n), "wb") as f:
+            f.write(os.urandom(1000))
+    os.symlink("real", os.path.join(remote, "link-dir"))
+    old = os.path.join(remote, "old.txt")
+    with open(old, "w") as f:
+        f.write("2020")
+    os.utime(old, (1590000000, 1590000000))  # May 2020
+    want = tree(remote)
+    want.update({os.path.join("link-dir", "inner.bin"): want[os.path.join("real", "inner.bin")]})
+    settings = f"set net:max-retries 1; set net:timeout 20; set cmd:fail-exit yes; open -p {port} 127.0.0.1"
+    for mlsd in ("off", "on"):
+        down = os.path.join(local, f"mirror-{mlsd}")
+        runs = [run(["lftp", "-c", f"set ftp:use-mlsd {mlsd}; {settings}; mirror -v {name} {down}"]) for _ in range(2)]
+        check(f"lftp mirror (MLSD {mlsd}) of NFD, Latin-1 and odd names and a link to a folder, twice: the second "
+              f"sends nothing", all(r.returncode == 0 for r in runs) and tree(down) == want and
+              b"Transferring" not in runs[1].stdout, [r.stderr[-200:] for r in runs])
+    up = f"{name}/up"
+    runs = [run(["lftp", "-c", f"{settings}; mirror -R -v {os.path.join(local, 'mirror-on')} {up}"]) for _ in range(2)]
+    check("lftp mirror -R twice: the second sends nothing", all(r.returncode == 0 for r in runs) and
+          tree(os.path.join(remote, "up")) == want and b"Transferring" not in runs[1].stdout, runs[1].stdout[-300:])
+    newer = os.path.join(src, f"{MIB}.bin")
+    r = run(["lftp", "-c", f"set xfer:use-temp-file yes; {settings}; put {newer} -o {name}/old.txt"])
+    check("lftp put through a temporary name over an existing file", r.returncode == 0 and
+          same(newer, old) and sorted(os.listdir(remote)) == sorted([os.fsdecode(n) for n in odd] +
+          ["real", "link-dir", "old.txt", "up"]), r.stderr[-300:])
+    os.utime(old, (1590000000, 1590000000))
+    r = run(["wget", "-q", "-N", "-P", local, f"ftp://127.0.0.1:{port}/{name}/old.txt"])
+    got = os.path.join(local, "old.txt")
+    check("wget -N keeps a 2020 file's year", r.returncode == 0 and same(got, old) and
+          time.gmtime(os.path.getmtime(got)).tm_year == 2020, r.stderr[-300:])
+    obscured = run(["rclone", "obscure", "anonymous"]).stdout.decode().strip()
+    opts = ["--ftp-host", "127.0.0.1", "--ftp-port", str(port), "--ftp-user", "anonymous", "--ftp-pass", obscured,
+            "--config", os.devnull, "-v"]
+    src_tree = os.path.join(local, "mirror-off")
+    runs = [run(["rclone", "sync", src_tree, f":ftp:{name}/rclone", *opts]) for _ in range(2)]
+    times = abs(os.path.getmtime(os.path.join(remote, "rclone", "real", "inner.bin")) -
+                os.path.getmtime(os.path.join(src_tree, "real", "inner.bin"))) < 2
+    check("rclone sync twice keeps modification times and sends nothing the second time",
+          all(r.returncode == 0 for r in runs) and times and b"Copied" not in runs[1].stderr and
+          b"not supported" not in runs[0].stderr, runs[1].stderr[-300:])
+
+
 def test_concurrent_pasv(port, served, src, work):
     """50 clients at once, 5 data round trips each (PASV, a listing on a data connection, 226), three times."""
     name, remote, local = folders(served, work, "load")
@@ -410,7 +460,7 @@ def test_concurrent_pasv(port, served, src, work):
 
 
 CASES = [test_ftplib, test_curl, test_lftp, test_resume_and_append, test_recursive, test_line_clients,
-         test_ftplib_extensions, test_gio, test_kio, test_rclone, test_concurrent_pasv]
+         test_ftplib_extensions, test_gio, test_kio, test_rclone, test_client_operations, test_concurrent_pasv]
 
 
 def main():

@@ -15,8 +15,8 @@ TEST(FtpCommandLine, LinesAreCheckedTrimmedAndSplit) {
         {"\x0bLIST\xE2\x80\xA8", P::none, {"LIST"}},  // newline characters go at both ends, blanks stay
         {" NOOP\t", P::none, {"", "NOOP\t"}},
         {"RETR \xC3\xA9t\xC3\xA9.pdf", P::none, {"RETR", "\xC3\xA9t\xC3\xA9.pdf"}},
-        {"NOOP \xFF\xFE", P::notUtf8, {}},
-        {"RETR \xC0\xAF", P::notUtf8, {}},  // an overlong "/"
+        {"RETR caf\xE9.txt", P::none, {"RETR", "caf\xE9.txt"}},  // a Latin-1 name, as bytes on disk
+        {"NO\xFFOP x", P::notUtf8, {}},                           // only the command word must be text
         {"STOR x\r226 Transfer complete.", P::carriageReturn, {}},
     };
     for (const auto& c : cases) {

@@ -82,8 +82,8 @@ TEST(FtpListing, FileLineMatchesTheLsShapeFieldByField) {
     std::string owner = FtpListing::ownerName(::getuid());
     std::string group = FtpListing::groupName(::getgid());
     char expected[256];
-    std::snprintf(expected, sizeof expected, "-rw-r--r--     1 %12s %12s       1234 Mar 05 14:07 a.pdf", owner.c_str(),
-                  group.c_str());
+    std::snprintf(expected, sizeof expected, "-rw-r--r--     1 %12s %12s       1234 Mar  5  2024 a.pdf", owner.c_str(),
+                  group.c_str());  // more than six months ago: the year instead of the time
     EXPECT_EQ(FtpListing::createList(dir.path()), std::string("total 1\r\n") + expected + "\n");
 }
 
@@ -169,7 +169,15 @@ TEST(FtpListing, UnknownIdsShowAsNumbersAndDatesUseEnglishMonths) {
     tm.tm_hour = 23;
     tm.tm_min = 59;
     tm.tm_isdst = -1;
-    EXPECT_EQ(FtpListing::formatDate(std::mktime(&tm)), "Dec 31 23:59");
+    // As ls writes it: the time within six months before now, the year for older dates and dates to come.
+    const std::time_t when = std::mktime(&tm);
+    const std::time_t day = 24 * 3600;
+    EXPECT_EQ(FtpListing::formatDate(when, when + 30 * day), "Dec 31 23:59");
+    EXPECT_EQ(FtpListing::formatDate(when, when), "Dec 31 23:59");
+    EXPECT_EQ(FtpListing::formatDate(when, when + 200 * day), "Dec 31  2024");
+    EXPECT_EQ(FtpListing::formatDate(when, when - day), "Dec 31  2024");
+    tm.tm_mday = 1;
+    EXPECT_EQ(FtpListing::formatDate(std::mktime(&tm), when), "Dec  1 23:59");
     EXPECT_EQ(FtpListing::formatUtcTime(1709647620), "20240305140700");
     EXPECT_EQ(FtpListing::formatUtcTime(0), "19700101000000");
 }
