@@ -107,23 +107,25 @@ LibraryDatabase::LibraryDatabase(const std::string& path) : path_(path) {
     if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path, error_);
 }
 
-LibraryDatabase::~LibraryDatabase() { sqlite3_close(db_); }
+LibraryDatabase::~LibraryDatabase() { sqlite3_close_v2(db_); }
 
 bool LibraryDatabase::open() {
-    sqlite3_close(db_);
+    sqlite3_close_v2(db_);
     db_ = nullptr;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
         error_ = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return false;
     }
     db_ = db;
     sqlite3_busy_timeout(db_, 2000);  // a command-line index run and the window may share the file
+    // Closed with close_v2 throughout: a statement still open in this scope would make a plain close fail and
+    // leak the connection; close_v2 lets it go when that statement is finalized.
     auto fail = [this] {
         error_ = sqlite3_errmsg(db_);
-        sqlite3_close(db_);
+        sqlite3_close_v2(db_);
         db_ = nullptr;
         return false;
     };
@@ -141,7 +143,7 @@ bool LibraryDatabase::open() {
     }
     if (tables > 0 && (appId != kApplicationId || version != kSchemaVersion)) {
         error_ = appId == kApplicationId ? "made by another version" : "a database of another program";
-        sqlite3_close(db_);
+        sqlite3_close_v2(db_);
         db_ = nullptr;
         return false;
     }
@@ -154,7 +156,7 @@ bool LibraryDatabase::open() {
     if (!check.step() || check.text(0) != "ok") {
         if (sqlite3_errcode(db_) == SQLITE_OK || sqlite3_errcode(db_) == SQLITE_ROW) error_ = "damaged";
         else error_ = sqlite3_errmsg(db_);
-        sqlite3_close(db_);
+        sqlite3_close_v2(db_);
         db_ = nullptr;
         return false;
     }
