@@ -37,6 +37,8 @@ void addWebCommand(CLI::App& app) {
     cmd->add_option("--bind", s->options.bindAddress, "Listen on this address only (default: every address)");
     cmd->add_option("--max-clients", s->options.maxClients, "Connections at once (default 64)");
     cmd->add_option("--max-per-address", s->options.maxPerAddress, "Connections at once from one address (default 16)");
+    cmd->add_option("--idle-timeout", s->options.idleTimeout,
+                    "Seconds a request may make no progress (a stalled upload) before it is closed (default 60)");
     WebSharing::addAnnounceOptions(*cmd, s->flags);
     cmd->add_flag("--verbose", s->verbose, "Log every request on standard error");
     cmd->callback([s] {

@@ -30,6 +30,8 @@ namespace {
 constexpr std::string_view kFilesPrefix = "/files/";
 constexpr int kBacklog = 64;
 constexpr const char* kText = "text/plain; charset=utf-8";
+// Seconds a connection whose client has stopped sending may stay, to finish what it already sent.
+constexpr unsigned kHalfClosedSeconds = 2;
 
 // The listening socket is made here rather than by the library, so a port in use is reported with its reason and
 // one socket takes IPv6 and IPv4 alike.
@@ -117,10 +119,11 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
     }
     port_ = boundPort(listener.get());
     std::vector<MHD_OptionItem> items = {
+        {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&logFromLibrary), nullptr},
         {MHD_OPTION_LISTEN_SOCKET, listener.get(), nullptr},
         {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&WebServer::onCompleted), this},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&WebServer::onConnection), this},
         {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&keepEscapes), nullptr},
-        {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&logFromLibrary), nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(options_.idleTimeout), nullptr},
         // The request line and headers must fit in the connection's memory; beyond it the answer is 431.
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options_.maxHeaderBytes), nullptr},
@@ -191,6 +194,28 @@ void WebServer::onCompleted(void*, MHD_Connection*, void** context, MHD_RequestT
         NSLog("WS: upload ended before its last byte (%d); nothing kept", static_cast<int>(code));
     delete request;
     *context = nullptr;
+}
+
+void WebServer::onConnection(void* self, MHD_Connection* connection, void** context,
+                             MHD_ConnectionNotificationCode code) {
+    // The library watches its sockets edge-triggered and may read a client's last bytes and its end of stream in
+    // one go without noticing the end: an upload cut off by the client would then wait out the whole idle time-out.
+    // A watch of our own for the end of the client's stream shortens that connection's time-out instead.
+    auto* server = static_cast<WebServer*>(self);
+    static_assert(sizeof(void*) >= sizeof(RunLoop::Handle), "the watch is kept in the connection's pointer slot");
+    auto* watch = reinterpret_cast<RunLoop::Handle*>(context);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        if (*watch) server->loop_.removeWatch(*watch);
+        *watch = 0;
+        return;
+    }
+    const int fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
+    *watch = server->loop_.watchFd(fd, EPOLLRDHUP, [server, connection, watch](std::uint32_t) {
+        server->loop_.removeWatch(*watch);
+        *watch = 0;
+        MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
+        server->drive();
+    });
 }
 
 MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url, const std::string& method,

@@ -48,6 +48,8 @@ private:
                                const char* version, const char* uploadData, size_t* uploadSize, void** context);
     static void onCompleted(void* self, MHD_Connection* connection, void** context,
                             MHD_RequestTerminationCode code);
+    static void onConnection(void* self, MHD_Connection* connection, void** context,
+                             MHD_ConnectionNotificationCode code);
     MHD_Result access(MHD_Connection* connection, const std::string& url, const std::string& method,
                       const char* uploadData, size_t* uploadSize, Request& request);
     /// Whether the request may go on; if not, the refusal is queued.
