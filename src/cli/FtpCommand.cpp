@@ -1,10 +1,8 @@
 #include <signal.h>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 #include "cli/Commands.h"

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr double kRestartSeconds = 5;
+const char* const kNoDaemon = "DNS-SD: no Avahi daemon is running; the services are not announced (sharing goes on "
+                              "without it)";
 
 }  // namespace
 
@@ -46,7 +48,9 @@ void DnsSdAnnouncer::startClient() {
     int error = 0;
     // NO_FAIL: without a daemon the client waits for one instead of failing.
     client_ = avahi_client_new(poll_.api(), AVAHI_CLIENT_NO_FAIL, &DnsSdAnnouncer::onClientState, this, &error);
-    if (!client_) report_(std::string("DNS-SD: the services are not announced: ") + avahi_strerror(error));
+    if (!client_) report_(error == AVAHI_ERR_NO_DAEMON ? kNoDaemon
+                                                       : std::string("DNS-SD: the services are not announced: ") +
+                                                             avahi_strerror(error));
 }
 
 void DnsSdAnnouncer::onClientState(AvahiClient* client, AvahiClientState state, void* self) {
@@ -63,8 +67,7 @@ void DnsSdAnnouncer::onClientState(AvahiClient* client, AvahiClientState state, 
             break;
         case AVAHI_CLIENT_CONNECTING:
             if (!announcer->toldNoDaemon_)
-                announcer->report_("DNS-SD: no Avahi daemon is running; the services are not announced (sharing "
-                                   "goes on without it)");
+                announcer->report_(kNoDaemon);
             announcer->toldNoDaemon_ = true;
             break;
         case AVAHI_CLIENT_FAILURE:
