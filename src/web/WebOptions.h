@@ -12,5 +12,5 @@ struct WebOptions {
     std::size_t maxClients = 64;      ///< connections at once; more are refused
     std::size_t maxPerAddress = 16;   ///< connections at once from one address
     unsigned idleTimeout = 60;        ///< seconds a connection may make no progress (a stalled upload) before it closes
-    std::size_t maxHeaderBytes = 16 * 1024;  ///< request line and headers together; more answers 431
+    std::size_t maxHeaderBytes = 64 * 1024;  ///< request line and headers together; more answers 431
 };

@@ -71,4 +71,5 @@ kill "$(cat /run/avahi-daemon/pid)" 2>/dev/null; sleep 0.5
 timeout 2 "$VELKARO" web --dir "$T/share" --port 0 >"$T/out3" 2>"$T/err3"
 check "without a daemon: the address is printed and one line says so" \
     'grep -q "^http://.*?k=" "$T/out3" && [ "$(grep -c "no Avahi daemon" "$T/err3")" = 1 ]'
+rm -rf "$T"
 exit $fail

@@ -3,7 +3,9 @@ Every case is a row; each ends within a few seconds."""
 import http.client
 import json
 import os
+import shutil
 import socket
+import subprocess
 import sys
 import tempfile
 import threading
@@ -170,4 +172,8 @@ for name, got, want in owner:
 page = call(server, "GET", "/", headers=auth)[2].decode()
 check("read-only: the page hides its upload area", 'data-read-only="true"' in page)
 check("the server stops on SIGINT", server.stop() == 0)
+for args in (["--port", "70000"], ["--user", "ann"], ["--dir", os.path.join(work, "missing")]):
+    got = subprocess.run([velkaro, "web", "--no-announce", *args], capture_output=True, timeout=10).returncode
+    check(f"velkaro web {' '.join(args)}: usage error", got == 2, got)
+shutil.rmtree(work, ignore_errors=True)
 sys.exit(summary())
