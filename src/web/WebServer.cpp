@@ -21,7 +21,8 @@
 
 struct WebServer::Request {
     bool tokenInAddress = false;  // the first visit: the answer sets the cookie
-    bool started = false;
+    bool started = false;         // the library has called once (headers read)
+    bool routed = false;          // answered, or receiving an upload
     std::unique_ptr<WebUpload> upload;
 };
 
@@ -220,8 +221,15 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
 
 MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url, const std::string& method,
                              const char* uploadData, size_t* uploadSize, Request& request) {
-    if (request.started) return receive(connection, uploadData, uploadSize, request);
-    request.started = true;
+    if (request.routed) return receive(connection, uploadData, uploadSize, request);
+    // An answer queued on the first call makes the library close the connection after it. That is right for an
+    // upload refused before its body is sent, but a page's GETs keep their connection when answered one call later.
+    const bool mayHaveBody = method == MHD_HTTP_METHOD_PUT || method == MHD_HTTP_METHOD_POST;
+    if (!request.started && !mayHaveBody) {
+        request.started = true;
+        return MHD_YES;
+    }
+    request.started = request.routed = true;
     if (!admitted(connection, request)) return MHD_YES;
     return route(connection, url, method, request);
 }
