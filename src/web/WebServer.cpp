@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ftp/AtomicUpload.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/Resources.h"
@@ -119,6 +120,9 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
         return;
     }
     port_ = boundPort(listener.get());
+    // Uploads cut short by a crash left their temporary files; nobody can be writing them before we listen.
+    if (std::size_t removed = AtomicUpload::removeLeftovers(paths_.baseDir()))
+        NSLog("WS: removed %d unfinished uploads", static_cast<int>(removed));
     std::vector<MHD_OptionItem> items = {
         {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&logFromLibrary), nullptr},
         {MHD_OPTION_LISTEN_SOCKET, listener.get(), nullptr},
