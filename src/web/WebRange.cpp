@@ -16,12 +16,12 @@ WebRange WebRange::parse(std::string_view header, std::uint64_t size) {
     WebRange whole{Kind::Whole, 0, size};
     static constexpr std::string_view kUnit = "bytes=";
     if (header.substr(0, kUnit.size()) != kUnit) return whole;
-    std::string_view spec = header.substr(kUnit.size());
-    while (!spec.empty() && spec.front() == ' ') spec.remove_prefix(1);
-    while (!spec.empty() && spec.back() == ' ') spec.remove_suffix(1);
-    size_t dash = spec.find('-');
-    if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos) return whole;
-    std::string_view first = spec.substr(0, dash), last = spec.substr(dash + 1);
+    std::string_view ranges = header.substr(kUnit.size());
+    while (!ranges.empty() && ranges.front() == ' ') ranges.remove_prefix(1);
+    while (!ranges.empty() && ranges.back() == ' ') ranges.remove_suffix(1);
+    size_t dash = ranges.find('-');
+    if (dash == std::string_view::npos || ranges.find(',') != std::string_view::npos) return whole;
+    std::string_view first = ranges.substr(0, dash), last = ranges.substr(dash + 1);
     std::uint64_t a = 0, b = 0;
     if (first.empty()) {  // the last b bytes
         if (!readNumber(last, b)) return whole;
