@@ -14,7 +14,8 @@
 #include "platform/RunLoop.h"
 
 void addWebCommand(CLI::App& app) {
-    auto* cmd = app.add_subcommand("web", "Datasheet sharing by browser: serve a folder as a web page until interrupted");
+    auto* cmd =
+        app.add_subcommand("web", "Datasheet sharing by browser: serve a folder as a web page until interrupted");
     cmd->footer(
         "Serves DIR (default: the documents folder) as an upload and download page on port N (default 8080;\n"
         "0 picks a free port). Prints the address with its key (http://ADDR:PORT/?k=KEY): only someone who has\n"

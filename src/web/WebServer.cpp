@@ -134,7 +134,8 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
         {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options_.maxHeaderBytes), nullptr},
         {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
     };
-    if (options_.maxClients) items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
+    if (options_.maxClients)
+        items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
     if (options_.maxPerAddress)
         items.push_back({MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxPerAddress), nullptr});
     items.push_back({MHD_OPTION_END, 0, nullptr});
@@ -266,8 +267,10 @@ bool WebServer::admitted(MHD_Connection* connection, Request& request) {
 MHD_Result WebServer::route(MHD_Connection* connection, const std::string& url, const std::string& method,
                             Request& request) {
     const bool get = method == MHD_HTTP_METHOD_GET || method == MHD_HTTP_METHOD_HEAD;
-    if (url == "/") return get ? sendPage(connection, request) : reply(connection, 405, "Only GET here.\n", kText, request);
-    if (url == kFilesPrefix) return get ? sendList(connection, request) : reply(connection, 405, "Only GET here.\n", kText, request);
+    if ((url == "/" || url == kFilesPrefix) && !get)
+        return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET here.\n", kText, request);
+    if (url == "/") return sendPage(connection, request);
+    if (url == kFilesPrefix) return sendList(connection, request);
     if (url.compare(0, kFilesPrefix.size(), kFilesPrefix) != 0)
         return reply(connection, MHD_HTTP_NOT_FOUND, "Nothing here.\n", kText, request);
     auto name = WebDocuments::nameFromSegment(std::string_view(url).substr(kFilesPrefix.size()));
@@ -278,7 +281,7 @@ MHD_Result WebServer::route(MHD_Connection* connection, const std::string& url, 
                      kText, request);
     if (get) return sendFile(connection, *name, request);
     if (method == MHD_HTTP_METHOD_PUT) return startUpload(connection, *name, request);
-    return reply(connection, 405, "Only GET and PUT here.\n", kText, request);
+    return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET and PUT here.\n", kText, request);
 }
 
 MHD_Result WebServer::sendPage(MHD_Connection* connection, Request& request) {
@@ -363,7 +366,8 @@ MHD_Result WebServer::queue(MHD_Connection* connection, unsigned status, MHD_Res
                             "img-src data:; connect-src 'self'; form-action 'none'; frame-ancestors 'none'");
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
     MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
-    if (request.tokenInAddress) MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
+    if (request.tokenInAddress)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
     return result;

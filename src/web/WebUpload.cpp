@@ -26,17 +26,18 @@ WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std:
     // at the end that it never fitted.
     if (declaredSize) {
         auto space = attributesOfFileSystemForPath(paths.baseDir());
-        if (space && *declaredSize > static_cast<std::uint64_t>(space->freeSize))
-        {
-            fail(kInsufficientStorage,
-                 "Not enough free space: the file needs " + mib(*declaredSize) + ", " + mib(space->freeSize) + " are free.");
+        if (space && *declaredSize > static_cast<std::uint64_t>(space->freeSize)) {
+            fail(kInsufficientStorage, "Not enough free space: the file needs " + mib(*declaredSize) + ", " +
+                                           mib(space->freeSize) + " are free.");
             return;
         }
     }
     auto entry = paths.locate(name, true);
     if (!entry) {
-        if (FtpPathResolver::ledOut(errno)) fail(403, "This name leads outside the shared folder.");
-        else fail(409, "This name cannot be written: " + std::string(std::strerror(errno)) + ".");
+        if (FtpPathResolver::ledOut(errno))
+            fail(403, "This name leads outside the shared folder.");
+        else
+            fail(409, "This name cannot be written: " + std::string(std::strerror(errno)) + ".");
         return;
     }
     struct stat st {};
@@ -48,8 +49,10 @@ WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std:
     if (!file_->isOpen()) {
         const int error = errno;
         file_.reset();
-        if (error == ENOSPC || error == EDQUOT) fail(kInsufficientStorage, "The disk is full.");
-        else fail(500, "The file cannot be created: " + std::string(std::strerror(error)) + ".");
+        if (error == ENOSPC || error == EDQUOT)
+            fail(kInsufficientStorage, "The disk is full.");
+        else
+            fail(500, "The file cannot be created: " + std::string(std::strerror(error)) + ".");
     }
 }
 
