@@ -7,7 +7,8 @@ DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev q
   qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev libqrencode-dev zbar-tools \
   librsvg2-bin desktop-file-utils appstream dpkg-dev wget tnftp inetutils-ftp ncftp libglib2.0-bin gvfs-backends \
   dbus dbus-daemon kde-cli-tools rclone util-linux mount libsqlite3-dev libpoppler-cpp-dev libxxhash-dev \
-  poppler-utils pdfgrep time file xvfb python3-pyatspi at-spi2-core libssl-dev openssl
+  poppler-utils pdfgrep time file xvfb python3-pyatspi at-spi2-core libssl-dev openssl \
+  libmicrohttpd-dev libavahi-client-dev avahi-daemon avahi-utils chromium chromium-driver python3-selenium
 PREFIX ?= /usr/local
 
 .PHONY: deps build run test asan bench screenshots install package clean

@@ -8,7 +8,7 @@ _velkaro() {
     done
     if [[ -z $sub ]]; then
         mapfile -t COMPREPLY < <(compgen -W "resistor capacitor values smd inductor led ne555 wires drop solar
-            datasheets ftp --tablet --help --version" -- "$cur")
+            datasheets ftp web --tablet --help --version" -- "$cur")
         return
     fi
 
@@ -29,7 +29,10 @@ _velkaro() {
                 *) [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
             esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
-            --idle-timeout --login-timeout --transfer-timeout" flags+=" --read-only --quiet --verbose" ;;
+            --idle-timeout --login-timeout --transfer-timeout --web-port" flags+=" --read-only --quiet --verbose
+            --no-announce --announce-token" ;;
+        web) values="--dir --port --user --password-file --bind --max-clients --max-per-address --idle-timeout"
+            flags+=" --read-only --no-announce --announce-token --verbose" ;;
     esac
 
     if [[ " $values " == *" $prev "* ]]; then

@@ -13,4 +13,5 @@ void addAllCommands(CLI::App& app) {
     addSolarCommand(app);
     addDatasheetsCommand(app);
     addFtpCommand(app);
+    addWebCommand(app);
 }

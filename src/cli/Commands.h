@@ -18,6 +18,8 @@ void addSolarCommand(CLI::App& app);
 void addDatasheetsCommand(CLI::App& app);
 /// `velkaro ftp [--dir DIR] [--port N]`: the transfer server without a display, until SIGINT or SIGTERM.
 void addFtpCommand(CLI::App& app);
+/// `velkaro web [--dir DIR] [--port N] [--read-only]`: the upload page without a display, until SIGINT or SIGTERM.
+void addWebCommand(CLI::App& app);
 
 /// Adds every subcommand, in the order `--help` lists them.
 void addAllCommands(CLI::App& app);

@@ -1,14 +1,15 @@
 #include <signal.h>
-#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 #include "cli/Commands.h"
+#include "cli/PasswordFile.h"
+#include "cli/StopSignals.h"
 #include "cli/UsageError.h"
+#include "cli/WebSharing.h"
 #include "datasheets/InfoDatasheetsFTP.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
@@ -19,40 +20,6 @@
 #include "platform/Utils.h"
 
 namespace {
-
-// SIGINT and SIGTERM arrive as readable bytes on a descriptor the run loop watches, so the loop stops between
-// two events and the server closes every connection and file before the program ends.
-class StopSignals {
-public:
-    StopSignals() {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        ::sigprocmask(SIG_BLOCK, &set_, &previous_);
-        fd_ = ::signalfd(-1, &set_, SFD_NONBLOCK | SFD_CLOEXEC);
-    }
-    ~StopSignals() {
-        if (watch_) RunLoop::main().removeWatch(watch_);
-        if (fd_ >= 0) ::close(fd_);
-        ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    bool ok() const { return fd_ >= 0; }
-    void stopLoopOnSignal(RunLoop& loop) {
-        watch_ = loop.watchFd(fd_, EPOLLIN, [this, &loop](std::uint32_t) {
-            signalfd_siginfo info{};
-            while (::read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) caught_ = info.ssi_signo;
-            loop.stop();
-        });
-    }
-    int caught() const { return caught_; }
-
-private:
-    sigset_t set_{};
-    sigset_t previous_{};
-    int fd_ = -1;
-    RunLoop::Handle watch_ = 0;
-    int caught_ = 0;
-};
 
 // "LOW-HIGH" with 1024 <= LOW <= HIGH <= 65535.
 void parsePortRange(const std::string& text, FtpOptions& options) {
@@ -67,15 +34,6 @@ void parsePortRange(const std::string& text, FtpOptions& options) {
         throw UsageError("--passive-ports must be LOW-HIGH within 1024-65535, not " + text);
     options.passivePortLow = low;
     options.passivePortHigh = high;
-}
-
-std::string readPassword(const std::string& file) {
-    std::ifstream in(file);
-    std::string password;
-    if (!in || !std::getline(in, password)) throw UsageError("--password-file " + file + " cannot be read");
-    if (!password.empty() && password.back() == '\r') password.pop_back();
-    if (password.empty()) throw UsageError("--password-file " + file + " holds no password on its first line");
-    return password;
 }
 
 }  // namespace
@@ -113,11 +71,17 @@ void addFtpCommand(CLI::App& app) {
     auto* quietFlag = cmd->add_flag("--quiet", *quiet, "Only the start lines and errors on standard error (the default)");
     cmd->add_flag("--verbose", *verbose, "Also log every command, reply and connection on standard error")
         ->excludes(quietFlag);
-    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose] {
+    auto webPort = std::make_shared<int>(0);
+    auto webFlags = std::make_shared<WebSharing::Flags>();
+    cmd->add_option("--web-port", *webPort, "Also serve the upload page on this port (default 0: no page)");
+    WebSharing::addAnnounceOptions(*cmd, *webFlags);
+    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose, webPort, webFlags] {
         if (*port < 0 || *port > 65535) throw UsageError("--port must be between 0 and 65535, not " + std::to_string(*port));
+        if (*webPort < 0 || *webPort > 65535)
+            throw UsageError("--web-port must be between 0 and 65535, not " + std::to_string(*webPort));
         if (options->user.empty() != passwordFile->empty())
             throw UsageError("--user and --password-file go together");
-        if (!passwordFile->empty()) options->password = readPassword(*passwordFile);
+        if (!passwordFile->empty()) options->password = readPasswordFile(*passwordFile);
         if (!passivePorts->empty()) parsePortRange(*passivePorts, *options);
         if (options->idleTimeout < 0) throw UsageError("--idle-timeout must not be negative");
         if (options->loginTimeout < 0) throw UsageError("--login-timeout must not be negative");
@@ -151,8 +115,18 @@ void addFtpCommand(CLI::App& app) {
         std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
                   << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
                   << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
+        WebOptions web;  // the page takes the FTP server's limits
+        web.readOnly = options->readOnly;
+        web.user = options->user;
+        web.password = options->password;
+        web.bindAddress = options->bindAddress;
+        if (options->maxClients) web.maxClients = options->maxClients;
+        if (options->maxPerAddress) web.maxPerAddress = options->maxPerAddress;
+        WebSharing sharing(*webPort != 0, static_cast<unsigned>(*webPort), base, web,
+                           static_cast<std::uint16_t>(actualPort), *webFlags);
         signals.stopLoopOnSignal(loop);
         loop.run();
+        sharing.stop();
         server->stopFtpServer();
         server.reset();
         // Let the sockets finish closing (deferred steps) before the program ends.

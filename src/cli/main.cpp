@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     if (!hasDisplay()) {
         std::cerr << "velkaro: no display found (DISPLAY and WAYLAND_DISPLAY are not set), so the window cannot "
                      "open.\nThe tools work on the command line: velkaro resistor, capacitor, values, smd, inductor, "
-                     "led, ne555, wires, drop, solar, datasheets, ftp.\nSee velkaro --help.\n";
+                     "led, ne555, wires, drop, solar, datasheets, ftp, web.\nSee velkaro --help.\n";
         return 1;
     }
     return WindowProgram::exec(argv);  // --tablet goes along with the other arguments

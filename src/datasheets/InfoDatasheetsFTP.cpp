@@ -1,5 +1,7 @@
 #include "datasheets/InfoDatasheetsFTP.h"
 
+#include <algorithm>
+
 #include "platform/Utils.h"
 #include "datasheets/DocumentsFolder.h"
 #include "ftp/FtpServer.h"
@@ -10,10 +12,13 @@
 #include "platform/Log.h"
 #include "platform/Resources.h"
 #include "platform/ui/Application.h"
+#include "web/DnsSdAnnouncer.h"
+#include "web/WebServer.h"
 
 namespace {
 
 unsigned gControlPort = InfoDatasheetsFTP::kDefaultControlPort;
+unsigned gWebPort = InfoDatasheetsFTP::kDefaultWebPort;
 
 // Addresses shorter than this ("", "0.0.0") cannot be a usable dotted IPv4 address.
 constexpr size_t kMinAddressLength = 6;
@@ -54,24 +59,35 @@ InfoDatasheetsFTP::~InfoDatasheetsFTP() {
 }
 
 void InfoDatasheetsFTP::setControlPort(unsigned port) { gControlPort = port; }
+void InfoDatasheetsFTP::setWebPort(unsigned port) { gWebPort = port; }
 unsigned InfoDatasheetsFTP::controlPort() { return gControlPort; }
 
 unsigned InfoDatasheetsFTP::listeningPort() const {
     return _server && _server->isListening() ? _server->localPort() : 0;
 }
 
-std::string InfoDatasheetsFTP::pageText(std::string_view pageTemplate, const std::string& linkText) {
-    static constexpr std::string_view kPlaceholder = "_LINK_";
-    const std::string link = escapeHtml(linkText);
+std::string InfoDatasheetsFTP::pageText(std::string_view pageTemplate, const std::string& linkText,
+                                        const std::string& webText) {
+    // One pass over the template, so a replacement's own text is never taken for a placeholder.
+    static constexpr std::string_view kLink = "_LINK_", kWeb = "_WEB_ADDRESS_";
+    const std::string link = escapeHtml(linkText), web = escapeHtml(webText);
     std::string page;
     size_t from = 0;
-    for (size_t at; (at = pageTemplate.find(kPlaceholder, from)) != std::string_view::npos;
-         from = at + kPlaceholder.size()) {
+    while (from < pageTemplate.size()) {
+        const size_t atLink = pageTemplate.find(kLink, from), atWeb = pageTemplate.find(kWeb, from);
+        const size_t at = std::min(atLink, atWeb);
+        if (at == std::string_view::npos) break;
         page.append(pageTemplate.substr(from, at - from));
-        page += link;
+        page += at == atLink ? link : web;
+        from = at + (at == atLink ? kLink.size() : kWeb.size());
     }
-    page.append(pageTemplate.substr(from));
+    page.append(pageTemplate.substr(std::min(from, pageTemplate.size())));
     return page;
+}
+
+std::string InfoDatasheetsFTP::webLinkText(const std::string& address, const WebServer& server) {
+    if (address.size() < kMinAddressLength) return localizedString("NETWORK_ERROR");
+    return server.address(address);
 }
 
 std::string InfoDatasheetsFTP::linkText(const std::string& address, unsigned port) {
@@ -105,11 +121,28 @@ void InfoDatasheetsFTP::share(unsigned port) {
     if (port <= 65535) _server = std::make_unique<FtpServer>(port, baseDir, this);
     const bool listening = _server && _server->isListening();
     const std::string address = NetworkController::localWifiIPAddress();
+    // The page shares with the FTP server or not at all: the screen says one thing about sharing.
+    _announcer.reset();
+    if (listening && !_webServer) {
+        _webServer = std::make_unique<WebServer>(gWebPort, baseDir, this);
+        if (!_webServer->isListening() && gWebPort != 0) _webServer = std::make_unique<WebServer>(0, baseDir, this);
+    } else if (!listening && _webServer) {
+        _webServer->stop();
+        _webServer.reset();
+    }
+    if (listening)
+        _announcer = std::make_unique<DnsSdAnnouncer>(
+            DnsSdAnnouncer::sharingServices(listeningPort(), _webServer->localPort(), "/"));
+    const bool webListening = _webServer && _webServer->isListening();
     // The address is only worth showing when someone can connect to it; a port that cannot be used is said
     // plainly instead, in the system's words (the socket's own error names no cause), with another port offered.
     const std::string link = listening ? linkText(address, _server->localPort()) : std::string();
+    const std::string webLink =
+        webListening ? webLinkText(address, *_webServer)
+        : _webServer ? format(localizedString("WEB_PORT_ERROR"), _webServer->listenError().localizedDescription)
+                     : std::string();
     if (listening) {
-        m_pWebView.loadHTMLString(pageText(resourceNamed("HtmlFTP").value_or(""), link));
+        m_pWebView.loadHTMLString(pageText(resourceNamed("HtmlFTP").value_or(""), link, webLink));
     } else {
         std::string reason = port <= 65535 ? PortProbe::whyUnusable(port) : "not a port number";
         if (reason.empty()) reason = _server->listenError().localizedDescription;
@@ -119,10 +152,12 @@ void InfoDatasheetsFTP::share(unsigned port) {
     }
     m_pOtherPort.setHidden(listening);
     m_pShareOtherPort.setHidden(listening);
-    // A phone reads the address from the code; a code for an error text would only mislead it.
+    // A phone reads the address from the code, and a phone opens the web page: the code says its address, or the
+    // FTP one when there is no page. A code for an error text would only mislead.
     const bool reachable = listening && address.size() >= kMinAddressLength;
-    m_pAddressCode.setText(reachable ? link : "");
-    m_pAddressCode.setHidden(!reachable);
+    const std::string code = !reachable ? std::string() : webListening ? webLink : link;
+    m_pAddressCode.setText(code);
+    m_pAddressCode.setHidden(code.empty());
 }
 
 void InfoDatasheetsFTP::onButtonOtherPort() {
@@ -212,9 +247,14 @@ void InfoDatasheetsFTP::didReceiveFileListChanged() { logLine("fileListChanged")
 void InfoDatasheetsFTP::shutDown() {
     if (!open_) return;
     open_ = false;
+    _announcer.reset();  // withdrawn from the network before the servers go
     if (_server) {
         _server->stopFtpServer();
         _server.reset();
+    }
+    if (_webServer) {
+        _webServer->stop();
+        _webServer.reset();
     }
     RunLoop::main().cancel(_pTimerInfo);
     _pTimerInfo = 0;

@@ -16,7 +16,9 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/WebView.h"
 
+class DnsSdAnnouncer;
 class FtpServer;
+class WebServer;
 
 /// The transfer screen: while it is open the FTP server serves the documents folder, the page tells the address
 /// to connect to, the storage line is refreshed every second and RX/TX flash for every command line read and every
@@ -27,6 +29,8 @@ class FtpServer;
 class InfoDatasheetsFTP : public ViewController, public FtpNotificationReceiver {
 public:
     static constexpr unsigned kDefaultControlPort = 2121;
+    /// The browser page's port; when another program holds it, any free port is taken (the code carries it).
+    static constexpr unsigned kDefaultWebPort = 8080;
     /// How long an indicator stays lit after one event, in seconds.
     static constexpr float kFlashSeconds = 0.2f;
 
@@ -54,14 +58,23 @@ public:
     /// system pick a free one; see `listeningPort`).
     static void setControlPort(unsigned port);
     static unsigned controlPort();
+    /// The web page's port for the next transfer screen (0: any free port).
+    static void setWebPort(unsigned port);
 
     /// The running server (nullptr once the screen was closed).
     FtpServer* server() const { return _server.get(); }
+    /// The running web page (nullptr once the screen was closed).
+    WebServer* webServer() const { return _webServer.get(); }
     /// The port clients reach, or 0 when the server could not listen.
     unsigned listeningPort() const;
 
-    /// The page: every "_LINK_" of `pageTemplate` replaced by `linkText`, HTML-escaped.
-    static std::string pageText(std::string_view pageTemplate, const std::string& linkText);
+    /// The page: every "_LINK_" of `pageTemplate` replaced by `linkText` and every "_WEB_ADDRESS_" by `webText`,
+    /// HTML-escaped.
+    static std::string pageText(std::string_view pageTemplate, const std::string& linkText,
+                                const std::string& webText = "");
+    /// The web page's address with its key ("http://ADDRESS:PORT/?k=KEY"), or the NETWORK_ERROR text when the
+    /// address is too short to be usable.
+    static std::string webLinkText(const std::string& address, const WebServer& server);
     /// "ftp://ADDRESS:PORT", or the NETWORK_ERROR text when the address is too short to be usable.
     static std::string linkText(const std::string& address, unsigned port);
     /// The page shown instead when the server cannot listen on `port`: an error paragraph with the reason.
@@ -100,6 +113,8 @@ private:
     void showTransfers();
 
     std::unique_ptr<FtpServer> _server;
+    std::unique_ptr<WebServer> _webServer;
+    std::unique_ptr<DnsSdAnnouncer> _announcer;
     RunLoop::Handle _pTimerInfo = 0;
     bool open_ = false;  // server, timer and keep-awake are on
     std::function<void()> _dismissCompletion;

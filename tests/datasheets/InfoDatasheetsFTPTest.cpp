@@ -12,17 +12,22 @@
 #include "ftp/NetworkController.h"
 #include "platform/Format.h"
 #include "platform/Resources.h"
+#include "web/WebServer.h"
 
 namespace {
 
 // The transfer screen on a port of the test's choosing, opened from a list screen as the user would.
 class InfoDatasheetsFTPScreen : public ::testing::Test {
 protected:
-    void SetUp() override { InfoDatasheetsFTP::setControlPort(0); }
+    void SetUp() override {
+        InfoDatasheetsFTP::setControlPort(0);
+        InfoDatasheetsFTP::setWebPort(0);
+    }
     void TearDown() override {
         list_.reset();
         turnFor(20);  // deferred dismissals and socket closings
         InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
+        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
     }
     InfoDatasheetsFTP* openTransfer() {
         list_ = std::make_unique<InfoDatasheetsView>();
@@ -73,11 +78,13 @@ TEST(InfoDatasheetsFTPPage, EveryPlaceholderIsReplacedAndTheLinkIsEscaped) {
     EXPECT_EQ(InfoDatasheetsFTP::pageText("[_LINK_]", "port <2121> & \"x\""), "[port &lt;2121&gt; &amp; &quot;x&quot;]");
     EXPECT_EQ(InfoDatasheetsFTP::pageText("no placeholder", "x"), "no placeholder");
     EXPECT_EQ(InfoDatasheetsFTP::pageText("", "x"), "");
+    EXPECT_EQ(InfoDatasheetsFTP::pageText("_WEB_ADDRESS_ _LINK_", "ftp://a:1", "_LINK_<"), "_LINK_&lt; ftp://a:1");
 
     // The page shipped with the program: ASCII, with the placeholder, which is gone once filled.
     auto page = resourceNamed("HtmlFTP");
     ASSERT_TRUE(page);
     EXPECT_NE(page->find("_LINK_"), std::string_view::npos);
+    EXPECT_NE(page->find("_WEB_ADDRESS_"), std::string_view::npos);
     for (unsigned char c : *page) EXPECT_LT(c, 0x80);
     for (const std::string& link : {std::string("ftp://192.168.1.20:2121"), localizedString("NETWORK_ERROR")}) {
         std::string filled = InfoDatasheetsFTP::pageText(*page, link);
@@ -105,10 +112,13 @@ TEST_F(InfoDatasheetsFTPScreen, OpeningServesTheStoreShowsTheAddressAndKeepsTheS
 
     const std::string link = InfoDatasheetsFTP::linkText(NetworkController::localWifiIPAddress(), screen->listeningPort());
     EXPECT_EQ(screen->m_pWebView.source(), WebView::Source::Html);
-    EXPECT_EQ(screen->m_pWebView.html(), InfoDatasheetsFTP::pageText(*resourceNamed("HtmlFTP"), link));
-    // The QR code says the address, and only an address.
+    ASSERT_TRUE(screen->webServer() && screen->webServer()->isListening());
+    const std::string web = InfoDatasheetsFTP::webLinkText(NetworkController::localWifiIPAddress(), *screen->webServer());
+    EXPECT_EQ(screen->m_pWebView.html(), InfoDatasheetsFTP::pageText(*resourceNamed("HtmlFTP"), link, web));
+    // The QR code says the web page's address (a phone opens it), and only an address.
     const bool hasAddress = link.starts_with("ftp://");
-    EXPECT_EQ(screen->m_pAddressCode.text(), hasAddress ? link : "");
+    EXPECT_TRUE(!hasAddress || web.starts_with("http://")) << web;
+    EXPECT_EQ(screen->m_pAddressCode.text(), hasAddress ? web : "");
     EXPECT_EQ(screen->m_pAddressCode.isHidden(), !hasAddress);
 
     // The storage line is there at once, before the first tick (free space read again here may have moved a
@@ -121,12 +131,14 @@ TEST_F(InfoDatasheetsFTPScreen, OpeningServesTheStoreShowsTheAddressAndKeepsTheS
     screen->m_pDeviceInfo.setText("");
     EXPECT_TRUE(turnUntil([&] { return !screen->m_pDeviceInfo.text().empty(); }, 2500)) << "refreshed every second";
 
-    const unsigned port = screen->listeningPort();
+    const unsigned port = screen->listeningPort(), webPort = screen->webServer()->localPort();
     ASSERT_TRUE(closeTransfer());
     EXPECT_EQ(idleCalls, (std::vector<bool>{true, false}));
-    FtpTestClient client;
-    ASSERT_TRUE(client.open(static_cast<std::uint16_t>(port)));
-    EXPECT_TRUE(client.waitClosed()) << "nobody listens once the screen is closed";
+    for (unsigned closed : {port, webPort}) {
+        FtpTestClient client;
+        ASSERT_TRUE(client.open(static_cast<std::uint16_t>(closed)));
+        EXPECT_TRUE(client.waitClosed()) << "nobody listens on " << closed << " once the screen is closed";
+    }
 }
 
 TEST_F(InfoDatasheetsFTPScreen, RepliesFlashTxCommandsFlashRxAndEachFlashEndsOnItsOwn) {

@@ -1,5 +1,5 @@
 // The transfer screen's QR code, as a phone would read it: the window is grabbed as it shows on screen and the
-// picture is read with zbarimg, which must give exactly the address the page tells, in both layouts.
+// picture is read with zbarimg, which must give exactly the web address the page tells, in both layouts.
 #include <QAbstractButton>
 #include <QProcess>
 #include <QPushButton>
@@ -14,8 +14,14 @@
 class TransferQrCodeTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { InfoDatasheetsFTP::setControlPort(0); }
-    void cleanup() { InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort); }
+    void init() {
+        InfoDatasheetsFTP::setControlPort(0);
+        InfoDatasheetsFTP::setWebPort(0);
+    }
+    void cleanup() {
+        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
+        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
+    }
 
     void theCodeReadsAsTheAddressShown_data() {
         QTest::addColumn<bool>("tablet");
@@ -38,7 +44,7 @@ private slots:
         auto* code = gui.find<QrCodeView*>("m_pAddressCode");
         QVERIFY(page && code);
         QVERIFY(GuiHarness::waitFor([&] { return !page->toPlainText().isEmpty(); }));
-        const QString shown = QRegularExpression(R"(ftp://\S+)").match(page->toPlainText()).captured(0);
+        const QString shown = QRegularExpression(R"(http://\S+)").match(page->toPlainText()).captured(0);
         if (shown.isEmpty()) {
             QVERIFY2(!code->isVisible(), "no address, no code");
             QSKIP("this machine has no network address to show");

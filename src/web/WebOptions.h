@@ -1,0 +1,16 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+/// The owner's limits on the web page, the same ones the FTP server takes. The defaults are the transfer screen's:
+/// anyone holding the address's token, read-write.
+struct WebOptions {
+    std::string bindAddress;          ///< "" for every address
+    bool readOnly = false;            ///< list and downloads only; uploads answer 403
+    std::string user;                 ///< when set, HTTP Basic authentication with `password` is required too
+    std::string password;
+    std::size_t maxClients = 64;      ///< connections at once; more are refused
+    std::size_t maxPerAddress = 16;   ///< connections at once from one address
+    unsigned idleTimeout = 60;        ///< seconds a connection may make no progress (a stalled upload) before it closes
+    std::size_t maxHeaderBytes = 64 * 1024;  ///< request line and headers together; more answers 431
+};

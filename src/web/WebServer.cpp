@@ -1,0 +1,374 @@
+#include "web/WebServer.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+
+#include "ftp/AtomicUpload.h"
+#include "platform/Format.h"
+#include "platform/Log.h"
+#include "platform/Resources.h"
+#include "web/WebDocuments.h"
+#include "web/WebRange.h"
+#include "web/WebUpload.h"
+
+struct WebServer::Request {
+    bool tokenInAddress = false;  // the first visit: the answer sets the cookie
+    bool started = false;         // the library has called once (headers read)
+    bool routed = false;          // answered, or receiving an upload
+    std::unique_ptr<WebUpload> upload;
+};
+
+namespace {
+
+constexpr std::string_view kFilesPrefix = "/files/";
+constexpr int kBacklog = 64;
+constexpr const char* kText = "text/plain; charset=utf-8";
+// Seconds a connection whose client has stopped sending may stay, to finish what it already sent.
+constexpr unsigned kHalfClosedSeconds = 2;
+
+// The listening socket is made here rather than by the library, so a port in use is reported with its reason and
+// one socket takes IPv6 and IPv4 alike.
+UniqueFd listenSocket(const std::string& bindAddress, unsigned port, Error& error) {
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (bindAddress.empty() || ::inet_pton(AF_INET6, bindAddress.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof *v6;
+    } else if (::inet_pton(AF_INET, bindAddress.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof *v4;
+    } else {
+        error = {"WebServer", EINVAL, "\"" + bindAddress + "\" is not an IP address"};
+        return UniqueFd();
+    }
+    UniqueFd fd(::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd && bindAddress.empty() && errno == EAFNOSUPPORT) {  // a system without IPv6
+        address = {};
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof *v4;
+        fd.reset(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    }
+    int on = 1, off = 0;
+    if (fd) ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (fd && address.ss_family == AF_INET6 && bindAddress.empty())
+        ::setsockopt(fd.get(), IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+    if (!fd || ::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(fd.get(), kBacklog) != 0) {
+        error = {"WebServer", errno, std::strerror(errno)};
+        return UniqueFd();
+    }
+    return fd;
+}
+
+std::uint16_t boundPort(int fd) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+    return ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                                               : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+}
+
+void logFromLibrary(void*, const char* fmt, va_list args) {
+    char line[512];
+    std::vsnprintf(line, sizeof line, fmt, args);
+    std::string text = line;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    NSLog("WS: %@", text);
+}
+
+// Names and keys arrive as the client wrote them; documents decode their own escapes (a %00 or %2F inside a
+// name must be refused, not cut short or turned into a path).
+size_t keepEscapes(void*, MHD_Connection*, char* text) { return std::strlen(text); }
+
+std::string header(MHD_Connection* connection, MHD_ValueKind kind, const char* key) {
+    const char* value = MHD_lookup_connection_value(connection, kind, key);
+    return value ? value : "";
+}
+
+std::optional<std::uint64_t> declaredLength(MHD_Connection* connection) {
+    std::string text = header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19)
+        return std::nullopt;
+    return std::stoull(text);
+}
+
+}  // namespace
+
+WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notify, WebOptions options,
+                     RunLoop& loop)
+    : loop_(loop), paths_(dir), notify_(notify), options_(std::move(options)) {
+    // Files go out through sendfile, which cannot ask not to be signalled when the peer has gone.
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+    UniqueFd listener = listenSocket(options_.bindAddress, port, listenError_);
+    if (!listener) {
+        NSLog("WS: cannot listen on port %u: %@", port, listenError_.localizedDescription);
+        return;
+    }
+    port_ = boundPort(listener.get());
+    // Uploads cut short by a crash left their temporary files; nobody can be writing them before we listen.
+    if (std::size_t removed = AtomicUpload::removeLeftovers(paths_.baseDir()))
+        NSLog("WS: removed %d unfinished uploads", static_cast<int>(removed));
+    std::vector<MHD_OptionItem> items = {
+        {MHD_OPTION_EXTERNAL_LOGGER, reinterpret_cast<intptr_t>(&logFromLibrary), nullptr},
+        {MHD_OPTION_LISTEN_SOCKET, listener.get(), nullptr},
+        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&WebServer::onCompleted), this},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&WebServer::onConnection), this},
+        {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&keepEscapes), nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(options_.idleTimeout), nullptr},
+        // The request line and headers must fit in the connection's memory; beyond it the answer is 431.
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options_.maxHeaderBytes), nullptr},
+        {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
+    };
+    if (options_.maxClients)
+        items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
+    if (options_.maxPerAddress)
+        items.push_back({MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxPerAddress), nullptr});
+    items.push_back({MHD_OPTION_END, 0, nullptr});
+    daemon_ = MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG,
+                               0, nullptr, nullptr, &WebServer::onAccess, this, MHD_OPTION_ARRAY, items.data(),
+                               MHD_OPTION_END);
+    if (!daemon_) {
+        listenError_ = {"WebServer", EINVAL, "the HTTP library would not start"};
+        NSLog("WS: %@", listenError_.localizedDescription);
+        port_ = 0;
+        return;
+    }
+    listener.release();  // the daemon closes it when it stops
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);
+    watch_ = loop_.watchFd(info->epoll_fd, EPOLLIN, [this](std::uint32_t) { drive(); });
+    drive();
+    NSLog("WS: serving %@ on port %d", paths_.baseDir(), static_cast<int>(port_));
+}
+
+WebServer::~WebServer() { stop(); }
+
+void WebServer::stop() {
+    if (!daemon_) return;
+    loop_.removeWatch(watch_);
+    loop_.cancel(timer_);
+    watch_ = timer_ = 0;
+    MHD_stop_daemon(std::exchange(daemon_, nullptr));
+    port_ = 0;
+}
+
+std::string WebServer::address(const std::string& host) const {
+    const bool v6 = host.find(':') != std::string::npos;
+    return format("http://%@%@%@:%d/?k=%@", v6 ? "[" : "", host, v6 ? "]" : "", static_cast<int>(port_),
+                  token_.text());
+}
+
+void WebServer::drive() {
+    MHD_run(daemon_);
+    loop_.cancel(timer_);
+    timer_ = 0;
+    MHD_UNSIGNED_LONG_LONG ms = 0;
+    // The library has work waiting without a descriptor event (connections with data already read, time-outs).
+    if (MHD_get_timeout(daemon_, &ms) == MHD_YES)
+        timer_ = loop_.runAfter(static_cast<double>(ms) / 1000.0, [this] {
+            timer_ = 0;
+            drive();
+        });
+}
+
+MHD_Result WebServer::onAccess(void* self, MHD_Connection* connection, const char* url, const char* method,
+                               const char*, const char* uploadData, size_t* uploadSize, void** context) {
+    auto* server = static_cast<WebServer*>(self);
+    if (!*context) *context = new Request();
+    return server->access(connection, url, method, uploadData, uploadSize, *static_cast<Request*>(*context));
+}
+
+void WebServer::onCompleted(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode code) {
+    // An upload cut short (the client went, it stalled past the time-out, the server stopped) is dropped whole
+    // with its request.
+    auto* request = static_cast<Request*>(*context);
+    if (request && request->upload && code != MHD_REQUEST_TERMINATED_COMPLETED_OK)
+        NSLog("WS: upload ended before its last byte (%d); nothing kept", static_cast<int>(code));
+    delete request;
+    *context = nullptr;
+}
+
+void WebServer::onConnection(void* self, MHD_Connection* connection, void** context,
+                             MHD_ConnectionNotificationCode code) {
+    // The library watches its sockets edge-triggered and may read a client's last bytes and its end of stream in
+    // one go without noticing the end: an upload cut off by the client would then wait out the whole idle time-out.
+    // A watch of our own for the end of the client's stream shortens that connection's time-out instead.
+    auto* server = static_cast<WebServer*>(self);
+    static_assert(sizeof(void*) >= sizeof(RunLoop::Handle), "the watch is kept in the connection's pointer slot");
+    auto* watch = reinterpret_cast<RunLoop::Handle*>(context);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        if (*watch) server->loop_.removeWatch(*watch);
+        *watch = 0;
+        return;
+    }
+    const int fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
+    *watch = server->loop_.watchFd(fd, EPOLLRDHUP, [server, connection, watch](std::uint32_t) {
+        server->loop_.removeWatch(*watch);
+        *watch = 0;
+        MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
+        server->drive();
+    });
+}
+
+MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url, const std::string& method,
+                             const char* uploadData, size_t* uploadSize, Request& request) {
+    if (request.routed) return receive(connection, uploadData, uploadSize, request);
+    // An answer queued on the first call makes the library close the connection after it. That is right for an
+    // upload refused before its body is sent, but a page's GETs keep their connection when answered one call later.
+    const bool mayHaveBody = method == MHD_HTTP_METHOD_PUT || method == MHD_HTTP_METHOD_POST;
+    if (!request.started && !mayHaveBody) {
+        request.started = true;
+        return MHD_YES;
+    }
+    request.started = request.routed = true;
+    if (!admitted(connection, request)) return MHD_YES;
+    return route(connection, url, method, request);
+}
+
+bool WebServer::admitted(MHD_Connection* connection, Request& request) {
+    const std::string fromAddress = header(connection, MHD_GET_ARGUMENT_KIND, "k");
+    const std::string fromCookie = header(connection, MHD_COOKIE_KIND, WebToken::kCookieName.data());
+    request.tokenInAddress = token_.matches(fromAddress);
+    if (!request.tokenInAddress && !token_.matches(fromCookie)) {
+        reply(connection, MHD_HTTP_FORBIDDEN,
+              "This share needs its key: open the address shown on the sharing screen, with its ?k= part.\n", kText,
+              request);
+        return false;
+    }
+    if (options_.user.empty()) return true;
+    char* password = nullptr;
+    char* user = MHD_basic_auth_get_username_password(connection, &password);
+    const bool ok = user && password && options_.user == user && WebToken(options_.password).matches(password);
+    MHD_free(user);
+    MHD_free(password);
+    if (ok) return true;
+    NSLog("WS: wrong or missing account");
+    MHD_Response* response =
+        MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
+    MHD_queue_basic_auth_fail_response(connection, "Velkaro", response);
+    MHD_destroy_response(response);
+    return false;
+}
+
+MHD_Result WebServer::route(MHD_Connection* connection, const std::string& url, const std::string& method,
+                            Request& request) {
+    const bool get = method == MHD_HTTP_METHOD_GET || method == MHD_HTTP_METHOD_HEAD;
+    if ((url == "/" || url == kFilesPrefix) && !get)
+        return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET here.\n", kText, request);
+    if (url == "/") return sendPage(connection, request);
+    if (url == kFilesPrefix) return sendList(connection, request);
+    if (url.compare(0, kFilesPrefix.size(), kFilesPrefix) != 0)
+        return reply(connection, MHD_HTTP_NOT_FOUND, "Nothing here.\n", kText, request);
+    auto name = WebDocuments::nameFromSegment(std::string_view(url).substr(kFilesPrefix.size()));
+    if (!name)
+        return reply(connection, MHD_HTTP_BAD_REQUEST,
+                     "Not a document name: a name is UTF-8 text without slashes or control characters that does "
+                     "not begin with a dot.\n",
+                     kText, request);
+    if (get) return sendFile(connection, *name, request);
+    if (method == MHD_HTTP_METHOD_PUT) return startUpload(connection, *name, request);
+    return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET and PUT here.\n", kText, request);
+}
+
+MHD_Result WebServer::sendPage(MHD_Connection* connection, Request& request) {
+    std::string page(resourceNamed("WebShare").value_or(""));
+    static constexpr std::string_view kPlaceholder = "_READ_ONLY_";
+    if (auto at = page.find(kPlaceholder); at != std::string::npos)
+        page.replace(at, kPlaceholder.size(), options_.readOnly ? "true" : "false");
+    return reply(connection, MHD_HTTP_OK, page, "text/html; charset=utf-8", request);
+}
+
+MHD_Result WebServer::sendList(MHD_Connection* connection, Request& request) {
+    return reply(connection, MHD_HTTP_OK, WebDocuments::toJson(WebDocuments::list(paths_)),
+                 "application/json", request);
+}
+
+MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& name, Request& request) {
+    struct stat st {};
+    UniqueFd file = paths_.openRegularFile(name, O_RDONLY | O_CLOEXEC, st);
+    if (!file) return reply(connection, MHD_HTTP_NOT_FOUND, "No such document.\n", kText, request);
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    const WebRange range = WebRange::parse(header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_RANGE), size);
+    if (range.kind == WebRange::Kind::Unsatisfiable) {
+        MHD_Response* response = MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_RANGE, format("bytes */%qu", size).c_str());
+        return queue(connection, MHD_HTTP_RANGE_NOT_SATISFIABLE, response, request);
+    }
+    // The library sends the file from its descriptor (sendfile) and closes it when the answer is done.
+    MHD_Response* response = MHD_create_response_from_fd_at_offset64(range.length, file.get(), range.offset);
+    if (!response) return MHD_NO;
+    file.release();
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, WebDocuments::contentType(name));
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION, WebDocuments::attachment(name).c_str());
+    MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
+    if (range.kind == WebRange::Kind::Partial) {
+        MHD_add_response_header(
+            response, MHD_HTTP_HEADER_CONTENT_RANGE,
+            format("bytes %qu-%qu/%qu", range.offset, range.offset + range.length - 1, size).c_str());
+        return queue(connection, MHD_HTTP_PARTIAL_CONTENT, response, request);
+    }
+    return queue(connection, MHD_HTTP_OK, response, request);
+}
+
+MHD_Result WebServer::startUpload(MHD_Connection* connection, const std::string& name, Request& request) {
+    if (options_.readOnly)
+        return reply(connection, MHD_HTTP_FORBIDDEN, "This share is read-only.\n", kText, request);
+    request.upload = std::make_unique<WebUpload>(paths_, name, declaredLength(connection));
+    // Refused before the body is sent: a client that asked "Expect: 100-continue" never sends it.
+    if (request.upload->failure())
+        return reply(connection, request.upload->failure(), request.upload->message() + "\n", kText, request);
+    return MHD_YES;
+}
+
+MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size_t* size, Request& request) {
+    if (!request.upload) return MHD_YES;  // a body sent to a request already answered
+    if (*size > 0) {
+        request.upload->write(data, *size);
+        *size = 0;
+        return MHD_YES;
+    }
+    const unsigned status = request.upload->commit();
+    if (status >= 400) return reply(connection, status, request.upload->message() + "\n", kText, request);
+    if (notify_) notify_->didReceiveFileListChanged();
+    NSLog("WS: stored %@", std::to_string(request.upload->size()));
+    return reply(connection, status, status == MHD_HTTP_CREATED ? "Created.\n" : "Replaced.\n", kText, request);
+}
+
+MHD_Result WebServer::reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
+                            Request& request) {
+    MHD_Response* response =
+        MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    if (!response) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+    return queue(connection, status, response, request);
+}
+
+MHD_Result WebServer::queue(MHD_Connection* connection, unsigned status, MHD_Response* response, Request& request) {
+    // The page carries everything it needs; nothing may be loaded from elsewhere, nothing may frame it, and the
+    // key in its address is never sent on as a referrer.
+    MHD_add_response_header(response, "Content-Security-Policy",
+                            "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
+                            "img-src data:; connect-src 'self'; form-action 'none'; frame-ancestors 'none'");
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+    if (request.tokenInAddress)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
+    const MHD_Result result = MHD_queue_response(connection, status, response);
+    MHD_destroy_response(response);
+    return result;
+}
