@@ -95,3 +95,13 @@ std::optional<CombinationFinder::Result> CombinationFinder::find(double t, const
     r.three = three.best();
     return r;
 }
+
+std::string CombinationFinder::describe(const Combination& c) {
+    std::string text = c.arrangement;
+    for (size_t i = 0; i < c.values.size(); ++i) {
+        const std::string name = "R" + std::to_string(i + 1);
+        text.replace(text.find(name), name.size(), engineering(c.values[i], Unit::Ohm));
+    }
+    if (c.values.size() > 1) text += " = " + engineering(c.result, Unit::Ohm, 5);
+    return text + " (" + signedPercent(c.errorPercent) + ")";
+}

@@ -19,6 +19,9 @@ public:
         Combination single, series, parallel, three;
     };
 
+    /// The arrangement with its values and result: "3.9 Ω + 560 mΩ + 680 mΩ = 5.14 Ω (0 %)".
+    static std::string describe(const Combination& combination);
+
     /// Exhaustive over the series: every single value and pair; for three, every arrangement whose two
     /// chosen values lie within two decades of the target (the third is then the best value for them). Nothing,
     /// with `error` set, for a target not above 0.1 Ω.

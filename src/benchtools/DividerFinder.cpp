@@ -62,3 +62,8 @@ std::optional<std::vector<DividerFinder::Divider>> DividerFinder::find(const Que
     }
     return out;
 }
+
+std::string DividerFinder::describe(const Divider& d) {
+    return "R1 " + engineering(d.r1, Unit::Ohm) + ", R2 " + engineering(d.r2, Unit::Ohm) + ": " +
+           engineering(d.vout, Unit::Volt, 5) + " (" + signedPercent(d.errorPercent) + ")";
+}

@@ -23,6 +23,9 @@ public:
         double errorPercent = 0;  ///< (vout − wanted) / wanted × 100
     };
 
+    /// "R1 2.4 kΩ, R2 910 Ω: 3.2991 V (-0.0275 %)".
+    static std::string describe(const Divider& divider);
+
     /// The best divider first, then up to four alternatives of other ratios, over every pair of series values
     /// whose total lies in the range. Among pairs of one ratio (1k/2k, 10k/20k) the one whose total is nearest
     /// 10 kΩ is given. Nothing, with `error` set, for outputs outside (0, Vin) or an empty range.

@@ -45,3 +45,10 @@ std::string engineering(double value, Unit unit, int digits) {
     const std::string suffix = prefixes[index] + symbol;
     return suffix.empty() ? number : number + " " + suffix;
 }
+
+std::string signedPercent(double percent) {
+    if (std::fabs(percent) < 5e-7) return "0 %";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%+.3g %%", percent);
+    return buf;
+}

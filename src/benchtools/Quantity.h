@@ -19,3 +19,6 @@ const char* unitName(Unit unit);
 /// Engineering notation with the unit: 4700 Ω → "4.7 kΩ", 1e-7 F → "100 nF", 0.47 Ω → "470 mΩ"; up to
 /// `digits` significant digits, trailing zeros dropped. Zero prints as "0 Ω"; prefixes run from p to G.
 std::string engineering(double value, Unit unit, int digits = 4);
+
+/// A signed percentage for results: "+0.78 %", "-3.2 %", "0 %" (below 0.0000005 %), three significant digits.
+std::string signedPercent(double percent);

@@ -1,12 +1,10 @@
 #include "cli/BenchArguments.h"
 
-#include <cmath>
 #include <iostream>
 
 #include "benchtools/ESeries.h"
 #include "benchtools/ValueReader.h"
 #include "cli/UsageError.h"
-#include "platform/Format.h"
 
 namespace bench {
 
@@ -51,11 +49,6 @@ double percent(const std::string& text) {
 const ESeries& series(const std::string& name) {
     if (const ESeries* s = ESeries::named(name)) return *s;
     throw UsageError("'" + name + "' is not a series: use E3, E6, E12, E24, E48, E96 or E192");
-}
-
-std::string percentText(double p) {
-    if (std::fabs(p) < 5e-7) return "0 %";
-    return format("%+.3g %%", p);
 }
 
 void addJsonFlag(CLI::App* cmd, bool& flag) {

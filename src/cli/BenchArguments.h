@@ -19,8 +19,6 @@ Quantity anyComponentValue(const std::string& text);
 double percent(const std::string& text);
 /// The series named by --series ("E24", "e96", "192"), or a usage error listing them.
 const ESeries& series(const std::string& name);
-/// "+0.78 %", "-3.2 %", "0 %".
-std::string percentText(double percent);
 
 /// Adds --json to `cmd`, storing into `flag`.
 void addJsonFlag(CLI::App* cmd, bool& flag);

@@ -15,17 +15,6 @@ nlohmann::ordered_json asJson(const CombinationFinder::Combination& c) {
             {"error_percent", c.errorPercent}};
 }
 
-// "(4.7 kΩ || 10 kΩ) + 1 Ω = 3.2 kΩ (+0.01 %)"
-std::string asText(const CombinationFinder::Combination& c) {
-    std::string text = c.arrangement;
-    for (size_t i = 0; i < c.values.size(); ++i) {
-        const std::string name = "R" + std::to_string(i + 1);
-        text.replace(text.find(name), name.size(), engineering(c.values[i], Unit::Ohm));
-    }
-    if (c.values.size() > 1) text += " = " + engineering(c.result, Unit::Ohm, 5);
-    return text + " (" + bench::percentText(c.errorPercent) + ")";
-}
-
 }  // namespace
 
 void addCombineCommand(CLI::App& app) {
@@ -52,7 +41,7 @@ void addCombineCommand(CLI::App& app) {
                               {"parallel", asJson(found->parallel)}, {"three", asJson(found->three)}});
             return;
         }
-        std::cout << "Single: " << asText(found->single) << "\nSeries: " << asText(found->series)
-                  << "\nParallel: " << asText(found->parallel) << "\nThree: " << asText(found->three) << '\n';
+        std::cout << "Single: " << CombinationFinder::describe(found->single) << "\nSeries: " << CombinationFinder::describe(found->series)
+                  << "\nParallel: " << CombinationFinder::describe(found->parallel) << "\nThree: " << CombinationFinder::describe(found->three) << '\n';
     });
 }

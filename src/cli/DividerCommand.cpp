@@ -12,11 +12,6 @@ nlohmann::ordered_json asJson(const DividerFinder::Divider& d) {
     return {{"r1", d.r1}, {"r2", d.r2}, {"vout", d.vout}, {"error_percent", d.errorPercent}};
 }
 
-std::string asText(const DividerFinder::Divider& d) {
-    return "R1 " + engineering(d.r1, Unit::Ohm) + ", R2 " + engineering(d.r2, Unit::Ohm) + ": " +
-           engineering(d.vout, Unit::Volt, 5) + " (" + bench::percentText(d.errorPercent) + ")";
-}
-
 }  // namespace
 
 void addDividerCommand(CLI::App& app) {
@@ -56,7 +51,7 @@ void addDividerCommand(CLI::App& app) {
             bench::printJson(out);
             return;
         }
-        std::cout << "Best: " << asText(best) << '\n';
-        for (size_t i = 1; i < found->size(); ++i) std::cout << "Alternative: " << asText((*found)[i]) << '\n';
+        std::cout << "Best: " << DividerFinder::describe(best) << '\n';
+        for (size_t i = 1; i < found->size(); ++i) std::cout << "Alternative: " << DividerFinder::describe((*found)[i]) << '\n';
     });
 }

@@ -35,6 +35,6 @@ void addEseriesCommand(CLI::App& app) {
         }
         std::cout << "Series: " << s.name() << "\nBelow: " << (n.below ? engineering(*n.below, q.unit) : "none")
                   << "\nAbove: " << engineering(n.above, q.unit) << "\nNearest: " << engineering(n.nearest, q.unit)
-                  << " (" << bench::percentText(n.errorPercent) << ")\n";
+                  << " (" << signedPercent(n.errorPercent) << ")\n";
     });
 }

@@ -37,7 +37,7 @@ void addRegulatorCommand(CLI::App& app) {
             return;
         }
         std::cout << "R2 exact: " << engineering(r->r2Exact, Unit::Ohm, 5) << "\nR2: " << engineering(r->r2, Unit::Ohm)
-                  << "\nVout: " << engineering(r->vout, Unit::Volt, 5) << " (" << bench::percentText(r->errorPercent)
+                  << "\nVout: " << engineering(r->vout, Unit::Volt, 5) << " (" << signedPercent(r->errorPercent)
                   << ")\n";
     });
 }
