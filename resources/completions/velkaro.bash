@@ -8,7 +8,8 @@ _velkaro() {
     done
     if [[ -z $sub ]]; then
         mapfile -t COMPREPLY < <(compgen -W "resistor capacitor values smd inductor led ne555 wires drop solar
-            datasheets ftp web --tablet --help --version" -- "$cur")
+            eseries bands smdcode capcode divider combine regulator identify datasheets ftp web --tablet --help
+            --version" -- "$cur")
         return
     fi
 
@@ -21,6 +22,12 @@ _velkaro() {
         ne555) values="--c1 --r1 --c2 --ra --rb" ;;
         drop) values="--awg --current --length" ;;
         solar) values="--load --voltage --sun --panel" ;;
+        eseries | combine) values="--series" flags+=" --json" ;;
+        bands) values="--bands --tolerance --tcr" flags+=" --inductor --json" ;;
+        smdcode | identify) flags+=" --json" ;;
+        capcode) values="--tolerance" flags+=" --json" ;;
+        divider) values="--vin --vout --series --load --min-total --max-total" flags+=" --json" ;;
+        regulator) values="--vout --r1 --vref --iadj --series" flags+=" --json" ;;
         datasheets)
             values="--dir"
             case " ${COMP_WORDS[*]:1:COMP_CWORD-1} " in
@@ -39,14 +46,16 @@ _velkaro() {
         case $prev in
             --dir) mapfile -t COMPREPLY < <(compgen -d -- "$cur") ;;
             --*-file) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
+            --series) mapfile -t COMPREPLY < <(compgen -W "E3 E6 E12 E24 E48 E96 E192" -- "${cur^^}") ;;
+            --bands) mapfile -t COMPREPLY < <(compgen -W "3 4 5 6" -- "$cur") ;;
         esac
         return
     fi
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$values $flags" -- "$cur")
-    elif [[ $sub == resistor || $sub == inductor ]]; then
-        mapfile -t COMPREPLY < <(compgen -W "black brown red orange yellow green blue violet gray white gold silver
-            none" -- "${cur,,}")
+    elif [[ $sub == resistor || $sub == inductor || $sub == identify ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "black brown red orange yellow green blue violet gray grey white gold
+            silver none" -- "${cur,,}")
     fi
 }
 complete -F _velkaro velkaro

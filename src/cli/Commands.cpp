@@ -11,6 +11,14 @@ void addAllCommands(CLI::App& app) {
     addWiresCommand(app);
     addDropCommand(app);
     addSolarCommand(app);
+    addEseriesCommand(app);
+    addBandsCommand(app);
+    addSmdcodeCommand(app);
+    addCapcodeCommand(app);
+    addDividerCommand(app);
+    addCombineCommand(app);
+    addRegulatorCommand(app);
+    addIdentifyCommand(app);
     addDatasheetsCommand(app);
     addFtpCommand(app);
     addWebCommand(app);

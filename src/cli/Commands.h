@@ -21,5 +21,16 @@ void addFtpCommand(CLI::App& app);
 /// `velkaro web [--dir DIR] [--port N] [--read-only]`: the upload page without a display, until SIGINT or SIGTERM.
 void addWebCommand(CLI::App& app);
 
+/// The bench tools: each reads values as engineers write them (4k7, 100n) and prints text, or one JSON object with
+/// --json; input it cannot take is a usage error.
+void addEseriesCommand(CLI::App& app);
+void addBandsCommand(CLI::App& app);
+void addSmdcodeCommand(CLI::App& app);
+void addCapcodeCommand(CLI::App& app);
+void addDividerCommand(CLI::App& app);
+void addCombineCommand(CLI::App& app);
+void addRegulatorCommand(CLI::App& app);
+void addIdentifyCommand(CLI::App& app);
+
 /// Adds every subcommand, in the order `--help` lists them.
 void addAllCommands(CLI::App& app);

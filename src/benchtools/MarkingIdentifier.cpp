@@ -1,0 +1,167 @@
+#include "benchtools/MarkingIdentifier.h"
+
+#include <algorithm>
+#include <cctype>
+#include <regex>
+
+#include "benchtools/CapacitorEncoder.h"
+#include "benchtools/ColourCode.h"
+#include "benchtools/ESeries.h"
+#include "benchtools/SignificantDigits.h"
+#include "benchtools/ValueReader.h"
+#include "decoders/InfoCapacitorsView.h"
+#include "decoders/InfoResistorsSMD.h"
+#include "platform/Format.h"
+
+namespace {
+
+using Reading = MarkingIdentifier::Reading;
+using Colours = std::vector<const ColourCode::Colour*>;
+
+std::string percentText(double percent) { return format(" ±%g %%", percent); }
+
+Reading reading(std::string kind, double value, Unit unit, std::optional<double> tolerance, std::string extra = "") {
+    std::string text = engineering(value, unit) + (tolerance ? percentText(*tolerance) : "") + extra;
+    return {std::move(kind), value, unit, tolerance, std::move(text)};
+}
+
+double scaled(long long digits, int exponent) { return SignificantDigits{digits, exponent}.value(); }
+
+// A resistor read from 3 to 6 bands in the order given: digits, multiplier, tolerance, temperature coefficient.
+std::optional<Reading> resistorBands(const Colours& bands, const std::string& kind) {
+    const size_t n = bands.size();
+    if (n < 3 || n > 6) return std::nullopt;
+    const size_t digitCount = n <= 4 ? 2 : 3;
+    long long digits = 0;
+    for (size_t i = 0; i < digitCount; ++i) {
+        if (!bands[i]->digit || (i == 0 && *bands[i]->digit == 0)) return std::nullopt;
+        digits = digits * 10 + *bands[i]->digit;
+    }
+    const auto* multiplier = bands[digitCount];
+    if (!multiplier->multiplier) return std::nullopt;
+    std::optional<double> tolerance = 20.0;
+    if (n >= 4 && !(tolerance = bands[digitCount + 1]->tolerance)) return std::nullopt;
+    std::string extra;
+    if (n == 6) {
+        if (!bands[5]->temperatureCoefficient) return std::nullopt;
+        extra = format(", %d ppm/K", *bands[5]->temperatureCoefficient);
+    }
+    return reading(kind, scaled(digits, *multiplier->multiplier), Unit::Ohm, tolerance, extra);
+}
+
+// An inductor's four bands: two digits, a multiplier of microhenries up to yellow, black, gold or silver last.
+std::optional<Reading> inductorBands(const Colours& bands) {
+    if (bands.size() != 4 || !bands[0]->digit || *bands[0]->digit == 0 || !bands[1]->digit) return std::nullopt;
+    const auto m = bands[2]->multiplier;
+    if (!m || *m > 4) return std::nullopt;
+    const std::string last = bands[3]->name;
+    const double tolerance = last == "gold" ? 5 : last == "silver" ? 10 : 20;
+    if (last != "gold" && last != "silver" && last != "black" && last != "none") return std::nullopt;
+    return reading("inductor bands", scaled(*bands[0]->digit * 10 + *bands[1]->digit, *m - 6), Unit::Henry, tolerance);
+}
+
+std::vector<Reading> bandReadings(const std::string& text) {
+    Colours bands;
+    static const std::regex separators("[\\s,;/-]+");
+    for (std::sregex_token_iterator it(text.begin(), text.end(), separators, -1), end; it != end; ++it) {
+        if (it->length() == 0) continue;
+        const auto* c = ColourCode::named(it->str());
+        if (!c) return {};
+        bands.push_back(c);
+    }
+    std::vector<Reading> out;
+    if (bands.size() < 3) return out;
+    if (auto r = resistorBands(bands, "resistor bands")) out.push_back(*r);
+    if (auto r = resistorBands(Colours(bands.rbegin(), bands.rend()), "resistor bands (reversed)")) out.push_back(*r);
+    // A value off every series is less likely to be what the maker printed.
+    std::stable_sort(out.begin(), out.end(), [](const Reading& a, const Reading& b) {
+        return ESeries::named("E192")->contains(a.value) && !ESeries::named("E192")->contains(b.value);
+    });
+    if (auto r = inductorBands(bands)) out.push_back(*r);
+    return out;
+}
+
+// The SMD screen decodes the marking; its result line holds the value as "4.7 KOhm".
+std::optional<Reading> smdReading(const std::string& code, const std::string& kind) {
+    const std::string line = InfoResistorsSMD::resultText(code);
+    const std::string lead = "Results: ";
+    if (line.rfind(lead, 0) != 0) return std::nullopt;
+    auto q = ValueReader::read(line.substr(lead.size()), nullptr);
+    if (!q || !(q->value > 0)) return std::nullopt;
+    return reading(kind, q->value, Unit::Ohm, std::nullopt);
+}
+
+// The capacitor screen decodes the code; its fragment holds the value as "… <BR/>470000 pF<BR/> …".
+std::optional<Reading> capacitorReading(const std::string& code) {
+    const std::string letter = code.size() == 4 ? code.substr(3) : "";
+    if (code[0] == '0' || (code[2] > '5' && code[2] != '9')) return std::nullopt;
+    const std::string html = InfoCapacitorsView::resultHTML(code.substr(0, 1), code.substr(1, 1), code.substr(2, 1), letter);
+    const auto start = html.find("</B><BR/>", html.find("Capacitance:"));
+    const auto end = html.find(" pF", start);
+    if (start == std::string::npos || end == std::string::npos) return std::nullopt;
+    const size_t from = start + std::string("</B><BR/>").size();
+    auto pf = ValueReader::read(html.substr(from, end - from) + "p", nullptr);
+    if (!pf) return std::nullopt;
+    const std::optional<double> percent = letter.empty() ? std::nullopt : CapacitorEncoder::percentOf(letter[0]);
+    const std::string tolerance = InfoCapacitorsView::toleranceText(letter);
+    Reading r = reading("capacitor code", pf->value, Unit::Farad, percent);
+    if (!percent && !tolerance.empty()) r.text += " " + tolerance;
+    return r;
+}
+
+// Inductor codes count microhenries: "101" is 100 µH, "4R7" 4.7 µH.
+std::optional<Reading> inductorCodeReading(const std::string& code) {
+    double microhenries = 0;
+    if (code.find('R') != std::string::npos) {
+        std::string withPoint = code;
+        std::replace(withPoint.begin(), withPoint.end(), 'R', '.');
+        auto q = ValueReader::read(withPoint, nullptr);
+        if (!q) return std::nullopt;
+        microhenries = q->value;
+    } else {
+        if (code[2] > '5') return std::nullopt;
+        microhenries = scaled(std::stoi(code.substr(0, 2)), code[2] - '0');
+    }
+    if (!(microhenries > 0)) return std::nullopt;
+    return reading("inductor code", microhenries * 1e-6, Unit::Henry, std::nullopt);
+}
+
+}  // namespace
+
+std::vector<Reading> MarkingIdentifier::identify(std::string_view input) {
+    std::string text(input);
+    std::vector<Reading> out = bandReadings(text);
+    if (!out.empty()) return out;
+
+    std::string code;
+    for (char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c))) code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    auto add = [&](std::optional<Reading> r) {
+        if (r) out.push_back(std::move(*r));
+    };
+    static const std::regex rNotation("[0-9]{0,3}R[0-9]{0,3}"), threeDigits("[0-9]{3}"), fourDigits("[0-9]{4}"),
+        capacitorWithLetter("[1-9][0-9][0-59][A-Z]"), eia96("[0-9]{2}[ZYXSABHCDEF]");
+    if (std::regex_match(code, rNotation) && code.size() >= 2 && code.size() <= 5) {
+        add(smdReading(code, "SMD code"));
+        add(inductorCodeReading(code));
+    } else if (std::regex_match(code, threeDigits)) {
+        add(smdReading(code, "SMD code"));
+        add(capacitorReading(code));
+        add(inductorCodeReading(code));
+    } else if (std::regex_match(code, fourDigits)) {
+        add(smdReading(code, "SMD code"));
+    } else if (std::regex_match(code, capacitorWithLetter) &&
+               !InfoCapacitorsView::toleranceText(code.substr(3)).empty()) {
+        add(capacitorReading(code));
+    } else if (std::regex_match(code, eia96)) {
+        add(smdReading(code, "EIA-96 code"));
+    }
+    // The text may also be a value written out ("4k7", "100nF"); it adds nothing when a code said the same.
+    if (auto q = ValueReader::read(text, nullptr); q && q->value > 0) {
+        const bool said = std::any_of(out.begin(), out.end(), [&](const Reading& r) {
+            return sameValue(r.value, q->value) && (q->unit == Unit::None || q->unit == r.unit);
+        });
+        if (!said) out.push_back(reading("value", q->value, q->unit, std::nullopt));
+    }
+    return out;
+}

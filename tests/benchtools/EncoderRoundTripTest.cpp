@@ -1,0 +1,151 @@
+// Every encoder against the screen that decodes its output: decode(encode(v)) == v for every value of E3 … E192
+// over the decades the decoder covers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "benchtools/BandEncoder.h"
+#include "benchtools/CapacitorEncoder.h"
+#include "benchtools/ESeries.h"
+#include "benchtools/SmdEncoder.h"
+#include "benchtools/ValueReader.h"
+#include "decoders/InfoCapacitorsView.h"
+#include "decoders/InfoInductionView.h"
+#include "decoders/InfoResistorsSMD.h"
+#include "decoders/InfoResistorsView.h"
+
+namespace {
+
+// The value in a decoder's line, between `lead` and the first of `stop` ("Resistance: 4.7 KOhm +-5%").
+double valueIn(const std::string& line, const std::string& lead, const std::string& stop) {
+    const auto from = line.find(lead);
+    if (from == std::string::npos) return -1;
+    const auto start = from + lead.size();
+    auto q = ValueReader::read(line.substr(start, line.find(stop, start) - start), nullptr);
+    return q ? q->value : -1;
+}
+
+// The wheel row of a colour name as the decoder screens spell it ("Gray", "none").
+int rowOf(const WheelsScreen& screen, int component, std::string name) {
+    if (name == "grey") name = "gray";
+    if (name != "none") name[0] = static_cast<char>(std::toupper(name[0]));
+    const auto& rows = screen.rowsOfComponent(component);
+    auto it = std::find(rows.begin(), rows.end(), name);
+    return it == rows.end() ? -100 : static_cast<int>(it - rows.begin());
+}
+
+// Calls `f(series, value)` for every value of every series in the decades [first, last] (10^decade ≤ value).
+template <typename F>
+void everyValue(int first, int last, double unit, F&& f) {
+    for (const ESeries* s : ESeries::all())
+        for (int d = first; d <= last; ++d)
+            for (size_t i = 0; i < s->mantissas().size(); ++i) f(*s, s->value(static_cast<int>(i), d) * unit);
+}
+
+TEST(EncoderRoundTrip, DecodersReadBackEveryEncodedSeriesValue) {
+    InfoResistorsView resistors;
+    resistors.loadViewIfNeeded();
+    InfoInductionView inductors;
+    inductors.loadViewIfNeeded();
+    int checked = 0;
+    // Resistor bands: the screen's multipliers run black … violet, so 10 Ω … 990 MΩ with two digits and
+    // 100 Ω … 9.99 GΩ with three.
+    everyValue(1, 9, 1, [&](const ESeries&, double v) {
+        for (int bands : {4, 5, 6}) {
+            auto b = BandEncoder::resistor(v, bands, std::nullopt, bands == 6 ? std::optional(50) : std::nullopt, nullptr);
+            const bool twoDigits = bands == 4;
+            if (!b) {
+                EXPECT_TRUE(twoDigits || v >= 1e10) << v << " in " << bands << " bands";
+                continue;
+            }
+            if (v < (twoDigits ? 10 : 100) || v >= (twoDigits ? 1e9 : 1e10)) continue;
+            const auto& c = *b;
+            const int r2 = twoDigits ? 0 : rowOf(resistors, 2, c[2]);
+            const size_t m = twoDigits ? 2 : 3;
+            const std::string line = InfoResistorsView::resultText(
+                rowOf(resistors, 0, c[0]), rowOf(resistors, 1, c[1]), r2, rowOf(resistors, 3, c[m]),
+                rowOf(resistors, 4, c[m + 1]), bands == 6 ? rowOf(resistors, 5, c[5]) : 0);
+            EXPECT_TRUE(sameValue(valueIn(line, "Resistance: ", " +-"), v)) << v << " → " << line;
+            ++checked;
+        }
+    });
+    // Inductor bands: 0.1 µH … 990 mH, two digits.
+    everyValue(-7, -1, 1, [&](const ESeries&, double v) {
+        auto b = BandEncoder::inductor(v, 5.0, nullptr);
+        if (!b) return;
+        const auto& c = *b;
+        const std::string line = InfoInductionView::resultText(rowOf(inductors, 0, c[0]), rowOf(inductors, 1, c[1]),
+                                                                rowOf(inductors, 2, c[2]), rowOf(inductors, 3, c[3]));
+        EXPECT_TRUE(sameValue(valueIn(line, "Inductance: ", " +-"), v)) << v << " → " << line;
+        EXPECT_NE(line.find("+-5%"), std::string::npos) << line;
+        ++checked;
+    });
+    // SMD codes: three digits and four digits from 0.1 Ω to 999 MΩ, EIA-96 for E96 values 0.1 Ω … 97.6 MΩ.
+    everyValue(-1, 8, 1, [&](const ESeries& s, double v) {
+        const bool e96 = ESeries::named("E96")->contains(v);
+        for (auto code : {SmdEncoder::threeDigit(v), SmdEncoder::fourDigit(v), SmdEncoder::eia96(v)}) {
+            if (!code) continue;
+            const std::string line = InfoResistorsSMD::resultText(*code);
+            EXPECT_TRUE(sameValue(valueIn(line, "Results: ", "\n"), v)) << v << " " << *code << " → " << line;
+            ++checked;
+        }
+        EXPECT_TRUE(SmdEncoder::fourDigit(v)) << v;
+        EXPECT_EQ(SmdEncoder::eia96(v).has_value(), e96 && v < 1e8) << v;
+        EXPECT_TRUE(s.mantissas().size() > 24 || SmdEncoder::threeDigit(v)) << v;
+    });
+    // Capacitor codes: 1.0 pF … 9.9 µF, two digits.
+    everyValue(-12, -6, 1, [&](const ESeries&, double v) {
+        auto code = CapacitorEncoder::code(v, std::string("10"), nullptr);
+        if (!code) return;
+        const std::string html = InfoCapacitorsView::resultHTML(code->substr(0, 1), code->substr(1, 1),
+                                                                code->substr(2, 1), code->substr(3));
+        EXPECT_TRUE(sameValue(valueIn(html, "Capacitance:</B><BR/>", " pF") * 1e-12, v)) << v << " → " << html;
+        EXPECT_NE(html.find("+/- 10%"), std::string::npos) << html;
+        ++checked;
+    });
+    EXPECT_GT(checked, 9000);
+}
+
+TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
+    struct Case {
+        double value;
+        int bands;
+        std::optional<double> tolerance;
+        std::optional<int> ppm;
+        const char* result;  // bands joined by spaces, or the message
+    } cases[] = {
+        {4700, 4, std::nullopt, std::nullopt, "yellow violet red gold"},
+        {4.7, 4, 10.0, std::nullopt, "yellow violet gold silver"},
+        {0.1, 3, std::nullopt, std::nullopt, "brown black silver"},
+        {4750, 5, 0.05, std::nullopt, "yellow violet green brown grey"},
+        {1000, 6, 1.0, 15, "brown black black brown brown orange"},
+        {4750, 4, std::nullopt, std::nullopt, "4.75 kΩ needs three significant digits: use 5 bands"},
+        {4753, 5, std::nullopt, std::nullopt, "4.753 kΩ needs four significant digits: no colour code holds it"},
+        {0.47, 5, std::nullopt, std::nullopt, "470 mΩ is below the smallest value 5 bands show (1 Ω)"},
+        {4700, 3, 5.0, std::nullopt, "3 bands carry no tolerance band (20 %): use 4 bands for 5 %"},
+        {4700, 4, 3.0, std::nullopt, "no colour stands for a tolerance of 3 %: use one of 1, 2, 0.5, 0.25, 0.1, 0.05, 5, 10, 20"},
+        {4700, 4, std::nullopt, 100, "a temperature coefficient needs 6 bands"},
+        {4700, 7, std::nullopt, std::nullopt, "a resistor has 3, 4, 5 or 6 bands, not 7"},
+        {0, 4, std::nullopt, std::nullopt, "0 Ω has no colour code: give a value above zero"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        auto b = BandEncoder::resistor(c.value, c.bands, c.tolerance, c.ppm, &error);
+        std::string joined;
+        if (b)
+            for (const auto& name : *b) joined += (joined.empty() ? "" : " ") + name;
+        EXPECT_EQ(b ? joined : error, c.result) << c.value;
+    }
+    std::string error;
+    EXPECT_EQ(SmdEncoder::threeDigit(4.7).value_or(""), "4R7");
+    EXPECT_EQ(SmdEncoder::fourDigit(47.5).value_or(""), "47R5");
+    EXPECT_EQ(SmdEncoder::eia96(10000).value_or(""), "01C");
+    EXPECT_FALSE(SmdEncoder::threeDigit(4750));
+    EXPECT_EQ(CapacitorEncoder::code(100e-9, std::string("k"), &error).value_or(error), "104K");
+    EXPECT_EQ(CapacitorEncoder::code(4.7e-12, std::nullopt, &error).value_or(error), "479");
+    EXPECT_FALSE(CapacitorEncoder::code(4.75e-9, std::nullopt, &error));
+    EXPECT_EQ(error, "4.75 nF needs three significant digits: the capacitor code holds two");
+    EXPECT_FALSE(CapacitorEncoder::code(1e-9, std::string("Q"), &error));
+}
+
+}  // namespace

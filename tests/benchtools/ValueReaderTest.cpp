@@ -1,0 +1,55 @@
+#include "benchtools/ValueReader.h"
+
+#include <gtest/gtest.h>
+
+#include "benchtools/ESeries.h"
+
+namespace {
+
+TEST(ValueReader, ReadsWholeTextsOrNamesTheText) {
+    struct Case {
+        const char* text;
+        double value;  // < 0: an error naming the text
+        Unit unit;
+    } cases[] = {
+        {"4700", 4700, Unit::None},       {"4.7k", 4700, Unit::None},     {"4,7k", 4700, Unit::None},
+        {"4k7", 4700, Unit::None},        {"4K7", 4700, Unit::None},      {"2R2", 2.2, Unit::Ohm},
+        {"R47", 0.47, Unit::Ohm},         {"4M7", 4.7e6, Unit::None},     {"4m7", 4.7e-3, Unit::None},
+        {"4n7", 4.7e-9, Unit::None},      {"2u2", 2.2e-6, Unit::None},    {"2µ2", 2.2e-6, Unit::None},
+        {"1p5", 1.5e-12, Unit::None},     {" 100nF ", 100e-9, Unit::Farad}, {"4.7 kΩ", 4700, Unit::Ohm},
+        {"4k7 ohms", 4700, Unit::Ohm},    {"4.7KOhm", 4700, Unit::Ohm},   {"10uH", 10e-6, Unit::Henry},
+        {"12V", 12, Unit::Volt},          {"50uA", 50e-6, Unit::Ampere},  {".47 Ohm", 0.47, Unit::Ohm},
+        {"0", 0, Unit::None},             {"4.7 k", 4700, Unit::None},    {"1G", 1e9, Unit::None},
+        {"", -1, {}},       {"-", -1, {}},      {"-5", -1, {}},    {"1e3", -1, {}},   {"4k7k", -1, {}},
+        {"1,000.5", -1, {}}, {"4x7", -1, {}},   {"4.7k7", -1, {}}, {"4 7", -1, {}},   {"R", -1, {}},
+        {"ohm", -1, {}},    {"4R7F", -1, {}},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        auto q = ValueReader::read(c.text, &error);
+        if (c.value < 0) {
+            EXPECT_FALSE(q) << c.text;
+            EXPECT_EQ(error, ValueReader::notAValue(c.text)) << c.text;
+        } else {
+            ASSERT_TRUE(q) << c.text << ": " << error;
+            EXPECT_TRUE(sameValue(q->value, c.value) || q->value == c.value) << c.text << " read " << q->value;
+            EXPECT_EQ(q->unit, c.unit) << c.text;
+        }
+    }
+    EXPECT_FALSE(ValueReader::read(std::string(400, '9'), nullptr)) << "beyond a double";
+}
+
+TEST(Quantity, EngineeringNotation) {
+    struct Case {
+        double value;
+        Unit unit;
+        const char* text;
+    } cases[] = {
+        {4700, Unit::Ohm, "4.7 kΩ"},  {100e-9, Unit::Farad, "100 nF"}, {0.47, Unit::Ohm, "470 mΩ"},
+        {4750, Unit::Ohm, "4.75 kΩ"}, {999.96, Unit::Ohm, "1 kΩ"},     {0, Unit::Volt, "0 V"},
+        {2.2e-6, Unit::Henry, "2.2 µH"}, {4.7e3, Unit::None, "4.7 k"}, {12, Unit::None, "12"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(engineering(c.value, c.unit), c.text) << c.value;
+}
+
+}  // namespace
