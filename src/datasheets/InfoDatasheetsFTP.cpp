@@ -111,15 +111,16 @@ void InfoDatasheetsFTP::viewDidLoad() {
     Application::shared().setIdleTimerDisabled(true);
     showTransfers();
     // The port that worked last time, if the user chose another one when the usual one was taken.
-    share(static_cast<unsigned>(Utils::getIntParam(kPortKey, static_cast<int>(gControlPort))));
+    const int saved = Utils::getIntParam(kPortKey, 0);
+    share(saved >= 1 && saved <= 65535 ? static_cast<unsigned>(saved) : gControlPort);
 }
 
 void InfoDatasheetsFTP::share(unsigned port) {
     if (_server) _server->stopFtpServer();
     _server.reset();
     const std::string baseDir = DocumentsFolder::path();
-    if (port <= 65535) _server = std::make_unique<FtpServer>(port, baseDir, this);
-    const bool listening = _server && _server->isListening();
+    _server = std::make_unique<FtpServer>(port, baseDir, this);
+    const bool listening = _server->isListening();
     const std::string address = NetworkController::localWifiIPAddress();
     // The page shares with the FTP server or not at all: the screen says one thing about sharing.
     _announcer.reset();
@@ -144,7 +145,7 @@ void InfoDatasheetsFTP::share(unsigned port) {
     if (listening) {
         m_pWebView.loadHTMLString(pageText(resourceNamed("HtmlFTP").value_or(""), link, webLink));
     } else {
-        std::string reason = port <= 65535 ? PortProbe::whyUnusable(port) : "not a port number";
+        std::string reason = PortProbe::whyUnusable(port);
         if (reason.empty()) reason = _server->listenError().localizedDescription;
         m_pWebView.loadHTMLString(portErrorPage(port, reason));
         const unsigned next = port < 65535 ? PortProbe::nextUsable(port + 1) : 0;
@@ -162,7 +163,13 @@ void InfoDatasheetsFTP::share(unsigned port) {
 
 void InfoDatasheetsFTP::onButtonOtherPort() {
     const std::int32_t port = intValue(m_pOtherPort.text());
-    share(port > 0 ? static_cast<unsigned>(port) : 65536);
+    if (port < 1 || port > 65535) {
+        // Nothing was tried: the server keeps what it had (nothing, as the usual port failed).
+        m_pWebView.loadHTMLString("<h3>Sharing is not available</h3><p>\"" + escapeHtml(m_pOtherPort.text()) +
+                                  "\" is not a port: type a number from 1 to 65535.</p>");
+        return;
+    }
+    share(static_cast<unsigned>(port));
     if (_server && _server->isListening()) Utils::saveIntParam(port, kPortKey);
 }
 

@@ -170,10 +170,14 @@ private slots:
         QVERIFY(!text.contains("connect to:"));  // no address box holding the message
         QVERIFY(page->toHtml().contains("background-color:#fdecea"));
 
-        // The next free port is offered; sharing there works and is remembered for the next time.
+        // The next free port is offered; a typed word is refused; sharing there works and is remembered.
         auto* other = gui.find<QLineEdit*>("m_pOtherPort");
         QVERIFY(other->isVisible() && other->text().toUInt() > port);
         const unsigned chosen = other->text().toUInt();
+        GuiHarness::retype(other, "ftp");
+        QTest::mouseClick(gui.find<QPushButton*>("m_pShareOtherPort"), Qt::LeftButton);
+        QVERIFY(page->toPlainText().contains("\"ftp\" is not a port") && transfer->listeningPort() == 0);
+        GuiHarness::retype(other, QString::number(chosen));
         QTest::mouseClick(gui.find<QPushButton*>("m_pShareOtherPort"), Qt::LeftButton);
         QCOMPARE(transfer->listeningPort(), chosen);
         QVERIFY(!other->isVisible() && page->toPlainText().contains(QString(":%1").arg(chosen)));
