@@ -74,6 +74,10 @@ printf 'R1 = 1k, R2 = 10k, C = 10u\n' > "$store/astable notes.txt"
 pdf_row=$(( $("$velkaro" datasheets | tail -n +2 | grep -n -x 'NE555 timer.pdf' | cut -d: -f1) - 1 ))
 shot datasheets --action onShowDatasheet
 shot datasheet-viewer --action onShowDatasheet --tap m_cTableData=$pdf_row
+# A search of the store's index: the results grouped by document, then the viewer at a result's page.
+"$velkaro" datasheets index
+shot datasheets-search --action onShowDatasheet --type m_cSearchField=timer
+shot datasheet-viewer-hit --action onShowDatasheet --type m_cSearchField=timer --tap m_cTableData=2
 shot datasheets-ftp --action onShowDatasheet --action onButtonFTP
 # The transfer screen when its port is taken by another program: the reason and the offer of another port.
 python3 -c 'import socket, sys, time

@@ -38,7 +38,7 @@ InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std
     m_cTableData.setDelegate(this);
     m_cIndexInfo.setHidden(true);
     m_cMessage.setHidden(true);
-    m_cSearchField.setPlaceholder("Search in the datasheets (LM317, \"dropout voltage\")");
+    m_cSearchField.setPlaceholder("Search datasheets");
     registerOutlet("m_cTableData", m_cTableData);
     registerOutlet("m_cFilesInfo", m_cFilesInfo);
     registerOutlet("m_cSearchField", m_cSearchField);

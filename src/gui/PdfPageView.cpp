@@ -14,10 +14,6 @@ constexpr int kSpacing = 8;
 }
 
 PdfPageView::PdfPageView(QWidget* parent) : QAbstractScrollArea(parent) {
-    viewport()->setAutoFillBackground(true);
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Window, p.color(QPalette::Mid));
-    viewport()->setPalette(p);
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
@@ -124,6 +120,7 @@ void PdfPageView::scrollContentsBy(int, int) {
 
 void PdfPageView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), QColor(0x80, 0x80, 0x80));  // white pages stand apart in either palette
     if (!doc_ || pageCount() == 0) return;
     const qreal dpr = devicePixelRatioF();
     const QRectF view(horizontalScrollBar()->value(), verticalScrollBar()->value(), viewport()->width(),
