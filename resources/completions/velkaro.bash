@@ -36,8 +36,8 @@ _velkaro() {
                 *) [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
             esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
-            --idle-timeout --login-timeout --transfer-timeout --web-port" flags+=" --read-only --quiet --verbose
-            --no-announce --announce-token" ;;
+            --idle-timeout --login-timeout --transfer-timeout --web-port --tls-cert --tls-key" flags+=" --read-only
+            --quiet --verbose --no-announce --announce-token --tls --require-tls" ;;
         web) values="--dir --port --user --password-file --bind --max-clients --max-per-address --idle-timeout"
             flags+=" --read-only --no-announce --announce-token --verbose" ;;
     esac

@@ -13,6 +13,8 @@
 #include "datasheets/InfoDatasheetsFTP.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
+#include "net/TlsCertificate.h"
+#include "net/TlsContext.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
@@ -36,6 +38,32 @@ void parsePortRange(const std::string& text, FtpOptions& options) {
     options.passivePortHigh = high;
 }
 
+struct TlsFlags {
+    bool offer = false;
+    bool require = false;
+    std::string certificate;
+    std::string key;
+};
+
+// The server's TLS context from the flags, or none without --tls; the certificate's fingerprint, for the user to
+// compare with what the client shows.
+std::string setUpTls(const TlsFlags& flags, FtpOptions& options) {
+    if (flags.certificate.empty() != flags.key.empty()) throw UsageError("--tls-cert and --tls-key go together");
+    if (!flags.offer && !flags.require && !flags.certificate.empty())
+        throw UsageError("--tls-cert needs --tls or --require-tls");
+    if (!flags.offer && !flags.require) return {};
+    Error err;
+    auto certificate = flags.certificate.empty() ? TlsCertificate::loadOrCreate(TlsCertificate::defaultPath(), &err)
+                                                 : TlsCertificate::fromFiles(flags.certificate, flags.key, &err);
+    if (certificate) options.tls = TlsContext::server(*certificate, &err);
+    if (!options.tls) {
+        std::cerr << "velkaro: cannot offer TLS: " << err.localizedDescription << '\n';
+        std::exit(1);
+    }
+    options.requireTls = flags.require;
+    return certificate->fingerprint();
+}
+
 }  // namespace
 
 void addFtpCommand(CLI::App& app) {
@@ -56,6 +84,7 @@ void addFtpCommand(CLI::App& app) {
     auto passivePorts = std::make_shared<std::string>();
     auto verbose = std::make_shared<bool>(false);
     auto quiet = std::make_shared<bool>(false);
+    auto tls = std::make_shared<TlsFlags>();
     cmd->add_flag("--read-only", options->readOnly, "Listing and downloads only; changes answer 550");
     cmd->add_option("--user", options->user, "The only account that may log in (with --password-file)");
     cmd->add_option("--password-file", *passwordFile, "File whose first line is the password of --user");
@@ -68,6 +97,10 @@ void addFtpCommand(CLI::App& app) {
                     "Seconds a client has to log in, whatever it sends meanwhile (default 60; 0: no limit)");
     cmd->add_option("--transfer-timeout", options->transferTimeout,
                     "Seconds a transfer may move no byte before it is closed with 426 (default 300; 0: no limit)");
+    cmd->add_flag("--tls", tls->offer, "Offer explicit FTPS (AUTH TLS) with the certificate made for this user");
+    cmd->add_flag("--require-tls", tls->require, "Refuse logins and transfers that are not encrypted (implies --tls)");
+    cmd->add_option("--tls-cert", tls->certificate, "PEM certificate (and chain) to present instead (with --tls-key)");
+    cmd->add_option("--tls-key", tls->key, "PEM private key of --tls-cert");
     auto* quietFlag = cmd->add_flag("--quiet", *quiet, "Only the start lines and errors on standard error (the default)");
     cmd->add_flag("--verbose", *verbose, "Also log every command, reply and connection on standard error")
         ->excludes(quietFlag);
@@ -75,7 +108,7 @@ void addFtpCommand(CLI::App& app) {
     auto webFlags = std::make_shared<WebSharing::Flags>();
     cmd->add_option("--web-port", *webPort, "Also serve the upload page on this port (default 0: no page)");
     WebSharing::addAnnounceOptions(*cmd, *webFlags);
-    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose, webPort, webFlags] {
+    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose, webPort, webFlags, tls] {
         if (*port < 0 || *port > 65535) throw UsageError("--port must be between 0 and 65535, not " + std::to_string(*port));
         if (*webPort < 0 || *webPort > 65535)
             throw UsageError("--web-port must be between 0 and 65535, not " + std::to_string(*webPort));
@@ -86,6 +119,7 @@ void addFtpCommand(CLI::App& app) {
         if (options->idleTimeout < 0) throw UsageError("--idle-timeout must not be negative");
         if (options->loginTimeout < 0) throw UsageError("--login-timeout must not be negative");
         if (options->transferTimeout < 0) throw UsageError("--transfer-timeout must not be negative");
+        const std::string fingerprint = setUpTls(*tls, *options);
         setLogLinesEnabled(*verbose);
         if (!dir->empty()) {
             struct stat st {};
@@ -114,6 +148,9 @@ void addFtpCommand(CLI::App& app) {
         // The same two lines the transfer screen shows.
         std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
                   << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
+                  << (options->tls ? format("FTPS (AUTH TLS)%@, certificate SHA-256 %@\n",
+                                            options->requireTls ? " required" : "", fingerprint)
+                                   : std::string())
                   << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
         WebOptions web;  // the page takes the FTP server's limits
         web.readOnly = options->readOnly;

@@ -252,17 +252,20 @@ void FtpConnection::processCommand(const Words& words) {
         for (const auto& c : commandTable()) map.emplace(c.word, &c);
         return map;
     }();
-    auto it = kByWord.find(text::lowercased(word));
-    if (it == kByWord.end() || !it->second->handler) {
+    const std::string lower = text::lowercased(word);
+    auto it = kByWord.find(lower);
+    // The TLS commands are known only where the owner offers TLS.
+    const Command* command = it != kByWord.end() ? it->second : settings_.options.tls ? tlsCommand(lower) : nullptr;
+    if (!command || !command->handler) {
         sendMessage(format("500 '%@': command not understood.", word));
-        if (it != kByWord.end()) logLine("DONT UNDERSTAND");
+        if (command) logLine("DONT UNDERSTAND");
         return;
     }
     restartIdleTimer();
-    if (!allowed(it->first)) return;
+    if (!allowed(lower)) return;
     // The name given by RNFR is good for the command right after it only. The offset given by REST holds until
     // the next RETR, STOR or APPE takes it, whatever comes between (clients send PASV or TYPE after REST).
-    const Handler handler = it->second->handler;
+    const Handler handler = command->handler;
     std::string renameFrom = std::exchange(rnfrFilename_, std::string());
     if (handler == &FtpConnection::doRnto) rnfrFilename_ = std::move(renameFrom);
     (this->*handler)(words);

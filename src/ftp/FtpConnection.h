@@ -82,6 +82,10 @@ public:
     void onSocketDidWriteDataWithTag(AsyncSocket* sock, std::int32_t tag) override;
     void onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) override;
     void onSocketDidDisconnect(AsyncSocket* sock) override;
+    void onSocketDidSecure(AsyncSocket* sock) override;
+
+    /// Seconds a TLS handshake may take on the control or a data connection.
+    static constexpr double kTlsHandshakeTimeout = 30;
 
 private:
     using Handler = void (FtpConnection::*)(const Words&);
@@ -149,6 +153,17 @@ private:
     void siteChmod(const Words& words);
     /// Sets the modification time of the entry a client names (MFMT, SITE UTIME); false when a refusal was sent.
     bool setModificationTime(const std::string& name, const std::string& when);
+    // TLS commands (FtpTlsCommands.cpp).
+    static const Command* tlsCommand(const std::string& word);
+    void doAuth(const Words& words);
+    void doPbsz(const Words& words);
+    void doProt(const Words& words);
+    void doCcc(const Words& words);
+    /// The owner's demand for TLS: whether `word` (a transfer or not) may run as things are; answers if not.
+    bool tlsAllows(const std::string& word, bool transfer);
+    /// Under PROT P starts TLS on a data socket and returns true; an accepted socket is taken only once its
+    /// handshake has completed (onSocketDidSecure).
+    bool secureDataSocket(AsyncSocket& sock);
     // Data-port commands (FtpDataCommands.cpp).
     void doPasv(const Words& words);
     void doEpsv(const Words& words);
@@ -237,6 +252,9 @@ private:
     std::string rnfrFilename_;
     long long restartOffset_ = 0;  // from REST, for the RETR or STOR right after it
     FtpLineSplitter lines_;
+    bool controlSecure_ = false;   // AUTH TLS was accepted
+    bool protectData_ = false;     // PROT P: data connections are encrypted
+    std::string tlsSessionContext_;  // this connection's own: data connections resume its TLS sessions only
     bool quitting_ = false;
     bool loggedIn_ = true;
     int failedPasswords_ = 0;

@@ -183,6 +183,7 @@ bool FtpConnection::openDataSocket(unsigned port) {
             sendMessage(FtpReplies::kNoDataConnection);
             return false;
         }
+        secureDataSocket(*socket);
         dataSocket_ = socket;
         dataConnection_ = std::make_unique<FtpDataConnection>(socket, static_cast<FtpDataListener&>(*this), pending_, FtpDataConnection::clientQuiet);
         dataConnection_->start();
@@ -213,6 +214,7 @@ void FtpConnection::takeAcceptedDataSocket(AsyncSocket* sock) {
         NSLog("FC: data connection from %@ refused", sock->connectedHost());
         return closeSocket(socket);
     }
+    if (secureDataSocket(*socket)) return acceptedDataSockets_.push_back(std::move(socket));
     logLine("FC:New Connection -- should be for the data port");
     for (auto& other : acceptedDataSockets_) closeSocket(other);
     acceptedDataSockets_.clear();

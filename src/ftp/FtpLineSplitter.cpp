@@ -23,8 +23,17 @@ void FtpLineSplitter::feed(std::string_view bytes) {
     if (held_ && !stopped_) kept_.append(bytes);
 }
 
+void FtpLineSplitter::discardPending() {
+    pending_.clear();
+    kept_.clear();
+    keptAt_ = 0;
+    discarding_ = false;
+    ++discards_;
+}
+
 void FtpLineSplitter::cut(std::string_view& bytes) {
-    while (!bytes.empty() && !stopped_ && !held_) {
+    const unsigned discards = discards_;
+    while (!bytes.empty() && !stopped_ && !held_ && discards == discards_) {
         size_t lf = bytes.find('\n');
         std::string_view chunk = lf == std::string_view::npos ? bytes : bytes.substr(0, lf + 1);
         bytes.remove_prefix(chunk.size());
@@ -49,4 +58,5 @@ void FtpLineSplitter::cut(std::string_view& bytes) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         onLine_(line);
     }
+    if (discards != discards_) bytes = {};
 }

@@ -27,6 +27,9 @@ public:
     bool isHeld() const { return held_; }
     /// The bytes kept while held.
     std::size_t heldBytes() const { return kept_.size() - keptAt_; }
+    /// Forgets every byte not yet handed on as a line, including the rest of the bytes being cut now; a callback
+    /// may call it (the connection turns to TLS: what the client sent in clear after that line must not count).
+    void discardPending();
 
 private:
     std::size_t maxLineLength_;
@@ -41,4 +44,5 @@ private:
     bool held_ = false;
     bool discarding_ = false;
     bool stopped_ = false;
+    unsigned discards_ = 0;  // changes on every discardPending, so a cut under way stops
 };

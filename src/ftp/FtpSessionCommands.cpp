@@ -23,10 +23,12 @@ bool samePassword(const std::string& given, const std::string& expected) {
 }  // namespace
 
 bool FtpConnection::allowed(const std::string& word) {
-    static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts"};
+    static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts",
+                                                                 "auth", "pbsz", "prot", "ccc"};
     static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd",  "mkd",  "rnfr",
                                                             "rnto", "xmkd", "xrmd", "mfmt", "site"};
     static const std::unordered_set<std::string> kTransfers = {"retr", "stor", "appe", "list", "nlst", "mlsd"};
+    if (!tlsAllows(word, kTransfers.count(word) > 0)) return false;
     if (!loggedIn_ && !kBeforeLogin.count(word)) {
         sendMessage("530 Please login with USER and PASS.");
         return false;
@@ -100,6 +102,8 @@ void FtpConnection::doFeat(const Words&) {
     for (const char* feature :
          {" SIZE", " MDTM", " MFMT", " REST STREAM", " MLST type*;size*;modify*;perm*;", " EPSV", " EPRT"})
         sendMessage(feature);
+    if (settings_.options.tls)
+        for (const char* feature : {" AUTH TLS", " PBSZ", " PROT"}) sendMessage(feature);
     sendMessage("211 End");
 }
 

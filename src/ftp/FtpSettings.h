@@ -1,9 +1,12 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "ftp/FtpNotificationReceiver.h"
 #include "ftp/FtpPathResolver.h"
+
+class TlsContext;
 
 /// The owner's limits on who may do what. The defaults are the transfer screen's: anyone, read-write, no limits.
 struct FtpOptions {
@@ -19,6 +22,8 @@ struct FtpOptions {
     double loginTimeout = 0;                 ///< seconds from connecting to logging in; 0: forever
     double transferTimeout = 0;              ///< seconds a transfer may move no byte before it is closed; 0: forever
     std::size_t maxUnsentReplyBytes = 256 << 10;  ///< past this, a client's commands wait until it reads its replies
+    std::shared_ptr<TlsContext> tls;         ///< offers AUTH TLS (explicit FTPS) with this server context; null: not
+    bool requireTls = false;                 ///< with `tls`: no login and no transfer in clear
 };
 
 /// What every connection of one server shares and reads, never changes: where clients are confined, the text

@@ -58,3 +58,20 @@ TEST(FtpLineSplitter, StopIgnoresTheRestOfThePiece) {
     s.feed("PWD\r\n");
     EXPECT_EQ(out, (std::vector<std::string>{"NOOP", "QUIT"}));
 }
+
+TEST(FtpLineSplitter, DiscardDropsTheRestOfThePieceAndTheUnfinishedLine) {
+    // What followed AUTH TLS in clear never becomes a command; lines fed later do.
+    std::vector<std::string> out;
+    FtpLineSplitter* self = nullptr;
+    FtpLineSplitter s(
+        64,
+        [&](std::string_view l) {
+            out.emplace_back(l);
+            if (l == "AUTH TLS") self->discardPending();
+        },
+        nullptr);
+    self = &s;
+    s.feed("NOOP\r\nAUTH TLS\r\nDELE x\r\nRMD");
+    s.feed("PWD\r\n");
+    EXPECT_EQ(out, (std::vector<std::string>{"NOOP", "AUTH TLS", "PWD"}));
+}

@@ -1,0 +1,176 @@
+#!/usr/bin/env python3
+"""Explicit FTPS of `velkaro ftp --tls` with real clients: curl (list, get, put, resume; the key pinned), lftp with
+ftp:ssl-force, python ftplib FTP_TLS with prot_p and rclone with explicit_tls, each file compared by sha256; the
+fingerprint printed is the one clients see; --require-tls refuses a plain login and clear transfers; a client that
+sends garbage instead of a handshake, or brings another connection's TLS session to the data port, changes nothing
+for the others. Usage: ftp_tls.py path/to/velkaro"""
+import ftplib
+import hashlib
+import os
+import shutil
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
+from ftp_server import Server, check, sha, summary  # noqa: E402
+
+VELKARO = os.path.abspath(sys.argv[1])
+TIMEOUT = 120
+
+
+def run(cmd, env=None):
+    try:
+        return subprocess.run(cmd, capture_output=True, timeout=TIMEOUT, env={**os.environ, **(env or {})})
+    except FileNotFoundError:
+        return subprocess.CompletedProcess(cmd, 127, b"", f"{cmd[0]} is not installed (make deps)".encode())
+    except subprocess.TimeoutExpired:
+        return subprocess.CompletedProcess(cmd, 124, b"", f"{cmd[0]} timed out".encode())
+
+
+def tls_session(port):
+    ctx = ssl.create_default_context()
+    ctx.check_hostname = False
+    ctx.verify_mode = ssl.CERT_NONE
+    ftp = ftplib.FTP_TLS(context=ctx, timeout=30)
+    ftp.connect("127.0.0.1", port)
+    ftp.login("user", "pass")
+    ftp.prot_p()
+    return ftp
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="velkaro-tls-")
+    served = os.path.join(work, "served")
+    os.makedirs(served)
+    os.environ["XDG_CONFIG_HOME"] = os.path.join(work, "config")
+    source = os.path.join(work, "source.bin")
+    with open(source, "wb") as f:
+        f.write(os.urandom(5 * (1 << 20) + 123))
+    shutil.copy(source, os.path.join(served, "file.bin"))
+    server = Server(VELKARO, served, work, extra=["--tls"])
+    port = server.port
+    try:
+        printed = next((l.rsplit(" ", 1)[1] for l in server.lines if l.startswith("FTPS")), "")
+        cert = os.path.join(work, "config", "velkaro", "ftps.pem")
+        check("certificate kept with mode 0600", os.stat(cert).st_mode & 0o777 == 0o600)
+        pin = subprocess.run(f"openssl x509 -in {cert} -pubkey -noout | openssl pkey -pubin -outform der | "
+                             "openssl dgst -sha256 -binary | base64", shell=True, capture_output=True).stdout.decode()
+        curl = ["curl", "-sS", "--ssl-reqd", "-k", "--pinnedpubkey", "sha256//" + pin.strip()]
+        url = f"ftp://127.0.0.1:{port}/"
+
+        # Each client gets the file and sends it back under its own name.
+        got = os.path.join(work, "curl.bin")
+        r = run(curl + [url + "file.bin", "-o", got])
+        check("curl get", r.returncode == 0 and sha(got) == sha(source), r.stderr)
+        r = run(curl + [url, "-l"])
+        check("curl list", r.returncode == 0 and b"file.bin" in r.stdout, r.stderr)
+        with open(got, "r+b") as f:
+            f.truncate(1 << 20)
+        r = run(curl + ["-C", "-", url + "file.bin", "-o", got])
+        check("curl resumed get", r.returncode == 0 and sha(got) == sha(source), r.stderr)
+        r = run(curl + ["-T", source, url + "curl-up.bin"])
+        check("curl put", r.returncode == 0 and sha(os.path.join(served, "curl-up.bin")) == sha(source), r.stderr)
+        r = run(curl + ["-C", "-", "-T", source, url + "file.bin"])
+        check("curl resumed put", r.returncode == 0 and sha(os.path.join(served, "file.bin")) == sha(source), r.stderr)
+        pinned_wrong = curl[:-1] + ["sha256//" + "A" * 43 + "="]
+        check("curl refuses another key", run(pinned_wrong + [url]).returncode != 0)
+
+        lftp_got = os.path.join(work, "lftp.bin")
+        script = (f"set ftp:ssl-force true; set ftp:ssl-protect-data true; set ssl:verify-certificate no; "
+                  f"set net:max-retries 1; open -p {port} 127.0.0.1; user user pass; get file.bin -o {lftp_got}; "
+                  f"put {source} -o lftp-up.bin; bye")
+        r = run(["lftp", "-c", script])
+        check("lftp ssl-force get and put", r.returncode == 0 and sha(lftp_got) == sha(source) and
+              sha(os.path.join(served, "lftp-up.bin")) == sha(source), r.stderr)
+
+        ftp = tls_session(port)
+        seen = hashlib.sha256(ftp.sock.getpeercert(binary_form=True)).hexdigest().upper()
+        check("printed fingerprint is the one clients see", printed.replace(":", "") == seen, printed)
+        data = bytearray()
+        ftp.retrbinary("RETR file.bin", data.extend)
+        check("ftplib prot_p get", hashlib.sha256(data).hexdigest() == sha(source))
+        with open(source, "rb") as f:
+            ftp.storbinary("STOR ftplib-up.bin", f)
+        check("ftplib prot_p put", sha(os.path.join(served, "ftplib-up.bin")) == sha(source))
+
+        # Another connection's TLS session at the data port: refused there, the port waits for its own client.
+        other = tls_session(port)
+        other.voidcmd("NOOP")
+        reply = ftp.sendcmd("PASV")
+        nums = reply[reply.index("(") + 1:reply.index(")")].split(",")
+        data_port = int(nums[4]) * 256 + int(nums[5])
+        raw = socket.create_connection(("127.0.0.1", data_port), timeout=10)
+        stranger = other.context.wrap_socket(raw, session=other.sock.session)
+        try:
+            refused = stranger.recv(1) == b""
+        except OSError:
+            refused = True
+        check("a data connection from another TLS session is refused", refused)
+        stranger.close()
+        conn = ftp.context.wrap_socket(socket.create_connection(("127.0.0.1", data_port), timeout=10))
+        resp = ftp.sendcmd("RETR file.bin")
+        body = bytearray()
+        while chunk := conn.recv(1 << 16):
+            body.extend(chunk)
+        conn.close()
+        ftp.voidresp()
+        check("its own client still gets the port", resp.startswith("150") and
+              hashlib.sha256(body).hexdigest() == sha(source), resp)
+        other.quit()
+        ftp.quit()
+
+        # Garbage instead of a handshake: that client is dropped, the server serves on.
+        s = socket.create_connection(("127.0.0.1", port), timeout=10)
+        s.recv(1024)
+        s.sendall(b"AUTH TLS\r\n")
+        s.recv(1024)
+        s.sendall(b"GET / HTTP/1.0\r\n\r\n" * 10)
+        try:
+            s.recv(1024)
+        except OSError:
+            pass
+        s.close()
+        r = run(curl + [url, "-l"])
+        check("garbage handshake leaves the server serving", r.returncode == 0 and b"file.bin" in r.stdout, r.stderr)
+
+        r = run(["rclone", "lsf", f":ftp,host=127.0.0.1,port={port},user=user,pass={obscure('pass')},"
+                 "explicit_tls=true,no_check_certificate=true:"])
+        check("rclone explicit_tls list", r.returncode == 0 and b"file.bin" in r.stdout, r.stderr)
+    finally:
+        check("server stops cleanly", server.stop() == 0)
+
+    server = Server(VELKARO, served, work, extra=["--require-tls"])
+    try:
+        plain = ftplib.FTP()
+        plain.connect("127.0.0.1", server.port, timeout=30)
+        try:
+            plain.login("user", "pass")
+            check("--require-tls refuses a plain login", False)
+        except ftplib.error_perm as e:
+            check("--require-tls refuses a plain login", str(e).startswith("530"), str(e))
+        plain.close()
+        ftp = tls_session(server.port)
+        ftp.prot_c()
+        try:
+            ftp.nlst()
+            check("--require-tls refuses a clear transfer", False)
+        except ftplib.error_perm as e:
+            check("--require-tls refuses a clear transfer", str(e).startswith("521"), str(e))
+        ftp.prot_p()
+        check("--require-tls serves under PROT P", "file.bin" in ftp.nlst())
+        ftp.quit()
+    finally:
+        server.stop()
+    shutil.rmtree(work, ignore_errors=True)
+    return summary()
+
+
+def obscure(password):
+    return subprocess.run(["rclone", "obscure", password], capture_output=True).stdout.decode().strip()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
