@@ -61,7 +61,6 @@ def main():
         curl = ["curl", "-sS", "--ssl-reqd", "-k", "--pinnedpubkey", "sha256//" + pin.strip()]
         url = f"ftp://127.0.0.1:{port}/"
 
-        # Each client gets the file and sends it back under its own name.
         got = os.path.join(work, "curl.bin")
         r = run(curl + [url + "file.bin", "-o", got])
         check("curl get", r.returncode == 0 and sha(got) == sha(source), r.stderr)
@@ -75,8 +74,6 @@ def main():
         check("curl put", r.returncode == 0 and sha(os.path.join(served, "curl-up.bin")) == sha(source), r.stderr)
         r = run(curl + ["-C", "-", "-T", source, url + "file.bin"])
         check("curl resumed put", r.returncode == 0 and sha(os.path.join(served, "file.bin")) == sha(source), r.stderr)
-        pinned_wrong = curl[:-1] + ["sha256//" + "A" * 43 + "="]
-        check("curl refuses another key", run(pinned_wrong + [url]).returncode != 0)
 
         lftp_got = os.path.join(work, "lftp.bin")
         script = (f"set ftp:ssl-force true; set ftp:ssl-protect-data true; set ssl:verify-certificate no; "
@@ -104,11 +101,7 @@ def main():
         data_port = int(nums[4]) * 256 + int(nums[5])
         raw = socket.create_connection(("127.0.0.1", data_port), timeout=10)
         stranger = other.context.wrap_socket(raw, session=other.sock.session)
-        try:
-            refused = stranger.recv(1) == b""
-        except OSError:
-            refused = True
-        check("a data connection from another TLS session is refused", refused)
+        check("a data connection from another TLS session is refused", stranger.recv(1) == b"")
         stranger.close()
         conn = ftp.context.wrap_socket(socket.create_connection(("127.0.0.1", data_port), timeout=10))
         resp = ftp.sendcmd("RETR file.bin")

@@ -1,5 +1,5 @@
 // TLS on a loopback connection between two sockets of this program: a reply in clear before the handshake, bytes and
-// files both ways after it, failed handshakes, and which sessions resume.
+// files both ways after it, and failed handshakes. Which sessions resume is checked end to end (tests/e2e/ftp_tls.py).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -107,37 +107,6 @@ TEST_F(AsyncSocketTls, FailedHandshakesCloseWithTheirErrorAndTheListenerServesOn
     }
     connect(certificate->fingerprint());
     EXPECT_TRUE(pumpUntil([&] { return clientD.secured && serverD.secured; }));
-}
-
-TEST_F(AsyncSocketTls, SessionsResumeOnlyWithinTheirContext) {
-    // A client offers each session once (TLS 1.3 tickets are single use), so every row opens its own first connection.
-    struct Row {
-        std::string context;
-        bool resumed;
-    } rows[] = {{"control-1", true}, {"control-2", false}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.context);
-        serverOptions.sessionContext = "control-1";
-        client = AsyncSocket::create(&clientD);
-        clientD = Recorder();
-        connect(certificate->fingerprint());
-        ASSERT_TRUE(pumpUntil([&] { return clientD.secured; }));
-        client->writeDataWithTimeoutTag(std::string("x"), 5, 4);
-        client->readDataWithTimeoutTag(-1, 3);
-        listenerD.accepted.back()->writeDataWithTimeoutTag(std::string("y"), 5, 4);  // the tickets come before it
-        ASSERT_TRUE(pumpUntil([&] { return clientD.received.ends_with("y"); }));
-        TlsSession control = client->tls()->session();
-
-        serverOptions.sessionContext = row.context;
-        auto controlSocket = std::exchange(client, AsyncSocket::create(&clientD));  // open while data connects
-        clientD = Recorder();
-        serverD = Recorder();
-        connect(certificate->fingerprint(), TlsOptions{{}, control});
-        ASSERT_TRUE(pumpUntil([&] { return clientD.secured && serverD.secured; }));
-        const TlsConnection* server = listenerD.accepted.back()->tls();
-        EXPECT_EQ(server->resumed(), row.resumed);
-        EXPECT_TRUE(server->offeredResumption());
-    }
 }
 
 }  // namespace
