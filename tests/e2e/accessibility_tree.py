@@ -53,8 +53,10 @@ def main():
         os.environ.update(env)
         import pyatspi  # after the session bus is chosen: it connects when imported
 
-        app_proc = subprocess.Popen([velkaro, "--tablet"], env=env, stderr=subprocess.DEVNULL)
-        processes.insert(0, app_proc)
+        def launch():
+            processes.insert(0, subprocess.Popen([velkaro, "--tablet"], env=env, stderr=subprocess.DEVNULL))
+
+        launch()
         faults, screens = [], 0
         try:
             def app():
@@ -86,7 +88,15 @@ def main():
                     if role in NAMED_ROLES and not name.strip():
                         faults.append(f"{screen}: a {role} without a name (under '{node.parent.name}')")
 
-            if not wait_for(lambda: button("Rate"), 20):
+            # A window that starts before the accessibility bus is ready never joins the tree: start it again.
+            for attempt in range(3):
+                if wait_for(lambda: button("Rate"), 20):
+                    break
+                if attempt < 2:
+                    processes[0].kill()
+                    processes[0].wait()
+                    launch()
+            else:
                 sys.exit("the window never showed its menu in the accessibility tree")
             check("menu")
             tiles = [name for _, role, name in showing(app(), []) if role == "push button"
