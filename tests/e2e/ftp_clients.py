@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Real FTP clients against `velkaro ftp`: python ftplib, curl, wget, lftp, tnftp, inetutils-ftp, ncftp, gio (GNOME),
+"""Real FTP clients against `velkaro ftp`: python ftplib, curl, wget, lftp, tnftp, inetutils-ftp, ncftp, gio and its FUSE mount (GNOME),
 kioclient5 (KDE) and rclone. Every file moved keeps its bytes (sha256), in passive and active mode, resumed and
 appended transfers included, and the served folder stays the limit; 50 clients at once get every data connection.
 Each client run is bounded in time. Usage: ftp_clients.py path/to/velkaro"""
 import ftplib
 import hashlib
+import io
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -303,6 +305,15 @@ def test_ftplib_extensions(port, served, src, work):
         f.seek(200000)
         ftp.storbinary("STOR whole.bin", f, rest=200000)
     check("STOR after REST continues the file", same(os.path.join(remote, "whole.bin"), full))
+    ftp.sendcmd("REST 500")
+    ftp.storbinary("STOR whole.bin", io.BytesIO(b"0123456789"))
+    check("REST + STOR writes in place, the rest of the file kept",
+          open(os.path.join(remote, "whole.bin"), "rb").read() == data[:500] + b"0123456789" + data[510:])
+    ftp.sendcmd("REST 123457")  # the order node's client uses: REST, then PASV, then RETR
+    with socket.create_connection(ftp.makepasv(), timeout=CLIENT_TIMEOUT) as conn:
+        ftp.sendcmd("RETR f.bin")
+        got = b"".join(iter(lambda: conn.recv(1 << 16), b""))
+    check("REST before PASV still applies to the RETR", ftp.voidresp().startswith("226") and got == data[123457:])
     with open(full, "rb") as f:
         ftp.storbinary("APPE half.bin", f)
     check("APPE appends", open(os.path.join(remote, "half.bin"), "rb").read() == data[500000:] + data)
@@ -316,16 +327,41 @@ def test_ftplib_extensions(port, served, src, work):
 
 
 def test_gio(port, served, src, work):
-    """GNOME's gio through gvfs, on a session bus of its own."""
+    """GNOME's gio through gvfs, on a session bus of its own, and the FUSE mount gvfs makes of it: what a desktop file
+    manager or a shell in that folder does (rm -r, mv -f over a file, sed -i, dates)."""
     name, remote, local = folders(served, work, "gio")
     full = os.path.join(src, f"{MIB}.bin")
     shutil.copy(full, os.path.join(remote, "g.bin"))
+    fuse, fremote, flocal = folders(served, work, "fuse")
+    os.makedirs(os.path.join(fremote, "tree", "sub"))
+    for f in ("tree/a.bin", "tree/sub/b.bin", "old.txt", "from.txt", "to.txt", "edit.txt"):
+        with open(os.path.join(fremote, f), "w") as out:
+            out.write(f)
+    os.utime(os.path.join(fremote, "old.txt"), (1590000000, 1590000000))  # May 2020
     url = f"ftp://127.0.0.1:{port}/{name}"
+    # The FUSE mount's operations run one by one, each one's exit status written down: one failing must not hide
+    # the others. Each is checked on the served folder.
+    mounted = f"$XDG_RUNTIME_DIR/gvfs/ftp:host=127.0.0.1,port={port}/{fuse}"
+    text = lambda f: open(os.path.join(fremote, f)).read() if os.path.exists(os.path.join(fremote, f)) else None
+    mtime = os.path.join(flocal, "old.mtime")
+    fuse_ops = [
+        ("rm -r removes the folder and all in it", f"rm -r {mounted}/tree",
+         lambda: not os.path.exists(os.path.join(fremote, "tree"))),
+        ("mv -f replaces a file", f"mv -f {mounted}/from.txt {mounted}/to.txt",
+         lambda: text("to.txt") == "from.txt" and text("from.txt") is None),
+        ("sed -i edits in place", f"sed -i s/edit/done/ {mounted}/edit.txt", lambda: text("edit.txt") == "done.txt"),
+        ("a 2020 file keeps its year", f"stat -c %Y {mounted}/old.txt > {mtime}",
+         lambda: time.gmtime(int(open(mtime).read())).tm_year == 2020),
+        ("cp down", f"cp {mounted}/../{name}/g.bin {flocal}/down.bin",
+         lambda: same(os.path.join(flocal, "down.bin"), full)),
+        ("cp up", f"cp {full} {mounted}/up.bin", lambda: same(os.path.join(fremote, "up.bin"), full))]
     script = (f"gio mount -a ftp://127.0.0.1:{port}/ < /dev/null > /dev/null 2>&1\n"
               f"gio list {url}/ > {local}/list.txt || exit 1\n"
               f"gio info -a standard::size,standard::type {url}/g.bin > {local}/info.txt || exit 2\n"
               f"gio copy {url}/g.bin {local}/down.bin || exit 3\n"
               f"gio copy {full} {url}/up.bin || exit 4\n"
+              f"for i in $(seq 50); do [ -d {mounted} ] && break; sleep 0.1; done\n" +
+              "".join(f"timeout 60 {cmd}; echo $? >> {flocal}/codes\n" for _, cmd, _ in fuse_ops) +
               f"gio mount -u ftp://127.0.0.1:{port}/ || true\n")
     r = run(["dbus-run-session", "--", "bash", "-c", script])
     listed = open(os.path.join(local, "list.txt")).read().split() if os.path.exists(os.path.join(local, "list.txt")) else []
@@ -334,6 +370,12 @@ def test_gio(port, served, src, work):
     check("gio info", f"standard::size: {MIB}" in info and "standard::type: 1" in info, info)
     check("gio copy down", same(os.path.join(local, "down.bin"), full), r.returncode)
     check("gio copy up", r.returncode == 0 and same(os.path.join(remote, "up.bin"), full), r.stderr[-300:])
+    if not os.path.exists("/dev/fuse"):
+        print("skip GNOME FUSE mount: this machine has no /dev/fuse")
+        return
+    codes = open(os.path.join(flocal, "codes")).read().split() if os.path.exists(os.path.join(flocal, "codes")) else []
+    for (label, _, ok), code in zip(fuse_ops, codes + ["not run"] * len(fuse_ops)):
+        check(f"GNOME FUSE mount: {label}", code == "0" and ok(), code)
 
 
 def test_kio(port, served, src, work):
