@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Real FTP clients against `velkaro ftp`: python ftplib, curl, wget, lftp, tnftp, inetutils-ftp, ncftp, gio and its FUSE mount (GNOME),
-kioclient5 (KDE) and rclone. Every file moved keeps its bytes (sha256), in passive and active mode, resumed and
+"""Real FTP clients against `velkaro ftp`: python ftplib, curl, wget, lftp, tnftp, inetutils-ftp, ncftp, gio and
+its FUSE mount (GNOME), kioclient5 (KDE) and rclone. Every file moved keeps its bytes (sha256), in passive and active mode, resumed and
 appended transfers included, and the served folder stays the limit; 50 clients at once get every data connection.
 Each client run is bounded in time. Usage: ftp_clients.py path/to/velkaro"""
 import ftplib
