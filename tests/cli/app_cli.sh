@@ -3,22 +3,7 @@
 # when there is no display.
 set -u
 velkaro=${1:?usage: app_cli.sh path/to/velkaro}
-failures=0
-err=$(mktemp)
-trap 'rm -f "$err"' EXIT
-
-check() {  # check STATUS EXPECTED ARGS...
-  local status=$1 expected=$2
-  shift 2
-  local out rc
-  out=$(timeout 20 "$velkaro" "$@" 2>"$err")
-  rc=$?
-  if [[ $rc != "$status" || $out != "$expected" ]]; then
-    printf 'FAIL: velkaro %q' "$@"; printf '\n  exit %s (want %s)\n  got:  %q\n  want: %q\n  stderr: %s\n' \
-      "$rc" "$status" "$out" "$expected" "$(cat "$err")"
-    failures=$((failures + 1))
-  fi
-}
+source "$(dirname "$0")/support/check.bash"
 
 usage() {  # usage WORD ARGS...: exit 2, nothing on stdout, stderr naming WORD
   local word=$1
@@ -62,5 +47,4 @@ QT_QPA_PLATFORM=offscreen timeout 60 "$velkaro" screenshot "$png" --action onSho
   || { echo "FAIL: screenshot through the window program: $(cat "$err")"; failures=$((failures + 1)); }
 rm -f "$png"
 
-echo "app_cli: $failures failure(s)"
-[[ $failures == 0 ]]
+finish

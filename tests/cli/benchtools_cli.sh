@@ -3,21 +3,7 @@
 # Usage: benchtools_cli.sh path/to/velkaro
 set -u
 velkaro=${1:?usage: benchtools_cli.sh path/to/velkaro}
-failures=0
-err=$(mktemp)
-trap 'rm -f "$err"' EXIT
-
-check() {  # check STATUS EXPECTED ARGS...
-    local status=$1 expected=$2
-    shift 2
-    local out rc
-    out=$(timeout 20 "$velkaro" "$@" 2>"$err")
-    rc=$?
-    if [[ $rc != "$status" || $out != "$expected" || ($status == 2 && ! -s $err) ]]; then
-        printf 'FAIL: velkaro %s\n  exit %s (want %s)\n  got:  %s\n  want: %s\n  stderr: %s\n' "$rc" "$status" "$out" "$expected" "$(cat "$err")"
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/support/check.bash"
 
 check 0 '{"series":"E96","value":5.14,"unit":"ohm","below":5.11,"above":5.23,"nearest":5.11,"error_percent":-0.5836575875486257}' \
     eseries 5.14 --series e96 --json
@@ -53,8 +39,4 @@ check 2 '' regulator --vout 1
 check 2 '' identify hello
 check 2 '' smdcode 4.7531k
 
-if [[ $failures != 0 ]]; then
-    echo "$failures failure(s)"
-    exit 1
-fi
-echo "all bench-tool command-line checks passed"
+finish
