@@ -108,24 +108,31 @@ def flooder(port):
     return flood
 
 
-def stat_flood(server, seconds, clients):
-    print(f"1. STAT flood from {clients} client(s), replies never read, {seconds} s")
-    floods = [flooder(server.port) for _ in range(clients)]
-    lines = b"STAT\r\n" * 512
-    sent = 0
-    samples = [rss_mib(server.pid)]
+def pump(floods, seconds, payload, sample):
+    """Sends payload(k) on flood socket k whenever it can take more, for `seconds`, and samples the server once a
+    second. Returns (bytes sent, samples)."""
+    sent, samples = 0, [sample()]
+    index = {flood: k for k, flood in enumerate(floods)}
     start = time.monotonic()
     next_sample = start + 1
     while time.monotonic() - start < seconds:
         _, writable, _ = select.select([], floods, [], max(0.0, next_sample - time.monotonic()))
         for flood in writable:
             try:
-                sent += flood.send(lines)
-            except BlockingIOError:
+                sent += flood.send(payload(index[flood]))
+            except (BlockingIOError, ConnectionError):
                 pass
         if time.monotonic() >= next_sample:
-            samples.append(rss_mib(server.pid))
+            samples.append(sample())
             next_sample += 1
+    return sent, samples
+
+
+def stat_flood(server, seconds, clients):
+    print(f"1. STAT flood from {clients} client(s), replies never read, {seconds} s")
+    floods = [flooder(server.port) for _ in range(clients)]
+    lines = b"STAT\r\n" * 512
+    sent, samples = pump(floods, seconds, lambda k: lines, lambda: rss_mib(server.pid))
     print("   server RSS every second (MiB): " + " ".join(f"{s:.1f}" for s in samples))
     print(f"   STAT lines sent: {sent // 6} ({sent / 1048576:.1f} MiB); RSS {samples[0]:.1f} -> {samples[-1]:.1f} MiB,"
           f" largest {max(samples):.1f} MiB, {(max(samples) - samples[0]) / clients:.1f} MiB more per client")
@@ -142,19 +149,7 @@ def transfer_flood(server, seconds, clients):
         flood.sendall(b"PASV\r\n")
         flood.setblocking(False)
     commands = [(b"RETR datasheet-00.pdf\r\n" if k % 2 else b"NLST many\r\n") * 256 for k in range(clients)]
-    samples = [(fd_count(server.pid), rss_mib(server.pid))]
-    start = time.monotonic()
-    next_sample = start + 1
-    while time.monotonic() - start < seconds:
-        _, writable, _ = select.select([], floods, [], max(0.0, next_sample - time.monotonic()))
-        for flood in writable:
-            try:
-                flood.send(commands[floods.index(flood)])
-            except (BlockingIOError, ConnectionError):
-                pass
-        if time.monotonic() >= next_sample:
-            samples.append((fd_count(server.pid), rss_mib(server.pid)))
-            next_sample += 1
+    _, samples = pump(floods, seconds, lambda k: commands[k], lambda: (fd_count(server.pid), rss_mib(server.pid)))
     print("   server descriptors every second: " + " ".join(str(f) for f, _ in samples))
     print("   server RSS every second (MiB): " + " ".join(f"{r:.1f}" for _, r in samples))
     print(f"   largest: {max(f for f, _ in samples)} descriptors, {max(r for _, r in samples):.1f} MiB;"
