@@ -1,30 +1,14 @@
 #include "library/PdfTextLoader.h"
 
-#include <dlfcn.h>
-
-#include <filesystem>
-#include <system_error>
-
 #include "platform/Log.h"
+#include "platform/ProgramModule.h"
 
 namespace {
 
-constexpr const char* kModuleName = "velkaro-pdftext.so";
-
 PdfPagesFunction loadModule() {
-    std::error_code error;
-    const auto dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    std::string failure = "cannot find the running program";
-    if (!error)
-        for (const auto& candidate : {dir / kModuleName, dir / ".." / "lib" / "velkaro" / kModuleName}) {
-            void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!module) {
-                failure = ::dlerror();
-                continue;
-            }
-            if (auto entry = reinterpret_cast<PdfPagesFunction>(::dlsym(module, kPdfPagesSymbol))) return entry;
-            failure = candidate.string() + " has no " + kPdfPagesSymbol;
-        }
+    std::string failure;
+    if (void* entry = ProgramModule::symbol("velkaro-pdftext.so", kPdfPagesSymbol, &failure))
+        return reinterpret_cast<PdfPagesFunction>(entry);
     logLine("cannot load the PDF text module, so PDFs are read as damaged: " + failure);
     return nullptr;
 }

@@ -10,7 +10,7 @@
 void AsyncSocket::startTls(std::shared_ptr<TlsContext> context, const TlsOptions& options, double timeout) {
     if (!context || theTls || (theFlags & kForbidReadsWrites)) return;
     ignoreBrokenPipe();
-    theTls = std::make_unique<TlsConnection>(std::move(context), options);
+    theTls = context->newConnection(options);
     // The handshake waits its turn behind the writes queued so far (such as the reply that announced it).
     auto marker = std::make_unique<AsyncWritePacket>(std::make_shared<const std::string>(), timeout, 0);
     marker->startsTls = true;

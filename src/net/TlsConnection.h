@@ -1,5 +1,4 @@
 #pragma once
-#include <openssl/types.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -10,8 +9,9 @@
 
 class TlsContext;
 
-/// A TLS session one connection can hand to the next (a client resuming it).
-using TlsSession = std::shared_ptr<struct ssl_session_st>;
+/// A TLS session one connection can hand to the next (a client resuming it); what it holds is the TLS module's.
+struct TlsSessionData;
+using TlsSession = std::shared_ptr<TlsSessionData>;
 
 /// How a connection starts TLS.
 struct TlsOptions {
@@ -26,7 +26,8 @@ struct TlsOptions {
 
 /// One connection's TLS state over a non-blocking socket descriptor (not owned): handshake, record reads and
 /// writes, file sends through kernel TLS where the system has it, and the closing alert. Each call does what the
-/// socket allows now and says what it waits for; nothing blocks. One thread at a time.
+/// socket allows now and says what it waits for; nothing blocks. One thread at a time. Made by
+/// `TlsContext::newConnection`, inside the TLS module.
 class TlsConnection {
 public:
     enum class Status { Done, WantRead, WantWrite, Ended, Failed };
@@ -35,48 +36,31 @@ public:
         std::size_t bytes = 0;  ///< bytes read or written (Done)
     };
 
-    /// Takes its role (server or client) from `context`.
-    TlsConnection(std::shared_ptr<TlsContext> context, const TlsOptions& options);
-    ~TlsConnection();
-    TlsConnection(const TlsConnection&) = delete;
-    TlsConnection& operator=(const TlsConnection&) = delete;
+    virtual ~TlsConnection() = default;
 
     /// Goes on with the handshake over `fd` (not owned; the same one every time): Done once it completed.
-    Status handshake(int fd);
-    bool isEstablished() const { return established_; }
+    virtual Status handshake(int fd) = 0;
+    virtual bool isEstablished() const = 0;
     /// Up to `length` decrypted bytes; Ended at the peer's closing alert or end of stream.
-    Result read(char* into, std::size_t length);
+    virtual Result read(char* into, std::size_t length) = 0;
     /// Encrypts and sends up to `length` bytes (whole records); after WantRead/WantWrite the caller retries with the
     /// same bytes.
-    Result write(const char* bytes, std::size_t length);
+    virtual Result write(const char* bytes, std::size_t length) = 0;
     /// Sends up to `length` bytes of `file` from `offset` straight from the page cache; only with `kernelSends`.
-    Result sendFile(int file, off_t offset, std::size_t length);
+    virtual Result sendFile(int file, off_t offset, std::size_t length) = 0;
     /// The kernel encrypts what this connection sends (so files go without a copy through this process).
-    bool kernelSends() const;
+    virtual bool kernelSends() const = 0;
     /// Decrypted or received bytes wait inside the library, so no readiness event will announce them.
-    bool hasPending() const;
+    virtual bool hasPending() const = 0;
     /// Sends the closing alert if the connection is still sound; does not wait for the peer's.
-    void shutdown();
+    virtual void shutdown() = 0;
 
     /// After a failure: what went wrong.
-    const Error& error() const { return error_; }
+    virtual const Error& error() const = 0;
     /// The handshake resumed an earlier session.
-    bool resumed() const;
+    virtual bool resumed() const = 0;
     /// Server: the client offered a session to resume (whether or not it was resumed).
-    bool offeredResumption() const { return offeredResumption_; }
+    virtual bool offeredResumption() const = 0;
     /// The current session, for another connection to resume.
-    TlsSession session() const;
-
-    /// Notes whether a client offered a session; a server context installs it.
-    static int onClientHello(SSL* ssl, int* alert, void* arg);
-
-private:
-    Status settle(int returned, const char* what);
-
-    std::shared_ptr<TlsContext> context_;
-    SSL* ssl_ = nullptr;
-    bool established_ = false;
-    bool failed_ = false;
-    bool offeredResumption_ = false;
-    Error error_;
+    virtual TlsSession session() const = 0;
 };

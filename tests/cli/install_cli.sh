@@ -16,7 +16,7 @@ cmake --install "$build" --prefix "$root/usr" >/dev/null || { echo "FAIL: cmake 
 usr=$root/usr
 id=org.velkaro.velkaro  # the rate address's ID too (tests/app)
 metainfo=$usr/share/metainfo/$id.metainfo.xml
-for f in bin/velkaro bin/velkaro-gui lib/velkaro/velkaro-pdftext.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for f in bin/velkaro bin/velkaro-gui lib/velkaro/velkaro-pdftext.so lib/velkaro/velkaro-tls.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/scalable/apps/$id.svg share/man/man1/velkaro.1.gz share/bash-completion/completions/velkaro; do
   [[ -s $usr/$f ]] || fail "not installed: $f"
 done
@@ -40,6 +40,9 @@ done
 mkdir -p "$root/store" && printf '%%PDF-1.4\n' >"$root/store/a.pdf"
 out=$(XDG_DATA_HOME=$root/data timeout 20 "$usr/bin/velkaro" datasheets index --dir "$root/store" 2>&1 >/dev/null)
 [[ $out != *"PDF text module"* ]] || fail "installed velkaro: $out"
+# And its TLS module: the server prints the certificate's fingerprint once it serves.
+out=$(XDG_CONFIG_HOME=$root/config timeout -s INT 3 "$usr/bin/velkaro" ftp --tls --port 0 --dir "$root/store" 2>&1)
+[[ $out == *"certificate SHA-256"* && $out != *"TLS module"* ]] || fail "installed velkaro ftp --tls: $out"
 
 # One version everywhere: the program's, the newest release's and the manual page's.
 version=$("$usr/bin/velkaro" --version) || fail "the installed program does not run"

@@ -21,7 +21,7 @@ echo "building the fuzz target (${#sources[@]} files)"
 printf '%s\n' "${sources[@]}" | xargs -P 2 -I{} sh -c \
     'clang++ -std=c++20 -g -O1 -fsanitize=fuzzer-no-link,address,undefined -I"$1/src" -c "$2" -o "$3/$(basename "$2").o"' \
     _ "$root" {} "$work"
-clang++ -fsanitize=fuzzer,address,undefined "$work"/*.o -licuuc -licui18n -licudata -lssl -lcrypto -o "$work/ftp_fuzz"
+clang++ -fsanitize=fuzzer,address,undefined "$work"/*.o -licuuc -licui18n -licudata -o "$work/ftp_fuzz"
 
 corpus="$work/corpus"
 mkdir -p "$corpus"

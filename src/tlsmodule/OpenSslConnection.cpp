@@ -1,4 +1,4 @@
-#include "net/TlsConnection.h"
+#include "tlsmodule/OpenSslConnection.h"
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -8,15 +8,14 @@
 #include <cstring>
 #include <limits>
 
-#include "net/AsyncSocket.h"
-#include "net/TlsContext.h"
+#include "tlsmodule/OpenSslContext.h"
 
-TlsConnection::TlsConnection(std::shared_ptr<TlsContext> context, const TlsOptions& options)
+OpenSslConnection::OpenSslConnection(std::shared_ptr<const OpenSslContext> context, const TlsOptions& options)
     : context_(std::move(context)) {
     ssl_ = SSL_new(context_->native());
     if (!ssl_) {
         failed_ = true;
-        error_ = TlsContext::takeLibraryError("cannot start TLS");
+        error_ = OpenSslContext::takeLibraryError("cannot start TLS");
         return;
     }
     if (context_->isServer()) {
@@ -29,24 +28,24 @@ TlsConnection::TlsConnection(std::shared_ptr<TlsContext> context, const TlsOptio
         SSL_set_app_data(ssl_, this);
     } else {
         SSL_set_connect_state(ssl_);
-        if (options.resume) SSL_set_session(ssl_, options.resume.get());
+        if (options.resume) SSL_set_session(ssl_, options.resume->session);
     }
 }
 
-TlsConnection::~TlsConnection() { SSL_free(ssl_); }
+OpenSslConnection::~OpenSslConnection() { SSL_free(ssl_); }
 
-int TlsConnection::onClientHello(SSL* ssl, int*, void*) {
+int OpenSslConnection::onClientHello(SSL* ssl, int*, void*) {
     // A TLS 1.3 client resuming sends a pre-shared key; a TLS 1.2 one a non-empty ticket. The legacy session id
     // tells nothing: clients fill it at random for middleboxes.
     const unsigned char* data = nullptr;
     std::size_t length = 0;
     bool psk = SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_psk, &data, &length) == 1;
     bool ticket = SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_session_ticket, &data, &length) == 1 && length > 0;
-    if (auto* self = static_cast<TlsConnection*>(SSL_get_app_data(ssl))) self->offeredResumption_ = psk || ticket;
+    if (auto* self = static_cast<OpenSslConnection*>(SSL_get_app_data(ssl))) self->offeredResumption_ = psk || ticket;
     return SSL_CLIENT_HELLO_SUCCESS;
 }
 
-TlsConnection::Status TlsConnection::settle(int returned, const char* what) {
+OpenSslConnection::Status OpenSslConnection::settle(int returned, const char* what) {
     switch (SSL_get_error(ssl_, returned)) {
         case SSL_ERROR_WANT_READ: return Status::WantRead;
         case SSL_ERROR_WANT_WRITE: return Status::WantWrite;
@@ -56,24 +55,24 @@ TlsConnection::Status TlsConnection::settle(int returned, const char* what) {
                 // The system call failed: errno says why (0 when the peer closed in the middle of a record).
                 int e = errno;
                 failed_ = true;
-                error_ = e ? Error{NSPOSIXErrorDomain, e, std::strerror(e)} : Error{TlsErrorDomain, 0, what};
+                error_ = e ? Error{"NSPOSIXErrorDomain", e, std::strerror(e)} : Error{TlsErrorDomain, 0, what};
                 return Status::Failed;
             }
             [[fallthrough]];
         default:
             failed_ = true;
-            error_ = TlsContext::takeLibraryError(what);
+            error_ = OpenSslContext::takeLibraryError(what);
             return Status::Failed;
     }
 }
 
-TlsConnection::Status TlsConnection::handshake(int fd) {
+OpenSslConnection::Status OpenSslConnection::handshake(int fd) {
     if (failed_) return Status::Failed;
     if (established_) return Status::Done;
     ERR_clear_error();
     if (SSL_get_fd(ssl_) != fd && SSL_set_fd(ssl_, fd) != 1) {
         failed_ = true;
-        error_ = TlsContext::takeLibraryError("cannot start TLS");
+        error_ = OpenSslContext::takeLibraryError("cannot start TLS");
         return Status::Failed;
     }
     int r = SSL_do_handshake(ssl_);
@@ -87,7 +86,7 @@ TlsConnection::Status TlsConnection::handshake(int fd) {
                               : s;
 }
 
-TlsConnection::Result TlsConnection::read(char* into, std::size_t length) {
+OpenSslConnection::Result OpenSslConnection::read(char* into, std::size_t length) {
     if (failed_) return {Status::Failed};
     ERR_clear_error();
     std::size_t n = 0;
@@ -95,7 +94,7 @@ TlsConnection::Result TlsConnection::read(char* into, std::size_t length) {
     return {settle(0, "TLS read failed")};
 }
 
-TlsConnection::Result TlsConnection::write(const char* bytes, std::size_t length) {
+OpenSslConnection::Result OpenSslConnection::write(const char* bytes, std::size_t length) {
     if (failed_) return {Status::Failed};
     ERR_clear_error();
     std::size_t n = 0;
@@ -103,7 +102,7 @@ TlsConnection::Result TlsConnection::write(const char* bytes, std::size_t length
     return {settle(0, "TLS write failed")};
 }
 
-TlsConnection::Result TlsConnection::sendFile(int file, off_t offset, std::size_t length) {
+OpenSslConnection::Result OpenSslConnection::sendFile(int file, off_t offset, std::size_t length) {
     if (failed_) return {Status::Failed};
     ERR_clear_error();
     ossl_ssize_t n = SSL_sendfile(ssl_, file, offset, length, 0);
@@ -111,20 +110,22 @@ TlsConnection::Result TlsConnection::sendFile(int file, off_t offset, std::size_
     return {settle(-1, "TLS file send failed")};
 }
 
-bool TlsConnection::kernelSends() const { return established_ && BIO_get_ktls_send(SSL_get_wbio(ssl_)); }
+bool OpenSslConnection::kernelSends() const { return established_ && BIO_get_ktls_send(SSL_get_wbio(ssl_)); }
 
-bool TlsConnection::hasPending() const { return ssl_ && SSL_has_pending(ssl_); }
+bool OpenSslConnection::hasPending() const { return ssl_ && SSL_has_pending(ssl_); }
 
-void TlsConnection::shutdown() {
+void OpenSslConnection::shutdown() {
     if (!established_ || failed_) return;
     ERR_clear_error();
     SSL_shutdown(ssl_);  // best effort: a full socket or a gone peer just goes without the alert
     ERR_clear_error();
 }
 
-bool TlsConnection::resumed() const { return established_ && SSL_session_reused(ssl_); }
+bool OpenSslConnection::resumed() const { return established_ && SSL_session_reused(ssl_); }
 
-TlsSession TlsConnection::session() const {
+TlsSession OpenSslConnection::session() const {
     SSL_SESSION* s = ssl_ ? SSL_get1_session(ssl_) : nullptr;
-    return s ? TlsSession(s, SSL_SESSION_free) : TlsSession();
+    return s ? std::make_shared<TlsSessionData>(s) : TlsSession();
 }
+
+TlsSessionData::~TlsSessionData() { SSL_SESSION_free(session); }
