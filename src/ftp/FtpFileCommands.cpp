@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "ftp/FtpConnection.h"
+#include "ftp/FtpSession.h"
 #include "ftp/FtpReplies.h"
 #include "ftp/FtpListing.h"
 #include "platform/Format.h"
@@ -23,7 +23,7 @@ const char* const kBadRestart = "554 Restart position beyond the end of the file
 
 }  // namespace
 
-void FtpConnection::doMkdir(const Words& words) {
+void FtpSession::doMkdir(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("current dir is %@", paths().absolutePath(currentDir_));
     if (!requireArgument(name)) return;
@@ -42,11 +42,11 @@ void FtpConnection::doMkdir(const Words& words) {
     sendMessage(format("257 \"%@\" created.", shown));
 }
 
-void FtpConnection::doDele(const Words& words) { removeEntry(words, false); }
+void FtpSession::doDele(const Words& words) { removeEntry(words, false); }
 
-void FtpConnection::doRmd(const Words& words) { removeEntry(words, true); }
+void FtpSession::doRmd(const Words& words) { removeEntry(words, true); }
 
-void FtpConnection::removeEntry(const Words& words, bool rmd) {
+void FtpSession::removeEntry(const Words& words, bool rmd) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("filename is %@", name);
     if (!requireArgument(name)) return;
@@ -70,7 +70,7 @@ void FtpConnection::removeEntry(const Words& words, bool rmd) {
     sendMessage(rmd ? "250 RMD command successful." : "250 DELE command successful.");
 }
 
-void FtpConnection::doRnfr(const Words& words) {
+void FtpSession::doRnfr(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
@@ -80,7 +80,7 @@ void FtpConnection::doRnfr(const Words& words) {
     sendMessage("350 RNFR command successful.");
 }
 
-void FtpConnection::doRnto(const Words& words) {
+void FtpSession::doRnto(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
@@ -117,7 +117,7 @@ void FtpConnection::doRnto(const Words& words) {
     sendMessage("250 RNTO command successful.");
 }
 
-bool FtpConnection::statRegularFile(const std::string& name, struct stat& st) {
+bool FtpSession::statRegularFile(const std::string& name, struct stat& st) {
     if (!requireArgument(name)) return false;
     auto path = filePath(name);
     UniqueFd fd = path ? paths().open(*path, O_PATH) : UniqueFd();
@@ -130,7 +130,7 @@ bool FtpConnection::statRegularFile(const std::string& name, struct stat& st) {
     return false;
 }
 
-void FtpConnection::doSize(const Words& words) {
+void FtpSession::doSize(const Words& words) {
     struct stat st {};
     if (!statRegularFile(FtpCommandLine::fileNameFromArgs(words), st)) return;
     unsigned long long size = static_cast<unsigned long long>(st.st_size);
@@ -138,19 +138,19 @@ void FtpConnection::doSize(const Words& words) {
     sendMessage(format("213 %qu", size));
 }
 
-void FtpConnection::doMdtm(const Words& words) {
+void FtpSession::doMdtm(const Words& words) {
     struct stat st {};
     if (statRegularFile(FtpCommandLine::fileNameFromArgs(words), st))
         sendMessage("213 " + FtpListing::formatUtcTime(st.st_mtime));
 }
 
-void FtpConnection::doList(const Words& words) { sendListing(words, FtpListing::Style::longLines); }
+void FtpSession::doList(const Words& words) { sendListing(words, FtpListing::Style::longLines); }
 
-void FtpConnection::doNlst(const Words& words) { sendListing(words, FtpListing::Style::names); }
+void FtpSession::doNlst(const Words& words) { sendListing(words, FtpListing::Style::names); }
 
-void FtpConnection::doMlsd(const Words& words) { sendListing(words, FtpListing::Style::facts); }
+void FtpSession::doMlsd(const Words& words) { sendListing(words, FtpListing::Style::facts); }
 
-void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
+void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto dir = filePath(name);
     // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
@@ -179,7 +179,7 @@ void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
         return sendMessage(exists ? format("550 %@: Not a directory.", name)
                                   : format("550 %@ No such file or directory.", name));
     }
-    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
+    if (!data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
     // The listed folder's path, for following its links beneath the base.
     const std::string folder = !entry                          ? std::string()
                                : exists && S_ISDIR(st.st_mode) ? entry->path
@@ -197,10 +197,12 @@ void FtpConnection::sendListing(const Words& words, FtpListing::Style style) {
     listingBytes_ = listing.size();
     sendMessage(style == FtpListing::Style::facts ? "150 Opening ASCII mode data connection for 'MLSD'."
                                                   : "150 Opening ASCII mode data connection for '/bin/ls'.");
-    sendDataString(listing);
+    // The names as they are on disk: Linux does not normalise names, so a listing in another form would name
+    // files that cannot be fetched.
+    sendData(FtpDataConnection::Outgoing{std::move(listing), {}, 0});
 }
 
-void FtpConnection::doRetr(const Words& words) {
+void FtpSession::doRetr(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
@@ -216,21 +218,21 @@ void FtpConnection::doRetr(const Words& words) {
     }
     const long long restart = std::exchange(restartOffset_, 0);
     if (restart > st.st_size) return sendMessage(kBadRestart);
-    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
+    if (!data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
     sendMessage(format("150 Opening BINARY mode data connection for '%@'.", name));
     startTransferReport(name, false, static_cast<std::uint64_t>(st.st_size - restart));
     sendData(FtpDataConnection::Outgoing{{}, std::move(fd), static_cast<off_t>(restart)});
 }
 
-void FtpConnection::doStor(const Words& words) { storeFile(words, false); }
+void FtpSession::doStor(const Words& words) { storeFile(words, false); }
 
-void FtpConnection::doAppe(const Words& words) { storeFile(words, true); }
+void FtpSession::doAppe(const Words& words) { storeFile(words, true); }
 
-void FtpConnection::storeFile(const Words& words, bool append) {
+void FtpSession::storeFile(const Words& words, bool append) {
     const long long restart = std::exchange(restartOffset_, 0);
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
-    if (!canTransfer()) return sendMessage(FtpReplies::kNoDataConnection);
+    if (!data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
     auto path = filePath(name);
     const std::string refused = format("553 %@: Permission denied.", name);
     // The file itself, links inside the base followed: a new version is made beside it, in its own folder.
@@ -271,7 +273,7 @@ void FtpConnection::storeFile(const Words& words, bool append) {
     receiveData(std::move(upload));
 }
 
-void FtpConnection::doMlst(const Words& words) {
+void FtpSession::doMlst(const Words& words) {
     // The facts of one entry, on the control connection.
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto path = filePath(name);
@@ -285,7 +287,7 @@ void FtpConnection::doMlst(const Words& words) {
     sendMessage("250 End");
 }
 
-bool FtpConnection::setModificationTime(const std::string& name, const std::string& when) {
+bool FtpSession::setModificationTime(const std::string& name, const std::string& when) {
     auto time = FtpCommandLine::utcTime(when);
     if (!time || name.empty()) {
         sendMessage(FtpReplies::kMissingArgument);
@@ -303,14 +305,14 @@ bool FtpConnection::setModificationTime(const std::string& name, const std::stri
     return true;
 }
 
-void FtpConnection::doMfmt(const Words& words) {
+void FtpSession::doMfmt(const Words& words) {
     // MFMT YYYYMMDDHHMMSS name, in UTC: clients that mirror keep their files' times, and send only what changed.
     const std::string when = words.size() > 1 ? words[1] : "";
     const std::string name = FtpCommandLine::joinArguments(words, 2);
     if (setModificationTime(name, when)) sendMessage(format("213 Modify=%@; %@", when.substr(0, 14), name));
 }
 
-void FtpConnection::siteChmod(const Words& words) {
+void FtpSession::siteChmod(const Words& words) {
     // SITE CHMOD mode name: the nine permission bits only (never set-id bits), of an entry beneath the base.
     const std::string mode = words.size() > 2 ? words[2] : "";
     const std::string name = FtpCommandLine::joinArguments(words, 3);
@@ -325,7 +327,7 @@ void FtpConnection::siteChmod(const Words& words) {
     sendMessage("200 SITE CHMOD command successful.");
 }
 
-void FtpConnection::doSite(const Words& words) {
+void FtpSession::doSite(const Words& words) {
     // SITE CHMOD, and SITE UTIME in both forms clients send: "UTIME YYYYMMDDHHMMSS name" and "UTIME name ATIME MTIME CTIME UTC".
     const std::string sub = words.size() > 1 ? text::lowercased(words[1]) : "";
     if (sub == "chmod") return siteChmod(words);

@@ -1,6 +1,6 @@
 #include <unordered_set>
 
-#include "ftp/FtpConnection.h"
+#include "ftp/FtpSession.h"
 #include "ftp/FtpReplies.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
@@ -22,7 +22,7 @@ bool samePassword(const std::string& given, const std::string& expected) {
 
 }  // namespace
 
-bool FtpConnection::allowed(const std::string& word) {
+bool FtpSession::allowed(const std::string& word) {
     static const std::unordered_set<std::string> kBeforeLogin = {"user", "pass", "quit", "feat", "syst", "noop", "opts",
                                                                  "auth", "pbsz", "prot", "ccc"};
     static const std::unordered_set<std::string> kWrites = {"stor", "appe", "dele", "rmd",  "mkd",  "rnfr",
@@ -38,27 +38,27 @@ bool FtpConnection::allowed(const std::string& word) {
         return false;
     }
     // One transfer at a time: a client that queues thousands would hold a descriptor and a buffer for each.
-    if (kTransfers.count(word) && transferBusy()) {
+    if (kTransfers.count(word) && data_.isBusy()) {
         sendMessage("450 Another transfer is in progress.");
         return false;
     }
     return true;
 }
 
-void FtpConnection::doUser(const Words& words) {
+void FtpSession::doUser(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
     currentUser_ = words[1];
     if (!settings_.options.user.empty()) loggedIn_ = false;  // a new USER starts a new login
     sendMessage(format("331 Password required for %@", currentUser_));
 }
 
-void FtpConnection::doPass(const Words& words) {
+void FtpSession::doPass(const Words& words) {
     if (settings_.options.user.empty()) {
         RunLoop::main().cancel(std::exchange(loginTimer_, 0));
         return sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
     }
     // A guesser would open many connections at once, each waiting out the penalty: only a few may wait.
-    if (!owner_.admitsLogin(this, connectionAddress())) return closeWithReply("421 Too many logins at once.");
+    if (!owner_.admitsLogin(connection_, connectionAddress())) return closeWithReply("421 Too many logins at once.");
     std::string password;  // everything after "PASS ", blanks and leading hyphens included
     for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
     // The address's penalty for earlier failures passes before the password is looked at, the right one too:
@@ -70,7 +70,7 @@ void FtpConnection::doPass(const Words& words) {
     updateHold();
 }
 
-void FtpConnection::checkPassword(const std::string& password) {
+void FtpSession::checkPassword(const std::string& password) {
     const FtpOptions& options = settings_.options;
     if (currentUser_ == options.user && samePassword(password, options.password)) {
         owner_.loginSucceeded(connectionAddress());
@@ -91,12 +91,12 @@ void FtpConnection::checkPassword(const std::string& password) {
     updateHold();
 }
 
-void FtpConnection::doStat(const Words&) {
+void FtpSession::doStat(const Words&) {
     sendMessage("211-localhost FTP server status:");
     sendMessage("211 End of Status");
 }
 
-void FtpConnection::doFeat(const Words&) {
+void FtpSession::doFeat(const Words&) {
     sendMessage("211-Features supported");
     if (settings_.clientEncoding == FtpSettings::kUTF8Encoding) sendMessage(" UTF8");
     for (const char* feature :
@@ -107,11 +107,11 @@ void FtpConnection::doFeat(const Words&) {
     sendMessage("211 End");
 }
 
-void FtpConnection::doSyst(const Words&) { sendMessage("215 UNIX Type: L8 Version: Qelmot 20080912"); }
+void FtpSession::doSyst(const Words&) { sendMessage("215 UNIX Type: L8 Version: Qelmot 20080912"); }
 
-void FtpConnection::doNoop(const Words&) { sendMessage("200 NOOP command successful."); }
+void FtpSession::doNoop(const Words&) { sendMessage("200 NOOP command successful."); }
 
-void FtpConnection::doType(const Words& words) {
+void FtpSession::doType(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
     // ASCII (any form), image and local bytes of 8 bits are all sent as the bytes on disk; EBCDIC is not.
     const std::string type = text::lowercased(words[1]);
@@ -122,21 +122,21 @@ void FtpConnection::doType(const Words& words) {
     sendMessage(format("200 Type set to  %@.", words[1]));
 }
 
-void FtpConnection::doMode(const Words& words) {
+void FtpSession::doMode(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
     if (text::lowercased(words[1]) != "s") return sendMessage("504 Command not implemented for that parameter.");
     sendMessage("200 Mode set to S.");
 }
 
-void FtpConnection::doStru(const Words& words) {
+void FtpSession::doStru(const Words& words) {
     if (words.size() < 2 || words[1].empty()) return sendMessage(FtpReplies::kMissingArgument);
     if (text::lowercased(words[1]) != "f") return sendMessage("504 Command not implemented for that parameter.");
     sendMessage("200 Structure set to F.");
 }
 
-void FtpConnection::doAllo(const Words&) { sendMessage("202 ALLO command ignored."); }
+void FtpSession::doAllo(const Words&) { sendMessage("202 ALLO command ignored."); }
 
-void FtpConnection::doHelp(const Words&) {
+void FtpSession::doHelp(const Words&) {
     sendMessage("214-The following commands are recognized:");
     std::string line;
     for (const auto& word : commandWords()) {
@@ -149,7 +149,7 @@ void FtpConnection::doHelp(const Words&) {
     sendMessage("214 Help OK.");
 }
 
-void FtpConnection::doOpts(const Words& words) {
+void FtpSession::doOpts(const Words& words) {
     // Names and listings are always UTF-8: clients that ask for it (as FEAT invites) are told so.
     const std::string option = words.size() > 1 ? words[1] : std::string();
     const std::string value = words.size() > 2 ? text::lowercased(words[2]) : std::string();
@@ -160,13 +160,13 @@ void FtpConnection::doOpts(const Words& words) {
     sendMessage(format("502 Unknown command '%@'", option));
 }
 
-void FtpConnection::doPwd(const Words&) {
+void FtpSession::doPwd(const Words&) {
     std::string visible = FtpPathResolver::visiblePath(currentDir_);
     NSLog("Will PWD %@ ", visible);
     sendMessage(format("257 \"%@\" is the current directory.", visible));
 }
 
-void FtpConnection::doCwd(const Words& words) {
+void FtpSession::doCwd(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("DoCwd arguments is %@", FtpCommandLine::joinWords(words));
     NSLog("CWD: %@", name);
@@ -175,21 +175,19 @@ void FtpConnection::doCwd(const Words& words) {
     NSLog("currentDir is now %@", paths().absolutePath(currentDir_));
 }
 
-void FtpConnection::doCdUp(const Words&) {
+void FtpSession::doCdUp(const Words&) {
     std::string visible = FtpPathResolver::visiblePath(currentDir_);
     NSLog("CurrentDir is %@", visible);
     bool ok = changedCurrentDirectoryTo(FtpPathResolver::deletingLastPathComponent(visible));
     sendMessage(ok ? "250 CDUP command successful." : "550 CDUP command failed.");
 }
 
-void FtpConnection::doQuit(const Words& words) {
+void FtpSession::doQuit(const Words& words) {
     NSLog("Quit : %@", FtpCommandLine::joinWords(words));
     sendMessage("221- Data traffic for this session was 0 bytes in 0 files");
     sendMessage("221 Thank you for using the FTP service on localhost.");
     // Lines after QUIT are not handled; the socket closes once both replies are written, and then the owner
     // destroys this connection (onSocketDidDisconnect).
-    quitting_ = true;
-    lines_.stop();
     closeAfterReplies();
-    owner_.connectionDidQuit(this);
+    owner_.connectionDidQuit(connection_);
 }

@@ -1,26 +1,25 @@
 #include <atomic>
 #include <unordered_set>
 
-#include "ftp/FtpConnection.h"
-#include "net/TlsContext.h"
+#include "ftp/FtpSession.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/Text.h"
 
-// Explicit TLS on a control connection (AUTH TLS, PBSZ, PROT, CCC), the owner's demand for it, and encrypted data
-// connections. These commands exist only where the owner offers TLS.
+// Explicit TLS on a control connection (AUTH TLS, PBSZ, PROT, CCC) and the owner's demand for it. These commands
+// exist only where the owner offers TLS.
 
-const FtpConnection::Command* FtpConnection::tlsCommand(const std::string& word) {
-    static const Command kCommands[] = {{"auth", &FtpConnection::doAuth},
-                                        {"pbsz", &FtpConnection::doPbsz},
-                                        {"prot", &FtpConnection::doProt},
-                                        {"ccc", &FtpConnection::doCcc}};
+const FtpSession::Command* FtpSession::tlsCommand(const std::string& word) {
+    static const Command kCommands[] = {{"auth", &FtpSession::doAuth},
+                                        {"pbsz", &FtpSession::doPbsz},
+                                        {"prot", &FtpSession::doProt},
+                                        {"ccc", &FtpSession::doCcc}};
     for (const Command& c : kCommands)
         if (word == c.word) return &c;
     return nullptr;
 }
 
-bool FtpConnection::tlsAllows(const std::string& word, bool transfer) {
+bool FtpSession::tlsAllows(const std::string& word, bool transfer) {
     if (!settings_.options.tls || !settings_.options.requireTls) return true;
     if (!controlSecure_ && (word == "user" || word == "pass")) {
         sendMessage("530 Send AUTH TLS first: this server logs in over TLS only.");
@@ -33,7 +32,7 @@ bool FtpConnection::tlsAllows(const std::string& word, bool transfer) {
     return true;
 }
 
-void FtpConnection::doAuth(const Words& words) {
+void FtpSession::doAuth(const Words& words) {
     const std::string mechanism = words.size() > 1 ? text::lowercased(words[1]) : std::string();
     if (controlSecure_) return sendMessage("503 TLS is already on.");
     // SSL and TLS-P are older clients' names that also protect the data connections.
@@ -42,53 +41,31 @@ void FtpConnection::doAuth(const Words& words) {
     sendMessage("234 AUTH TLS successful.");
     // The reply goes out in clear before the handshake; whatever the client sent after AUTH came in clear too and
     // could have been slipped in by someone on the way, so it is dropped rather than run under TLS.
-    if (!outbox_.empty()) connectionSocket_->writeDataWithTimeoutTag(std::exchange(outbox_, {}), -1, 0);
     lines_.discardPending();
     controlSecure_ = true;
     protectData_ = mechanism == "ssl" || mechanism == "tls-p";
     static std::atomic<unsigned long> contexts{0};
     tlsSessionContext_ = format("ftp-%lu", ++contexts);
-    connectionSocket_->startTls(settings_.options.tls, TlsOptions{tlsSessionContext_, {}, false},
-                                kTlsHandshakeTimeout);
+    control_.startTls(tlsSessionContext_);
+    data_.setProtection(protectData_ ? std::optional(tlsSessionContext_) : std::nullopt);
     // A login made in clear does not carry over: the client logs in again under TLS.
     if (!settings_.options.user.empty()) loggedIn_ = false;
 }
 
-void FtpConnection::doPbsz(const Words&) {
+void FtpSession::doPbsz(const Words&) {
     if (!controlSecure_) return sendMessage("503 Send AUTH TLS first.");
     sendMessage("200 PBSZ=0");  // TLS needs no protection buffer
 }
 
-void FtpConnection::doProt(const Words& words) {
+void FtpSession::doProt(const Words& words) {
     if (!controlSecure_) return sendMessage("503 Send AUTH TLS first.");
     const std::string level = words.size() > 1 ? text::lowercased(words[1]) : std::string();
     if (level == "p" || level == "c") {
         protectData_ = level == "p";
+        data_.setProtection(protectData_ ? std::optional(tlsSessionContext_) : std::nullopt);
         return sendMessage(format("200 Protection level set to %@.", protectData_ ? "P" : "C"));
     }
     sendMessage(level == "s" || level == "e" ? "536 Only levels C and P are offered." : "504 Use PROT P or PROT C.");
 }
 
-void FtpConnection::doCcc(const Words&) { sendMessage("534 The control connection stays encrypted."); }
-
-bool FtpConnection::secureDataSocket(AsyncSocket& sock) {
-    if (!protectData_ || !settings_.options.tls || sock.tls()) return false;
-    // Tickets are for control connections: nobody resumes from a data connection.
-    sock.startTls(settings_.options.tls, TlsOptions{tlsSessionContext_, {}, true}, kTlsHandshakeTimeout);
-    return true;
-}
-
-void FtpConnection::onSocketDidSecure(AsyncSocket* sock) {
-    if (!isAcceptedDataSocket(sock)) return;
-    // Sessions resume only within this control connection's context: a client that offered a session and did not
-    // resume it brought one from another connection, as a stranger racing for the passive port would.
-    if (sock->tls()->offeredResumption() && !sock->tls()->resumed()) {
-        NSLog("FC: data connection from %@ refused: another TLS session", sock->connectedHost());
-        auto it = std::find_if(acceptedDataSockets_.begin(), acceptedDataSockets_.end(),
-                               [&](const auto& s) { return s.get() == sock; });
-        closeSocket(*it);
-        acceptedDataSockets_.erase(it);
-        return;
-    }
-    takeAcceptedDataSocket(sock);
-}
+void FtpSession::doCcc(const Words&) { sendMessage("534 The control connection stays encrypted."); }
