@@ -1,0 +1,221 @@
+#include "ftp/FtpSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "net/TlsContext.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The control socket: replies are kept, the rest is noted.
+struct FakeControl : FtpControlChannel {
+    std::string replies, tlsContext;
+    bool paused = false, closing = false;
+    void writeReply(std::string lines) override { replies += lines; }
+    std::uint64_t unsentReplyBytes() const override { return 0; }
+    void setReadingPaused(bool p) override { paused = p; }
+    void closeAfterReplies() override { closing = true; }
+    void closeNow() override { closing = true; }
+    void startTls(const std::string& context) override { tlsContext = context; }
+    std::string localAddress() const override { return "127.0.0.1"; }
+};
+
+// The data side: always ready; what the session hands it is kept.
+struct FakeData : FtpDataChannel {
+    std::vector<FtpDataConnection::Outgoing> sent;
+    std::optional<FtpDataConnection::Incoming> upload;
+    std::optional<std::string> protection;
+    bool busy = false;
+    std::optional<std::uint16_t> listen(const std::string&, const std::string&) override { return 50000; }
+    bool connect(const std::string&, std::uint16_t) override { return true; }
+    bool isOpen() const override { return true; }
+    void send(FtpDataConnection::Outgoing item) override { sent.push_back(std::move(item)); }
+    void receive(FtpDataConnection::Incoming file) override { upload = std::move(file); }
+    bool isBusy() const override { return busy; }
+    std::optional<FtpDataConnection::Incoming> abort() override { return std::exchange(upload, std::nullopt); }
+    std::pair<std::uint64_t, std::uint64_t> progress() const override { return {}; }
+    bool hasConnected() const override { return true; }
+    void setProtection(std::optional<std::string> context) override { protection = std::move(context); }
+};
+
+struct FakeOwner : FtpConnectionOwner {
+    void connectionDidQuit(FtpConnection*) override {}
+    void connectionDidEnd(FtpConnection*) override {}
+    bool admits(const FtpConnection*, const std::string&) const override { return true; }
+    bool admitsLogin(const FtpConnection*, const std::string&) const override { return true; }
+    double loginWait(const std::string&) const override { return 0; }
+    double loginFailed(const std::string&) override { return 0; }
+    void loginSucceeded(const std::string&) override {}
+    bool reserveMemory(std::uint64_t) override { return true; }
+    void releaseMemory(std::uint64_t) override {}
+};
+
+// A session over the fakes, on a base folder holding a.pdf ("hello") and Books/.
+class FtpSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "velkaro-session-XXXXXX").string();
+        base_ = fs::canonical(::mkdtemp(tmpl.data())).string();
+        fs::create_directories(base_ + "/Books");
+        std::ofstream(base_ + "/a.pdf") << "hello";
+    }
+    void TearDown() override {
+        session_.reset();
+        fs::remove_all(base_);
+    }
+
+    void start(FtpOptions options) {
+        session_.reset();
+        settings_ = std::make_unique<FtpSettings>(base_, nullptr, std::move(options));
+        session_ = std::make_unique<FtpSession>(*settings_, control_, data_, owner_, nullptr);
+        session_->start("127.0.0.1");
+        control_.replies.clear();
+    }
+
+    // Sends each line and returns the replies to the last, CR LF between lines; a login's wait is run out.
+    std::string say(const std::vector<std::string>& lines) {
+        for (const auto& line : lines) {
+            control_.replies.clear();
+            session_->receive(line + "\r\n");
+            for (int i = 0; i < 5 && session_->isLoginPending(); ++i) RunLoop::main().runOnce(10);
+        }
+        return control_.replies.substr(0, control_.replies.size() - 2);
+    }
+
+    std::string base_;
+    FakeControl control_;
+    FakeData data_;
+    FakeOwner owner_;
+    std::unique_ptr<FtpSettings> settings_;
+    std::unique_ptr<FtpSession> session_;
+};
+
+FtpOptions withUser() {
+    FtpOptions options;
+    options.user = "ann";
+    options.password = "pw";
+    return options;
+}
+FtpOptions readOnly() {
+    FtpOptions options;
+    options.readOnly = true;
+    return options;
+}
+FtpOptions tlsRequired() {
+    FtpOptions options = withUser();
+    options.tls = TlsContext::client("");
+    options.requireTls = true;
+    return options;
+}
+
+}  // namespace
+
+TEST_F(FtpSessionTest, WhichCommandsMayRunWhen) {
+    struct Row {
+        FtpOptions options;
+        std::vector<std::string> lines;
+        std::string reply;
+    } rows[] = {
+        {withUser(), {"LIST"}, "530 Please login with USER and PASS."},
+        {withUser(), {"CWD Books"}, "530 Please login with USER and PASS."},
+        {withUser(), {"SYST"}, "215 UNIX Type: L8 Version: Qelmot 20080912"},
+        {withUser(), {"USER ann", "PASS no"}, "530 Login incorrect."},
+        {withUser(), {"USER bob", "PASS pw"}, "530 Login incorrect."},
+        {withUser(), {"USER ann", "PASS pw", "USER ann", "PWD"}, "530 Please login with USER and PASS."},
+        {withUser(), {"USER ann", "PASS pw", "PWD"}, "257 \"/\" is the current directory."},
+        {readOnly(), {"STOR x.pdf"}, "550 Permission denied."},
+        {readOnly(), {"APPE a.pdf"}, "550 Permission denied."},
+        {readOnly(), {"DELE a.pdf"}, "550 Permission denied."},
+        {readOnly(), {"RNFR a.pdf"}, "550 Permission denied."},
+        {readOnly(), {"RNTO b.pdf"}, "550 Permission denied."},
+        {readOnly(), {"MKD new"}, "550 Permission denied."},
+        {readOnly(), {"XRMD Books"}, "550 Permission denied."},
+        {readOnly(), {"SITE CHMOD 600 a.pdf"}, "550 Permission denied."},
+        {readOnly(), {"MFMT 20200101000000 a.pdf"}, "550 Permission denied."},
+        {readOnly(), {"RETR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'."},
+        {tlsRequired(), {"USER ann"}, "530 Send AUTH TLS first: this server logs in over TLS only."},
+        {tlsRequired(), {"AUTH TLS", "USER ann", "PASS pw", "LIST"}, "521 Data connections must be encrypted: send PROT P."},
+        {tlsRequired(), {"AUTH TLS", "USER ann", "PASS pw", "PROT P", "NLST"}, "150 Opening ASCII mode data connection for '/bin/ls'."},
+        {tlsRequired(), {"AUTH TLS", "PBSZ 0", "PROT C"}, "200 Protection level set to C."},
+        {tlsRequired(), {"PROT P"}, "503 Send AUTH TLS first."},
+        {FtpOptions{}, {"AUTH TLS"}, "500 'AUTH': command not understood."},
+    };
+    for (auto& row : rows) {
+        start(row.options);
+        EXPECT_EQ(say(row.lines), row.reply) << row.lines.back();
+    }
+    // A transfer waits for the one under way.
+    start(FtpOptions{});
+    data_.busy = true;
+    for (const char* line : {"RETR a.pdf", "STOR b.pdf", "APPE a.pdf", "LIST", "NLST", "MLSD"})
+        EXPECT_EQ(say({line}), "450 Another transfer is in progress.") << line;
+    EXPECT_EQ(say({"PWD"}), "257 \"/\" is the current directory.");
+}
+
+TEST_F(FtpSessionTest, RenameSourceServesTheNextCommandAndRestartOffsetTheNextTransfer) {
+    struct Row {
+        std::vector<std::string> lines;
+        std::string reply;
+        off_t offset;  // of the transfer handed to the data side; -1: none
+    } rows[] = {
+        {{"RNFR a.pdf", "RNTO b.pdf"}, "250 RNTO command successful.", -1},
+        {{"RNFR a.pdf", "NOOP", "RNTO b.pdf"}, "550 RNTO command failed.", -1},
+        {{"RNFR a.pdf", "RNTO b.pdf", "RNTO c.pdf"}, "550 RNTO command failed.", -1},
+        {{"RNFR gone.pdf", "RNTO b.pdf"}, "550 RNTO command failed.", -1},
+        {{"REST 3", "TYPE I", "PASV", "RETR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'.", 3},
+        {{"REST 3", "RETR a.pdf", "RETR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'.", 0},
+        {{"REST 3", "LIST", "RETR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'.", 3},
+        {{"REST 6", "RETR a.pdf"}, "554 Restart position beyond the end of the file.", -1},
+        {{"REST 2", "STOR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'.", 2},
+        {{"REST 2", "STOR gone.pdf", "STOR b.pdf"}, "150 Opening BINARY mode data connection for 'b.pdf'.", 0},
+        {{"REST 2", "APPE a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'.", 5},
+    };
+    for (auto& row : rows) {
+        fs::remove(base_ + "/b.pdf");
+        std::ofstream(base_ + "/a.pdf") << "hello";
+        start(FtpOptions{});
+        data_ = FakeData{};
+        EXPECT_EQ(say(row.lines), row.reply) << row.lines.front() << " .. " << row.lines.back();
+        off_t offset = data_.upload ? data_.upload->offset : -1;
+        for (const auto& item : data_.sent)
+            if (item.file) offset = item.offset;
+        EXPECT_EQ(offset, row.offset) << row.lines.front() << " .. " << row.lines.back();
+        session_.reset();  // drops the upload's file before the next row
+    }
+}
+
+TEST_F(FtpSessionTest, TheEndOfATransferIsAnsweredByHowItEnded) {
+    struct Row {
+        bool upload;
+        int error;
+        bool failed, connected, downloadPending;
+        std::string reply;
+    } rows[] = {
+        {true, 0, false, true, false, "226 Transfer complete."},
+        {true, 0, true, true, false, "426 Connection closed; transfer aborted."},
+        {true, 0, true, false, false, "425 Can't open data connection."},
+        {true, ENOSPC, false, true, false, "452 Transfer aborted: no space left on the device."},
+        {true, EDQUOT, false, true, false, "552 Transfer aborted: storage allocation exceeded."},
+        {true, EIO, false, true, false, "451 Transfer aborted: the file could not be written."},
+        {false, 0, true, true, true, "426 Connection closed; transfer aborted."},
+        {false, 0, true, false, true, "425 Can't open data connection."},
+        {false, 0, false, true, false, ""},
+    };
+    for (auto& row : rows) {
+        std::ofstream(base_ + "/a.pdf") << "hello";
+        start(FtpOptions{});
+        say({row.upload ? "STOR a.pdf" : "NOOP"});
+        control_.replies.clear();
+        if (data_.upload) data_.upload->error = row.error;
+        auto upload = row.upload ? std::exchange(data_.upload, std::nullopt) : std::nullopt;
+        session_->dataConnectionClosed(std::move(upload), row.failed, row.connected, row.downloadPending);
+        EXPECT_EQ(control_.replies, row.reply.empty() ? "" : row.reply + "\r\n") << row.error;
+        // The new version is put in place only when it arrived whole.
+        EXPECT_EQ(fs::file_size(base_ + "/a.pdf"), row.reply.starts_with("226") ? 0u : 5u) << row.reply;
+    }
+}
