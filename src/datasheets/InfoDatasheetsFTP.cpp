@@ -7,6 +7,8 @@
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
 #include "net/PortProbe.h"
+#include "net/TlsCertificate.h"
+#include "net/TlsContext.h"
 #include "platform/Numbers.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
@@ -49,8 +51,11 @@ InfoDatasheetsFTP::InfoDatasheetsFTP(std::string nibName) : ViewController(std::
     registerOutlet("m_pSessionTotal", m_pSessionTotal);
     registerOutlet("m_pOtherPort", m_pOtherPort);
     registerOutlet("m_pShareOtherPort", m_pShareOtherPort);
+    registerOutlet("m_pEncrypted", m_pEncrypted);
+    registerOutlet("m_pFingerprint", m_pFingerprint);
     registerAction("onButtonBack", [this] { onButtonBack(); });
     registerAction("onButtonOtherPort", [this] { onButtonOtherPort(); });
+    registerAction("onSwitchEncrypted", [this] { onSwitchEncrypted(); });
 }
 
 InfoDatasheetsFTP::~InfoDatasheetsFTP() {
@@ -95,6 +100,13 @@ std::string InfoDatasheetsFTP::linkText(const std::string& address, unsigned por
     return format("ftp://%@:%d", address, static_cast<int>(port));
 }
 
+std::string InfoDatasheetsFTP::fingerprintText(const std::string& fingerprint) {
+    // 95 characters without a space would not wrap on a narrow screen; two halves of 16 pairs each do fit.
+    const std::size_t half = fingerprint.size() / 2;
+    if (fingerprint.size() != 95 || fingerprint[half] != ':') return "Certificate SHA-256\n" + fingerprint;
+    return "Certificate SHA-256\n" + fingerprint.substr(0, half) + "\n" + fingerprint.substr(half + 1);
+}
+
 std::string InfoDatasheetsFTP::deviceInfoText(int totalMb, int freeMb) {
     return format("Device: %dMb, %dMb free", totalMb, freeMb);
 }
@@ -110,16 +122,44 @@ void InfoDatasheetsFTP::viewDidLoad() {
     NSLog("Base dir: %@", baseDir);
     Application::shared().setIdleTimerDisabled(true);
     showTransfers();
+    m_pEncrypted.setSelected(Utils::getBoolParam(kEncryptedKey, false));
     // The port that worked last time, if the user chose another one when the usual one was taken.
     const int saved = Utils::getIntParam(kPortKey, 0);
     share(saved >= 1 && saved <= 65535 ? static_cast<unsigned>(saved) : gControlPort);
 }
 
+std::shared_ptr<TlsContext> InfoDatasheetsFTP::encryption() {
+    m_pFingerprint.setHidden(!m_pEncrypted.isSelected());
+    if (!m_pEncrypted.isSelected()) return nullptr;
+    Error err;
+    std::optional<TlsCertificate> certificate;
+    if (!tls_) certificate = TlsCertificate::loadOrCreate(TlsCertificate::defaultPath(), &err);
+    if (certificate) tls_ = TlsContext::server(*certificate, &err);
+    if (certificate && tls_) m_pFingerprint.setText(fingerprintText(certificate->fingerprint()));
+    if (!tls_) {
+        // The server shares in clear then, and the switch must not claim otherwise; the choice stays stored, so
+        // the next opening tries again.
+        m_pEncrypted.setSelected(false);
+        m_pFingerprint.setText("Encryption is not available: " + err.localizedDescription);
+    }
+    return tls_;
+}
+
+void InfoDatasheetsFTP::onSwitchEncrypted() {
+    m_pEncrypted.setSelected(!m_pEncrypted.isSelected());
+    Utils::saveBoolParam(m_pEncrypted.isSelected(), kEncryptedKey);
+    // Connected clients start again with the new server, on the port they know.
+    if (open_) share(listeningPort() ? listeningPort() : port_);
+}
+
 void InfoDatasheetsFTP::share(unsigned port) {
     if (_server) _server->stopFtpServer();
     _server.reset();
+    port_ = port;
     const std::string baseDir = DocumentsFolder::path();
-    _server = std::make_unique<FtpServer>(port, baseDir, this);
+    FtpOptions options;
+    options.tls = encryption();
+    _server = std::make_unique<FtpServer>(port, baseDir, this, std::move(options));
     const bool listening = _server->isListening();
     const std::string address = NetworkController::localWifiIPAddress();
     // The page shares with the FTP server or not at all: the screen says one thing about sharing.

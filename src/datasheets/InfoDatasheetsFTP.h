@@ -18,14 +18,17 @@
 
 class DnsSdAnnouncer;
 class FtpServer;
+class TlsContext;
 class WebServer;
 
 /// The transfer screen: while it is open the FTP server serves the documents folder, the page tells the address
 /// to connect to, the storage line is refreshed every second and RX/TX flash for every command line read and every
 /// reply written. The files in flight show with their bytes so far and rate, under a total for the session. When
 /// the port cannot be used, the page says why in the system's words and the screen offers another port (the next
-/// free one, or one the user types); a port that works is remembered for the next time. Back stops the server and
-/// asks the list to refresh.
+/// free one, or one the user types); a port that works is remembered for the next time. The "Encrypted (FTPS)"
+/// switch, remembered too, has the server offer AUTH TLS with the certificate made for this user and shows that
+/// certificate's fingerprint for the user to compare with what the client shows. Back stops the server and asks the
+/// list to refresh.
 class InfoDatasheetsFTP : public ViewController, public FtpNotificationReceiver {
 public:
     static constexpr unsigned kDefaultControlPort = 2121;
@@ -50,9 +53,15 @@ public:
     /// Shown only when the port cannot be used: another port to share on, and the button that tries it.
     TextField m_pOtherPort;
     Button m_pShareOtherPort;
+    /// The encryption switch (selected: on).
+    Button m_pEncrypted;
+    /// While encrypted: the certificate's fingerprint; or why encryption is not available. Hidden otherwise.
+    Label m_pFingerprint;
 
     /// The preference holding the port that last worked, when it is not the default.
     static constexpr const char* kPortKey = "transferPort";
+    /// The preference holding whether the server is encrypted (off unless the user turned it on).
+    static constexpr const char* kEncryptedKey = "transferEncrypted";
 
     /// The control port the next transfer screen listens on: 2121 unless a test chooses another (0 lets the
     /// system pick a free one; see `listeningPort`).
@@ -79,6 +88,8 @@ public:
     static std::string linkText(const std::string& address, unsigned port);
     /// The page shown instead when the server cannot listen on `port`: an error paragraph with the reason.
     static std::string portErrorPage(unsigned port, const std::string& reason);
+    /// The fingerprint line for the screen: "Certificate SHA-256" over the fingerprint's two halves, one a line.
+    static std::string fingerprintText(const std::string& fingerprint);
     /// "Device: %dMb, %dMb free".
     static std::string deviceInfoText(int totalMb, int freeMb);
     /// A byte count in decimal units: "512 B", "3.2 KB", "6.7 MB".
@@ -96,6 +107,8 @@ public:
     void setDismissCompletion(std::function<void()> completion) { _dismissCompletion = std::move(completion); }
     /// Starts sharing on the port typed in `m_pOtherPort`, remembering it when the server listens.
     void onButtonOtherPort();
+    /// Turns encryption on or off, remembers the choice and starts sharing again on the same port.
+    void onSwitchEncrypted();
 
     void didReceiveFileListChanged() override;
     void didDataSend() override;
@@ -111,10 +124,15 @@ private:
     /// Starts the server on `port` and shows the address, or why it cannot listen and the offer of another port.
     void share(unsigned port);
     void showTransfers();
+    /// The server's TLS context while the switch is on, made on first use; null (and the reason shown) when the
+    /// certificate or the TLS module is not available.
+    std::shared_ptr<TlsContext> encryption();
 
     std::unique_ptr<FtpServer> _server;
     std::unique_ptr<WebServer> _webServer;
     std::unique_ptr<DnsSdAnnouncer> _announcer;
+    std::shared_ptr<TlsContext> tls_;  // kept while the screen is open: the certificate is read once
+    unsigned port_ = 0;                // the port last shared on (or tried)
     RunLoop::Handle _pTimerInfo = 0;
     bool open_ = false;  // server, timer and keep-awake are on
     std::function<void()> _dismissCompletion;

@@ -148,6 +148,7 @@ void bindButton(Button* m, QAbstractButton* w) {
     follow<QAbstractButton>(m, w, [m](QAbstractButton* w) {
         if (m->isTitleSet()) w->setText(QString::fromStdString(m->title()));
         w->setEnabled(m->isEnabled());
+        if (w->isCheckable()) w->setChecked(m->isSelected());
         applyCommon(m, w);
     });
 }

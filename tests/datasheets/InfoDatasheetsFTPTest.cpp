@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/Utils.h"
+#include "app/AppTestSupport.h"
 #include "datasheets/DatasheetsTestSupport.h"
 #include "datasheets/InfoDatasheetsView.h"
 #include "ftp/FtpServer.h"
@@ -194,6 +195,34 @@ TEST_F(InfoDatasheetsFTPScreen, ReopeningStartsAFreshServerOnTheSamePort) {
         EXPECT_EQ(client.reply().substr(0, 4), "220 ");
         ASSERT_TRUE(closeTransfer());
     }
+}
+
+TEST_F(InfoDatasheetsFTPScreen, TheEncryptedSwitchIsRememberedAndOffersTlsOnTheSamePort) {
+    ScratchProfile profile("transfer-tls");
+    ::setenv("XDG_CONFIG_HOME", profile.dir().c_str(), 1);  // the certificate is made there
+    // Each round opens the screen, looks at what FEAT offers and the fingerprint line, then flips the switch.
+    for (bool on : {false, true, false}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        InfoDatasheetsFTP* screen = openTransfer();
+        ASSERT_TRUE(screen && screen->listeningPort());
+        for (int flip = 0; flip < 2; ++flip) {
+            const bool now = flip ? !on : on;
+            EXPECT_EQ(screen->m_pEncrypted.isSelected(), now);
+            EXPECT_EQ(screen->m_pFingerprint.isHidden(), !now);
+            if (now) EXPECT_TRUE(screen->m_pFingerprint.text().starts_with("Certificate SHA-256\n"));
+            FtpTestClient client;
+            ASSERT_TRUE(client.open(static_cast<std::uint16_t>(screen->listeningPort())));
+            client.reply();
+            EXPECT_EQ(client.command("FEAT").find("AUTH TLS") != std::string::npos, now);
+            if (flip == 0) {
+                const unsigned port = screen->listeningPort();
+                screen->sendAction("onSwitchEncrypted");
+                EXPECT_EQ(screen->listeningPort(), port) << "clients find the server where it was";
+            }
+        }
+        ASSERT_TRUE(closeTransfer());
+    }
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {

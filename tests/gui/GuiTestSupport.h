@@ -27,6 +27,7 @@ public:
         Preferences::setStandardPath(scratch_.filePath("preferences").toStdString());
         setDocumentsDirectory(scratch_.filePath("Documents").toStdString());
         qputenv("XDG_DATA_HOME", scratch_.path().toUtf8());  // the datasheet index too
+        qputenv("XDG_CONFIG_HOME", scratch_.path().toUtf8());  // and the FTPS certificate
         // The light palette whatever the desktop prefers, unless a test follows the desktop itself.
         if (qEnvironmentVariableIsEmpty("VELKARO_COLOR_SCHEME")) qputenv("VELKARO_COLOR_SCHEME", "light");
         installGuiHandlers();

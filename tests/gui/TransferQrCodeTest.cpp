@@ -1,6 +1,9 @@
 // The transfer screen's QR code, as a phone would read it: the window is grabbed as it shows on screen and the
-// picture is read with zbarimg, which must give exactly the web address the page tells, in both layouts.
+// picture is read with zbarimg, which must give exactly the web address the page tells, in both layouts. And its
+// encryption switch, worked from the keyboard.
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,6 +24,31 @@ private slots:
     void cleanup() {
         InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
         InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
+    }
+
+    void theEncryptedSwitchShowsTheFingerprintAndIsRemembered() {
+        GuiHarness gui;
+        QWidget* menu = gui.page();
+        QVERIFY(gui.openMenuRow(10));
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() != menu; }));
+        QWidget* listPage = gui.page();
+        const QRegularExpression shown("^Certificate SHA-256\n([0-9A-F]{2}:){15}[0-9A-F]{2}\n([0-9A-F]{2}:){15}[0-9A-F]{2}$");
+        for (bool on : {true, false}) {
+            QTest::mouseClick(gui.find<QPushButton*>("onButtonFTP"), Qt::LeftButton);
+            QVERIFY(GuiHarness::waitFor([&] { return gui.page() != listPage; }));
+            auto* encrypted = gui.find<QCheckBox*>("m_pEncrypted");
+            auto* fingerprint = gui.find<QLabel*>("m_pFingerprint");
+            QVERIFY(encrypted && fingerprint);
+            QCOMPARE(encrypted->accessibleName(), QString("Encrypted (FTPS)"));
+            QCOMPARE(encrypted->isChecked(), !on);  // the second opening finds the first one's choice
+            encrypted->setFocus();
+            QTest::keyClick(encrypted, Qt::Key_Space);
+            QVERIFY(GuiHarness::waitFor([&] { return fingerprint->isVisible() == on; }));
+            QCOMPARE(encrypted->isChecked(), on);
+            QVERIFY2(!on || shown.match(fingerprint->text()).hasMatch(), qPrintable(fingerprint->text()));
+            QTest::mouseClick(gui.find<QPushButton*>("onButtonBack"), Qt::LeftButton);
+            QVERIFY(GuiHarness::waitFor([&] { return gui.page() == listPage; }));
+        }
     }
 
     void theCodeReadsAsTheAddressShown_data() {

@@ -6,6 +6,11 @@ void Button::setTitle(std::string title) {
     changed();
 }
 
+void Button::setSelected(bool selected) {
+    selected_ = selected;
+    changed();
+}
+
 void Button::setEnabled(bool enabled) {
     enabled_ = enabled;
     changed();
