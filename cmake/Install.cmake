@@ -64,7 +64,8 @@ a command line with one subcommand per tool.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VELKARO_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+# The web page's HTTP library and the Avahi client are opened at run time, so dpkg-shlibdeps cannot see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, libmicrohttpd12, libavahi-client3")
 # The screens are laid out for DejaVu Sans; "Open with…" and the rate button hand addresses to xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

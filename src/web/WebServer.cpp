@@ -16,6 +16,7 @@
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/Resources.h"
+#include "web/MicroHttpd.h"
 #include "web/WebDocuments.h"
 #include "web/WebRange.h"
 #include "web/WebUpload.h"
@@ -28,6 +29,9 @@ struct WebServer::Request {
 };
 
 namespace {
+
+// Called only once a daemon exists, which the library's loading came first for.
+const MicroHttpd& mhd() { return *MicroHttpd::load(nullptr); }
 
 constexpr std::string_view kFilesPrefix = "/files/";
 constexpr int kBacklog = 64;
@@ -95,7 +99,7 @@ void logFromLibrary(void*, const char* fmt, va_list args) {
 size_t keepEscapes(void*, MHD_Connection*, char* text) { return std::strlen(text); }
 
 std::string header(MHD_Connection* connection, MHD_ValueKind kind, const char* key) {
-    const char* value = MHD_lookup_connection_value(connection, kind, key);
+    const char* value = mhd().MHD_lookup_connection_value(connection, kind, key);
     return value ? value : "";
 }
 
@@ -114,6 +118,10 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
     // Files go out through sendfile, which cannot ask not to be signalled when the peer has gone.
     struct sigaction current {};
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+    if (!MicroHttpd::load(&listenError_)) {
+        NSLog("WS: %@", listenError_.localizedDescription);
+        return;
+    }
     UniqueFd listener = listenSocket(options_.bindAddress, port, listenError_);
     if (!listener) {
         NSLog("WS: cannot listen on port %u: %@", port, listenError_.localizedDescription);
@@ -139,7 +147,7 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
     if (options_.maxPerAddress)
         items.push_back({MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxPerAddress), nullptr});
     items.push_back({MHD_OPTION_END, 0, nullptr});
-    daemon_ = MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG,
+    daemon_ = mhd().MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG,
                                0, nullptr, nullptr, &WebServer::onAccess, this, MHD_OPTION_ARRAY, items.data(),
                                MHD_OPTION_END);
     if (!daemon_) {
@@ -149,7 +157,7 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
         return;
     }
     listener.release();  // the daemon closes it when it stops
-    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);
+    const MHD_DaemonInfo* info = mhd().MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_EPOLL_FD);
     watch_ = loop_.watchFd(info->epoll_fd, EPOLLIN, [this](std::uint32_t) { drive(); });
     drive();
     NSLog("WS: serving %@ on port %d", paths_.baseDir(), static_cast<int>(port_));
@@ -162,7 +170,7 @@ void WebServer::stop() {
     loop_.removeWatch(watch_);
     loop_.cancel(timer_);
     watch_ = timer_ = 0;
-    MHD_stop_daemon(std::exchange(daemon_, nullptr));
+    mhd().MHD_stop_daemon(std::exchange(daemon_, nullptr));
     port_ = 0;
 }
 
@@ -173,12 +181,12 @@ std::string WebServer::address(const std::string& host) const {
 }
 
 void WebServer::drive() {
-    MHD_run(daemon_);
+    mhd().MHD_run(daemon_);
     loop_.cancel(timer_);
     timer_ = 0;
     MHD_UNSIGNED_LONG_LONG ms = 0;
     // The library has work waiting without a descriptor event (connections with data already read, time-outs).
-    if (MHD_get_timeout(daemon_, &ms) == MHD_YES)
+    if (mhd().MHD_get_timeout(daemon_, &ms) == MHD_YES)
         timer_ = loop_.runAfter(static_cast<double>(ms) / 1000.0, [this] {
             timer_ = 0;
             drive();
@@ -215,11 +223,11 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
         *watch = 0;
         return;
     }
-    const int fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
+    const int fd = mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
     *watch = server->loop_.watchFd(fd, EPOLLRDHUP, [server, connection, watch](std::uint32_t) {
         server->loop_.removeWatch(*watch);
         *watch = 0;
-        MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
+        mhd().MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
         server->drive();
     });
 }
@@ -251,16 +259,16 @@ bool WebServer::admitted(MHD_Connection* connection, Request& request) {
     }
     if (options_.user.empty()) return true;
     char* password = nullptr;
-    char* user = MHD_basic_auth_get_username_password(connection, &password);
+    char* user = mhd().MHD_basic_auth_get_username_password(connection, &password);
     const bool ok = user && password && options_.user == user && WebToken(options_.password).matches(password);
-    MHD_free(user);
-    MHD_free(password);
+    mhd().MHD_free(user);
+    mhd().MHD_free(password);
     if (ok) return true;
     NSLog("WS: wrong or missing account");
     MHD_Response* response =
-        MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
-    MHD_queue_basic_auth_fail_response(connection, "Velkaro", response);
-    MHD_destroy_response(response);
+        mhd().MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
+    mhd().MHD_queue_basic_auth_fail_response(connection, "Velkaro", response);
+    mhd().MHD_destroy_response(response);
     return false;
 }
 
@@ -304,19 +312,19 @@ MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& na
     const auto size = static_cast<std::uint64_t>(st.st_size);
     const WebRange range = WebRange::parse(header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_RANGE), size);
     if (range.kind == WebRange::Kind::Unsatisfiable) {
-        MHD_Response* response = MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
-        MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_RANGE, format("bytes */%qu", size).c_str());
+        MHD_Response* response = mhd().MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
+        mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_RANGE, format("bytes */%qu", size).c_str());
         return queue(connection, MHD_HTTP_RANGE_NOT_SATISFIABLE, response, request);
     }
     // The library sends the file from its descriptor (sendfile) and closes it when the answer is done.
-    MHD_Response* response = MHD_create_response_from_fd_at_offset64(range.length, file.get(), range.offset);
+    MHD_Response* response = mhd().MHD_create_response_from_fd_at_offset64(range.length, file.get(), range.offset);
     if (!response) return MHD_NO;
     file.release();
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, WebDocuments::contentType(name));
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION, WebDocuments::attachment(name).c_str());
-    MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, WebDocuments::contentType(name));
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION, WebDocuments::attachment(name).c_str());
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
     if (range.kind == WebRange::Kind::Partial) {
-        MHD_add_response_header(
+        mhd().MHD_add_response_header(
             response, MHD_HTTP_HEADER_CONTENT_RANGE,
             format("bytes %qu-%qu/%qu", range.offset, range.offset + range.length - 1, size).c_str());
         return queue(connection, MHD_HTTP_PARTIAL_CONTENT, response, request);
@@ -351,24 +359,24 @@ MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size
 MHD_Result WebServer::reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
                             Request& request) {
     MHD_Response* response =
-        MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+        mhd().MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     if (!response) return MHD_NO;
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     return queue(connection, status, response, request);
 }
 
 MHD_Result WebServer::queue(MHD_Connection* connection, unsigned status, MHD_Response* response, Request& request) {
     // The page carries everything it needs; nothing may be loaded from elsewhere, nothing may frame it, and the
     // key in its address is never sent on as a referrer.
-    MHD_add_response_header(response, "Content-Security-Policy",
+    mhd().MHD_add_response_header(response, "Content-Security-Policy",
                             "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
                             "img-src data:; connect-src 'self'; form-action 'none'; frame-ancestors 'none'");
-    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
-    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+    mhd().MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    mhd().MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
     if (request.tokenInAddress)
-        MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
-    const MHD_Result result = MHD_queue_response(connection, status, response);
-    MHD_destroy_response(response);
+        mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
+    const MHD_Result result = mhd().MHD_queue_response(connection, status, response);
+    mhd().MHD_destroy_response(response);
     return result;
 }
