@@ -4,7 +4,6 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <unicode/coll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "datasheets/NameCollator.h"
 #include "platform/Format.h"
 #include "platform/UniqueFd.h"
 
@@ -104,18 +104,8 @@ std::vector<DatasheetStore::Entry> DatasheetStore::describe(const std::string& f
 }
 
 void DatasheetStore::sort(std::vector<Entry>& entries, Order order) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(icu::Locale::getDefault(), status));
-    if (U_SUCCESS(status)) {
-        collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, status);
-        collator->setStrength(icu::Collator::SECONDARY);  // case aside
-    }
-    auto nameLess = [&](const Entry& a, const Entry& b) {
-        if (!collator) return a.name < b.name;
-        UErrorCode s = U_ZERO_ERROR;
-        auto r = collator->compareUTF8(a.name, b.name, s);
-        return r == UCOL_EQUAL ? a.name < b.name : r == UCOL_LESS;
-    };
+    const NameCollator collator;
+    auto nameLess = [&](const Entry& a, const Entry& b) { return collator.less(a.name, b.name); };
     switch (order) {
         case Order::Stored: return;
         case Order::Name: std::stable_sort(entries.begin(), entries.end(), nameLess); return;
