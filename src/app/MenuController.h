@@ -4,8 +4,8 @@
 #include "app/MenuEntry.h"
 #include "platform/ui/ViewController.h"
 
-/// What both main menus share: the eleven "onShow…" actions, each presenting its tool screen from the interface
-/// file of this kind of device, and the rate button.
+/// What both main menus share: the "onShow…" actions of the eleven tools and of the bench tools, each presenting
+/// its tool screen from the interface file of this kind of device, and the rate button.
 class MenuController : public ViewController {
 public:
     MenuController(std::string nibName, bool tablet);

@@ -23,3 +23,16 @@ const std::array<MenuEntry, 11>& menuEntries() {
     }};
     return entries;
 }
+
+const std::array<MenuEntry, 4>& moreToolEntries() {
+    static const std::array<MenuEntry, 4> entries = {{
+        {"Value finder", "bench_values", "onShowValueFinder", "InfoValueFinderView", "InfoValueFinderView",
+         "InfoValueFinderView"},
+        {"Divider and combinations", "bench_divider", "onShowDivider", "InfoDividerView", "InfoDividerView",
+         "InfoDividerView"},
+        {"Regulator", "bench_regulator", "onShowRegulator", "InfoRegulatorView", "InfoRegulatorView",
+         "InfoRegulatorView"},
+        {"Identify", "bench_identify", "onShowIdentify", "InfoIdentifyView", "InfoIdentifyView", "InfoIdentifyView"},
+    }};
+    return entries;
+}

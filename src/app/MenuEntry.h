@@ -15,3 +15,7 @@ struct MenuEntry {
 
 /// The eleven tools in row order.
 const std::array<MenuEntry, 11>& menuEntries();
+/// The bench tools of the menu's second group, after the eleven, in row order.
+const std::array<MenuEntry, 4>& moreToolEntries();
+/// The heading of that group.
+constexpr const char* kMoreToolsTitle = "More tools";

@@ -4,6 +4,10 @@
 #include <map>
 #include <type_traits>
 
+#include "benchscreens/InfoDividerView.h"
+#include "benchscreens/InfoIdentifyView.h"
+#include "benchscreens/InfoRegulatorView.h"
+#include "benchscreens/InfoValueFinderView.h"
 #include "calculators/InfoLedsView.h"
 #include "calculators/InfoNE555View.h"
 #include "calculators/InfoSolarCalcView.h"
@@ -43,6 +47,10 @@ const std::map<std::string, Maker>& screens() {
         {"InfoResistorsSMD", maker<InfoResistorsSMD>()},
         {"InfoInductionView", maker<InfoInductionView>()},
         {"InfoDatasheetsView", maker<InfoDatasheetsView>()},
+        {"InfoValueFinderView", maker<InfoValueFinderView>()},
+        {"InfoDividerView", maker<InfoDividerView>()},
+        {"InfoRegulatorView", maker<InfoRegulatorView>()},
+        {"InfoIdentifyView", maker<InfoIdentifyView>()},
     };
     return table;
 }

@@ -12,20 +12,42 @@ void VelkaroViewController::viewDidLoad() {
     _pItems.reserve(32);
     for (const MenuEntry& entry : menuEntries())
         _pItems.emplace_back(entry.title, entry.icon, [this, &entry] { sendAction(entry.action); });
+    for (const MenuEntry& entry : moreToolEntries())
+        _moreItems.emplace_back(entry.title, entry.icon, [this, &entry] { sendAction(entry.action); });
     m_cTableData.reloadData();
 }
 
-int VelkaroViewController::tableViewNumberOfRowsInSection(TableView*, int) { return static_cast<int>(_pItems.size()); }
+int VelkaroViewController::tableViewNumberOfRowsInSection(TableView*, int section) {
+    if (section == kMoreToolsSection) return 1 + static_cast<int>(_moreItems.size());
+    return static_cast<int>(_pItems.size());
+}
+
+const VelkaroViewItem* VelkaroViewController::itemAt(IndexPath path) const {
+    const bool more = path.section == kMoreToolsSection;
+    const auto& items = more ? _moreItems : _pItems;
+    const int index = more ? path.row - 1 : path.row;
+    return index >= 0 && index < static_cast<int>(items.size()) ? &items[static_cast<size_t>(index)] : nullptr;
+}
+
+float VelkaroViewController::tableViewHeightForRowAtIndexPath(TableView*, IndexPath path) {
+    return path.section == kMoreToolsSection && path.row == 0 ? kHeadingHeight : 64.0f;
+}
 
 std::unique_ptr<TableViewCell> VelkaroViewController::tableViewCellForRowAtIndexPath(TableView* table, IndexPath path) {
+    const VelkaroViewItem* item = itemAt(path);
+    if (!item) {  // the group's heading: its name only, and no taps
+        auto heading = std::make_unique<TableViewCell>("moreToolsHeading");
+        heading->textLabel().setText(kMoreToolsTitle);
+        heading->setEnabled(false);
+        return heading;
+    }
     std::unique_ptr<TableViewCell> reused = table->dequeueReusableCellWithIdentifier(VelkaroViewTableCell::kReuseIdentifier);
     auto cell = reused ? std::unique_ptr<VelkaroViewTableCell>(static_cast<VelkaroViewTableCell*>(reused.release()))
                        : std::make_unique<VelkaroViewTableCell>();
     // Odd rows (lowest bit set) on opaque light grey 0.95, even rows clear.
     cell->setContentBackgroundColor((path.row & 1) ? Color::rgb(0.95f, 0.95f, 0.95f) : Color::clearColor());
-    const VelkaroViewItem& item = _pItems.at(static_cast<size_t>(path.row));
-    cell->m_cDescription.setText(item.sName);
-    cell->setImageIcon(item.sIconName);
+    cell->m_cDescription.setText(item->sName);
+    cell->setImageIcon(item->sIconName);
     return cell;
 }
 
@@ -35,7 +57,6 @@ std::optional<IndexPath> VelkaroViewController::tableViewWillSelectRowAtIndexPat
 }
 
 void VelkaroViewController::tableViewDidSelectRowAtIndexPath(TableView*, IndexPath path) {
-    if (path.row < 0 || path.row >= static_cast<int>(_pItems.size())) return;
-    const VelkaroViewItem& item = _pItems[static_cast<size_t>(path.row)];
-    if (item.pTapFunc) item.pTapFunc();
+    const VelkaroViewItem* item = itemAt(path);
+    if (item && item->pTapFunc) item->pTapFunc();
 }

@@ -6,18 +6,23 @@
 #include "app/VelkaroViewItem.h"
 #include "platform/ui/TableView.h"
 
-/// The phone menu: a table of eleven 64-point rows, alternate rows on light grey.
+/// The phone menu: a table of eleven 64-point rows, alternate rows on light grey; then a second section, the
+/// bench tools, headed by a lower row that names the group and takes no taps.
 class VelkaroViewController : public MenuController, public TableViewDataSource, public TableViewDelegate {
 public:
     explicit VelkaroViewController(std::string nibName = "VelkaroViewController");
+
+    static constexpr int kMoreToolsSection = 1;
+    static constexpr float kHeadingHeight = 44.0f;
 
     TableView m_cTableData;
 
     const std::vector<VelkaroViewItem>& items() const { return _pItems; }
 
+    int numberOfSectionsInTableView(TableView*) override { return 2; }
     int tableViewNumberOfRowsInSection(TableView*, int section) override;
     std::unique_ptr<TableViewCell> tableViewCellForRowAtIndexPath(TableView* table, IndexPath path) override;
-    float tableViewHeightForRowAtIndexPath(TableView*, IndexPath) override { return 64.0f; }
+    float tableViewHeightForRowAtIndexPath(TableView*, IndexPath path) override;
     std::optional<IndexPath> tableViewWillSelectRowAtIndexPath(TableView* table, IndexPath path) override;
     void tableViewDidSelectRowAtIndexPath(TableView*, IndexPath path) override;
 
@@ -25,5 +30,9 @@ protected:
     void viewDidLoad() override;
 
 private:
+    /// The entry a row shows, or null for the group's heading and rows outside the table.
+    const VelkaroViewItem* itemAt(IndexPath path) const;
+
     std::vector<VelkaroViewItem> _pItems;
+    std::vector<VelkaroViewItem> _moreItems;  // the second section's entries, below its heading row
 };

@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kRowHeight = 38;
+
 // Draws a row as its swatch (or title) on a rounded tile; the selected row gets a thick frame, like the band
 // under a wheel's selection bar.
 class RowDelegate : public QStyledItemDelegate {
@@ -122,11 +124,17 @@ void PickerWheels::rebuild() {
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setMinimumWidth(44);
         list->setItemDelegate(new RowDelegate(list));
+        if (property("across").toBool()) {
+            list->setFlow(QListView::LeftToRight);
+            list->setWrapping(false);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            list->setFixedHeight(kRowHeight + 2 * list->frameWidth() + 2);
+        }
         const int rows = model_->numberOfRowsInComponent(c);
         for (int r = 0; r < rows; ++r) {
             auto* item = new QListWidgetItem(list);
             item->setTextAlignment(Qt::AlignCenter);
-            item->setSizeHint(QSize(40, 38));
+            item->setSizeHint(QSize(40, kRowHeight));
             if (auto view = model_->viewForRow(r, c)) {
                 item->setText(QString::fromStdString(view->text()));
                 if (const QString name = QString::fromStdString(view->accessibilityLabel()); !name.isEmpty()) {
@@ -145,6 +153,7 @@ void PickerWheels::rebuild() {
             if (item->text().trimmed().isEmpty() && item->data(Qt::AccessibleTextRole).isNull())
                 item->setData(Qt::AccessibleTextRole, tr("none"));
         }
+        if (property("across").toBool()) fitAcross(list);
         list->viewport()->installEventFilter(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, c](int row) {
             if (updating_ || !model_ || row < 0) return;
@@ -179,8 +188,16 @@ void PickerWheels::syncSelection() {
     updating_ = false;
 }
 
+void PickerWheels::fitAcross(QListWidget* list) {
+    if (list->count() == 0) return;
+    const int width = std::max(list->viewport()->width() / list->count(), 36);
+    for (int r = 0; r < list->count(); ++r) list->item(r)->setSizeHint(QSize(width, kRowHeight));
+}
+
 bool PickerWheels::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::Resize && property("across").toBool()) {
+        if (auto* list = qobject_cast<QListWidget*>(watched->parent())) fitAcross(list);
+    } else if (event->type() == QEvent::MouseButtonPress) {
         pointerDown_ = true;
     } else if (event->type() == QEvent::MouseButtonRelease) {
         pointerDown_ = false;

@@ -9,7 +9,9 @@ class PickerView;
 /// selection, turned to the middle of its column. Keyboard: Tab moves between wheels, the arrow keys turn the
 /// focused wheel, typing a row's first letters (a colour's name, a code's digits) turns it to that row; a click
 /// selects the row under the pointer. Each wheel is named by its header label (band1, band2 … in the page) and
-/// each colour row by its colour, for screen readers and as a tooltip.
+/// each colour row by its colour, for screen readers and as a tooltip. With the property `across` (set in the
+/// interface file) each wheel lays its rows side by side across the width, a row of choices that the Left and
+/// Right keys turn.
 class PickerWheels : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +29,8 @@ protected:
 private:
     void rebuild();
     void syncSelection();
+    /// Shares the width of an `across` wheel among its rows.
+    static void fitAcross(QListWidget* list);
 
     PickerView* model_ = nullptr;
     std::vector<QListWidget*> wheels_;

@@ -32,6 +32,7 @@
 #include "gui/DocumentView.h"
 #include "gui/PickerWheels.h"
 #include "gui/QrCodeView.h"
+#include "gui/ResistorBodyView.h"
 #include "gui/TileGrid.h"
 #include "gui/Theme.h"
 #include "gui/UiLoader.h"
@@ -371,7 +372,10 @@ public:
     void visit(ActivityIndicatorView& m) override { bound_ = as<QProgressBar>(m, bindActivity); }
     void visit(Button& m) override { bound_ = as<QAbstractButton>(m, bindButton); }
     void visit(ImageView& m) override { bound_ = as<QLabel>(m, bindImage); }
-    void visit(Label& m) override { bound_ = as<QrCodeView>(m, &QrCodeView::bind) || as<QLabel>(m, bindLabel); }
+    void visit(Label& m) override {
+        bound_ = as<QrCodeView>(m, &QrCodeView::bind) || as<ResistorBodyView>(m, &ResistorBodyView::bind) ||
+                 as<QLabel>(m, bindLabel);
+    }
     void visit(NavigationBar& m) override { bound_ = as<QLabel>(m, bindNavigationBar); }
     void visit(PickerView& m) override { bound_ = as<PickerWheels>(m, &PickerWheels::bind); }
     void visit(ScrollView& m) override { bound_ = as<QScrollArea>(m, bindScroll); }

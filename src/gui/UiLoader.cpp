@@ -7,6 +7,7 @@
 #include "gui/ElidedLabel.h"
 #include "gui/PickerWheels.h"
 #include "gui/QrCodeView.h"
+#include "gui/ResistorBodyView.h"
 #include "platform/Log.h"
 
 UiLoader::UiLoader(QObject* parent) : QUiLoader(parent) {}
@@ -18,6 +19,7 @@ std::map<QString, UiLoader::Factory>& UiLoader::factories() {
         {"DatasheetList", [](QWidget* parent) { return new DatasheetList(parent); }},
         {"ElidedLabel", [](QWidget* parent) { return new ElidedLabel(parent); }},
         {"QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); }},
+        {"ResistorBodyView", [](QWidget* parent) { return new ResistorBodyView(parent); }},
     };
     return table;
 }

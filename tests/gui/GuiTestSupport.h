@@ -92,7 +92,9 @@ public:
         if (!doc.open(QIODevice::WriteOnly) || doc.write("x") != 1) return false;
         doc.close();
         look();
-        for (const MenuEntry& entry : menuEntries()) {
+        std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
+        entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+        for (const MenuEntry& entry : entries) {
             if (!open([&] { window_->topScreen()->sendAction(entry.action); })) return false;
             look();
             if (std::string(entry.action) == "onShowDatasheet") {

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "benchscreens/BenchScreen.h"
+#include "platform/ui/Label.h"
+
+/// Identify: one marking typed in a field (colour bands, an SMD, capacitor or inductor code, a value) and every
+/// reading of it as you type, the most likely first.
+class InfoIdentifyView : public BenchScreen {
+public:
+    explicit InfoIdentifyView(std::string nibName = "InfoIdentifyView");
+
+    TextField m_cMarking;
+    Label m_cBest;      ///< the most likely reading: its kind, then its value; or what can be typed
+    Label m_cReadings;  ///< the other readings, one a line: "SMD code: 474 kΩ"
+
+    void ShowResults() override;
+};
