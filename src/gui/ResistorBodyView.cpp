@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <map>
 
+#include "gui/ColorConversion.h"
 #include "gui/Theme.h"
 #include "platform/ui/Label.h"
 
@@ -54,6 +55,7 @@ void ResistorBodyView::modelChanged() {
     const QString spoken = QString::fromStdString(model_->accessibilityLabel());
     setAccessibleName(spoken.isEmpty() ? bands_.join(' ') : spoken);
     setToolTip(accessibleName());
+    body_ = model_->backgroundColor() ? toQColor(*model_->backgroundColor()) : QColor(0xe3, 0xc9, 0x96);
     setVisible(!model_->isHidden() && !bands_.isEmpty());
     update();
 }
@@ -81,9 +83,9 @@ void ResistorBodyView::paintEvent(QPaintEvent*) {
     waist.addRect(QRectF(bodyLeft + capWidth * 0.6, mid - waistHeight / 2, bodyWidth - capWidth * 1.2, waistHeight));
     const QPainterPath body = leftCap.united(waist).united(rightCap);
     QLinearGradient shade(0, mid - capHeight / 2, 0, mid + capHeight / 2);
-    shade.setColorAt(0, QColor(0xf4, 0xe4, 0xc1));
-    shade.setColorAt(0.45, QColor(0xe3, 0xc9, 0x96));
-    shade.setColorAt(1, QColor(0xb8, 0x9a, 0x62));
+    shade.setColorAt(0, body_.lighter(112));
+    shade.setColorAt(0.45, body_);
+    shade.setColorAt(1, body_.darker(125));
     p.setPen(Qt::NoPen);
     p.setBrush(shade);
     p.drawPath(body);
@@ -112,7 +114,7 @@ void ResistorBodyView::paintEvent(QPaintEvent*) {
         p.drawRect(QRectF(x, 0, bandWidth, h));
     }
     p.restore();
-    p.setPen(QPen(QColor(0x8c, 0x70, 0x40), 1.2));
+    p.setPen(QPen(body_.darker(160), 1.2));
     p.setBrush(Qt::NoBrush);
     p.drawPath(body);
 }

@@ -7,7 +7,8 @@ class Label;
 
 /// A part with colour bands drawn as it lies on the bench: leads, a carbon-film body and its bands, the value
 /// bands grouped at the left and the tolerance (and temperature) bands apart at the right. The band colours are
-/// the parts' own in every palette; only the leads follow the palette. Bound to a `Label` model whose text is
+/// the parts' own in every palette; only the leads follow the palette. The body is carbon-film beige unless the
+/// model gives a background colour (an inductor's green). Bound to a `Label` model whose text is
 /// the colour names, left to right, separated by blanks ("yellow violet red gold"); an empty text or a hidden
 /// label hides the drawing. Screen readers hear the model's accessibility label, else the colour names.
 class ResistorBodyView : public QWidget {
@@ -33,6 +34,7 @@ private:
     void modelChanged();
 
     QStringList bands_;
+    QColor body_;
     Label* model_ = nullptr;
     std::weak_ptr<int> bound_;  // expires when the model drops our observer
 };

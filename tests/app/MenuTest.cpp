@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/AppTestSupport.h"
 #include "app/ScreenFactory.h"
 #include "app/VelkaroViewController.h"
@@ -29,6 +31,14 @@ TEST(Menu, ElevenRowsInOrderWithIconsHeightsAndAlternateBackgrounds) {
         Color expected = (row % 2) ? Color::rgb(0.95f, 0.95f, 0.95f) : Color::clearColor();
         EXPECT_EQ(menuCell->contentBackgroundColor(), expected) << row;
     }
+    // The bench tools follow in a section of their own, under a heading that takes no taps.
+    ASSERT_EQ(menu.m_cTableData.numberOfRowsInSection(1), 5);
+    EXPECT_FALSE(menu.m_cTableData.cellForRowAtIndexPath({1, 0})->isEnabled());
+    menu.m_cTableData.userTapRow({1, 0});
+    EXPECT_EQ(menu.presentedViewController(), nullptr);
+    menu.m_cTableData.userTapRow({1, 4});
+    ASSERT_NE(menu.presentedViewController(), nullptr);
+    EXPECT_EQ(menu.presentedViewController()->nibName(), "InfoIdentifyView");
 }
 
 TEST(Menu, ARowPresentsItsToolAndBackReturnsToTheMenu) {
@@ -60,7 +70,9 @@ TEST(Menu, AHeaderViewRefusesSelection) {
 TEST(Menu, BothMenusShareTheActionsAndTheTabletUsesItsLedFile) {
     VelkaroViewControllerIPad tablet;
     VelkaroViewController phone;
-    for (const MenuEntry& entry : menuEntries()) {
+    std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
+    entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+    for (const MenuEntry& entry : entries) {
         EXPECT_TRUE(tablet.hasAction(entry.action));
         EXPECT_TRUE(phone.hasAction(entry.action));
     }

@@ -73,6 +73,7 @@ public:
         auto* list = find<QListWidget*>("m_cTableData");
         if (!list || row >= list->count()) return false;
         QWidget* menu = page();
+        list->scrollToItem(list->item(row));
         QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         return waitFor([&] { return page() != menu; });

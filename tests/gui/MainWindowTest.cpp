@@ -188,7 +188,7 @@ private slots:
         GuiHarness gui(true);
         QWidget* menu = gui.page();
         auto tile = [&](const char* name) { return gui.find<QWidget*>(name); };
-        for (const char* name : {"onShowResistor", "onShowResistorValues", "onShowDatasheet"})
+        for (const char* name : {"onShowResistor", "onShowResistorValues", "onShowDatasheet", "onShowIdentify"})
             QVERIFY(std::abs(tile(name)->width() - tile("onShowCapacitor")->width()) <= 1);  // pixels left over
         QCOMPARE(gui.window().focusWidget(), tile("onShowCapacitor"));
         const std::pair<Qt::Key, const char*> moves[] = {

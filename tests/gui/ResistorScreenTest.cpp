@@ -13,7 +13,9 @@ private slots:
         GuiHarness gui;
         auto* list = gui.find<QListWidget*>("m_cTableData");
         QVERIFY(list);
-        QCOMPARE(list->count(), 11);
+        QCOMPARE(list->count(), 16);  // the eleven tools, then the heading of the bench tools and their four rows
+        QCOMPARE(list->item(11)->text(), QString("More tools"));
+        QVERIFY(!(list->item(11)->flags() & Qt::ItemIsEnabled));
         QCOMPARE(list->item(1)->sizeHint().height(), 64);
         QVERIFY(list->item(1)->flags() & Qt::ItemIsEnabled);
         QCOMPARE(list->item(1)->background().color(), QColor::fromRgbF(0.95f, 0.95f, 0.95f));
