@@ -6,15 +6,16 @@
 Writes a corpus of datasheet-like PDFs (datasheet_corpus.py: 300 files of 34 pages, 10 200 pages), then measures
 in one run: indexing it from scratch with `velkaro datasheets index` against extracting the same text with
 `pdftotext` (one process per file, as a script would), and answering queries with `velkaro datasheets search`
-(the whole program: start, a check of the folder for changes, the query) and with the index's query alone
-(Python's sqlite3 on the same database, the part that grows with the corpus) against `pdfgrep -r` over the
-folder. Needs poppler-utils and pdfgrep (the Makefile's deps install them).
+(the whole program: start, a check of the folder for changes, the query) against `pdfgrep -r` over the folder.
+The index's query alone (the part that grows with the corpus) is timed by velkaro_bench (LibrarySearchBench.cpp,
+built beside velkaro when Google Benchmark is installed) on the same index, beside a plain full-text SQL query.
+Needs poppler-utils and pdfgrep (the Makefile's deps install them).
 """
 import argparse
 import glob
+import json
 import os
 import shutil
-import sqlite3
 import statistics
 import subprocess
 import sys
@@ -74,50 +75,41 @@ def main():
         print("ratio index / pdftotext: %.2f (target at most 1.5)" % (index / extract))
 
         db_path = glob.glob(os.path.join(env["XDG_DATA_HOME"], "velkaro", "Library*.sqlite"))[0]
-        db = sqlite3.connect(db_path)
-        print("\n| query | velkaro search (ms) | index query (ms) | pdfgrep -r (ms) | pdfgrep / search |")
-        print("|---|---|---|---|---|")
+        print("\n| query | velkaro search (ms) | pdfgrep -r (ms) | pdfgrep / search |")
+        print("|---|---|---|---|")
         for query, grep in QUERIES:
             whole = statistics.median(timed([args.velkaro, "datasheets", "search", query, "--dir", corpus], env=env)
                                       for _ in range(5))
             out = subprocess.run([args.velkaro, "datasheets", "search", query, "--dir", corpus, "--json"], env=env,
                                  check=True, capture_output=True, text=True).stdout
-            expression = fts_expression(query)
-            q = ("SELECT d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12), bm25(pages) AS rank "
-                 "FROM pages p JOIN documents d ON d.id = p.doc WHERE pages MATCH ? ORDER BY rank LIMIT 20")
-            runs = []
-            for _ in range(5):
-                start = time.perf_counter()
-                db.execute(q, (expression,)).fetchall()
-                runs.append(time.perf_counter() - start)
-            alone = statistics.median(runs)
             grep_time = timed(["pdfgrep", "-r", "-c"] + grep + [corpus], check=False)
-            print("| `%s` (%d results) | %.1f | %.2f | %.0f | %.0f× |" % (query, out.count('"path"'), whole * 1e3,
-                                                                        alone * 1e3, grep_time * 1e3,
-                                                                        grep_time / whole))
+            print("| `%s` (%d results) | %.1f | %.0f | %.0f× |" % (query, out.count('"path"'), whole * 1e3,
+                                                                 grep_time * 1e3, grep_time / whole))
+        index_query_alone(os.path.join(os.path.dirname(args.velkaro), "velkaro_bench"), db_path)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
 
-def fts_expression(query):
-    """The expression velkaro builds for a typed query (words quoted, * kept as a prefix mark)."""
-    out, i = [], 0
-    while i < len(query):
-        if query[i] == '"':
-            end = query.find('"', i + 1)
-            end = len(query) if end < 0 else end
-            out.append('"%s"' % query[i + 1:end])
-            i = end + 1
-        elif query[i].isspace():
-            i += 1
-        else:
-            end = i
-            while end < len(query) and not query[end].isspace():
-                end += 1
-            word = query[i:end]
-            out.append('"%s" *' % word.rstrip("*") if word.endswith("*") else '"%s"' % word)
-            i = end
-    return " ".join(out)
+def index_query_alone(bench, db_path):
+    """The index's query in-process, ours beside the plain SQL query, as velkaro_bench times them."""
+    if not os.path.exists(bench):
+        print("\n%s is missing (Google Benchmark not installed): the index query alone is not timed" % bench)
+        return
+    out = subprocess.run([bench, "--benchmark_filter=LibrarySearch", "--benchmark_format=json",
+                          "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
+                         env=dict(os.environ, VELKARO_LIBRARY_INDEX=db_path), check=True, capture_output=True,
+                         text=True).stdout
+    medians = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            kind = "plain" if "PlainSql" in b["run_name"] else "ours"
+            medians.setdefault(b["label"], {})[kind] = (b["real_time"], b["cpu_time"])
+    print("\n| index query (20 results; typing: 200, last word a prefix) | ours ms (CPU) | plain SQL ms (CPU) |"
+          " plain / ours |")
+    print("|---|---|---|---|")
+    for label, t in medians.items():
+        print("| `%s` | %.1f (%.1f) | %.1f (%.1f) | %.1f× |" % (label, t["ours"][0], t["ours"][1], t["plain"][0],
+                                                             t["plain"][1], t["plain"][0] / t["ours"][0]))
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <xxhash.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -15,14 +16,16 @@ namespace {
 // Marks the file as this program's index, so a database of another program found at the path is moved aside
 // rather than altered ("VLIB").
 constexpr int kApplicationId = 0x564c4942;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;  // 2: prefixes of one to three characters indexed
+constexpr const char* kOlderIndex = "made by an earlier version";
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS documents(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,"
     " mtime INTEGER NOT NULL, hash TEXT NOT NULL, status INTEGER NOT NULL);"
-    // The name is row page 0 of its document, so names and texts are searched and ranked together.
+    // The name is row page 0 of its document, so names and texts are searched and ranked together. The first
+    // letters typed into the search field are prefixes of many words: indexed, they are read as one word is.
     "CREATE VIRTUAL TABLE IF NOT EXISTS pages USING fts5(text, doc UNINDEXED, page UNINDEXED,"
-    " tokenize = 'unicode61 remove_diacritics 2');";
+    " tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');";
 
 // A prepared statement that finalizes itself.
 class Statement {
@@ -61,6 +64,24 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+}  // namespace
+
+// A search ranks every matching page but reads only the pages it returns: ranked in SQL with their snippets,
+// all matches would be sorted by SQLite and a snippet made for each (most of a common word's search time).
+struct LibraryDatabase::Queries {
+    explicit Queries(sqlite3* db)
+        : rank(db, "SELECT page_bm25(pages) FROM pages WHERE pages MATCH ?"),
+          // The rows come as a JSON list. The + keeps the full-text table from seeking each row on its own,
+          // which would expand a prefix over the whole index once per row.
+          hits(db,
+               "SELECT p.rowid, d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12) FROM pages p"
+               " JOIN documents d ON d.id = p.doc WHERE pages MATCH ? AND +p.rowid IN (SELECT value FROM json_each(?))"),
+          dataVersion(db, "PRAGMA data_version") {}
+    Statement rank, hits, dataVersion;
+};
+
+namespace {
+
 std::string dataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg == '/') return std::string(xdg) + "/velkaro";
@@ -96,22 +117,33 @@ LibraryDatabase::LibraryDatabase(const std::string& path) : path_(path) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     if (open()) return;
-    // Whatever lies at the path is not an index this program can use: keep it for whoever wants it, start afresh.
     const std::string reason = error_;
-    const std::string aside = path + ".unusable-" + std::to_string(std::time(nullptr));
-    std::filesystem::rename(path, aside, ec);
-    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
-    NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path, reason,
-          aside);
     error_.clear();
+    if (reason == kOlderIndex) {
+        // An index is made from the documents alone: one of an earlier version is simply made again.
+        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
+        NSLog("The datasheet index %@ was made by an earlier version; a new index is built.", path);
+    } else {
+        // Whatever lies at the path is not an index this program can use: keep it for whoever wants it.
+        const std::string aside = path + ".unusable-" + std::to_string(std::time(nullptr));
+        std::filesystem::rename(path, aside, ec);
+        for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
+        NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path,
+              reason, aside);
+    }
     if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path, error_);
 }
 
-LibraryDatabase::~LibraryDatabase() { sqlite3_close_v2(db_); }
+LibraryDatabase::~LibraryDatabase() {
+    queries_.reset();
+    sqlite3_close_v2(db_);
+}
 
 bool LibraryDatabase::open() {
+    queries_.reset();
     sqlite3_close_v2(db_);
     db_ = nullptr;
+    ranker_.forget();
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) !=
         SQLITE_OK) {
@@ -142,7 +174,9 @@ bool LibraryDatabase::open() {
         tables = t.integer(0);
     }
     if (tables > 0 && (appId != kApplicationId || version != kSchemaVersion)) {
-        error_ = appId == kApplicationId ? "made by another version" : "a database of another program";
+        error_ = appId != kApplicationId ? "a database of another program"
+                 : version < kSchemaVersion ? kOlderIndex
+                                            : "made by a later version";
         sqlite3_close_v2(db_);
         db_ = nullptr;
         return false;
@@ -160,6 +194,12 @@ bool LibraryDatabase::open() {
         db_ = nullptr;
         return false;
     }
+    if (!ranker_.install(db_)) {
+        error_ = "no full-text search in this SQLite";
+        return fail();
+    }
+    queries_ = std::make_unique<Queries>(db_);
+    if (!queries_->rank || !queries_->hits || !queries_->dataVersion) return fail();
     return true;
 }
 
@@ -185,6 +225,7 @@ std::map<std::string, IndexedDocument> LibraryDatabase::documents() const {
 
 bool LibraryDatabase::store(const IndexedDocument& doc, const std::vector<TextExtractor::Page>& pages) {
     if (!db_) return false;
+    ranker_.forget();
     exec("SAVEPOINT store");
     bool ok = remove(doc.path);
     Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status) VALUES(?, ?, ?, ?, ?)");
@@ -210,6 +251,7 @@ bool LibraryDatabase::touch(const IndexedDocument& doc) {
 
 bool LibraryDatabase::remove(const std::string& path) {
     if (!db_) return false;
+    ranker_.forget();
     Statement pages(db_, "DELETE FROM pages WHERE doc IN (SELECT id FROM documents WHERE path = ?)");
     Statement doc(db_, "DELETE FROM documents WHERE path = ?");
     return pages.bind(1, path).run() && doc.bind(1, path).run();
@@ -222,12 +264,42 @@ void LibraryDatabase::commit() { exec("COMMIT"); }
 std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpression, int limit) const {
     std::vector<SearchHit> hits;
     if (!db_ || matchExpression.empty() || limit <= 0) return hits;
-    Statement q(db_,
-                "SELECT d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12), bm25(pages) AS rank "
-                "FROM pages p JOIN documents d ON d.id = p.doc WHERE pages MATCH ? ORDER BY rank LIMIT ?");
-    q.bind(1, matchExpression).bind(2, std::int64_t{limit});
-    while (q.step()) hits.push_back({q.text(0), static_cast<int>(q.integer(1)), q.text(2), q.real(3)});
+    noticeOtherWriters();
+    ranker_.begin();
+    Statement& rank = queries_->rank.reset().bind(1, matchExpression);
+    while (rank.step()) {
+    }
+    rank.reset();  // ends the read, so the index's log can be written back meanwhile
+    auto ranked = ranker_.ranks();  // (rank, row)
+    const size_t shown = std::min(ranked.size(), static_cast<size_t>(limit));
+    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(shown), ranked.end());
+    if (shown == 0) return hits;
+    std::string rows = "[";
+    std::map<std::int64_t, size_t> place;  // row → its place in the results
+    for (size_t i = 0; i < shown; ++i) {
+        rows += (i ? "," : "") + std::to_string(ranked[i].second);
+        place[ranked[i].second] = i;
+    }
+    hits.resize(shown);
+    Statement& found = queries_->hits.reset().bind(1, matchExpression).bind(2, rows + "]");
+    while (found.step()) {
+        const auto at = place.find(found.integer(0));
+        if (at != place.end())
+            hits[at->second] = {found.text(1), static_cast<int>(found.integer(2)), found.text(3),
+                                ranked[at->second].first};
+    }
+    found.reset();
+    // A row another program deleted between the two reads has no path: it is left out.
+    std::erase_if(hits, [](const SearchHit& h) { return h.path.empty(); });
     return hits;
+}
+
+void LibraryDatabase::noticeOtherWriters() const {
+    Statement& q = queries_->dataVersion.reset();
+    const std::int64_t version = q.step() ? q.integer(0) : -1;
+    q.reset();
+    if (version != dataVersion_) ranker_.forget();
+    dataVersion_ = version;
 }
 
 std::int64_t LibraryDatabase::pageCount() const {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "library/Bm25Ranker.h"
 #include "library/TextExtractor.h"
 
 struct sqlite3;
@@ -62,15 +63,23 @@ public:
     void begin();
     void commit();
 
-    /// Results for a match expression (see `SearchQuery`), best first, at most `limit`; empty for "" or on error.
+    /// Results for a match expression (see `SearchQuery`), best first (ties by their order in the index), at
+    /// most `limit`; empty for "" or on error. Only the results returned are read for their snippets.
     std::vector<SearchHit> search(const std::string& matchExpression, int limit) const;
     /// The number of pages of text (and names) indexed.
     std::int64_t pageCount() const;
 
 private:
+    struct Queries;
+
     bool open();
     bool exec(const char* sql) const;
+    /// Forgets the remembered row lengths when another connection (the command line, say) wrote the index.
+    void noticeOtherWriters() const;
 
     std::string path_, error_;
     sqlite3* db_ = nullptr;
+    mutable Bm25Ranker ranker_;
+    std::unique_ptr<Queries> queries_;  // prepared once, run for every search
+    mutable std::int64_t dataVersion_ = -1;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +40,35 @@ protected:
         return out;
     }
 
+    // The results of `query` as SQLite's own bm25 ranks them, each as "path:page rank".
+    std::vector<std::string> rankedBySqlite(const std::string& query) const {
+        sqlite3* db = nullptr;
+        sqlite3_open(dbPath().c_str(), &db);
+        sqlite3_stmt* q = nullptr;
+        sqlite3_prepare_v2(db,
+                           "SELECT d.path || ':' || p.page || ' ' || bm25(pages) AS r FROM pages p JOIN documents d"
+                           " ON d.id = p.doc WHERE pages MATCH ? ORDER BY bm25(pages), p.rowid",
+                           -1, &q, nullptr);
+        const std::string expression = SearchQuery::toMatchExpression(query);
+        sqlite3_bind_text(q, 1, expression.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::string> out;
+        while (sqlite3_step(q) == SQLITE_ROW) out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(q, 0)));
+        sqlite3_finalize(q);
+        sqlite3_close(db);
+        return out;
+    }
+    static std::vector<std::string> ranked(const LibraryDatabase& db, const std::string& query) {
+        std::vector<std::string> out;
+        for (const auto& h : db.search(SearchQuery::toMatchExpression(query), 50)) {
+            sqlite3_str* s = sqlite3_str_new(nullptr);  // the rank written as SQLite writes a real
+            sqlite3_str_appendf(s, "%s:%d %!.15g", h.path.c_str(), h.page, h.rank);
+            char* text = sqlite3_str_finish(s);
+            out.emplace_back(text);
+            sqlite3_free(text);
+        }
+        return out;
+    }
+
     fs::path root_;
 };
 
@@ -73,6 +103,14 @@ TEST_F(LibraryIndexTest, QuerySyntaxFindsWordsPrefixesPhrasesAndPartNumbers) {
         {"NEAR(", false, {}},
     };
     for (const Row& r : rows) EXPECT_EQ(found(db, r.query, r.typing), r.expected) << r.query;
+
+    // Ranked as SQLite's bm25 ranks, also after another connection wrote rows (numbers used again, lengths new).
+    const char* rankedQueries[] = {"voltage", "dropout voltage", "LM317-T", "lm*", "74HC595"};
+    for (const char* q : rankedQueries) EXPECT_EQ(ranked(db, q), rankedBySqlite(q)) << q;
+    for (const char* text : {"voltage: the dropout voltage of an LM317-T, a 74HC595 and more", "voltage"}) {
+        LibraryDatabase(dbPath()).store({"more.txt", 1, 1, text, TextStatus::Text}, {{0, text}});
+        for (const char* q : rankedQueries) EXPECT_EQ(ranked(db, q), rankedBySqlite(q)) << q << " after: " << text;
+    }
 
     auto hits = db.search(SearchQuery::toMatchExpression("regulator"), 5);
     ASSERT_EQ(hits.size(), 1u);
@@ -116,6 +154,17 @@ TEST_F(LibraryIndexTest, IndexFollowsAddedChangedRemovedAndDamagedFiles) {
     EXPECT_EQ(docs.count("b.txt"), 0u);
     EXPECT_EQ(docs.at("c.pdf").status, TextStatus::Damaged);
     EXPECT_EQ(found(db, "c"), std::set<std::string>{"c.pdf:0"});
+
+    // An index of an earlier version is made again in its place, not kept aside.
+    const std::string older = (root_ / "Older.sqlite").string();
+    sqlite3* raw = nullptr;
+    sqlite3_open(older.c_str(), &raw);
+    sqlite3_exec(raw, "PRAGMA application_id=1447840066; PRAGMA user_version=1; CREATE TABLE documents(x)", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(raw);
+    EXPECT_TRUE(LibraryDatabase(older).isOpen());
+    for (const auto& e : fs::directory_iterator(root_))
+        EXPECT_NE(e.path().filename().string().rfind("Older.sqlite.unusable-", 0), 0u) << e.path();
 }
 
 }  // namespace
