@@ -1,5 +1,6 @@
 #include "gui/DatasheetList.h"
 
+#include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -90,6 +91,8 @@ DatasheetList::DatasheetList(QWidget* parent) : QListWidget(parent) {
     };
     connect(this, &QListWidget::itemClicked, this, activate);
     connect(this, &QListWidget::itemActivated, this, activate);
+    connect(this, &QListWidget::itemSelectionChanged, this, &DatasheetList::updateButtons);
+    connect(this, &QListWidget::currentItemChanged, this, &DatasheetList::updateButtons);
     // An edited name goes to the store; the list is then read again, so a refused name springs back.
     connect(itemDelegate(), &QAbstractItemDelegate::commitData, this, [this](QWidget* editor) {
         auto* field = qobject_cast<QLineEdit*>(editor);
@@ -108,7 +111,25 @@ void DatasheetList::bind(TableView* table) {
     table_->setChangeObserver([self] {
         if (self) self->fill();
     });
+    attachButtons();
     fill();
+}
+
+void DatasheetList::attachButtons() {
+    // The nearest surroundings that hold the buttons: the screen this list is part of.
+    for (QWidget* around = parentWidget(); around && !renameButton_; around = around->parentWidget()) {
+        renameButton_ = around->findChild<QAbstractButton*>("renameButton");
+        deleteButton_ = around->findChild<QAbstractButton*>("deleteButton");
+    }
+    if (renameButton_) connect(renameButton_, &QAbstractButton::clicked, this, &DatasheetList::renameCurrent);
+    if (deleteButton_) connect(deleteButton_, &QAbstractButton::clicked, this, &DatasheetList::deleteCurrent);
+    updateButtons();
+}
+
+void DatasheetList::updateButtons() {
+    const bool selected = !currentName().isEmpty();
+    for (QAbstractButton* b : {renameButton_.data(), deleteButton_.data()})
+        if (b) b->setEnabled(selected);
 }
 
 void DatasheetList::fill() {
@@ -128,15 +149,20 @@ void DatasheetList::fill() {
         if (!searching) item->setFlags(item->flags() | Qt::ItemIsEditable);
         if (item->text() == current) setCurrentItem(item);
     }
+    updateButtons();
 }
 
 QString DatasheetList::currentName() const {
-    if (!screen_ || screen_->isSearching() || !currentItem()) return {};
+    // The current row of a list that just gained the focus need not be selected: only a row the user sees
+    // marked is acted on.
+    if (!screen_ || screen_->isSearching() || !currentItem() || !currentItem()->isSelected()) return {};
     return currentItem()->data(Qt::UserRole).toString();
 }
 
 void DatasheetList::renameCurrent() {
-    if (!currentName().isEmpty()) editItem(currentItem());
+    if (currentName().isEmpty()) return;
+    setFocus();  // from the button: the name is edited in the list
+    editItem(currentItem());
 }
 
 void DatasheetList::deleteCurrent() {

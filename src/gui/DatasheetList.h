@@ -1,21 +1,25 @@
 #pragma once
 #include <QListWidget>
+#include <QPointer>
 
 class InfoDatasheetsView;
+class QAbstractButton;
 class TableView;
 
 /// The datasheet list: each row's name over its detail line (size and date, or a search result's snippet with
-/// the hits in bold). Files dropped on it are copied into the store; F2 renames the current file in place and
-/// Delete deletes it after a confirmation; the context menu offers the same.
+/// the hits in bold). Files dropped on it are copied into the store; F2 renames the selected file in place and
+/// Delete deletes it after a confirmation; the context menu and the screen's buttons named "renameButton" and
+/// "deleteButton" (if it has them) offer the same, the buttons enabled only while a file is selected.
 class DatasheetList : public QListWidget {
     Q_OBJECT
 public:
     explicit DatasheetList(QWidget* parent = nullptr);
 
     /// Shows `table` and follows it; import, rename and delete go to the list screen that is its data source.
+    /// The rename and delete buttons are looked up here, so the list must already sit in its screen.
     void bind(TableView* table);
 
-    /// Renames or deletes the entry of the current row (nothing while search results are shown).
+    /// Renames or deletes the entry of the selected row (nothing while search results are shown).
     void renameCurrent();
     void deleteCurrent();
 
@@ -29,7 +33,10 @@ protected:
 private:
     void fill();
     QString currentName() const;
+    void attachButtons();
+    void updateButtons();
 
     TableView* table_ = nullptr;
     InfoDatasheetsView* screen_ = nullptr;
+    QPointer<QAbstractButton> renameButton_, deleteButton_;
 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPdfDocument>
 #include <QProgressBar>
 #include <QPushButton>
@@ -74,6 +75,53 @@ private slots:
         QTest::mouseClick(gui.find<QPushButton*>("onButtonRefresh"), Qt::LeftButton);
         QCOMPARE(list->count(), 3);
         QCOMPARE(count->text(), QString("Files: 3"));
+    }
+
+    void renameAndDeleteButtonsActOnTheSelectedFileOnly() {
+        GuiHarness gui;
+        writeFile("LM317.pdf", "x");
+        writeFile("TL431.pdf", "y");
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        auto* list = gui.find<QListWidget*>("m_cTableData");
+        auto* rename = gui.find<QPushButton*>("renameButton");
+        auto* remove = gui.find<QPushButton*>("deleteButton");
+        QVERIFY(list && rename && remove);
+        QCOMPARE(rename->accessibleName(), QString("Rename the selected file"));
+        auto enabled = [&] { return rename->isEnabled() && remove->isEnabled(); };
+        const std::pair<const char*, std::function<void()>> steps[] = {  // each with whether a file is selected
+            {"nothing selected", [] {}},
+            {"a file selected", [&] { list->setCurrentRow(rowOf(list, "LM317.pdf")); }},
+            {"searching", [&] { QTest::keyClicks(gui.find<QLineEdit*>("m_cSearchField"), "lm"); }},
+            {"search cleared", [&] {
+                 QTest::keyClick(gui.find<QLineEdit*>("m_cSearchField"), Qt::Key_A, Qt::ControlModifier);
+                 QTest::keyClick(gui.find<QLineEdit*>("m_cSearchField"), Qt::Key_Backspace);
+             }},
+            {"selected again", [&] { list->setCurrentRow(rowOf(list, "LM317.pdf")); }},
+        };
+        const bool expected[] = {false, true, false, false, true};
+        for (size_t i = 0; i < std::size(steps); ++i) {
+            steps[i].second();
+            QVERIFY2(enabled() == expected[i] && (rename->isEnabled() == remove->isEnabled()), steps[i].first);
+        }
+
+        QTest::mouseClick(rename, Qt::LeftButton);  // edits the name in place
+        auto* editor = list->findChild<QLineEdit*>();
+        QVERIFY(editor && editor->isVisible());
+        editor->selectAll();
+        QTest::keyClicks(editor, "LM317 rev B.pdf");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(rowOf(list, "LM317 rev B.pdf") >= 0);
+        QVERIFY(QFile::exists(QString::fromStdString(DocumentsFolder::pathForName("LM317 rev B.pdf"))));
+
+        list->setCurrentRow(rowOf(list, "TL431.pdf"));
+        QTest::mouseClick(remove, Qt::LeftButton);  // asks first, naming the file
+        QMessageBox* box = nullptr;
+        QTRY_VERIFY((box = gui.window().findChild<QMessageBox*>()) != nullptr);
+        QCOMPARE(box->text(), QString("Delete \"TL431.pdf\"?"));
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == "Delete") QTest::mouseClick(b, Qt::LeftButton);
+        QTRY_COMPARE(rowOf(list, "TL431.pdf"), -1);
+        QVERIFY(!enabled());
     }
 
     void aPdfOpensWithItsNameAsTitleAndTurnsPagesAndZooms() {
