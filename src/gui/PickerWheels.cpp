@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 #include "gui/ColorConversion.h"
 #include "gui/Theme.h"
@@ -162,6 +163,13 @@ void PickerWheels::rebuild() {
         layout()->addWidget(list);
         wheels_.push_back(list);
     }
+    // Made after the page, the wheels would come last in the Tab order: they take the picker's place instead,
+    // after the nearest control before it.
+    QWidget* previous = previousInFocusChain();
+    while (previous && previous != this && (previous->focusPolicy() & Qt::TabFocus) == 0)
+        previous = previous->previousInFocusChain();
+    if (previous && previous != this && !isAncestorOf(previous))
+        for (QListWidget* list : wheels_) QWidget::setTabOrder(std::exchange(previous, list), list);
     syncSelection();
 }
 
