@@ -34,6 +34,9 @@ public:
     void pickerViewDidSelectRowInComponent(PickerView*, int, int) override { ShowResults(); }
 
 protected:
+    /// The body colour banded inductors are mostly moulded in, light green; resistors keep the drawing's own.
+    static constexpr Color kInductorBody = Color::rgb(0.56f, 0.78f, 0.62f);
+
     struct Field {
         const char* outlet;
         TextField* field;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "benchscreens/BenchScreen.h"
 #include "platform/ui/Label.h"
@@ -12,7 +13,12 @@ public:
 
     TextField m_cMarking;
     Label m_cBest;      ///< the most likely reading: its kind, then its value; or what can be typed
+    Label m_cBands;     ///< colour bands read as the most likely reading reads them, drawn as the part
     Label m_cReadings;  ///< the other readings, one a line: "SMD code: 474 kΩ"
 
     void ShowResults() override;
+
+private:
+    /// Draws the typed colours when the most likely reading (of `kind`) is of bands, in its direction.
+    void showBands(const std::string& kind);
 };

@@ -67,8 +67,7 @@ void InfoValueFinderView::ShowResults() {
 void InfoValueFinderView::showMarkings(double value, Unit unit) {
     const double tolerance = toleranceOf(series());
     std::string error;
-    // Banded inductors are mostly moulded in light green; resistors keep the drawing's carbon-film beige.
-    m_cBands.setBackgroundColor(unit == Unit::Henry ? std::optional(Color::rgb(0.56f, 0.78f, 0.62f)) : std::nullopt);
+    m_cBands.setBackgroundColor(unit == Unit::Henry ? std::optional(kInductorBody) : std::nullopt);
     if (unit == Unit::Farad) {
         showBands({}, "");
         auto code = CapacitorEncoder::code(value, percentText(tolerance), &error);

@@ -20,7 +20,8 @@ class BenchScreensTest : public QObject {
         const char* field;
         const char* typed;
         const char* label;
-        const char* shows;  // the label's text starts so
+        const char* shows;            // the label's text starts so
+        const char* drawn = nullptr;  // the bands drawn, if the screen draws them
     };
 
     // Opens the group's tool `index`, types each row's text and checks the label; then F1 help and Escape.
@@ -35,6 +36,8 @@ class BenchScreensTest : public QObject {
             QVERIFY(field && label);
             if (row.typed) GuiHarness::retype(field, QString::fromUtf8(row.typed));
             QVERIFY2(label->text().startsWith(QString::fromUtf8(row.shows)), qPrintable(label->text()));
+            if (auto* body = gui.find<ResistorBodyView*>("m_cBands"); body && row.drawn)
+                QCOMPARE(body->isVisible() ? body->bands().join(' ') : QString(), QString(row.drawn));
         }
         QTest::keyClick(gui.window().focusWidget(), Qt::Key_Escape);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() == menu; }));
@@ -58,7 +61,8 @@ private slots:
             const char* codes;
         } rows[] = {
             {nullptr, 0, "Nearest E24: 4.7 kΩ (0 %)", "yellow violet red gold", "SMD code: 472 or 4701\nEIA-96: none"},
-            {"5.14", 2, "Nearest E96: 5.11 Ω (-0.584 %)", "green brown brown silver brown", "SMD code: 5R11\nEIA-96: 69Y"},
+            {"5.14", 2, "Nearest E96: 5.11 Ω (-0.584 %)", "green brown brown silver brown",
+             "SMD code: 5R11\nEIA-96: 69Y"},
             {"100nF", -3, "Nearest E12: 100 nF (0 %)", "", "Capacitor code: 104K (±10 %)"},
             {"2u2H", 1, "Nearest E24: 2.2 µH (0 %)", "red red gold gold", ""},
             {"4x7", 0, "'4x7' is not a value: write 4.7k, 4k7 or 4700", "", ""},
@@ -98,8 +102,9 @@ private slots:
     }
 
     void identifyReadsAsYouType() {
-        drive(3, {{"m_cMarking", nullptr, "m_cBest", "Capacitor code: 470 nF ±10 %"},
-                  {"m_cMarking", "yellow violet red gold", "m_cBest", "Resistor bands: 4.7 kΩ ±5 %"},
+        drive(3, {{"m_cMarking", nullptr, "m_cBest", "Capacitor code: 470 nF ±10 %", ""},
+                  {"m_cMarking", "gold, red, violet, yellow", "m_cBest", "Resistor bands (reversed): 4.7 kΩ ±5 %",
+                   "yellow violet red gold"},
                   {"m_cMarking", "4R7", "m_cBest", "SMD code: 4.7 Ω"},
                   {"m_cMarking", "01C", "m_cBest", "EIA-96 code: 10 kΩ"},
                   {"m_cMarking", "xyz", "m_cBest", "'xyz' is no marking this program reads"},
