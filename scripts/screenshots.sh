@@ -40,6 +40,10 @@ shot led-tablet --tablet --action onShowLed --type m_cLedsCount=5
 shot ne555 --action onShowNE555 --type m_cDataC1=100 --type m_cDataR1=10
 shot wires --action onShowWires
 shot voltage-drop --action onShowVoltageDrop --type m_cAWGNum=14 --type m_cLength=25
+shot value-finder --action onShowValueFinder --type m_cValue=4.75k --wheel m_cSeries=0:5
+shot divider --action onShowDivider
+shot regulator --action onShowRegulator
+shot identify --action onShowIdentify --type "m_cMarking=yellow violet red gold"
 shot solar --action onShowSolarCalc --action onButtonAddItem --type m_cItemName=TV --type m_cItemPower=60 \
   --type m_cItemUsage=5 --action onButtonAddItem --type m_cItemName=Fridge --type m_cItemPower=120 \
   --type m_cItemUsage=8 --action onButtonAddItem --action onButtonDelItems
