@@ -89,6 +89,12 @@ public:
 
 private:
     void pump();
+    /// Lets the kernel move the upload's bytes into its file where it can (not for an append).
+    void spliceIntoFile();
+    /// Counts bytes that arrived from the client.
+    void arrived(std::uint64_t bytes);
+    /// Ends the upload on the failed write's `error`.
+    void failUpload(int error);
 
     std::shared_ptr<AsyncSocket> dataSocket_;
     FtpDataListener& listener_;

@@ -260,6 +260,7 @@ void AsyncSocket::close() {
 
     theReadStream.reset();
     theWriteStream.reset();
+    theFileSink.reset();
     if (theTls) theTls->shutdown();  // the closing alert tells the peer nothing was cut off
     theTls.reset();
     pendingTlsRead_.cancel();

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -114,6 +115,16 @@ public:
     /// Delivers again, starting with what waited meanwhile.
     void resumeReading();
     bool isReadingPaused() const { return theFlags & kReadingPaused; }
+    /// How bytes moved into a file went: `written` bytes more in the file, or 0 with the errno of the failed write.
+    using FileSinkReport = std::function<void(std::uint64_t written, int error)>;
+    /// The bytes received from now on go into `fd` from `offset` on without passing through this process (the
+    /// kernel moves them through a pipe, splice), each piece told to `report` instead of onSocketDidReadDataWithTag.
+    /// False, and the bytes keep going to the delegate, where the connection uses TLS or no pipe can be had; a file
+    /// the kernel cannot splice into gets its bytes through the delegate from then on. A failed write ends the
+    /// moving (the socket stays open). `report` may close the socket.
+    bool receiveIntoFile(int fd, off_t offset, FileSinkReport report);
+    /// The bytes go to the delegate again.
+    void stopReceivingIntoFile() { theFileSink.reset(); }
 
     // --- Writing: bytes go out in pieces of at most 4096 while the connection takes them; one
     // --- onSocketDidWriteDataWithTag per request. Empty data is ignored.
@@ -243,6 +254,9 @@ private:
     // failure (then `failure` is set); sendSome: bytes taken, 0 for none now or a failure. `failure` is an errno
     // value or kTlsFailure.
     ssize_t receiveSome(char* into, std::size_t length, int& failure);
+    /// Moves what the connection holds into the file sink's file: bytes moved, 0 at the end, -1 for none now or a
+    /// failure of the connection (`failure`). What a file that refuses splice was to take goes to `refused`.
+    ssize_t spliceSome(int& failure, std::string& refused);
     ssize_t sendSome(const char* bytes, std::size_t length, int& failure);
     static constexpr int kTlsFailure = -1;
     Error failureError(int failure) const;
@@ -296,6 +310,13 @@ private:
     Deferred theWriteTimer;
     std::uint64_t theUnsentBytes = 0;
     std::unique_ptr<TlsConnection> theTls;      // from startTls on
+    struct FileSink {
+        UniqueFd pipeOut, pipeIn;  // the kernel's buffer between the connection and the file
+        int fd;
+        off_t offset;
+        FileSinkReport report;
+    };
+    std::optional<FileSink> theFileSink;  // from receiveIntoFile until the socket closes or stopReceivingIntoFile
     std::uint32_t theReadWaitsFor = EPOLLIN;    // readiness the current read waits for (TLS may need to write)
     std::uint32_t theWriteWaitsFor = EPOLLOUT;  // the same for the current write and the handshake
     Deferred pendingTlsRead_;                   // bytes TLS decrypted, or its end, that no readiness will announce

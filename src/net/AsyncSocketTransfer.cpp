@@ -1,6 +1,8 @@
 // AsyncSocket: read and write requests, delivery of received bytes, sending, time-outs and the peer's end.
+#include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -20,6 +22,7 @@ constexpr int kReadsPerEvent = 16;           // bounds one event's work so a fas
 constexpr std::size_t kFileChunk = 1048576;  // bytes per sendfile call
 constexpr std::size_t kStagedChunk = 65536;  // bytes per read of a file that refuses sendfile
 constexpr std::uint64_t kFileBytesPerEvent = 8 << 20;  // bounds one event's file sending, as kReadsPerEvent does
+constexpr int kSplicePipe = 256 * 1024;  // the pipe of a file sink: file systems take 256 KiB writes best
 
 // The read buffer of this thread, lent to one delivery at a time; all sockets of a loop share it. A delegate that
 // turns the loop from inside a delivery starts another delivery while the first one's bytes are still in use: that
@@ -151,16 +154,19 @@ void AsyncSocket::doBytesAvailable() {
     for (int i = 0; i < kReadsPerEvent && theReadStream && theConnectionId == connection &&
                     !(theFlags & kReadingPaused) && !(theTls && !theTls->isEstablished());
          ++i) {
-        ssize_t n = receiveSome(buffer.get(), kReadChunk, failure);
+        const bool spliced = theFileSink.has_value();
+        std::string refused;  // taken for a file that turned out to refuse splice
+        ssize_t n = spliced ? spliceSome(failure, refused) : receiveSome(buffer.get(), kReadChunk, failure);
         if (n < 0) break;
         if (n == 0) {
             ended = true;
             break;
         }
-        if (responds(AsyncSocketDelegate::Message::DidReadData))
-            theDelegate->onSocketDidReadDataWithTag(this, std::string_view(buffer.get(), std::size_t(n)),
-                                                    theCurrentRead ? theCurrentRead->tag : 0);
-        if (std::size_t(n) < kReadChunk) break;  // drained for now; level-triggered readiness brings the rest
+        std::string_view data = spliced ? std::string_view(refused) : std::string_view(buffer.get(), std::size_t(n));
+        if (!data.empty() && theConnectionId == connection && responds(AsyncSocketDelegate::Message::DidReadData))
+            theDelegate->onSocketDidReadDataWithTag(this, data, theCurrentRead ? theCurrentRead->tag : 0);
+        // Drained for now; level-triggered readiness brings the rest (a splice learns that from its next call).
+        if (!spliced && std::size_t(n) < kReadChunk) break;
     }
     if (!theReadStream || theConnectionId != connection) return;
     if (failure) {
@@ -171,6 +177,48 @@ void AsyncSocket::doBytesAvailable() {
         theReadStream->status = StreamStatus::AtEnd;
         doReadEnd();
     }
+}
+
+bool AsyncSocket::receiveIntoFile(int fd, off_t offset, FileSinkReport report) {
+    int ends[2];
+    if (theTls || fd < 0 || ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    theFileSink.emplace(FileSink{UniqueFd(ends[0]), UniqueFd(ends[1]), fd, offset, std::move(report)});
+    ::fcntl(ends[1], F_SETPIPE_SZ, kSplicePipe);  // a smaller pipe (the system's limit) only moves less per call
+    return true;
+}
+
+ssize_t AsyncSocket::spliceSome(int& failure, std::string& refused) {
+    FileSink& sink = *theFileSink;
+    ssize_t n;
+    do {
+        n = ::splice(theNative.get(), nullptr, sink.pipeIn.get(), nullptr, kReadChunk, SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+    } while (n < 0 && errno == EINTR);
+    if (n <= 0) {
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) failure = errno;
+        return n;
+    }
+    std::size_t left = std::size_t(n);
+    int error = 0;
+    while (left > 0 && !error) {
+        ssize_t w = ::splice(sink.pipeOut.get(), nullptr, sink.fd, &sink.offset, left, SPLICE_F_MOVE);
+        if (w > 0) left -= std::size_t(w);
+        else if (w < 0 && errno != EINTR) error = errno;
+        else if (w == 0) error = EIO;
+    }
+    FileSinkReport report = sink.report;  // the sink may go while its report runs
+    if (error == EINVAL || error == ENOSYS) {
+        // A file the kernel cannot splice into (e.g. opened to append): what the pipe holds goes the usual way.
+        refused.resize(left);
+        ssize_t r;
+        do {
+            r = ::read(sink.pipeOut.get(), refused.data(), left);
+        } while (r < 0 && errno == EINTR);
+        refused.resize(r > 0 ? std::size_t(r) : 0);
+        error = 0;
+    }
+    if (error || !refused.empty() || left > 0) theFileSink.reset();
+    if (std::size_t(n) > left || error) report(std::uint64_t(n) - left, error);
+    return n;
 }
 
 void AsyncSocket::doReadEnd() {

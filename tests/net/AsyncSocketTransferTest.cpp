@@ -370,6 +370,35 @@ TEST_F(AsyncSocketTransfer, FilesAreSentInOrderWithByteWritesAndReportedLikeThem
     }
 }
 
+TEST_F(AsyncSocketTransfer, ReceivedBytesGoIntoAFileUnlessItRefusesSplice) {
+    // A file opened to append refuses splice: the bytes taken for it reach the delegate instead, none is lost.
+    for (int flags : {O_WRONLY, O_WRONLY | O_APPEND}) {
+        const std::string path = ::testing::TempDir() + "/sink.bin";
+        std::ofstream(path) << "abc";
+        UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC));
+        std::uint64_t reported = 0;
+        conn = Recorder{};
+        setUpConnection = [&](AsyncSocket* s) {
+            s->readDataWithTimeoutTag(-1, 0);
+            EXPECT_TRUE(s->receiveIntoFile(fd.get(), 3, [&](std::uint64_t n, int error) {
+                reported += n;
+                EXPECT_EQ(error, 0);
+            }));
+        };
+        open();
+        const std::string bytes(300000, 'x');
+        peer->send(bytes);
+        ASSERT_TRUE(pumpUntil([&] { return reported + conn.received.size() == bytes.size(); }));
+        std::ifstream in(path);
+        const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(file, flags & O_APPEND ? "abc" : "abc" + bytes);
+        EXPECT_EQ(conn.received, flags & O_APPEND ? bytes : "");
+        peer.reset();
+        serverD.accepted.clear();
+        drain();
+    }
+}
+
 TEST_F(AsyncSocketTransfer, PausedReadingLeavesBytesAndTheEndWaitingUntilResumed) {
     conn.readStreamEndedAnswer = true;
     setUpConnection = [](AsyncSocket* s) { s->readDataWithTimeoutTag(-1, 0); };
