@@ -3,11 +3,9 @@
 #include <qrencode.h>
 
 #include <QPainter>
-#include <QPointer>
 #include <algorithm>
 
 #include "platform/Log.h"
-#include "platform/ui/Label.h"
 
 QrCodeView::QrCodeView(QWidget* parent) : QWidget(parent) {
     // As wide as the code and caption want, narrower in a narrow window (smaller modules, the caption wrapped).
@@ -16,10 +14,6 @@ QrCodeView::QrCodeView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(policy);
     setAccessibleName(tr("The address as a QR code"));
     setVisible(false);
-}
-
-QrCodeView::~QrCodeView() {
-    if (!bound_.expired()) model_->setChangeObserver(nullptr);
 }
 
 void QrCodeView::setText(const QString& text) {
@@ -45,17 +39,7 @@ void QrCodeView::setText(const QString& text) {
 }
 
 void QrCodeView::bind(Label* model) {
-    if (!bound_.expired()) model_->setChangeObserver(nullptr);
-    bound_.reset();
-    model_ = model;
-    if (!model_) return;
-    auto token = std::make_shared<int>(0);
-    bound_ = token;
-    QPointer<QrCodeView> guard(this);
-    model_->setChangeObserver([guard, token] {
-        if (guard) guard->modelChanged();
-    });
-    modelChanged();
+    model_.bind(model, this, [this] { modelChanged(); });
 }
 
 void QrCodeView::modelChanged() {

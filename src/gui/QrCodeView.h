@@ -1,10 +1,10 @@
 #pragma once
 #include <QString>
 #include <QWidget>
-#include <memory>
 #include <vector>
 
-class Label;
+#include "gui/BoundModel.h"
+#include "platform/ui/Label.h"
 
 /// A text as a QR code, so that a phone can read it with its camera instead of having it typed (the transfer
 /// screen's address). Drawn black on white whatever the palette, with the four-module quiet zone readers need
@@ -17,7 +17,6 @@ public:
     static constexpr int kPreferredModulePixels = 4;
 
     explicit QrCodeView(QWidget* parent = nullptr);
-    ~QrCodeView() override;
 
     /// Encodes `text` (UTF-8 bytes, error correction level M); an empty text shows nothing.
     void setText(const QString& text);
@@ -43,6 +42,5 @@ private:
     QString text_;
     int modules_ = 0;
     std::vector<bool> dark_;  // row by row
-    Label* model_ = nullptr;
-    std::weak_ptr<int> bound_;  // expires when the model drops our observer
+    BoundModel<Label> model_;
 };

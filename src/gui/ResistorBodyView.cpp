@@ -3,20 +3,14 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPointer>
 #include <map>
 
 #include "gui/ColorConversion.h"
 #include "gui/Theme.h"
-#include "platform/ui/Label.h"
 
 ResistorBodyView::ResistorBodyView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setVisible(false);
-}
-
-ResistorBodyView::~ResistorBodyView() {
-    if (!bound_.expired()) model_->setChangeObserver(nullptr);
 }
 
 QColor ResistorBodyView::bandColour(const QString& name) {
@@ -35,17 +29,7 @@ QColor ResistorBodyView::bandColour(const QString& name) {
 }
 
 void ResistorBodyView::bind(Label* model) {
-    if (!bound_.expired()) model_->setChangeObserver(nullptr);
-    bound_.reset();
-    model_ = model;
-    if (!model_) return;
-    auto token = std::make_shared<int>(0);
-    bound_ = token;
-    QPointer<ResistorBodyView> guard(this);
-    model_->setChangeObserver([guard, token] {
-        if (guard) guard->modelChanged();
-    });
-    modelChanged();
+    model_.bind(model, this, [this] { modelChanged(); });
 }
 
 void ResistorBodyView::modelChanged() {

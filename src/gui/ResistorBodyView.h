@@ -1,9 +1,9 @@
 #pragma once
 #include <QStringList>
 #include <QWidget>
-#include <memory>
 
-class Label;
+#include "gui/BoundModel.h"
+#include "platform/ui/Label.h"
 
 /// A part with colour bands drawn as it lies on the bench: leads, a carbon-film body and its bands, the value
 /// bands grouped at the left and the tolerance (and temperature) bands apart at the right. The band colours are
@@ -15,7 +15,6 @@ class ResistorBodyView : public QWidget {
     Q_OBJECT
 public:
     explicit ResistorBodyView(QWidget* parent = nullptr);
-    ~ResistorBodyView() override;
 
     /// Shows the colours of `model` and follows it until it is unbound or gone; nullptr detaches.
     void bind(Label* model);
@@ -35,6 +34,5 @@ private:
 
     QStringList bands_;
     QColor body_;
-    Label* model_ = nullptr;
-    std::weak_ptr<int> bound_;  // expires when the model drops our observer
+    BoundModel<Label> model_;
 };
