@@ -38,7 +38,7 @@ void BenchScreen::viewDidLoad() {
     for (const Field& f : fields_) f.field->setText(f.opening);
     m_cSeries.reloadAllComponents();
     m_cSeries.selectRowInComponent(kE24Row, 0);
-    // Only one tool screen is open at a time, so any field's edit is one of ours.
+    // Edits of a field of a screen stacked below (the one that opened this) only compute the same results again.
     fieldChanges_.observeAll([this] { ShowResults(); });
     ShowResults();
 }

@@ -40,7 +40,7 @@ protected:
     struct Field {
         const char* outlet;
         TextField* field;
-        const char* opening;           ///< the text at opening
+        std::string opening;           ///< the text at opening
         const char* placeholder = "";  ///< shown while the field is empty
     };
     /// Registers the wheel's outlet when `withSeries`, and the back action.

@@ -24,8 +24,9 @@ std::string percentText(double percent) {
 
 }  // namespace
 
-InfoValueFinderView::InfoValueFinderView(std::string nibName) : BenchScreen(std::move(nibName), true) {
-    addFields({{"m_cValue", &m_cValue, "4k7", "e.g. 4k7, 100nF, 2u2H"}});
+InfoValueFinderView::InfoValueFinderView(std::string nibName, std::string value)
+    : BenchScreen(std::move(nibName), true) {
+    addFields({{"m_cValue", &m_cValue, std::move(value), "e.g. 4k7, 100nF, 2u2H"}});
     registerOutlet("m_cNearest", m_cNearest);
     registerOutlet("m_cMarkingOf", m_cMarkingOf);
     registerOutlet("m_cBands", m_cBands);

@@ -10,7 +10,8 @@
 /// inductor's bands. The series sets the tolerance the markings carry (E12 10 %, E24 5 %, E96 1 % …).
 class InfoValueFinderView : public BenchScreen {
 public:
-    explicit InfoValueFinderView(std::string nibName = "InfoValueFinderView");
+    /// Opens with `value` in the field (another tool's result, for its series and markings).
+    explicit InfoValueFinderView(std::string nibName = "InfoValueFinderView", std::string value = "4k7");
 
     TextField m_cValue;
     Label m_cNearest;    ///< the nearest series value and its error, the ones below and above; or why none

@@ -4,6 +4,7 @@
 #include <array>
 #include <span>
 
+#include "benchscreens/InfoValueFinderView.h"
 #include "platform/Format.h"
 #include "platform/Numbers.h"
 
@@ -61,6 +62,11 @@ InfoResValuesView::InfoResValuesView(std::string nibName) : ViewController(std::
     m_cResistance.setKeyboardType(TextField::Keyboard::NumberPad);
     registerOutlet("m_cResistance", m_cResistance);
     registerOutlet("m_cResult", m_cResult);
+    // The typed resistance in every series and as markings, on a screen over this one.
+    registerAction("onShowValueFinder", [this] {
+        presentModalViewController(std::make_unique<InfoValueFinderView>("InfoValueFinderView", m_cResistance.text()),
+                                   true);
+    });
     registerAction("onButtonBack", [this] {
         _textObserver.cancel();
         dismissModalViewControllerAnimated(true);

@@ -32,6 +32,16 @@ private slots:
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(result->text(), QString("Nearest value: 4.7 KOhm"));
 
+        // Its find button opens the value finder over the screen with the typed value; Escape comes back to it.
+        QWidget* values = gui.page();
+        QTest::mouseClick(gui.find<QPushButton*>("onShowValueFinder"), Qt::LeftButton);
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() != values; }));
+        QCOMPARE(gui.find<QLineEdit*>("m_cValue")->text(), QString("4700"));
+        QVERIFY(gui.find<QLabel*>("m_cNearest")->text().startsWith("Nearest E24: 4.7 kΩ (0 %)"));
+        QTest::keyClick(gui.window().focusWidget(), Qt::Key_Escape);
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() == values; }));
+        QCOMPARE(field->text(), QString("4700"));
+
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, "-5");
         QCOMPARE(result->text(), QString("Incorrect value"));
