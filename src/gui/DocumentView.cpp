@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QFontDatabase>
@@ -29,6 +28,7 @@
 #include "datasheets/DocumentType.h"
 #include "gui/ElidedLabel.h"
 #include "gui/PdfPageView.h"
+#include "gui/UiLoader.h"
 #include "library/SearchQuery.h"
 #include "platform/ui/WebView.h"
 
@@ -37,16 +37,8 @@ namespace {
 constexpr qreal kZoomStep = 1.25;
 constexpr qreal kMinZoom = PdfPageView::kMinZoom;
 constexpr qreal kMaxZoom = PdfPageView::kMaxZoom;
-
-QPushButton* toolButton(const QString& text, const QString& tip, const QString& name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    b->setToolTip(tip);
-    b->setAccessibleName(tip);
-    // As narrow as their text allows, so the page counter between them has room on a phone-sized window.
-    b->setFixedWidth(std::max(40, b->fontMetrics().horizontalAdvance(text) + 24));
-    return b;
-}
+// Marks over the text in either palette: dark letters on the colours the PDF pages mark their hits with.
+const QColor kHitColour(255, 230, 0), kCurrentHitColour(255, 160, 40);
 
 Error readError(const QString& path, const QString& reason) {
     return Error{DocumentType::kErrorDomain, DocumentType::Unreadable,
@@ -84,66 +76,54 @@ struct DocumentView::TextPart {
 DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-
-    // Page and zoom controls over PDFs and pictures.
-    controls_ = new QWidget(this);
-    auto* bar = new QHBoxLayout(controls_);
-    bar->setContentsMargins(6, 4, 6, 2);
-    prev_ = toolButton("\u25C0", tr("Previous page"), "previousPage", controls_);
-    next_ = toolButton("\u25B6", tr("Next page"), "nextPage", controls_);
-    pageLabel_ = new ElidedLabel(controls_);
-    pageLabel_->setObjectName("pageLabel");
-    pageLabel_->setAlignment(Qt::AlignCenter);
-    zoomOut_ = toolButton("\u2212", tr("Zoom out"), "zoomOut", controls_);
-    fit_ = toolButton(tr("Fit"), tr("Fit to width"), "fitWidth", controls_);
-    zoomIn_ = toolButton("+", tr("Zoom in"), "zoomIn", controls_);
-    bar->addWidget(prev_);
-    bar->addWidget(pageLabel_, 1);
-    bar->addWidget(next_);
-    bar->addSpacing(10);
-    bar->addWidget(zoomOut_);
-    bar->addWidget(fit_);
-    bar->addWidget(zoomIn_);
-    layout->addWidget(controls_);
-
-    // The hits of the search that opened the document.
-    hitBar_ = new QWidget(this);
-    auto* hits = new QHBoxLayout(hitBar_);
-    hits->setContentsMargins(6, 0, 6, 2);
-    prevHit_ = toolButton("\u25B2", tr("Previous hit (Shift+F3)"), "previousHit", hitBar_);
-    nextHit_ = toolButton("\u25BC", tr("Next hit (F3)"), "nextHit", hitBar_);
-    hitLabel_ = new QLabel(hitBar_);
-    hitLabel_->setObjectName("hitLabel");
-    hitLabel_->setAlignment(Qt::AlignCenter);
-    hits->addWidget(prevHit_);
-    hits->addWidget(hitLabel_, 1);
-    hits->addWidget(nextHit_);
-    hitBar_->hide();
-    layout->addWidget(hitBar_);
-
-    stack_ = new QStackedWidget(this);
-    layout->addWidget(stack_, 1);
-    empty_ = new QWidget(stack_);
-    stack_->addWidget(empty_);
+    UiLoader loader;
+    QWidget* root = loader.loadNamed("DocumentView", this);
+    if (!root) throw std::logic_error("DocumentView.ui cannot be loaded");
+    layout->addWidget(root);
+    auto part = [root]<typename T>(T*& to, const char* name) { to = UiLoader::part<T>(root, name, "DocumentView"); };
+    part(controls_, "pageBar");
+    part(prev_, "previousPage");
+    part(next_, "nextPage");
+    part(pageLabel_, "pageLabel");
+    part(zoomOut_, "zoomOut");
+    part(fit_, "fitWidth");
+    part(zoomIn_, "zoomIn");
+    part(findBar_, "findBar");
+    part(findField_, "findField");
+    part(hitLabel_, "hitLabel");
+    part(stack_, "stack");
+    part(empty_, "emptyPage");
+    part(pdfView_, "pdfView");
+    part(textPage_, "textPage");
+    part(textNotice_, "textNotice");
+    part(text_, "textBrowser");
+    part(imageArea_, "imageArea");
+    part(imageLabel_, "imageLabel");
+    QPushButton *prevHit = nullptr, *nextHit = nullptr;
+    part(prevHit, "previousHit");
+    part(nextHit, "nextHit");
+    // As narrow as their text allows, so the page counter between them has room on a phone-sized window.
+    for (QPushButton* b : {prev_, next_, zoomOut_, fit_, zoomIn_, prevHit, nextHit})
+        b->setFixedWidth(std::max(40, b->fontMetrics().horizontalAdvance(b->text()) + 24));
+    findBar_->hide();
+    textNotice_->hide();
 
     pdf_ = new QPdfDocument(this);
-    pdfPage_ = pdfView_ = new PdfPageView(stack_);
-    pdfView_->setObjectName("pdfView");
-    pdfView_->setAccessibleName(tr("Document pages"));
     pdfView_->setDocument(pdf_);
-    stack_->addWidget(pdfPage_);
     connect(prev_, &QPushButton::clicked, this, [this] { goToPage(currentPage() - 1); });
     connect(next_, &QPushButton::clicked, this, [this] { goToPage(currentPage() + 1); });
     connect(zoomIn_, &QPushButton::clicked, this, &DocumentView::zoomIn);
     connect(zoomOut_, &QPushButton::clicked, this, &DocumentView::zoomOut);
     connect(fit_, &QPushButton::clicked, this, &DocumentView::fitToWidth);
-    connect(prevHit_, &QPushButton::clicked, pdfView_, &PdfPageView::previousHit);
-    connect(nextHit_, &QPushButton::clicked, pdfView_, &PdfPageView::nextHit);
+    connect(prevHit, &QPushButton::clicked, this, [this] { stepHit(true); });
+    connect(nextHit, &QPushButton::clicked, this, [this] { stepHit(false); });
+    connect(findField_, &QLineEdit::textEdited, this, [this] { find(currentPage()); });
+    connect(findField_, &QLineEdit::returnPressed, this, [this] { stepHit(false); });
     connect(pdfView_, &PdfPageView::currentPageChanged, this, &DocumentView::updatePageControls);
     connect(pdfView_, &PdfPageView::zoomChanged, this, &DocumentView::updatePageControls);
     connect(pdfView_, &PdfPageView::hitsChanged, this, &DocumentView::updateHitControls);
     pdfView_->viewport()->installEventFilter(this);  // Ctrl+wheel zooms
+    imageArea_->viewport()->installEventFilter(this);
     auto key = [this](QKeySequence seq, QWidget* scope, auto fn) {
         auto* s = new QShortcut(seq, scope);
         s->setContext(Qt::WidgetWithChildrenShortcut);
@@ -151,80 +131,32 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
         return s;
     };
     // Page keys work wherever the focus is in the viewer (a zoom button, say) while a PDF is shown; a text
-    // keeps Home, End and F3 for itself.
+    // keeps Home and End for itself.
     pdfKeys_ = {key(QKeySequence(Qt::Key_PageDown), this, [this] { goToPage(currentPage() + 1); }),
                 key(QKeySequence(Qt::Key_PageUp), this, [this] { goToPage(currentPage() - 1); }),
                 key(QKeySequence(Qt::Key_Home), this, [this] { goToPage(0); }),
-                key(QKeySequence(Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); }),
-                key(QKeySequence(Qt::Key_F3), this, [this] { pdfView_->nextHit(); }),
-                key(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, [this] { pdfView_->previousHit(); })};
+                key(QKeySequence(Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); })};
     // Ctrl and the plus key, with or without Shift (on many keyboards "+" shares its key with "=").
     for (QKeySequence zoomInKey : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
         key(zoomInKey, this, [this] { zoomIn(); });
     key(QKeySequence::ZoomOut, this, [this] { zoomOut(); });
-
-    // Text: a note over the text when only its start is shown, and a find bar (Ctrl+F).
-    textPage_ = new QWidget(stack_);
-    auto* textLayout = new QVBoxLayout(textPage_);
-    textLayout->setContentsMargins(0, 0, 0, 0);
-    textNotice_ = new QLabel(textPage_);
-    textNotice_->setObjectName("textNotice");
-    textNotice_->setProperty("class", "note");
-    textNotice_->setWordWrap(true);
-    textNotice_->hide();
-    textLayout->addWidget(textNotice_);
-    findBar_ = new QWidget(textPage_);
-    auto* find = new QHBoxLayout(findBar_);
-    find->setContentsMargins(6, 2, 6, 2);
-    findField_ = new QLineEdit(findBar_);
-    findField_->setObjectName("findField");
-    findField_->setPlaceholderText(tr("Find in the text"));
-    findField_->setClearButtonEnabled(true);
-    auto* findPrev = toolButton("\u25B2", tr("Find the previous one (Shift+F3)"), "findPrevious", findBar_);
-    auto* findNext = toolButton("\u25BC", tr("Find the next one (F3)"), "findNext", findBar_);
-    find->addWidget(findField_, 1);
-    find->addWidget(findPrev);
-    find->addWidget(findNext);
-    findBar_->hide();
-    textLayout->addWidget(findBar_);
-    text_ = new QTextBrowser(textPage_);
-    text_->setObjectName("textBrowser");
-    text_->setAccessibleName(tr("Document text"));
-    text_->setOpenExternalLinks(true);
-    textLayout->addWidget(text_, 1);
-    stack_->addWidget(textPage_);
-    connect(findField_, &QLineEdit::textEdited, this, [this] {
-        text_->moveCursor(QTextCursor::Start);
-        findInText(false);
-    });
-    connect(findField_, &QLineEdit::returnPressed, this, [this] { findInText(false); });
-    connect(findNext, &QPushButton::clicked, this, [this] { findInText(false); });
-    connect(findPrev, &QPushButton::clicked, this, [this] { findInText(true); });
-    key(QKeySequence::Find, textPage_, [this] {
-        findBar_->show();
+    key(QKeySequence(Qt::Key_F3), this, [this] { stepHit(false); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_F3), this, [this] { stepHit(true); });
+    key(QKeySequence::Find, this, [this] {
+        if (shown_ != Shown::Pdf && shown_ != Shown::Text) return;
+        findWanted_ = true;
+        showFindBar(true);
         findField_->setFocus();
         findField_->selectAll();
     });
-    key(QKeySequence(Qt::Key_F3), textPage_, [this] { findInText(false); });
-    key(QKeySequence(Qt::SHIFT | Qt::Key_F3), textPage_, [this] { findInText(true); });
     key(QKeySequence(Qt::Key_Escape), findBar_, [this] {
-        findBar_->hide();
-        text_->setFocus();
+        findWanted_ = false;
+        findField_->clear();
+        find(currentPage());
+        stack_->setFocus();
     });
     key(QKeySequence(Qt::CTRL | Qt::Key_Home), textPage_, [this] { text_->moveCursor(QTextCursor::Start); });
     key(QKeySequence(Qt::CTRL | Qt::Key_End), textPage_, [this] { text_->moveCursor(QTextCursor::End); });
-
-    imageArea_ = new QScrollArea(stack_);
-    imageArea_->setObjectName("imageArea");
-    imageArea_->setAccessibleName(tr("Picture"));
-    imageArea_->setAlignment(Qt::AlignCenter);
-    imageLabel_ = new QLabel(imageArea_);
-    imageLabel_->setObjectName("imageLabel");
-    imageLabel_->setAlignment(Qt::AlignCenter);
-    imageArea_->setWidget(imageLabel_);
-    imageArea_->setWidgetResizable(true);
-    imageArea_->viewport()->installEventFilter(this);
-    stack_->addWidget(imageArea_);
 
     setFocusProxy(stack_);
     updatePageControls();
@@ -316,10 +248,8 @@ void DocumentView::loadFile(const QString& path) {
             show(Shown::Pdf);
             fitToWidth();
             goToPage(std::max(0, model_->startPage() - 1));
-            QStringList terms;
-            for (const auto& t : SearchQuery::terms(model_->findText())) terms << QString::fromStdString(t);
-            pdfView_->setHighlights(terms);
-            if (!terms.isEmpty()) pdfView_->goToFirstHitFrom(std::max(0, model_->startPage() - 1));
+            findField_->setText(QString::fromStdString(model_->findText()));
+            find(std::max(0, model_->startPage() - 1));
             break;
         }
         case DocumentType::Kind::Html:
@@ -366,6 +296,8 @@ void DocumentView::textRead(const QString& path, unsigned generation, const Text
                              .arg(megabytes(kTextLimit), megabytes(part.fileSize)));
     textNotice_->setVisible(part.cut);
     show(Shown::Text);
+    findField_->setText(QString::fromStdString(model_->findText()));
+    find(0);
     model_->didFinishLoad();
 }
 
@@ -373,13 +305,16 @@ void DocumentView::show(Shown what) {
     shown_ = what;
     switch (what) {
         case Shown::Nothing: stack_->setCurrentWidget(empty_); break;
-        case Shown::Pdf: stack_->setCurrentWidget(pdfPage_); break;
+        case Shown::Pdf: stack_->setCurrentWidget(pdfView_); break;
         case Shown::Text: stack_->setCurrentWidget(textPage_); break;
         case Shown::Image: stack_->setCurrentWidget(imageArea_); break;
     }
     if (what != Shown::Pdf) pdfView_->setHighlights({});
+    if (what != Shown::Text) markTextHits({});
     for (QShortcut* k : pdfKeys_) k->setEnabled(what == Shown::Pdf);
     if (what == Shown::Text) text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A document shown takes the keys (pages, Home/End), not the find bar that opens with it.
+    if (what != Shown::Nothing) (what == Shown::Text ? static_cast<QWidget*>(text_) : stack_)->setFocus();
     updatePageControls();
     updateHitControls();
 }
@@ -447,27 +382,79 @@ void DocumentView::updatePageControls() {
     fit_->setEnabled(count > 0 || image);
 }
 
-void DocumentView::updateHitControls() {
-    const int hits = shown_ == Shown::Pdf ? pdfView_->hitCount() : 0;
-    hitBar_->setVisible(hits > 0);
-    const int current = pdfView_->currentHit();
-    hitLabel_->setText(current >= 0 ? tr("Hit %1 of %2").arg(current + 1).arg(hits) : tr("%n hit(s)", nullptr, hits));
-    updatePageControls();
+int DocumentView::hitCount() const {
+    return shown_ == Shown::Pdf ? pdfView_->hitCount() : static_cast<int>(textHits_.size());
 }
 
-void DocumentView::findInText(bool backward) {
-    const QString what = findField_->text();
-    if (what.isEmpty()) return;
-    QTextDocument::FindFlags flags;
-    if (backward) flags |= QTextDocument::FindBackward;
-    if (!text_->find(what, flags)) {
-        // Wraps around once, as find bars do.
-        text_->moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
-        if (!text_->find(what, flags)) findField_->setStyleSheet("QLineEdit { color: #d93025; }");
-        else findField_->setStyleSheet({});
-    } else {
-        findField_->setStyleSheet({});
+int DocumentView::currentHit() const { return shown_ == Shown::Pdf ? pdfView_->currentHit() : textHit_; }
+
+void DocumentView::find(int fromPage) {
+    QStringList terms;
+    for (const auto& t : SearchQuery::terms(findField_->text().toStdString())) terms << QString::fromStdString(t);
+    findWanted_ = findWanted_ || !terms.isEmpty();
+    if (shown_ == Shown::Pdf) {
+        pdfView_->setHighlights(terms);
+        if (!terms.isEmpty()) pdfView_->goToFirstHitFrom(fromPage);
+    } else if (shown_ == Shown::Text) {
+        markTextHits(terms);
+        if (!textHits_.empty()) stepHit(false);
     }
+    updateHitControls();
+}
+
+void DocumentView::markTextHits(const QStringList& terms) {
+    textHits_.clear();
+    textHit_ = -1;
+    // Each word on its own and without regard to case, as the PDF pages find theirs.
+    for (const QString& term : terms)
+        for (QTextCursor c = text_->document()->find(term); !c.isNull() && textHits_.size() < kMaxTextHits;
+             c = text_->document()->find(term, c))
+            textHits_.push_back(c);
+    std::sort(textHits_.begin(), textHits_.end(),
+              [](const QTextCursor& a, const QTextCursor& b) { return a.selectionStart() < b.selectionStart(); });
+    showTextHit();
+}
+
+void DocumentView::stepHit(bool backward) {
+    if (shown_ == Shown::Pdf) {
+        backward ? pdfView_->previousHit() : pdfView_->nextHit();
+    } else if (shown_ == Shown::Text && !textHits_.empty()) {
+        const int count = static_cast<int>(textHits_.size());
+        textHit_ = textHit_ < 0 ? (backward ? count - 1 : 0) : (textHit_ + (backward ? count - 1 : 1)) % count;
+        showTextHit();
+        // The hit's line in the middle of the view, its start where the cursor is.
+        QTextCursor at(text_->document());
+        at.setPosition(textHits_[textHit_].selectionStart());
+        text_->setTextCursor(at);
+        QScrollBar* bar = text_->verticalScrollBar();
+        bar->setValue(bar->value() + text_->cursorRect().center().y() - text_->viewport()->height() / 2);
+    }
+    updateHitControls();
+}
+
+void DocumentView::showTextHit() {
+    QList<QTextEdit::ExtraSelection> marks;
+    for (size_t i = 0; i < textHits_.size(); ++i) {
+        QTextEdit::ExtraSelection mark{textHits_[i], {}};
+        mark.format.setBackground(static_cast<int>(i) == textHit_ ? kCurrentHitColour : kHitColour);
+        mark.format.setForeground(Qt::black);
+        marks << mark;
+    }
+    text_->setExtraSelections(marks);
+}
+
+void DocumentView::showFindBar(bool shown) {
+    findBar_->setVisible(shown && (shown_ == Shown::Pdf || shown_ == Shown::Text));
+}
+
+void DocumentView::updateHitControls() {
+    const int hits = hitCount(), current = currentHit();
+    showFindBar(findWanted_);
+    if (findField_->text().trimmed().isEmpty()) hitLabel_->clear();
+    else if (hits == 0) hitLabel_->setText(tr("No hits"));
+    else if (current >= 0) hitLabel_->setText(tr("Hit %1 of %2").arg(current + 1).arg(hits));
+    else hitLabel_->setText(tr("%n hit(s)", nullptr, hits));
+    updatePageControls();
 }
 
 void DocumentView::resizeEvent(QResizeEvent* event) {

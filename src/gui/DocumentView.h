@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QTextCursor>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -16,19 +17,23 @@ class QStackedWidget;
 class QTextBrowser;
 class WebView;
 
-/// The datasheet viewer's document area, bound to a `WebView` model: PDF through QtPdf (page by page, with
-/// previous/next, zoom in/out and fit-to-width, only the visible part of a page rendered), HTML and plain text
-/// (fixed-width, with Find) in a text browser, pictures fitted to the width and zoomed like pages. It reports
-/// each load to the model as started, then finished or failed on a later turn, so the screen sees what a web
-/// view would tell it. A PDF opens at the model's start page with its find text highlighted and Next/Previous
-/// hit (F3, Shift+F3). Keys: Page Up/Down turn pages, Home/End go to the first/last page, Ctrl+plus/minus and
-/// Ctrl+wheel zoom from the size shown, keeping the page on screen; Ctrl+F finds in a text. Text files are read
-/// in the background and only their first `kTextLimit` bytes are shown, with a note saying so.
+/// The datasheet viewer's document area (DocumentView.ui), bound to a `WebView` model: PDF through QtPdf (page
+/// by page, with previous/next, zoom in/out and fit-to-width, only the visible part of a page rendered), HTML
+/// and plain text (fixed-width) in a text browser, pictures fitted to the width and zoomed like pages. It
+/// reports each load to the model as started, then finished or failed on a later turn, so the screen sees what
+/// a web view would tell it. A document opens with the model's find text in the find bar and its words
+/// highlighted, at the first hit from the model's start page (a PDF) or from the top (a text); Next/Previous
+/// hit (F3, Shift+F3) walk them. Keys: Page Up/Down turn pages, Home/End go to the first/last page,
+/// Ctrl+plus/minus and Ctrl+wheel zoom from the size shown, keeping the page on screen; Ctrl+F finds other
+/// words, Escape closes the find bar. Text files are read in the background and only their first `kTextLimit`
+/// bytes are shown, with a note saying so.
 class DocumentView : public QWidget {
     Q_OBJECT
 public:
     enum class Shown { Nothing, Pdf, Text, Image };
     static constexpr qint64 kTextLimit = 2 * 1024 * 1024;
+    /// Hits marked in a text at most: a common letter would otherwise mark most of a large file.
+    static constexpr int kMaxTextHits = 1000;
 
     explicit DocumentView(QWidget* parent = nullptr);
     ~DocumentView() override;
@@ -50,6 +55,10 @@ public:
     void zoomOut();
     void fitToWidth();
 
+    /// The hits of the find bar's words in the document shown, and the one moved to last (-1 before any).
+    int hitCount() const;
+    int currentHit() const;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,7 +68,12 @@ private:
     void textRead(const QString& path, unsigned generation, const TextPart& part);
     /// A zoom factor, or 0 for fit-to-width; the page on screen stays.
     void setZoom(qreal factor);
-    void findInText(bool backward);
+    /// Marks the find bar's words in the document shown and moves to the first hit on `fromPage` or after it.
+    void find(int fromPage);
+    void markTextHits(const QStringList& terms);
+    void stepHit(bool backward);
+    void showTextHit();
+    void showFindBar(bool shown);
     void updateHitControls();
     bool isBound() const { return !bound_.expired(); }
     void modelChanged();
@@ -81,19 +95,19 @@ private:
     std::vector<QShortcut*> pdfKeys_;
     QStackedWidget* stack_;
     QWidget* empty_;
-    QWidget* pdfPage_;
     QPdfDocument* pdf_;
     PdfPageView* pdfView_;
     QPushButton *prev_, *next_, *zoomOut_, *zoomIn_, *fit_;
     ElidedLabel* pageLabel_;
-    QWidget* hitBar_;
-    QPushButton *prevHit_, *nextHit_;
-    QLabel* hitLabel_;
-    QWidget* textPage_;
     QWidget* findBar_;
     QLineEdit* findField_;
+    QLabel* hitLabel_;
+    bool findWanted_ = false;  // the find bar stays open: opened by Ctrl+F or with words to find
+    QWidget* textPage_;
     QLabel* textNotice_;
     QTextBrowser* text_;
+    std::vector<QTextCursor> textHits_;  // in reading order
+    int textHit_ = -1;
     QScrollArea* imageArea_;
     QLabel* imageLabel_;
     QImage image_;

@@ -5,6 +5,7 @@
 #include "gui/DatasheetList.h"
 #include "gui/DocumentView.h"
 #include "gui/ElidedLabel.h"
+#include "gui/PdfPageView.h"
 #include "gui/PickerWheels.h"
 #include "gui/QrCodeView.h"
 #include "gui/ResistorBodyView.h"
@@ -18,6 +19,7 @@ std::map<QString, UiLoader::Factory>& UiLoader::factories() {
         {"DocumentView", [](QWidget* parent) { return new DocumentView(parent); }},
         {"DatasheetList", [](QWidget* parent) { return new DatasheetList(parent); }},
         {"ElidedLabel", [](QWidget* parent) { return new ElidedLabel(parent); }},
+        {"PdfPageView", [](QWidget* parent) { return new PdfPageView(parent); }},
         {"QrCodeView", [](QWidget* parent) { return new QrCodeView(parent); }},
         {"ResistorBodyView", [](QWidget* parent) { return new ResistorBodyView(parent); }},
     };
@@ -41,4 +43,9 @@ QWidget* UiLoader::loadNamed(const QString& name, QWidget* parent) {
     QWidget* w = load(&file, parent);
     if (!w) logLine("interface file " + name.toStdString() + ".ui cannot be loaded: " + errorString().toStdString());
     return w;
+}
+
+void UiLoader::fail(const std::string& fault) {
+    logLine(fault);
+    throw std::logic_error(fault);
 }

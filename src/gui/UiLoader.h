@@ -1,7 +1,10 @@
 #pragma once
 #include <QUiLoader>
+#include <QWidget>
 #include <functional>
 #include <map>
+#include <stdexcept>
+#include <string>
 
 /// Loads interface files from the program's resources. Knows the project's own widget classes (wheels, the
 /// document viewer) besides Qt's, which the stock loader cannot create.
@@ -16,6 +19,15 @@ public:
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override;
 
+    /// The widget of class T named `name` under `root`, which the interface file `file` must hold: a missing
+    /// or misnamed one is a fault of the program, logged and thrown as std::logic_error rather than ignored.
+    template <typename T>
+    static T* part(QWidget* root, const char* name, const char* file) {
+        if (T* w = root->findChild<T*>(name)) return w;
+        fail(std::string(file) + ".ui holds no " + T::staticMetaObject.className() + " named " + name);
+    }
+
 private:
     static std::map<QString, Factory>& factories();
+    [[noreturn]] static void fail(const std::string& fault);
 };

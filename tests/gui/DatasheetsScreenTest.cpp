@@ -168,6 +168,10 @@ private slots:
         writeFile("LM317.pdf", QByteArray::fromStdString(makeTestPdf(
                                    {"LM317 regulator", "Pin out", "The dropout voltage is 2 V", "dropout voltage again"})));
         writeFile("NE555.pdf", QByteArray::fromStdString(makeTestPdf({"NE555 timer"})));
+        QByteArray notes;
+        for (int line = 1; line <= 400; ++line)
+            notes += line == 250 ? "C7 is a Tantalum 10 uF, see tantalum notes\n" : "R1 4k7 0.25 W\n";
+        writeFile("bench notes.txt", notes);
         QVERIFY(gui.openMenuRow(kDatasheetsRow));
         auto* list = gui.find<QListWidget*>("m_cTableData");
         QVERIFY(GuiHarness::waitFor([&] { return !gui.find<QLabel*>("m_cIndexInfo")->isVisible(); }));
@@ -185,6 +189,24 @@ private slots:
         QTest::mouseClick(doc->findChild<QPushButton*>("nextHit"), Qt::LeftButton);  // wraps to the first
         QCOMPARE(doc->pdfView()->currentHit(), 0);
         QTRY_COMPARE(doc->currentPage(), 2);
+
+        // A text opens at its first hit's line, on screen, every hit marked; F3 goes on to the next.
+        QVERIFY(goBack(gui));
+        auto* field = gui.find<QLineEdit*>("m_cSearchField");
+        field->selectAll();
+        QTest::keyClicks(field, "tantal");
+        QTRY_COMPARE(list->count(), 2);
+        doc = openRow(gui, "Name or text");
+        QVERIFY(doc);
+        QCOMPARE(doc->shown(), DocumentView::Shown::Text);
+        QCOMPARE(doc->hitCount(), 2);
+        QCOMPARE(doc->textBrowser()->textCursor().blockNumber(), 249);
+        QVERIFY(doc->textBrowser()->viewport()->rect().contains(doc->textBrowser()->cursorRect()));
+        QCOMPARE(doc->textBrowser()->extraSelections().size(), 2);
+        QCOMPARE(doc->findChild<QLabel*>("hitLabel")->text(), QString("Hit 1 of 2"));
+        QTest::keyClick(doc->textBrowser(), Qt::Key_F3);
+        QCOMPARE(doc->currentHit(), 1);
+        QCOMPARE(doc->textBrowser()->textCursor().positionInBlock(), 28);
     }
 
     void zoomKeepsThePageKeysMoveAndTheTitleFits() {
