@@ -105,8 +105,11 @@ TEST(Menu, EveryScreenTurnsOnlyBetweenThePortraits) {
         EXPECT_TRUE(vc->shouldAutorotate());
         for (int o = 1; o <= 4; ++o) EXPECT_EQ(vc->shouldAutorotateToInterfaceOrientation(o), o <= 2) << o;
     }
-    for (const MenuEntry& entry : menuEntries()) {
+    std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
+    entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+    for (const MenuEntry& entry : entries) {
         auto screen = ScreenFactory::make(entry.screenClass, entry.nibPhone);
+        EXPECT_NE(screen, nullptr) << entry.screenClass;
         if (screen) EXPECT_EQ(screen->supportedInterfaceOrientations(), 6u) << entry.screenClass;
     }
 }
