@@ -55,10 +55,15 @@ void InfoValueFinderView::ShowResults() {
     }
     const ESeries& s = series();
     const auto n = s.around(q->value, ESeries::smallest(q->unit));
-    m_cNearest.setText("Nearest " + s.name() + ": " + engineering(n.nearest, q->unit) + " (" +
-                       signedPercent(n.errorPercent) +
-                       ")\nBelow: " + (n.below ? engineering(*n.below, q->unit) : std::string("none")) +
-                       "   Above: " + engineering(n.above, q->unit));
+    // A narrow window wraps the lines between values, never inside one ("4.7" above "kΩ") or after its name.
+    const auto value = [&](double v) {
+        std::string text = engineering(v, q->unit);
+        if (auto blank = text.find(' '); blank != std::string::npos) text.replace(blank, 1, "\u00a0");
+        return text;
+    };
+    m_cNearest.setText("Nearest " + s.name() + ": " + value(n.nearest) + " (" + signedPercent(n.errorPercent) +
+                       ")\nBelow:\u00a0" + (n.below ? value(*n.below) : std::string("none")) + "   Above:\u00a0" +
+                       value(n.above));
     // The markings are those of the part to take from the drawer: the nearest series value.
     m_cMarkingOf.setHidden(false);
     m_cMarkingOf.setText("Markings of " + engineering(n.nearest, q->unit));

@@ -27,7 +27,11 @@ public:
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         p->save();
         p->setRenderHint(QPainter::Antialiasing);
-        QRectF tile = QRectF(option.rect).adjusted(4, 3, -4, -3);
+        // Tiles keep 4 pixels apart, less where a narrow row of choices needs the room for its text.
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const qreal room = (option.rect.width() - option.fontMetrics.horizontalAdvance(text) - 6) / 2.0;
+        const qreal gap = std::clamp(room, 1.0, 4.0);
+        QRectF tile = QRectF(option.rect).adjusted(gap, 3, -gap, -3);
         // Swatch rows bring both of their colours; plain rows take the palette's.
         QVariant bg = index.data(Qt::BackgroundRole);
         QColor fill = bg.isValid() ? bg.value<QBrush>().color() : option.palette.color(QPalette::Base);
@@ -41,7 +45,7 @@ public:
         }
         QVariant fg = index.data(Qt::ForegroundRole);
         p->setPen(fg.isValid() ? fg.value<QBrush>().color() : option.palette.color(QPalette::Text));
-        p->drawText(tile, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
+        p->drawText(tile, Qt::AlignCenter, text);
         p->restore();
     }
 };

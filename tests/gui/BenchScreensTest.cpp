@@ -60,11 +60,11 @@ private slots:
             const char* bands;  // drawn; empty for none
             const char* codes;
         } rows[] = {
-            {nullptr, 0, "Nearest E24: 4.7 kΩ (0 %)", "yellow violet red gold", "SMD code: 472 or 4701\nEIA-96: none"},
-            {"5.14", 2, "Nearest E96: 5.11 Ω (-0.584 %)", "green brown brown silver brown",
+            {nullptr, 0, "Nearest E24: 4.7\u00a0kΩ (0 %)", "yellow violet red gold", "SMD code: 472 or 4701\nEIA-96: none"},
+            {"5.14", 2, "Nearest E96: 5.11\u00a0Ω (-0.584 %)", "green brown brown silver brown",
              "SMD code: 5R11\nEIA-96: 69Y"},
-            {"100nF", -3, "Nearest E12: 100 nF (0 %)", "", "Capacitor code: 104K (±10 %)"},
-            {"2u2H", 1, "Nearest E24: 2.2 µH (0 %)", "red red gold gold", ""},
+            {"100nF", -3, "Nearest E12: 100\u00a0nF (0 %)", "", "Capacitor code: 104K (±10 %)"},
+            {"2u2H", 1, "Nearest E24: 2.2\u00a0µH (0 %)", "red red gold gold", ""},
             {"4x7", 0, "'4x7' is not a value: write 4.7k, 4k7 or 4700", "", ""},
             {"12V", 0, "'12V' is in volts: give ohms, farads or henries", "", ""},
             {"0", 0, "Give a value above zero", "", ""},

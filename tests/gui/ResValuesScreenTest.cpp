@@ -37,7 +37,7 @@ private slots:
         QTest::mouseClick(gui.find<QPushButton*>("onShowValueFinder"), Qt::LeftButton);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() != values; }));
         QCOMPARE(gui.find<QLineEdit*>("m_cValue")->text(), QString("4700"));
-        QVERIFY(gui.find<QLabel*>("m_cNearest")->text().startsWith("Nearest E24: 4.7 kΩ (0 %)"));
+        QVERIFY(gui.find<QLabel*>("m_cNearest")->text().startsWith(QString::fromUtf8("Nearest E24: 4.7\u00a0kΩ (0 %)")));
         QTest::keyClick(gui.window().focusWidget(), Qt::Key_Escape);
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() == values; }));
         QCOMPARE(field->text(), QString("4700"));
