@@ -136,6 +136,12 @@ def start_servers(velkaro, root, work):
     p = free_port()
     servers.append(Server("pyftpdlib", ["/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", str(p),
                                         "-d", root, "-w"], p, log))
+    servers.append(vsftpd_server(root, work, log))
+    return servers
+
+
+def vsftpd_server(root, work, log, extra=""):
+    """vsftpd serving `root` to anonymous clients, with `extra` lines of configuration."""
     p = free_port()
     empty = os.path.join(work, "vsftpd-empty")
     os.makedirs(empty, exist_ok=True)
@@ -163,9 +169,8 @@ pasv_min_port=40000
 pasv_max_port=60000
 xferlog_enable=NO
 use_localtime=YES
-""")
-    servers.append(Server("vsftpd", ["/usr/sbin/vsftpd", conf], p, log))
-    return servers
+""" + extra)
+    return Server("vsftpd", ["/usr/sbin/vsftpd", conf], p, log)
 
 
 def session(port):
@@ -184,8 +189,8 @@ def timed(fn):
 SAMPLE_EVERY = 8 << 20
 
 
-def retr(port, name, meter=None):
-    ftp = session(port)
+def retr(port, name, meter=None, connect=session):
+    ftp = connect(port)
     received = [0]
 
     def sink(b):
@@ -213,8 +218,8 @@ class Zeros:
         return self.block[:size]
 
 
-def stor(port, name, n, meter):
-    ftp = session(port)
+def stor(port, name, n, meter, connect=session):
+    ftp = connect(port)
     ftp.storbinary("STOR incoming/" + name, Zeros(n, meter), blocksize=1 << 20)
     ftp.quit()
 
