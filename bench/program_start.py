@@ -2,7 +2,7 @@
 """Start time and memory of the programs, side by side: `velkaro values 4700` (time and peak RSS), `velkaro ftp`
 idle (RSS once it listens) and the window's start (the time to draw the menu and write it as a PNG, offscreen).
 
-Usage: bench/program_start.py [--rounds N] NAME=path/to/velkaro [NAME=path/to/other/velkaro ...]
+Usage: bench/program_start.py [--rounds N] [--no-window] NAME=path/to/velkaro [NAME=path/to/other/velkaro ...]
 
 Each round runs every program once per measure, the programs' order turning from round to round, so a busy
 machine weighs on all of them alike. Prints the medians and each program's ratio to the first one named."""
@@ -55,10 +55,13 @@ def idle_ftp_rss(velkaro, folder):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=15)
+    parser.add_argument("--no-window", action="store_true", help="leave the window's start out")
     parser.add_argument("programs", nargs="+", metavar="NAME=PATH")
     args = parser.parse_args()
     programs = [(p.split("=", 1)[0], os.path.abspath(p.split("=", 1)[1])) for p in args.programs]
-    measures = ["values ms", "values CPU ms", "values MiB", "ftp idle MiB", "window ms", "window CPU ms"]
+    measures = ["values ms", "values CPU ms", "values MiB", "ftp idle MiB"]
+    if not args.no_window:
+        measures += ["window ms", "window CPU ms"]
     results = {(name, m): [] for name, _ in programs for m in measures}
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     with tempfile.TemporaryDirectory(prefix="velkaro-start-") as work:
@@ -71,7 +74,7 @@ def main():
                 results[name, "values CPU ms"].append(cpu * 1000)
                 results[name, "values MiB"].append(peak_rss([path, "values", "4700"]))
                 results[name, "ftp idle MiB"].append(idle_ftp_rss(path, work))
-                if round_ < max(3, args.rounds // 3):  # the window is slow to start: fewer rounds
+                if not args.no_window and round_ < max(3, args.rounds // 3):  # slow to start: fewer rounds
                     wall, cpu = timed_run([path, "screenshot", png], env)
                     results[name, "window ms"].append(wall * 1000)
                     results[name, "window CPU ms"].append(cpu * 1000)
