@@ -32,6 +32,9 @@ private slots:
                 for (auto* list : gui.page()->findChildren<QListWidget*>())
                     for (int i = 0; i < list->count(); ++i)
                         if (QWidget* row = list->itemWidget(list->item(i))) bound.insert(row->objectName());
+                // A form a widget builds itself from (the document view's) finds each of its parts or throws.
+                for (auto* part : gui.page()->findChildren<QWidget*>())
+                    if (QFile::exists(":/ui/" + part->objectName() + ".ui")) bound.insert(part->objectName());
             }));
         }
         const QStringList files = QDir(":/ui").entryList({"*.ui"});
