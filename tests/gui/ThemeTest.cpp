@@ -132,6 +132,10 @@ private slots:
             {"solar", {"onShowSolarCalc", "onButtonAddItem", "onButtonAddItem"}},
             {"datasheets", {"onShowDatasheet"}},
             {"transfer", {"onShowDatasheet", "onButtonFTP"}},
+            {"value finder", {"onShowValueFinder"}},
+            {"divider", {"onShowDivider"}},
+            {"regulator", {"onShowRegulator"}},
+            {"identify", {"onShowIdentify"}},
         };
         for (int scheme : {DesktopColorScheme::PreferLight, DesktopColorScheme::PreferDark}) {
             const char* look = scheme == DesktopColorScheme::PreferDark ? "dark" : "light";
