@@ -67,13 +67,38 @@ void TileGrid::flow(int width) {
     }
 }
 
+QWidget* TileGrid::usableAt(int row, int column) const {
+    QLayoutItem* item = grid_->itemAtPosition(row, column);
+    QWidget* w = item ? item->widget() : nullptr;
+    return w && w->isEnabled() && w->isVisible() ? w : nullptr;
+}
+
+TileGrid* TileGrid::beside(bool down) const {
+    const QRect mine = grid_->geometry();
+    TileGrid* nearest = nullptr;
+    for (TileGrid* other : area_->findChildren<TileGrid*>(Qt::FindDirectChildrenOnly)) {
+        if (other == this || !other->grid_) continue;
+        const QRect theirs = other->grid_->geometry();
+        if (down ? theirs.top() < mine.bottom() : theirs.bottom() > mine.top()) continue;
+        const QRect best = nearest ? nearest->grid_->geometry() : QRect();
+        if (!nearest || (down ? theirs.top() < best.top() : theirs.bottom() > best.bottom())) nearest = other;
+    }
+    return nearest;
+}
+
+void TileGrid::enter(bool fromTop, int column) {
+    const int rows = grid_->rowCount();
+    for (int i = 0; i < rows; ++i)
+        for (int c = std::min(column, grid_->columnCount() - 1); c >= 0; --c)
+            if (QWidget* tile = usableAt(fromTop ? i : rows - 1 - i, c)) {
+                tile->setFocus(Qt::TabFocusReason);
+                return;
+            }
+}
+
 bool TileGrid::moveFocus(QWidget* tile, int key) {
     const int columns = grid_->columnCount(), cells = grid_->rowCount() * columns;
-    auto usable = [&](int r, int c) -> QWidget* {
-        QLayoutItem* item = grid_->itemAtPosition(r, c);
-        QWidget* w = item ? item->widget() : nullptr;
-        return w && w->isEnabled() && w->isVisible() ? w : nullptr;
-    };
+    auto usable = [this](int r, int c) { return usableAt(r, c); };
     if (key == Qt::Key_Home || key == Qt::Key_End) {
         // The first or last usable tile in reading order.
         const bool home = key == Qt::Key_Home;
@@ -94,11 +119,14 @@ bool TileGrid::moveFocus(QWidget* tile, int key) {
     }
     int row, column, rowSpan, columnSpan;
     grid_->getItemPosition(grid_->indexOf(tile), &row, &column, &rowSpan, &columnSpan);
-    // The nearest usable tile that way; at the edge the focus stays.
+    // The nearest usable tile that way; past the last row the grid below (or above) is entered; at the area's
+    // edge the focus stays.
     for (int r = row + dr, c = column + dc; r >= 0 && c >= 0 && r < grid_->rowCount() && c < columns; r += dr, c += dc)
         if (QWidget* next = usable(r, c)) {
             next->setFocus(Qt::TabFocusReason);
-            break;
+            return true;
         }
+    if (dr != 0)
+        if (TileGrid* next = beside(dr > 0)) next->enter(dr > 0, column);
     return true;
 }

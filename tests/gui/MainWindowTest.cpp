@@ -198,7 +198,8 @@ private slots:
             {Qt::Key_Right, "onShowResistor"}, {Qt::Key_Down, "onShowInd"},    {Qt::Key_Down, "onShowVoltageDrop"},
             {Qt::Key_Left, "onShowWires"},     {Qt::Key_Up, "onShowResistorSMD"}, {Qt::Key_Up, "onShowCapacitor"},
             {Qt::Key_Up, "onShowCapacitor"},  // the edge keeps the focus
-            {Qt::Key_End, "onShowDatasheet"},  {Qt::Key_Home, "onShowCapacitor"}, {Qt::Key_Right, "onShowResistor"},
+            {Qt::Key_End, "onShowDatasheet"},  {Qt::Key_Down, "onShowDivider"},   {Qt::Key_Up, "onShowDatasheet"},
+            {Qt::Key_Home, "onShowCapacitor"}, {Qt::Key_Right, "onShowResistor"},
         };
         for (const auto& [key, expected] : moves) {
             QTest::keyClick(gui.window().focusWidget(), key);
