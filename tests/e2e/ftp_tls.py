@@ -3,7 +3,7 @@
 ftp:ssl-force, python ftplib FTP_TLS with prot_p and rclone with explicit_tls, each file compared by sha256; the
 fingerprint printed is the one clients see; --require-tls refuses a plain login and clear transfers; a client that
 sends garbage instead of a handshake, or brings another connection's TLS session to the data port, changes nothing
-for the others. Usage: ftp_tls.py path/to/velkaro"""
+for the others; without its TLS module the program refuses --tls with the reason. Usage: ftp_tls.py path/to/velkaro"""
 import ftplib
 import hashlib
 import os
@@ -157,6 +157,13 @@ def main():
         ftp.quit()
     finally:
         server.stop()
+    # A program whose TLS module is missing says so and stops instead of serving in clear.
+    alone = os.path.join(work, "alone")
+    os.makedirs(alone)
+    shutil.copy(VELKARO, alone)
+    r = run([os.path.join(alone, "velkaro"), "ftp", "--tls", "--port", "0", "--dir", served])
+    check("--tls without the TLS module stops with the reason", r.returncode == 1 and
+          b"cannot offer TLS: cannot load the TLS module" in r.stderr, r.stderr)
     shutil.rmtree(work, ignore_errors=True)
     return summary()
 
