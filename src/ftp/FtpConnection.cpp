@@ -10,8 +10,8 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
                              FtpConnectionOwner& owner)
     : connectionSocket_(std::move(socket)),
       settings_(settings),
-      dataPort_(settings, session_),
-      session_(settings, *this, dataPort_, owner, this) {
+      dataSide_(settings, session_),
+      session_(settings, *this, dataSide_, owner, this) {
     connectionSocket_->setDelegate(this);
     // The greeting waits for onSocketDidConnectToHostPort: only then is the client's address known, and a
     // client past the owner's limits hears 421 instead.

@@ -68,6 +68,6 @@ private:
     const FtpSettings& settings_;
     bool replyInFlight_ = false;  // a write is on its way on the control socket; later replies wait in outbox_
     std::string outbox_;
-    FtpDataPort dataPort_;
+    FtpDataPort dataSide_;
     FtpSession session_;  // made last, over the two channels above
 };
