@@ -10,6 +10,8 @@ InfoRegulatorView::InfoRegulatorView(std::string nibName) : BenchScreen(std::mov
                {"m_cIadj", &m_cIadj, "50u"}});
     registerOutlet("m_cResult", m_cResult);
     registerOutlet("m_cExact", m_cExact);
+    registerOutlet("m_cSchematic", m_cSchematic);
+    m_cSchematic.setImageNamed("bench_regulator_sch");
 }
 
 void InfoRegulatorView::ShowResults() {
