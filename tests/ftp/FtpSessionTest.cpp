@@ -15,9 +15,13 @@ namespace {
 // The control socket: replies are kept, the rest is noted.
 struct FakeControl : FtpControlChannel {
     std::string replies, tlsContext;
-    bool paused = false, closing = false;
-    void writeReply(std::string lines) override { replies += lines; }
-    std::uint64_t unsentReplyBytes() const override { return 0; }
+    bool paused = false, closing = false, clientReads = true;
+    std::uint64_t unsent = 0;  // what the client has not taken while it does not read
+    void writeReply(std::string lines) override {
+        replies += lines;
+        if (!clientReads) unsent += lines.size();
+    }
+    std::uint64_t unsentReplyBytes() const override { return unsent; }
     void setReadingPaused(bool p) override { paused = p; }
     void closeAfterReplies() override { closing = true; }
     void closeNow() override { closing = true; }
@@ -44,11 +48,12 @@ struct FakeData : FtpDataChannel {
 };
 
 struct FakeOwner : FtpConnectionOwner {
+    double wait = 0;
     void connectionDidQuit(FtpConnection*) override {}
     void connectionDidEnd(FtpConnection*) override {}
     bool admits(const FtpConnection*, const std::string&) const override { return true; }
     bool admitsLogin(const FtpConnection*, const std::string&) const override { return true; }
-    double loginWait(const std::string&) const override { return 0; }
+    double loginWait(const std::string&) const override { return wait; }
     double loginFailed(const std::string&) override { return 0; }
     void loginSucceeded(const std::string&) override {}
     bool reserveMemory(std::uint64_t) override { return true; }
@@ -218,4 +223,28 @@ TEST_F(FtpSessionTest, TheEndOfATransferIsAnsweredByHowItEnded) {
         // The new version is put in place only when it arrived whole.
         EXPECT_EQ(fs::file_size(base_ + "/a.pdf"), row.reply.starts_with("226") ? 0u : 5u) << row.reply;
     }
+}
+
+TEST_F(FtpSessionTest, CommandsWaitWhileRepliesBackUpOrALoginIsChecked) {
+    FtpOptions options = withUser();
+    options.maxUnsentReplyBytes = 100;
+    start(options);
+    // A client that does not read its replies: past the bound its socket is not read, its lines wait.
+    control_.clientReads = false;
+    session_->receive(std::string(5, 'x') + "\r\nSTAT\r\nSTAT\r\nSTAT\r\nSTAT\r\nSTAT\r\nNOOP\r\n");
+    EXPECT_TRUE(control_.paused);
+    EXPECT_EQ(control_.replies.find("200 NOOP"), std::string::npos);
+    control_.clientReads = true;
+    control_.unsent = 0;
+    session_->repliesWritten();
+    EXPECT_FALSE(control_.paused);
+    EXPECT_NE(control_.replies.find("530 Please login with USER and PASS.\r\n"), std::string::npos);
+    // A password waits out the address's penalty, and the commands after it wait with it, in order.
+    owner_.wait = 0.05;
+    control_.replies.clear();
+    session_->receive("USER ann\r\nPASS pw\r\nPWD\r\n");
+    EXPECT_EQ(control_.replies, "331 Password required for ann\r\n");
+    for (int i = 0; i < 50 && session_->isLoginPending(); ++i) RunLoop::main().runOnce(10);
+    EXPECT_EQ(control_.replies, "331 Password required for ann\r\n230 User ann logged in.\r\n"
+                                "257 \"/\" is the current directory.\r\n");
 }
