@@ -1,8 +1,7 @@
 #include "benchscreens/InfoIdentifyView.h"
 
-#include <cctype>
-
 #include <algorithm>
+#include <cctype>
 
 #include "benchtools/ColourCode.h"
 #include "benchtools/MarkingIdentifier.h"
