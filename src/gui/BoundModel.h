@@ -29,6 +29,8 @@ public:
         changed();
     }
     M* operator->() const { return model_; }
+    /// Whether the model still tells this hold of its changes (it may have been unbound or destroyed since).
+    bool isFollowing() const { return !token_.expired(); }
     explicit operator bool() const { return model_ != nullptr; }
 
 private:

@@ -2,9 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QLabel>
-#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPdfDocument>
 #include <QPointer>
@@ -163,7 +163,6 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
 }
 
 DocumentView::~DocumentView() {
-    if (isBound()) model_->setChangeObserver(nullptr);
 #ifdef __GLIBC__
     // A large text leaves megabytes of freed heap; hand them back to the system when the viewer closes.
     if (shown_ == Shown::Text) {
@@ -174,18 +173,8 @@ DocumentView::~DocumentView() {
 }
 
 void DocumentView::bind(WebView* model) {
-    if (isBound()) model_->setChangeObserver(nullptr);
-    bound_.reset();
-    model_ = model;
     shownGeneration_ = pendingGeneration_ = 0;
-    if (!model_) return;
-    auto token = std::make_shared<int>(0);
-    bound_ = token;
-    QPointer<DocumentView> self(this);
-    model_->setChangeObserver([self, token] {
-        if (self) self->modelChanged();
-    });
-    modelChanged();
+    model_.bind(model, this, [this] { modelChanged(); });
 }
 
 void DocumentView::modelChanged() {
@@ -450,10 +439,14 @@ void DocumentView::showFindBar(bool shown) {
 void DocumentView::updateHitControls() {
     const int hits = hitCount(), current = currentHit();
     showFindBar(findWanted_);
-    if (findField_->text().trimmed().isEmpty()) hitLabel_->clear();
-    else if (hits == 0) hitLabel_->setText(tr("No hits"));
-    else if (current >= 0) hitLabel_->setText(tr("Hit %1 of %2").arg(current + 1).arg(hits));
-    else hitLabel_->setText(tr("%n hit(s)", nullptr, hits));
+    if (findField_->text().trimmed().isEmpty())
+        hitLabel_->clear();
+    else if (hits == 0)
+        hitLabel_->setText(tr("No hits"));
+    else if (current >= 0)
+        hitLabel_->setText(tr("Hit %1 of %2").arg(current + 1).arg(hits));
+    else
+        hitLabel_->setText(tr("%n hit(s)", nullptr, hits));
     updatePageControls();
 }
 

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "gui/BoundModel.h"
+
 class ElidedLabel;
 class QLabel;
 class PdfPageView;
@@ -75,7 +77,7 @@ private:
     void showTextHit();
     void showFindBar(bool shown);
     void updateHitControls();
-    bool isBound() const { return !bound_.expired(); }
+    bool isBound() const { return model_.isFollowing(); }
     void modelChanged();
     void performLoad(unsigned generation);
     void loadFile(const QString& path);
@@ -85,8 +87,7 @@ private:
     qreal fittedImageZoom() const;
     void updatePageControls();
 
-    WebView* model_ = nullptr;
-    std::weak_ptr<int> bound_;  // expires when the model drops our observer or is destroyed
+    BoundModel<WebView> model_;  // lets go of the model when this view goes
     unsigned shownGeneration_ = 0;
     unsigned pendingGeneration_ = 0;
     Shown shown_ = Shown::Nothing;

@@ -27,10 +27,12 @@ const char* const kSchema =
     "CREATE VIRTUAL TABLE IF NOT EXISTS pages USING fts5(text, doc UNINDEXED, page UNINDEXED,"
     " tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');";
 
-// A prepared statement that finalizes itself.
+// A prepared statement that finalizes itself and raises `damaged` when a step finds the file damaged.
 class Statement {
 public:
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr); }
+    Statement(sqlite3* db, const char* sql, bool* damaged) : damaged_(damaged) {
+        sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr);
+    }
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -50,9 +52,9 @@ public:
         return *this;
     }
     /// True while there is a row.
-    bool step() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
+    bool step() { return advance() == SQLITE_ROW; }
     /// Runs a statement that returns no rows.
-    bool run() { return stmt_ && sqlite3_step(stmt_) == SQLITE_DONE; }
+    bool run() { return advance() == SQLITE_DONE; }
     std::string text(int col) const {
         auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
         return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col))) : std::string();
@@ -61,7 +63,14 @@ public:
     double real(int col) const { return sqlite3_column_double(stmt_, col); }
 
 private:
+    int advance() {
+        const int rc = stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE;
+        if ((rc & 0xff) == SQLITE_CORRUPT || rc == SQLITE_NOTADB) *damaged_ = true;
+        return rc;
+    }
+
     sqlite3_stmt* stmt_ = nullptr;
+    bool* damaged_;
 };
 
 }  // namespace
@@ -69,14 +78,15 @@ private:
 // A search ranks every matching page but reads only the pages it returns: ranked in SQL with their snippets,
 // all matches would be sorted by SQLite and a snippet made for each (most of a common word's search time).
 struct LibraryDatabase::Queries {
-    explicit Queries(sqlite3* db)
-        : rank(db, "SELECT page_bm25(pages) FROM pages WHERE pages MATCH ?"),
+    Queries(sqlite3* db, bool* damaged)
+        : rank(db, "SELECT page_bm25(pages) FROM pages WHERE pages MATCH ?", damaged),
           // The rows come as a JSON list. The + keeps the full-text table from seeking each row on its own,
           // which would expand a prefix over the whole index once per row.
           hits(db,
                "SELECT p.rowid, d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12) FROM pages p"
-               " JOIN documents d ON d.id = p.doc WHERE pages MATCH ? AND +p.rowid IN (SELECT value FROM json_each(?))"),
-          dataVersion(db, "PRAGMA data_version") {}
+               " JOIN documents d ON d.id = p.doc WHERE pages MATCH ? AND +p.rowid IN (SELECT value FROM json_each(?))",
+               damaged),
+          dataVersion(db, "PRAGMA data_version", damaged) {}
     Statement rank, hits, dataVersion;
 };
 
@@ -116,22 +126,35 @@ std::string LibraryDatabase::defaultPathFor(const std::string& documentsFolder) 
 LibraryDatabase::LibraryDatabase(const std::string& path) : path_(path) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    if (open()) return;
-    const std::string reason = error_;
+    if (!open()) startAfresh(error_);
+}
+
+void LibraryDatabase::startAfresh(std::string reason) {
+    queries_.reset();
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    damaged_ = false;
     error_.clear();
+    std::error_code ec;
     if (reason == kOlderIndex) {
         // An index is made from the documents alone: one of an earlier version is simply made again.
-        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
-        NSLog("The datasheet index %@ was made by an earlier version; a new index is built.", path);
+        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);
+        NSLog("The datasheet index %@ was made by an earlier version; a new index is built.", path_);
     } else {
         // Whatever lies at the path is not an index this program can use: keep it for whoever wants it.
-        const std::string aside = path + ".unusable-" + std::to_string(std::time(nullptr));
-        std::filesystem::rename(path, aside, ec);
-        for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path + suffix, ec);
-        NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path,
-              reason, aside);
+        const std::string aside = path_ + ".unusable-" + std::to_string(std::time(nullptr));
+        std::filesystem::rename(path_, aside, ec);
+        for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);
+        NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path_, reason,
+              aside);
     }
-    if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path, error_);
+    if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path_, error_);
+}
+
+bool LibraryDatabase::repairIfDamaged() {
+    if (!damaged_) return false;
+    startAfresh("damaged");
+    return true;
 }
 
 LibraryDatabase::~LibraryDatabase() {
@@ -156,25 +179,25 @@ bool LibraryDatabase::open() {
     // Closed with close_v2 throughout: a statement still open in this scope would make a plain close fail and
     // leak the connection; close_v2 lets it go when that statement is finalized.
     auto fail = [this] {
-        error_ = sqlite3_errmsg(db_);
+        if (error_.empty()) error_ = sqlite3_errmsg(db_);
         sqlite3_close_v2(db_);
         db_ = nullptr;
         return false;
     };
     std::int64_t appId = -1, version = -1, tables = -1;
     {
-        Statement id(db_, "PRAGMA application_id");
+        Statement id(db_, "PRAGMA application_id", &damaged_);
         if (!id.step()) return fail();
         appId = id.integer(0);
-        Statement v(db_, "PRAGMA user_version");
+        Statement v(db_, "PRAGMA user_version", &damaged_);
         if (!v.step()) return fail();
         version = v.integer(0);
-        Statement t(db_, "SELECT count(*) FROM sqlite_schema");
+        Statement t(db_, "SELECT count(*) FROM sqlite_schema", &damaged_);
         if (!t.step()) return fail();
         tables = t.integer(0);
     }
     if (tables > 0 && (appId != kApplicationId || version != kSchemaVersion)) {
-        error_ = appId != kApplicationId ? "a database of another program"
+        error_ = appId != kApplicationId    ? "a database of another program"
                  : version < kSchemaVersion ? kOlderIndex
                                             : "made by a later version";
         sqlite3_close_v2(db_);
@@ -185,21 +208,16 @@ bool LibraryDatabase::open() {
         !exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str()) ||
         !exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str()))
         return fail();
-    // A damaged file can pass the header checks; this reads every page of the index once.
-    Statement check(db_, "PRAGMA quick_check");
-    if (!check.step() || check.text(0) != "ok") {
-        if (sqlite3_errcode(db_) == SQLITE_OK || sqlite3_errcode(db_) == SQLITE_ROW) error_ = "damaged";
-        else error_ = sqlite3_errmsg(db_);
-        sqlite3_close_v2(db_);
-        db_ = nullptr;
-        return false;
-    }
     if (!ranker_.install(db_)) {
         error_ = "no full-text search in this SQLite";
         return fail();
     }
-    queries_ = std::make_unique<Queries>(db_);
-    if (!queries_->rank || !queries_->hits || !queries_->dataVersion) return fail();
+    queries_ = std::make_unique<Queries>(db_, &damaged_);
+    if (!queries_->rank || !queries_->hits || !queries_->dataVersion) {
+        queries_.reset();
+        error_ = "its full-text table cannot be read";  // the statements' errors are gone by now
+        return fail();
+    }
     return true;
 }
 
@@ -215,7 +233,7 @@ bool LibraryDatabase::exec(const char* sql) const {
 std::map<std::string, IndexedDocument> LibraryDatabase::documents() const {
     std::map<std::string, IndexedDocument> out;
     if (!db_) return out;
-    Statement q(db_, "SELECT path, size, mtime, hash, status FROM documents");
+    Statement q(db_, "SELECT path, size, mtime, hash, status FROM documents", &damaged_);
     while (q.step()) {
         IndexedDocument d{q.text(0), q.integer(1), q.integer(2), q.text(3), static_cast<TextStatus>(q.integer(4))};
         out.emplace(d.path, std::move(d));
@@ -228,11 +246,11 @@ bool LibraryDatabase::store(const IndexedDocument& doc, const std::vector<TextEx
     ranker_.forget();
     exec("SAVEPOINT store");
     bool ok = remove(doc.path);
-    Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status) VALUES(?, ?, ?, ?, ?)");
+    Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status) VALUES(?, ?, ?, ?, ?)", &damaged_);
     ok = ok && ins.bind(1, doc.path).bind(2, doc.size).bind(3, doc.mtimeNs).bind(4, doc.hash)
                    .bind(5, static_cast<std::int64_t>(doc.status)).run();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
-    Statement page(db_, "INSERT INTO pages(text, doc, page) VALUES(?, ?, ?)");
+    Statement page(db_, "INSERT INTO pages(text, doc, page) VALUES(?, ?, ?)", &damaged_);
     ok = ok && page.bind(1, doc.path).bind(2, id).bind(3, std::int64_t{0}).run();
     for (size_t i = 0; ok && i < pages.size(); ++i)
         ok = page.reset().bind(1, pages[i].text).bind(2, id).bind(3, std::int64_t{pages[i].number}).run();
@@ -245,15 +263,15 @@ bool LibraryDatabase::store(const IndexedDocument& doc, const std::vector<TextEx
 }
 
 bool LibraryDatabase::touch(const IndexedDocument& doc) {
-    Statement q(db_, "UPDATE documents SET size = ?, mtime = ? WHERE path = ?");
+    Statement q(db_, "UPDATE documents SET size = ?, mtime = ? WHERE path = ?", &damaged_);
     return q.bind(1, doc.size).bind(2, doc.mtimeNs).bind(3, doc.path).run();
 }
 
 bool LibraryDatabase::remove(const std::string& path) {
     if (!db_) return false;
     ranker_.forget();
-    Statement pages(db_, "DELETE FROM pages WHERE doc IN (SELECT id FROM documents WHERE path = ?)");
-    Statement doc(db_, "DELETE FROM documents WHERE path = ?");
+    Statement pages(db_, "DELETE FROM pages WHERE doc IN (SELECT id FROM documents WHERE path = ?)", &damaged_);
+    Statement doc(db_, "DELETE FROM documents WHERE path = ?", &damaged_);
     return pages.bind(1, path).run() && doc.bind(1, path).run();
 }
 
@@ -269,7 +287,7 @@ std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpressio
     Statement& rank = queries_->rank.reset().bind(1, matchExpression);
     while (rank.step()) {
     }
-    rank.reset();  // ends the read, so the index's log can be written back meanwhile
+    rank.reset();                   // ends the read, so the index's log can be written back meanwhile
     auto ranked = ranker_.ranks();  // (rank, row)
     const size_t shown = std::min(ranked.size(), static_cast<size_t>(limit));
     std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(shown), ranked.end());
@@ -304,6 +322,6 @@ void LibraryDatabase::noticeOtherWriters() const {
 
 std::int64_t LibraryDatabase::pageCount() const {
     if (!db_) return 0;
-    Statement q(db_, "SELECT count(*) FROM pages");
+    Statement q(db_, "SELECT count(*) FROM pages", &damaged_);
     return q.step() ? q.integer(0) : 0;
 }

@@ -35,7 +35,9 @@ struct SearchHit {
 
 /// The datasheet index: an SQLite database (WAL) with one row per document and a full-text (FTS5) table of
 /// every page's text and every document's name. A file that is damaged or belongs to another program is moved
-/// aside with one log line and a fresh index made in its place. Used from one thread.
+/// aside with one log line and a fresh index made in its place: at once when its header says so, else once a
+/// read or write met the damage (`repairIfDamaged`; reading the whole file at each opening took longer than
+/// the searches). Used from one thread.
 class LibraryDatabase {
 public:
     /// Where the index of `documentsFolder` lives: next to the default documents folder in the XDG data folder,
@@ -59,6 +61,9 @@ public:
     /// Updates the size and time of a document whose content did not change.
     bool touch(const IndexedDocument& doc);
     bool remove(const std::string& path);
+    /// When a read or write since the last call found the file damaged, moves it aside and makes a fresh, empty
+    /// index in its place (true); the indexer calls it before each run, which then reads every document again.
+    bool repairIfDamaged();
     /// Groups many writes into one transaction (much faster); commit writes them.
     void begin();
     void commit();
@@ -73,6 +78,7 @@ private:
     struct Queries;
 
     bool open();
+    void startAfresh(std::string reason);  // a copy: it clears error_, which may be what it is given
     bool exec(const char* sql) const;
     /// Forgets the remembered row lengths when another connection (the command line, say) wrote the index.
     void noticeOtherWriters() const;
@@ -82,4 +88,5 @@ private:
     mutable Bm25Ranker ranker_;
     std::unique_ptr<Queries> queries_;  // prepared once, run for every search
     mutable std::int64_t dataVersion_ = -1;
+    mutable bool damaged_ = false;  // a statement met a damaged file
 };

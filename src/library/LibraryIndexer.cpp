@@ -81,6 +81,7 @@ void LibraryIndexer::refresh() {
         return;
     }
     auto known = db_.documents();
+    if (db_.repairIfDamaged()) known = db_.documents();  // a fresh index: every file is read again
     std::vector<Job> jobs;
     for (auto& entry : scan(folder_)) {
         auto found = known.find(entry.path);

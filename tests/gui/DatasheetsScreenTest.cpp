@@ -88,11 +88,13 @@ private slots:
         QVERIFY(list && rename && remove);
         QCOMPARE(rename->accessibleName(), QString("Rename the selected file"));
         auto enabled = [&] { return rename->isEnabled() && remove->isEnabled(); };
-        const std::pair<const char*, std::function<void()>> steps[] = {  // each with whether a file is selected
+        const std::pair<const char*, std::function<void()>> steps[] = {
+            // each with whether a file is selected
             {"nothing selected", [] {}},
             {"a file selected", [&] { list->setCurrentRow(rowOf(list, "LM317.pdf")); }},
             {"searching", [&] { QTest::keyClicks(gui.find<QLineEdit*>("m_cSearchField"), "lm"); }},
-            {"search cleared", [&] {
+            {"search cleared",
+             [&] {
                  QTest::keyClick(gui.find<QLineEdit*>("m_cSearchField"), Qt::Key_A, Qt::ControlModifier);
                  QTest::keyClick(gui.find<QLineEdit*>("m_cSearchField"), Qt::Key_Backspace);
              }},
