@@ -106,11 +106,11 @@ def index_query_alone(bench, db_path):
             kind = "plain" if "PlainSql" in b["run_name"] else "ours"
             medians.setdefault(b["label"], {})[kind] = (b["real_time"], b["cpu_time"])
     print("\n| index query (20 results; typing: 200, last word a prefix) | ours ms (CPU) | plain SQL ms (CPU) |"
-          " plain / ours |")
+          " plain / ours, CPU |")
     print("|---|---|---|---|")
     for label, t in medians.items():
         print("| `%s` | %.1f (%.1f) | %.1f (%.1f) | %.1f× |" % (label, t["ours"][0], t["ours"][1], t["plain"][0],
-                                                             t["plain"][1], t["plain"][0] / t["ours"][0]))
+                                                             t["plain"][1], t["plain"][1] / max(t["ours"][1], 1e-6)))
 
 
 if __name__ == "__main__":
