@@ -16,6 +16,7 @@ namespace {
 
 constexpr const char* kOrderKey = "datasheetsOrder";
 constexpr int kResultLimit = 200;
+constexpr size_t kSnippetsAtOnce = 30;  // more than a tall window shows before it is scrolled
 
 std::function<std::vector<std::string>()>& importChooser() {
     static std::function<std::vector<std::string>()> chooser;
@@ -56,7 +57,7 @@ InfoDatasheetsView::InfoDatasheetsView(std::string nibName) : ViewController(std
     });
 }
 
-InfoDatasheetsView::~InfoDatasheetsView() = default;
+InfoDatasheetsView::~InfoDatasheetsView() { RunLoop::main().cancel(snippetFill_); }
 
 void InfoDatasheetsView::setImportChooser(std::function<std::vector<std::string>()> chooser) {
     importChooser() = std::move(chooser);
@@ -187,16 +188,27 @@ bool InfoDatasheetsView::renameEntry(const std::string& from, const std::string&
 }
 
 void InfoDatasheetsView::search() {
+    RunLoop::main().cancel(snippetFill_);
+    hits_.clear();
+    expression_ = SearchQuery::toMatchExpression(m_cSearchField.text(), true);
+    if (db_ && !expression_.empty()) hits_ = db_->search(expression_, kResultLimit, kSnippetsAtOnce);
+    groupResults();
+    if (hits_.size() <= kSnippetsAtOnce) return;
+    snippetFill_ = RunLoop::main().defer([this] {
+        db_->addSnippets(expression_, hits_, kSnippetsAtOnce, hits_.size());
+        groupResults();
+        m_cTableData.reloadData();
+    });
+}
+
+void InfoDatasheetsView::groupResults() {
     results_.clear();
-    const std::string expression = SearchQuery::toMatchExpression(m_cSearchField.text(), true);
-    if (!db_ || expression.empty()) return;
-    // Grouped by document, the documents in the order of their best page.
     std::vector<std::string> order;
     std::map<std::string, std::vector<ResultRow>> byDocument;
-    for (auto& hit : db_->search(expression, kResultLimit)) {
+    for (const auto& hit : hits_) {
         auto& rows = byDocument[hit.path];
         if (rows.empty()) order.push_back(hit.path);
-        rows.push_back({hit.path, hit.page, std::move(hit.snippet)});
+        rows.push_back({hit.path, hit.page, hit.snippet});
     }
     for (const auto& path : order) {
         results_.push_back({path, -1, ""});

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datasheets/DatasheetStore.h"
+#include "platform/RunLoop.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
@@ -16,12 +17,15 @@
 
 class LibraryDatabase;
 class LibraryIndexer;
+struct SearchHit;
 
 /// Datasheets storage: every entry of the documents folder as a table row, in the file system's order (or by
 /// name, size or date, as the user chose last), with its size and date and the count line "Files: %d". A row
 /// opens the document viewer, FTP opens the transfer screen, refresh reads the folder again. Typing in the search
-/// field lists the pages that mention the words instead, grouped by document; a result opens the viewer at its
-/// page. The store's full-text index is brought up to date in the background while the screen is open.
+/// field lists the pages that mention the words instead, grouped by document (the first results' snippets at
+/// once, the others a turn of the loop later, so a keystroke waits only for what the first screen shows); a
+/// result opens the viewer at its page. The store's full-text index is brought up to date in the background
+/// while the screen is open.
 class InfoDatasheetsView : public ViewController,
                            public TableViewDataSource,
                            public TableViewDelegate,
@@ -85,6 +89,8 @@ protected:
 
 private:
     void search();
+    /// `results_` from `hits_`: each document's heading, then its pages, the documents in the order of their best.
+    void groupResults();
     void showMessage(const std::string& text);
     void storeChanged();
     void openViewer(const std::string& name, int page);
@@ -93,6 +99,9 @@ private:
 
     std::vector<std::string> _filesList;
     std::vector<DatasheetStore::Entry> entries_;  // _filesList's entries with their size and date
+    std::vector<SearchHit> hits_;
+    std::string expression_;  // what hits_ were found for
+    RunLoop::Handle snippetFill_ = 0;
     std::vector<ResultRow> results_;
     std::map<std::string, int> statuses_;  // each indexed document's TextStatus
     TextChangeSubscription searchEdits_;

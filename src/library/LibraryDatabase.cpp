@@ -76,21 +76,33 @@ private:
 }  // namespace
 
 // A search ranks every matching page but reads only the pages it returns: ranked in SQL with their snippets,
-// all matches would be sorted by SQLite and a snippet made for each (most of a common word's search time).
+// all matches would be sorted by SQLite and a snippet made for each (most of a common word's search time). Rows
+// come as a JSON list.
 struct LibraryDatabase::Queries {
     Queries(sqlite3* db, bool* damaged)
         : rank(db, "SELECT page_bm25(pages) FROM pages WHERE pages MATCH ?", damaged),
-          // The rows come as a JSON list. The + keeps the full-text table from seeking each row on its own,
-          // which would expand a prefix over the whole index once per row.
-          hits(db,
-               "SELECT p.rowid, d.path, p.page, snippet(pages, 0, char(1), char(2), '…', 12) FROM pages p"
-               " JOIN documents d ON d.id = p.doc WHERE pages MATCH ? AND +p.rowid IN (SELECT value FROM json_each(?))",
-               damaged),
+          places(db,
+                 "SELECT p.rowid, d.path, p.page FROM pages p JOIN documents d ON d.id = p.doc"
+                 " WHERE p.rowid IN (SELECT value FROM json_each(?))",
+                 damaged),
+          // The + keeps the full-text table from seeking each row on its own, which would expand a prefix over
+          // the whole index once per row.
+          snippets(db,
+                   "SELECT rowid, snippet(pages, 0, char(1), char(2), '…', 12) FROM pages"
+                   " WHERE pages MATCH ? AND +rowid IN (SELECT value FROM json_each(?))",
+                   damaged),
           dataVersion(db, "PRAGMA data_version", damaged) {}
-    Statement rank, hits, dataVersion;
+    Statement rank, places, snippets, dataVersion;
 };
 
 namespace {
+
+// The rows of `hits[from, to)` as a JSON list, for json_each.
+std::string rowList(const std::vector<SearchHit>& hits, size_t from, size_t to) {
+    std::string rows = "[";
+    for (size_t i = from; i < to; ++i) rows += (i > from ? "," : "") + std::to_string(hits[i].row);
+    return rows + "]";
+}
 
 std::string dataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -204,16 +216,18 @@ bool LibraryDatabase::open() {
         db_ = nullptr;
         return false;
     }
-    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL") || !exec(kSchema) ||
-        !exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str()) ||
-        !exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str()))
+    // The schema and marks are written once, when the file is new: written at every opening they made each
+    // command-line search a write, with the log written back to the file when it closed.
+    if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL") ||
+        (tables == 0 && (!exec(kSchema) || !exec(("PRAGMA application_id=" + std::to_string(kApplicationId)).c_str()) ||
+                         !exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str()))))
         return fail();
     if (!ranker_.install(db_)) {
         error_ = "no full-text search in this SQLite";
         return fail();
     }
     queries_ = std::make_unique<Queries>(db_, &damaged_);
-    if (!queries_->rank || !queries_->hits || !queries_->dataVersion) {
+    if (!queries_->rank || !queries_->places || !queries_->snippets || !queries_->dataVersion) {
         queries_.reset();
         error_ = "its full-text table cannot be read";  // the statements' errors are gone by now
         return fail();
@@ -279,7 +293,7 @@ void LibraryDatabase::begin() { exec("BEGIN"); }
 
 void LibraryDatabase::commit() { exec("COMMIT"); }
 
-std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpression, int limit) const {
+std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpression, int limit, int snippets) const {
     std::vector<SearchHit> hits;
     if (!db_ || matchExpression.empty() || limit <= 0) return hits;
     noticeOtherWriters();
@@ -291,25 +305,32 @@ std::vector<SearchHit> LibraryDatabase::search(const std::string& matchExpressio
     auto ranked = ranker_.ranks();  // (rank, row)
     const size_t shown = std::min(ranked.size(), static_cast<size_t>(limit));
     std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(shown), ranked.end());
-    if (shown == 0) return hits;
-    std::string rows = "[";
-    std::map<std::int64_t, size_t> place;  // row → its place in the results
-    for (size_t i = 0; i < shown; ++i) {
-        rows += (i ? "," : "") + std::to_string(ranked[i].second);
-        place[ranked[i].second] = i;
-    }
-    hits.resize(shown);
-    Statement& found = queries_->hits.reset().bind(1, matchExpression).bind(2, rows + "]");
-    while (found.step()) {
-        const auto at = place.find(found.integer(0));
-        if (at != place.end())
-            hits[at->second] = {found.text(1), static_cast<int>(found.integer(2)), found.text(3),
-                                ranked[at->second].first};
-    }
-    found.reset();
+    for (size_t i = 0; i < shown; ++i) hits.push_back({{}, 0, {}, ranked[i].first, ranked[i].second});
+    std::map<std::int64_t, SearchHit*> byRow;
+    for (auto& h : hits) byRow[h.row] = &h;
+    Statement& places = queries_->places.reset().bind(1, rowList(hits, 0, hits.size()));
+    while (places.step())
+        if (auto at = byRow.find(places.integer(0)); at != byRow.end()) {
+            at->second->path = places.text(1);
+            at->second->page = static_cast<int>(places.integer(2));
+        }
+    places.reset();
     // A row another program deleted between the two reads has no path: it is left out.
     std::erase_if(hits, [](const SearchHit& h) { return h.path.empty(); });
+    addSnippets(matchExpression, hits, 0, static_cast<size_t>(std::max(snippets, 0)));
     return hits;
+}
+
+void LibraryDatabase::addSnippets(const std::string& matchExpression, std::vector<SearchHit>& hits, size_t from,
+                                  size_t to) const {
+    to = std::min(to, hits.size());
+    if (!db_ || from >= to) return;
+    std::map<std::int64_t, SearchHit*> byRow;
+    for (size_t i = from; i < to; ++i) byRow[hits[i].row] = &hits[i];
+    Statement& found = queries_->snippets.reset().bind(1, matchExpression).bind(2, rowList(hits, from, to));
+    while (found.step())
+        if (auto at = byRow.find(found.integer(0)); at != byRow.end()) at->second->snippet = found.text(1);
+    found.reset();
 }
 
 void LibraryDatabase::noticeOtherWriters() const {

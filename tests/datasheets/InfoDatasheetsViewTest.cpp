@@ -8,6 +8,7 @@
 #include "datasheets/DocumentsFolder.h"
 #include "datasheets/InfoDatasheetOpen.h"
 #include "datasheets/DatasheetsTestSupport.h"
+#include "gui/DatasheetsTestPdf.h"
 #include "library/LibraryIndexer.h"
 #include "platform/ui/AlertView.h"
 
@@ -157,4 +158,18 @@ TEST(InfoDatasheetsView, ImportDeleteAndRenameChangeTheStoreTheListAndTheIndex) 
     screen->m_cSearchField.userEdit("regulator");
     EXPECT_TRUE(screen->resultRows().empty());
     std::filesystem::remove_all(outside);
+
+    // Many results: the first pages' snippets come with the results, the others one turn of the loop later.
+    std::ofstream(store.dir() / "many.pdf") << makeTestPdf(std::vector<std::string>(60, "the regulator"));
+    screen->onButtonRefresh();
+    screen->indexer()->runUntilIdle();
+    screen->m_cSearchField.userEdit("regulator");
+    auto withSnippets = [&] {
+        return std::count_if(screen->resultRows().begin(), screen->resultRows().end(),
+                             [](const auto& r) { return !r.snippet.empty(); });
+    };
+    ASSERT_EQ(screen->resultRows().size(), 61u);
+    EXPECT_EQ(withSnippets(), 30);
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(withSnippets(), 60);
 }
