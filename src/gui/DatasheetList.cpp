@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
+#include <cmath>
 
 #include "datasheets/InfoDatasheetsView.h"
 #include "library/LibraryDatabase.h"
@@ -60,7 +61,10 @@ public:
             QAbstractTextDocumentLayout::PaintContext ctx;
             QColor secondary = pal.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText);
             ctx.palette.setColor(QPalette::Text, secondary);
-            ctx.clip = QRectF(0, 0, r.width(), r.height() - fm.height() - 2);
+            // Whole lines only: a longer snippet ends at its last whole line instead of the top of the next.
+            const qreal lineHeight = QFontMetricsF(small).lineSpacing();
+            const qreal room = r.height() - fm.height() - 2;
+            ctx.clip = QRectF(0, 0, r.width(), std::max(lineHeight, std::floor(room / lineHeight) * lineHeight));
             painter->translate(r.left(), r.top() + fm.height() + 2);
             painter->setClipRect(ctx.clip);
             doc.documentLayout()->draw(painter, ctx);
