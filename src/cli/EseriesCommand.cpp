@@ -5,6 +5,7 @@
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/UsageError.h"
 
 void addEseriesCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("eseries", "Standard values (E3 … E192) just below, above and nearest a value");
@@ -22,6 +23,9 @@ void addEseriesCommand(CLI::App& app) {
     cmd->callback([o] {
         const ESeries& s = bench::series(o->series);
         const Quantity q = bench::anyComponentValue(o->text);
+        // No series value is nearest to zero: every one is infinitely far from it, relatively.
+        if (q.value <= 0)
+            throw UsageError(engineering(q.value, q.unit) + " has no nearest standard value: give a value above zero");
         const auto n = s.around(q.value, ESeries::smallest(q.unit));
         if (o->json) {
             bench::printJson({{"series", s.name()},

@@ -29,6 +29,7 @@ check 0 'yellow violet red gold' bands 4k7
 
 check 2 '' eseries 4x7
 check 2 '' eseries -5
+check 2 '' eseries 0
 check 2 '' eseries 5 --series E7
 check 2 '' bands 4.75k
 check 2 '' bands 100nF
