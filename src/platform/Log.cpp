@@ -11,6 +11,8 @@ bool enabled = true;
 
 void setLogLinesEnabled(bool on) { enabled = on; }
 
+bool logLinesEnabled() { return enabled; }
+
 void logLine(const std::string& line) {
     if (!enabled) return;
     timeval tv{};
