@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -45,12 +46,19 @@ std::mutex& HostResolver::lookupLock() {
     return lock;
 }
 
+namespace {
+std::atomic<int> running{0};
+}
+
+int HostResolver::threadsRunning() { return running.load(); }
+
 HostResolver::HostResolver(RunLoop& loop, const std::string& host, std::uint16_t port, Callback done)
     : loop_(loop), done_(std::move(done)), answer_(std::make_shared<Answer>()) {
     answer_->eventFd.reset(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
     if (answer_->eventFd) watch_ = loop_.watchFd(answer_->eventFd.get(), EPOLLIN, [this](std::uint32_t) { deliver(); });
     if (watch_) {
         try {
+            ++running;
             std::thread([answer = answer_, host, port] {
                 int code;
                 sockaddr_storage address{};
@@ -62,9 +70,11 @@ HostResolver::HostResolver(RunLoop& loop, const std::string& host, std::uint16_t
                 answer->length = length;
                 std::uint64_t one = 1;
                 (void)!::write(answer->eventFd.get(), &one, sizeof one);
+                --running;
             }).detach();
             return;
         } catch (const std::system_error&) {
+            --running;
             loop_.removeWatch(watch_);
             watch_ = 0;
         }

@@ -26,6 +26,9 @@ public:
 
     /// The one process-wide lock that every name look-up of the sockets holds.
     static std::mutex& lookupLock();
+    /// Look-up threads still running, also those whose resolver is gone: a program (or test) about to exit waits
+    /// for none, as a thread inside the system's resolver at exit can upset leak checkers.
+    static int threadsRunning();
 
 private:
     struct Answer;

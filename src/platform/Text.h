@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-/// UTF-8 text helpers on ICU, shared by everything that checks, compares or normalises names.
+/// UTF-8 text helpers on ICU, shared by everything that checks or compares names.
 namespace text {
 
 /// Whether `s` is well-formed UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF and no sequence cut
@@ -12,9 +12,5 @@ bool isValidUtf8(std::string_view s);
 /// `s` in lower case by Unicode's full mapping with the root locale (so "ẞ" becomes "ß", "Σ" "σ"). Text that is
 /// not valid UTF-8 has only its ASCII letters lowered and every other byte kept.
 std::string lowercased(std::string_view s);
-
-/// `s` (UTF-8) in Unicode normalisation form C. Lines (ending in LF) that are not valid UTF-8 come back unchanged,
-/// and the others are still normalised, so a listing never loses a name it cannot normalise.
-std::string normalizedFormC(std::string_view s);
 
 }  // namespace text

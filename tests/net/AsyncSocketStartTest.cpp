@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SocketTestSupport.h"
+#include "net/HostResolver.h"
 
 using namespace nettest;
 
@@ -331,6 +332,7 @@ TEST_F(AsyncSocketStart, HostNameLookUpNeverBlocksAndReportsItsFailure) {
     }
     drain(300);
     EXPECT_EQ(late.events, (std::vector<std::string>{"willConnect", "willConnect", "didDisconnect"}));
+    EXPECT_TRUE(pumpUntil([] { return HostResolver::threadsRunning() == 0; }, 15000));  // none outlives the test
 }
 
 TEST_F(AsyncSocketStart, WillConnectFalseCancelsWithCodeOne) {

@@ -35,13 +35,3 @@ TEST(Text, LowercasingIsUnicodeForValidTextAndAsciiOnlyOtherwise) {
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(text::lowercased(in), out) << in;
 }
-
-TEST(Text, NormalFormCComposesValidLinesAndKeepsInvalidOnes) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"a\xCC\x88.pdf", "\xC3\xA4.pdf"},                // a + combining diaeresis → ä
-        {"\xC3\xA4.pdf", "\xC3\xA4.pdf"},                 // already composed
-        {"bad\xFF\na\xCC\x88\n", "bad\xFF\n\xC3\xA4\n"},  // one bad line leaves the others normalised
-        {"", ""},
-    };
-    for (const auto& [in, out] : cases) EXPECT_EQ(text::normalizedFormC(in), out) << in;
-}
