@@ -7,12 +7,6 @@ namespace {
 
 constexpr int kE24Row = 3;  // E3, E6, E12, E24, …
 
-// "ohms", "farads", "henries", "volts", "amperes".
-std::string plural(Unit unit) {
-    const std::string name = unitName(unit);
-    return name == "henry" ? "henries" : name + "s";
-}
-
 bool blank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
 }  // namespace
@@ -72,16 +66,9 @@ std::optional<double> BenchScreen::valueOf(const TextField& field, Unit unit, co
         if (!optional) *error = name + ": type a value, such as 4.7k, 4k7 or 4700";
         return std::nullopt;
     }
-    auto q = ValueReader::read(field.text(), error);
-    if (!q) {
-        *error = name + ": " + *error;
-        return std::nullopt;
-    }
-    if (q->unit != Unit::None && q->unit != unit) {
-        *error = name + ": '" + field.text() + "' is in " + plural(q->unit) + ": give " + plural(unit);
-        return std::nullopt;
-    }
-    return q->value;
+    auto v = ValueReader::readAs(field.text(), unit, error);
+    if (!v) *error = name + ": " + *error;
+    return v;
 }
 
 std::optional<Quantity> BenchScreen::componentValueOf(const TextField& field, std::string* error) {
@@ -90,13 +77,8 @@ std::optional<Quantity> BenchScreen::componentValueOf(const TextField& field, st
         *error = "Type a value, such as 4k7, 100nF or 2u2H";
         return std::nullopt;
     }
-    auto q = ValueReader::read(field.text(), error);
+    auto q = ValueReader::readComponent(field.text(), error);
     if (!q) return std::nullopt;
-    if (q->unit == Unit::None) q->unit = Unit::Ohm;
-    if (q->unit != Unit::Ohm && q->unit != Unit::Farad && q->unit != Unit::Henry) {
-        *error = "'" + field.text() + "' is in " + plural(q->unit) + ": give ohms, farads or henries";
-        return std::nullopt;
-    }
     if (!(q->value > 0)) {
         *error = "Give a value above zero";
         return std::nullopt;

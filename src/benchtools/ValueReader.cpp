@@ -65,7 +65,38 @@ Unit takeUnit(std::string& s) {
     return Unit::None;
 }
 
+// "ohms", "farads", "henries", "volts", "amperes".
+std::string plural(Unit unit) {
+    const std::string name = unitName(unit);
+    return name == "henry" ? "henries" : name + "s";
+}
+
+std::string inOtherUnit(std::string_view text, Unit unit, const std::string& wanted) {
+    return "'" + std::string(text) + "' is in " + plural(unit) + ": give " + wanted;
+}
+
 }  // namespace
+
+std::optional<double> ValueReader::readAs(std::string_view text, Unit unit, std::string* error) {
+    auto q = read(text, error);
+    if (!q) return std::nullopt;
+    if (q->unit != Unit::None && q->unit != unit) {
+        if (error) *error = inOtherUnit(text, q->unit, plural(unit));
+        return std::nullopt;
+    }
+    return q->value;
+}
+
+std::optional<Quantity> ValueReader::readComponent(std::string_view text, std::string* error) {
+    auto q = read(text, error);
+    if (!q) return std::nullopt;
+    if (q->unit == Unit::None) q->unit = Unit::Ohm;
+    if (q->unit != Unit::Ohm && q->unit != Unit::Farad && q->unit != Unit::Henry) {
+        if (error) *error = inOtherUnit(text, q->unit, "ohms, farads or henries");
+        return std::nullopt;
+    }
+    return q;
+}
 
 std::string ValueReader::notAValue(std::string_view text) {
     return "'" + std::string(text) + "' is not a value: write 4.7k, 4k7 or 4700";

@@ -15,6 +15,13 @@ public:
     /// a text is read whole or not at all ("4k7k", "1e3", "1,000.5" and "-" are errors, not partial reads).
     static std::optional<Quantity> read(std::string_view text, std::string* error);
 
+    /// `text` read as a value in `unit`, a bare number being taken in it; nothing with `error` set when it is not
+    /// a value or is in another unit ("'5F' is in farads: give amperes").
+    static std::optional<double> readAs(std::string_view text, Unit unit, std::string* error);
+    /// `text` read as a part's value: ohms, farads or henries, a bare number being ohms; nothing with `error` set
+    /// otherwise.
+    static std::optional<Quantity> readComponent(std::string_view text, std::string* error);
+
     /// The message for a text that is not a value.
     static std::string notAValue(std::string_view text);
 };

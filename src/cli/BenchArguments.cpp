@@ -8,36 +8,18 @@
 
 namespace bench {
 
-namespace {
-
-Quantity read(const std::string& text) {
-    std::string error;
-    auto q = ValueReader::read(text, &error);
-    if (!q) throw UsageError(error);
-    return *q;
-}
-
-// "ohms", "farads", "henries".
-std::string plural(Unit unit) {
-    const std::string name = unitName(unit);
-    return name == "henry" ? "henries" : name + "s";
-}
-
-}  // namespace
-
 double value(const std::string& text, Unit unit) {
-    const Quantity q = read(text);
-    if (q.unit != Unit::None && q.unit != unit)
-        throw UsageError("'" + text + "' is in " + plural(q.unit) + ": give " + plural(unit));
-    return q.value;
+    std::string error;
+    auto v = ValueReader::readAs(text, unit, &error);
+    if (!v) throw UsageError(error);
+    return *v;
 }
 
 Quantity anyComponentValue(const std::string& text) {
-    Quantity q = read(text);
-    if (q.unit == Unit::None) q.unit = Unit::Ohm;
-    if (q.unit != Unit::Ohm && q.unit != Unit::Farad && q.unit != Unit::Henry)
-        throw UsageError("'" + text + "' is in " + plural(q.unit) + ": give ohms, farads or henries");
-    return q;
+    std::string error;
+    auto q = ValueReader::readComponent(text, &error);
+    if (!q) throw UsageError(error);
+    return *q;
 }
 
 double percent(const std::string& text) {

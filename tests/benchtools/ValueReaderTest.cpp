@@ -39,6 +39,30 @@ TEST(ValueReader, ReadsWholeTextsOrNamesTheText) {
     EXPECT_FALSE(ValueReader::read(std::string(400, '9'), nullptr)) << "beyond a double";
 }
 
+TEST(ValueReader, ReadsInTheUnitAskedOrSaysWhichItIsIn) {
+    struct Case {
+        const char* text;
+        std::optional<Unit> as;  // nothing: as a part's value
+        const char* error;       // empty: read
+    } cases[] = {
+        {"50u", Unit::Ampere, ""},
+        {"50uA", Unit::Ampere, ""},
+        {"5F", Unit::Ampere, "'5F' is in farads: give amperes"},
+        {"4k7", std::nullopt, ""},
+        {"10uH", std::nullopt, ""},
+        {"12V", std::nullopt, "'12V' is in volts: give ohms, farads or henries"},
+        {"4x7", Unit::Volt, "'4x7' is not a value: write 4.7k, 4k7 or 4700"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const bool read = c.as ? ValueReader::readAs(c.text, *c.as, &error).has_value()
+                               : ValueReader::readComponent(c.text, &error).has_value();
+        EXPECT_EQ(read, !*c.error) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+    }
+    EXPECT_EQ(ValueReader::readComponent("4k7", nullptr)->unit, Unit::Ohm);  // a bare number is ohms
+}
+
 TEST(Quantity, EngineeringNotation) {
     struct Case {
         double value;
