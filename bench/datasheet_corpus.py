@@ -34,7 +34,17 @@ def sentence(rng):
     return text[0].upper() + text[1:] + "."
 
 
-def pdf(pages):
+def escaped(text):
+    return text.replace("\\", "\\\\").replace("(", "\\(").replace(")", "\\)")
+
+
+def nine_point_text(lines):
+    """A page of 9-point lines, as a datasheet's body text."""
+    return "BT /F1 9 Tf 50 800 Td 11 TL " + " ".join("(%s) '" % escaped(l) for l in lines) + " ET"
+
+
+def pdf(pages, page_text=nine_point_text):
+    """A PDF of `pages` (each a list of lines) in Helvetica; `page_text` makes a page's content stream."""
     objs = ["<< /Type /Catalog /Pages 2 0 R >>",
             "<< /Type /Pages /Kids [%s] /Count %d >>" % (" ".join("%d 0 R" % (4 + 2 * i) for i in range(len(pages))),
                                                          len(pages)),
@@ -42,8 +52,7 @@ def pdf(pages):
     for i, lines in enumerate(pages):
         objs.append("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> "
                     "/Contents %d 0 R >>" % (5 + 2 * i))
-        text = "BT /F1 9 Tf 50 800 Td 11 TL " + " ".join(
-            "(%s) '" % l.replace("\\", "\\\\").replace("(", "\\(").replace(")", "\\)") for l in lines) + " ET"
+        text = page_text(lines)
         objs.append("<< /Length %d >>\nstream\n%s\nendstream" % (len(text), text))
     out, offsets = "%PDF-1.4\n", []
     for n, o in enumerate(objs, 1):

@@ -51,27 +51,21 @@ shot solar --action onShowSolarCalc --action onButtonAddItem --type m_cItemName=
 # The datasheet store: a few entries, one of them a small two-page PDF written here.
 store="$XDG_DATA_HOME/velkaro/Documents"
 mkdir -p "$store/Old revisions"
-python3 - "$store/NE555 timer.pdf" <<'PY'
+python3 - "$(dirname "$0")/../bench" "$store/NE555 timer.pdf" <<'PY'
 import sys
+sys.path.insert(0, sys.argv[1])
+from datasheet_corpus import pdf  # the benchmark corpus's PDF writer, with a title page style of its own here
+
+
+def titled(lines):
+    text = "BT /F1 26 Tf 60 770 Td (%s) Tj /F1 14 Tf" % lines[0]
+    return text + "".join(" 0 -26 Td (%s) Tj" % l for l in lines[1:]) + " ET"
+
+
 pages = [["NE555 Precision Timer", "", "Supply voltage: 4.5 V to 16 V", "Timing from microseconds to hours",
           "Astable or monostable operation", "Output current: 200 mA"],
          ["Pin configuration", "", "1 GND    8 VCC", "2 TRIG   7 DISCH", "3 OUT    6 THRES", "4 RESET  5 CONT"]]
-objs = ["<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [%s] /Count %d >>" % (" ".join("%d 0 R" % (4 + 2 * i) for i in range(len(pages))), len(pages)),
-        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
-for i, lines in enumerate(pages):
-    objs.append("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >> /Contents %d 0 R >>" % (5 + 2 * i))
-    text = "BT /F1 26 Tf 60 770 Td (%s) Tj /F1 14 Tf" % lines[0]
-    text += "".join(" 0 -26 Td (%s) Tj" % l for l in lines[1:]) + " ET"
-    objs.append("<< /Length %d >>\nstream\n%s\nendstream" % (len(text), text))
-out, offsets = "%PDF-1.4\n", []
-for n, o in enumerate(objs, 1):
-    offsets.append(len(out))
-    out += "%d 0 obj\n%s\nendobj\n" % (n, o)
-xref = len(out)
-out += "xref\n0 %d\n0000000000 65535 f \n" % (len(objs) + 1) + "".join("%010d 00000 n \n" % o for o in offsets)
-out += "trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objs) + 1, xref)
-open(sys.argv[1], "w").write(out)
+open(sys.argv[2], "w").write(pdf(pages, titled))
 PY
 printf 'R1 = 1k, R2 = 10k, C = 10u\n' > "$store/astable notes.txt"
 # The viewer opens the PDF's row, wherever the file system lists it.
