@@ -43,35 +43,27 @@ TEST(FtpLineSplitter, OverLongLinesAreDroppedOnceAndTheNextLineStillWorks) {
     EXPECT_EQ(split(pieces), (std::vector<std::string>{"<overflow>", "PWD"}));
 }
 
-TEST(FtpLineSplitter, StopIgnoresTheRestOfThePiece) {
-    std::vector<std::string> out;
-    FtpLineSplitter* self = nullptr;
-    FtpLineSplitter s(
-        64,
-        [&](std::string_view l) {
-            out.emplace_back(l);
-            if (l == "QUIT") self->stop();
-        },
-        nullptr);
-    self = &s;
-    s.feed("NOOP\r\nQUIT\r\nNOOP\r\n");
-    s.feed("PWD\r\n");
-    EXPECT_EQ(out, (std::vector<std::string>{"NOOP", "QUIT"}));
-}
-
-TEST(FtpLineSplitter, DiscardDropsTheRestOfThePieceAndTheUnfinishedLine) {
-    // What followed AUTH TLS in clear never becomes a command; lines fed later do.
-    std::vector<std::string> out;
-    FtpLineSplitter* self = nullptr;
-    FtpLineSplitter s(
-        64,
-        [&](std::string_view l) {
-            out.emplace_back(l);
-            if (l == "AUTH TLS") self->discardPending();
-        },
-        nullptr);
-    self = &s;
-    s.feed("NOOP\r\nAUTH TLS\r\nDELE x\r\nRMD");
-    s.feed("PWD\r\n");
-    EXPECT_EQ(out, (std::vector<std::string>{"NOOP", "AUTH TLS", "PWD"}));
+TEST(FtpLineSplitter, StopAndDiscardFromInsideALine) {
+    // Stop (QUIT) ignores the rest of the piece and everything after; discarding (what followed AUTH TLS in clear
+    // never becomes a command) drops the rest of the piece and the unfinished line, while lines fed later count.
+    struct Row {
+        const char* trigger;
+        bool stop;  // else discardPending
+        std::vector<std::string> want;
+    };
+    for (const Row& row : {Row{"QUIT", true, {"NOOP", "QUIT"}}, Row{"AUTH TLS", false, {"NOOP", "AUTH TLS", "PWD"}}}) {
+        std::vector<std::string> out;
+        FtpLineSplitter* self = nullptr;
+        FtpLineSplitter s(
+            64,
+            [&](std::string_view l) {
+                out.emplace_back(l);
+                if (l == row.trigger) row.stop ? self->stop() : self->discardPending();
+            },
+            nullptr);
+        self = &s;
+        s.feed(std::string("NOOP\r\n") + row.trigger + "\r\nDELE x\r\nRMD");
+        s.feed("PWD\r\n");
+        EXPECT_EQ(out, row.want) << row.trigger;
+    }
 }
