@@ -1,7 +1,7 @@
 #include "benchscreens/BenchScreen.h"
 
-#include "benchtools/ESeries.h"
-#include "benchtools/ValueReader.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/ValueReader.h"
 
 namespace {
 

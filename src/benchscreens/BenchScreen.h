@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 #include "platform/ui/PickerView.h"
 #include "platform/ui/TextChangeSubscription.h"
 #include "platform/ui/TextField.h"

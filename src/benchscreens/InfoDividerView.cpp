@@ -1,8 +1,8 @@
 #include "benchscreens/InfoDividerView.h"
 
-#include "benchtools/CombinationFinder.h"
-#include "benchtools/DividerFinder.h"
-#include "benchtools/ESeries.h"
+#include "core/bench/CombinationFinder.h"
+#include "core/bench/DividerFinder.h"
+#include "core/bench/ESeries.h"
 
 InfoDividerView::InfoDividerView(std::string nibName) : BenchScreen(std::move(nibName), true) {
     addFields({{"m_cVin", &m_cVin, "12"},

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "benchtools/ColourCode.h"
-#include "benchtools/MarkingIdentifier.h"
+#include "core/bench/ColourCode.h"
+#include "core/bench/MarkingIdentifier.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "benchscreens/InfoRegulatorView.h"
 
-#include "benchtools/ESeries.h"
-#include "benchtools/RegulatorFinder.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/RegulatorFinder.h"
 
 InfoRegulatorView::InfoRegulatorView(std::string nibName) : BenchScreen(std::move(nibName), true) {
     addFields({{"m_cVout", &m_cVout, "5"},

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "benchtools/BandEncoder.h"
-#include "benchtools/CapacitorEncoder.h"
-#include "benchtools/ESeries.h"
-#include "benchtools/SmdEncoder.h"
+#include "core/bench/BandEncoder.h"
+#include "core/bench/CapacitorEncoder.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/SmdEncoder.h"
 
 namespace {
 

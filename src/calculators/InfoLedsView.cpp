@@ -2,7 +2,7 @@
 
 #include "platform/Format.h"
 #include "platform/Numbers.h"
-#include "tools/LedResistor.h"
+#include "core/calculators/LedResistor.h"
 
 
 InfoLedsView::InfoLedsView(std::string nibName)

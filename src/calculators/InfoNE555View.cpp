@@ -1,7 +1,7 @@
 #include "calculators/InfoNE555View.h"
 
 #include "calculators/ScrollViewFitting.h"
-#include "tools/Ne555Timer.h"
+#include "core/calculators/Ne555Timer.h"
 
 InfoNE555View::InfoNE555View(std::string nibName, bool tablet) : ViewController(std::move(nibName)), _tablet(tablet) {
     for (TextField* field : {&m_cDataC1, &m_cDataR1, &m_cDataC2, &m_cDataR2_1, &m_cDataR2_2}) field->setDelegate(this);

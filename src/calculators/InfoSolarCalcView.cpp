@@ -2,7 +2,7 @@
 
 #include "calculators/ScrollViewFitting.h"
 #include "platform/Numbers.h"
-#include "tools/SolarBattery.h"
+#include "core/calculators/SolarBattery.h"
 
 namespace {
 constexpr Color kRowShade = Color::rgb(0.95f, 0.95f, 0.95f, 1.0f);

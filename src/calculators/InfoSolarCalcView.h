@@ -10,7 +10,7 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/ViewController.h"
-#include "tools/InfoSolarCalcItem.h"
+#include "core/calculators/InfoSolarCalcItem.h"
 
 /// Solar battery calculator: a list of loads (name, watts, hours a day), the battery voltage, the daily sun hours
 /// and one panel's power give the daily energy, the battery capacity, twice that, the reserve, the number of

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "calculators/InfoWiresView.h"
-#include "tools/VoltageDrop.h"
+#include "core/calculators/VoltageDrop.h"
 
 InfoWiresVoltageDrop::InfoWiresVoltageDrop(std::string nibName) : ViewController(std::move(nibName)) {
     for (TextField* field : {&m_cAWGNum, &m_cCurrent, &m_cLength}) field->setDelegate(this);

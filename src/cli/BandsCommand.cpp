@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/BandEncoder.h"
+#include "core/bench/BandEncoder.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "benchtools/ESeries.h"
-#include "benchtools/ValueReader.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/ValueReader.h"
 #include "cli/UsageError.h"
 
 namespace bench {

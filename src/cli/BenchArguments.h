@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 
 class ESeries;
 

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/CapacitorEncoder.h"
+#include "core/bench/CapacitorEncoder.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

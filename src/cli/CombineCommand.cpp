@@ -1,8 +1,8 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/CombinationFinder.h"
-#include "benchtools/ESeries.h"
+#include "core/bench/CombinationFinder.h"
+#include "core/bench/ESeries.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/DividerFinder.h"
+#include "core/bench/DividerFinder.h"
 #include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"

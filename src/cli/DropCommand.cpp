@@ -3,7 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "tools/VoltageDrop.h"
+#include "core/calculators/VoltageDrop.h"
 
 void addDropCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("drop", "Wire voltage drop along a two-wire copper or aluminium cable");

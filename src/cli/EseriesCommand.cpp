@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/ESeries.h"
+#include "core/bench/ESeries.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

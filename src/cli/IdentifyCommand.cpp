@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/MarkingIdentifier.h"
+#include "core/bench/MarkingIdentifier.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

@@ -3,7 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "tools/LedResistor.h"
+#include "core/calculators/LedResistor.h"
 
 void addLedCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("led", "LED series resistor: resistance, power and the standard part to use");

@@ -3,7 +3,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
-#include "tools/Ne555Timer.h"
+#include "core/calculators/Ne555Timer.h"
 
 void addNe555Command(CLI::App& app) {
     auto* cmd = app.add_subcommand("ne555", "NE555 timer: monostable pulse, astable times and frequency");

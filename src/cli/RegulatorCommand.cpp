@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/RegulatorFinder.h"
+#include "core/bench/RegulatorFinder.h"
 #include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"

@@ -1,8 +1,8 @@
 #include <iostream>
 #include <memory>
 
-#include "benchtools/Quantity.h"
-#include "benchtools/SmdEncoder.h"
+#include "core/bench/Quantity.h"
+#include "core/bench/SmdEncoder.h"
 #include "cli/BenchArguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"

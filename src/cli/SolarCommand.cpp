@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "platform/Numbers.h"
-#include "tools/SolarBattery.h"
+#include "core/calculators/SolarBattery.h"
 
 namespace {
 

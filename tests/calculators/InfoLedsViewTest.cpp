@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tools/LedResistor.h"
+#include "core/calculators/LedResistor.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "calculators/InfoWiresView.h"
 #include "platform/RunLoop.h"
-#include "tools/VoltageDrop.h"
+#include "core/calculators/VoltageDrop.h"
 
 namespace {
 

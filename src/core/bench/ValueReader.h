@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 
 /// Reads a value as engineers write it: "4700", "4.7k", "4,7k", "4k7", "2R2", "R47", "4n7", "100nF", "4.7 kΩ",
 /// "2u2H", "12V", "50uA". Prefixes p n u µ m k K M G; the unit is optional (Ω, ohm, ohms, F, H, V, A, any case

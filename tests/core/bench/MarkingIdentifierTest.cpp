@@ -1,8 +1,8 @@
-#include "benchtools/MarkingIdentifier.h"
+#include "core/bench/MarkingIdentifier.h"
 
 #include <gtest/gtest.h>
 
-#include "benchtools/ESeries.h"
+#include "core/bench/ESeries.h"
 
 namespace {
 

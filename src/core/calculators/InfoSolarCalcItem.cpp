@@ -1,4 +1,4 @@
-#include "tools/InfoSolarCalcItem.h"
+#include "core/calculators/InfoSolarCalcItem.h"
 
 #include "platform/Format.h"
 

@@ -1,10 +1,10 @@
-#include "benchtools/SmdEncoder.h"
+#include "core/bench/SmdEncoder.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "benchtools/ESeries.h"
-#include "benchtools/SignificantDigits.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/SignificantDigits.h"
 #include "decoders/InfoResistorsSMD.h"
 
 namespace {

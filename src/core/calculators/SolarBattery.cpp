@@ -1,10 +1,10 @@
-#include "tools/SolarBattery.h"
+#include "core/calculators/SolarBattery.h"
 
 #include <cmath>
 
 #include "platform/Format.h"
 #include "platform/Numbers.h"
-#include "tools/Truncation.h"
+#include "core/calculators/Truncation.h"
 
 SolarBattery::Result SolarBattery::compute(const std::vector<InfoSolarCalcItem>& loads, const Inputs& in) {
     // Single precision with double steps exactly where noted: the results at the bounds (a typed 0.1 passes, a

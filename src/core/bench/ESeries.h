@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 
 /// One of the IEC 60063 preferred-number series E3 … E192: its mantissas, and its values in every decade from
 /// the smallest a part is made in (0.1 Ω, 0.1 pF, 0.1 nH) upward.

@@ -1,10 +1,10 @@
-#include "benchtools/CombinationFinder.h"
+#include "core/bench/CombinationFinder.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "benchtools/ESeries.h"
-#include "benchtools/Quantity.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/Quantity.h"
 
 namespace {
 

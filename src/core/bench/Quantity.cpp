@@ -1,4 +1,4 @@
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "benchtools/ValueReader.h"
+#include "core/bench/ValueReader.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,14 +1,14 @@
-#include "benchtools/MarkingIdentifier.h"
+#include "core/bench/MarkingIdentifier.h"
 
 #include <algorithm>
 #include <cctype>
 #include <regex>
 
-#include "benchtools/CapacitorEncoder.h"
-#include "benchtools/ColourCode.h"
-#include "benchtools/ESeries.h"
-#include "benchtools/SignificantDigits.h"
-#include "benchtools/ValueReader.h"
+#include "core/bench/CapacitorEncoder.h"
+#include "core/bench/ColourCode.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/SignificantDigits.h"
+#include "core/bench/ValueReader.h"
 #include "decoders/InfoCapacitorsView.h"
 #include "decoders/InfoResistorsSMD.h"
 #include "platform/Format.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/InfoSolarCalcItem.h"
+#include "core/calculators/InfoSolarCalcItem.h"
 
 /// The solar battery calculator: a list of loads, the battery voltage, the daily sun hours and one panel's power
 /// give the daily energy, the battery capacity, twice that, the reserve, the number of panels and one panel's

@@ -1,8 +1,8 @@
-#include "benchtools/BandEncoder.h"
+#include "core/bench/BandEncoder.h"
 
-#include "benchtools/ColourCode.h"
-#include "benchtools/Quantity.h"
-#include "benchtools/SignificantDigits.h"
+#include "core/bench/ColourCode.h"
+#include "core/bench/Quantity.h"
+#include "core/bench/SignificantDigits.h"
 #include "platform/Format.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/Ne555Timer.h"
+#include "core/calculators/Ne555Timer.h"
 
 #include <cmath>
 

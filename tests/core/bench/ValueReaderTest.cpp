@@ -1,8 +1,8 @@
-#include "benchtools/ValueReader.h"
+#include "core/bench/ValueReader.h"
 
 #include <gtest/gtest.h>
 
-#include "benchtools/ESeries.h"
+#include "core/bench/ESeries.h"
 
 namespace {
 

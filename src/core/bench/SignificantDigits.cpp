@@ -1,8 +1,8 @@
-#include "benchtools/SignificantDigits.h"
+#include "core/bench/SignificantDigits.h"
 
 #include <cmath>
 
-#include "benchtools/ESeries.h"
+#include "core/bench/ESeries.h"
 
 double SignificantDigits::value() const {
     // Multiplying or dividing by an exact power of ten rounds once.

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "benchtools/CombinationFinder.h"
-#include "benchtools/DividerFinder.h"
-#include "benchtools/ESeries.h"
-#include "benchtools/RegulatorFinder.h"
+#include "core/bench/CombinationFinder.h"
+#include "core/bench/DividerFinder.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/RegulatorFinder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "benchtools/Quantity.h"
+#include "core/bench/Quantity.h"
 
 /// Every plausible reading of a part's marking: colour bands (either direction), SMD codes, capacitor and
 /// inductor codes, or a value written out.

@@ -1,4 +1,4 @@
-#include "benchtools/ColourCode.h"
+#include "core/bench/ColourCode.h"
 
 #include <cctype>
 #include <cmath>

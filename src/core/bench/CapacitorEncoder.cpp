@@ -1,10 +1,10 @@
-#include "benchtools/CapacitorEncoder.h"
+#include "core/bench/CapacitorEncoder.h"
 
 #include <cctype>
 #include <cstdlib>
 
-#include "benchtools/Quantity.h"
-#include "benchtools/SignificantDigits.h"
+#include "core/bench/Quantity.h"
+#include "core/bench/SignificantDigits.h"
 #include "decoders/InfoCapacitorsView.h"
 #include "platform/Format.h"
 

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "benchtools/BandEncoder.h"
-#include "benchtools/CapacitorEncoder.h"
-#include "benchtools/ESeries.h"
-#include "benchtools/SmdEncoder.h"
-#include "benchtools/ValueReader.h"
+#include "core/bench/BandEncoder.h"
+#include "core/bench/CapacitorEncoder.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/SmdEncoder.h"
+#include "core/bench/ValueReader.h"
 #include "decoders/InfoCapacitorsView.h"
 #include "decoders/InfoInductionView.h"
 #include "decoders/InfoResistorsSMD.h"

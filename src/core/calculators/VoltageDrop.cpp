@@ -1,4 +1,4 @@
-#include "tools/VoltageDrop.h"
+#include "core/calculators/VoltageDrop.h"
 
 #include "platform/Format.h"
 #include "platform/Numbers.h"

@@ -1,9 +1,9 @@
-#include "benchtools/RegulatorFinder.h"
+#include "core/bench/RegulatorFinder.h"
 
 #include <cmath>
 
-#include "benchtools/ESeries.h"
-#include "benchtools/Quantity.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/Quantity.h"
 
 std::optional<RegulatorFinder::Result> RegulatorFinder::find(const Query& q, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<Result> {

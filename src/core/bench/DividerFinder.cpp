@@ -1,10 +1,10 @@
-#include "benchtools/DividerFinder.h"
+#include "core/bench/DividerFinder.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "benchtools/ESeries.h"
-#include "benchtools/Quantity.h"
+#include "core/bench/ESeries.h"
+#include "core/bench/Quantity.h"
 #include "platform/Format.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "benchtools/ESeries.h"
+#include "core/bench/ESeries.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "tools/LedResistor.h"
+#include "core/calculators/LedResistor.h"
 
 #include "platform/Format.h"
 #include "platform/Numbers.h"
-#include "tools/Truncation.h"
+#include "core/calculators/Truncation.h"
 
 namespace {
 
