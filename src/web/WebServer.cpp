@@ -237,7 +237,11 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
     if (request.routed) return receive(connection, uploadData, uploadSize, request);
     // An answer queued on the first call makes the library close the connection after it. That is right for an
     // upload refused before its body is sent, but a page's GETs keep their connection when answered one call later.
-    const bool mayHaveBody = method == MHD_HTTP_METHOD_PUT || method == MHD_HTTP_METHOD_POST;
+    // Any request that sends a body is routed before it: one that is refused (a PATCH, a DELETE with a body) and
+    // answered with its body unread would get no answer at all, the library closing the connection instead.
+    const bool mayHaveBody = method == MHD_HTTP_METHOD_PUT || method == MHD_HTTP_METHOD_POST ||
+                             declaredLength(connection).value_or(0) > 0 ||
+                             !header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_TRANSFER_ENCODING).empty();
     if (!request.started && !mayHaveBody) {
         request.started = true;
         return MHD_YES;

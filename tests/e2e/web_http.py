@@ -173,6 +173,33 @@ for name, got, want in owner:
     check(name, got == want, f"{got} != {want}")
 page = call(server, "GET", "/", headers=auth)[2].decode()
 check("read-only: the page hides its upload area", 'data-read-only="true"' in page)
+
+
+def tree():
+    """Every name below the folder with its file's hash (None for a folder or link)."""
+    out = {}
+    for top, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            path = os.path.join(top, name)
+            plain = os.path.isfile(path) and not os.path.islink(path)
+            out[os.path.relpath(path, folder)] = sha(path) if plain else None
+    return out
+
+
+# Every method that could change something, on every kind of address: none is let through.
+before, let_through = tree(), []
+for method in ("PUT", "POST", "DELETE", "PATCH", "MKCOL", "MOVE", "COPY", "PROPPATCH", "LOCK"):
+    for path in ("/", "/files/", "/files/keep.pdf", "/files/new.pdf", "/files/.velkaro-upload-1"):
+        headers = dict(auth, Destination="/files/moved.pdf")
+        try:
+            status = call(server, method, path, b"x" if method in ("PUT", "POST", "PATCH") else None, headers)[0]
+        except (http.client.HTTPException, OSError) as e:
+            status = f"no answer ({type(e).__name__})"
+        if status not in (400, 403, 405):
+            let_through.append(f"{method} {path}: {status}")
+check("read-only: every writing method on every address is refused", not let_through, let_through)
+check("read-only: nothing changed in the folder", tree() == before, set(tree().items()) ^ set(before.items()))
+check("read-only: downloads still work", call(server, "GET", "/files/keep.pdf", headers=auth)[0] == 200)
 check("the server stops on SIGINT", server.stop() == 0)
 for args in (["--port", "70000"], ["--user", "ann"], ["--dir", os.path.join(work, "missing")]):
     got = subprocess.run([velkaro, "web", "--no-announce", *args], capture_output=True, timeout=10).returncode

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A base folder "docs" beside a sibling "docs2" and a secret file outside both.
+// A base folder "docs" beside a sibling "docs2" and a secret file outside both. The base holds a folder "2", so a
+// link to "docs2/x" taken for a path inside "docs" by its first letters would land on "docs/2/x".
 class FtpPathResolverTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -21,6 +22,9 @@ protected:
         base_ = root_ + "/docs";
         fs::create_directories(base_ + "/Books/Deep");
         fs::create_directories(root_ + "/docs2");
+        fs::create_directories(base_ + "/2");
+        std::ofstream(root_ + "/docs2/x") << "sibling";
+        std::ofstream(base_ + "/2/x") << "inside";
         std::ofstream(root_ + "/secret") << "s";
         std::ofstream(base_ + "/a.pdf") << "a";
         fs::create_symlink(root_ + "/secret", base_ + "/out-file");
@@ -29,6 +33,9 @@ protected:
         fs::create_symlink("Books", base_ + "/in-link");
         fs::create_symlink(base_ + "/Books", base_ + "/abs-in");
         fs::create_symlink(base_ + "/Books/Deep", base_ + "/Books/abs-deep");  // absolute, below the top
+        fs::create_symlink(root_ + "/docs2", base_ + "/sibling");
+        fs::create_symlink(root_ + "/docs2/x", base_ + "/sibling-file");
+        fs::create_symlink("../docs2", base_ + "/rel-sibling");
         fs::create_symlink("..", base_ + "/Books/up");      // back to the base: fine
         fs::create_symlink("../..", base_ + "/Books/out");  // above it: never
     }
@@ -65,6 +72,11 @@ TEST_F(FtpPathResolverTest, NamesAreFoundBeneathTheBaseOrRefused) {
         {"", "out-dir/secret", std::nullopt},
         {"", "out-dir/new/deeper", std::nullopt},
         {"", "dangling", std::nullopt},
+        {"", "sibling", std::nullopt},
+        {"", "sibling/x", std::nullopt},
+        {"", "sibling-file", std::nullopt},
+        {"", "rel-sibling/x", std::nullopt},
+        {"", "2/x", "2/x"},
         {"", "in-link", "in-link"},
         {"", "in-link/Deep", "Books/Deep"},
         {"", "abs-in/Deep", "Books/Deep"},
@@ -96,6 +108,8 @@ TEST_F(FtpPathResolverTest, OpeningNeverLeavesTheBaseWithOrWithoutTheKernelsHelp
         {"Books/up/a.pdf", O_RDONLY, true},  {"out-file", O_RDONLY, false},
         {"out-dir", O_RDONLY | O_DIRECTORY, false},     {"Books/out", O_RDONLY | O_DIRECTORY, false},
         {"dangling", O_WRONLY | O_CREAT, false},        {"Books/new.pdf", O_WRONLY | O_CREAT, true},
+        {"sibling/x", O_RDONLY, false},                 {"sibling-file", O_RDONLY, false},
+        {"sibling", O_RDONLY | O_DIRECTORY, false},     {"sibling/new.pdf", O_WRONLY | O_CREAT, false},
     };
     for (bool kernel : {true, false}) {
         FtpPathResolver::setKernelResolutionForTesting(kernel);
@@ -121,6 +135,11 @@ TEST_F(FtpPathResolverTest, FoldersToEnterAndToMake) {
     EXPECT_TRUE(r.linkLeadsInside("Books", ".."));
     EXPECT_FALSE(r.linkLeadsInside("", ".."));
     EXPECT_FALSE(r.linkLeadsInside("", root_ + "/secret"));
+    EXPECT_FALSE(r.linkLeadsInside("", root_ + "/docs2/x"));
+    EXPECT_FALSE(r.linkLeadsInside("", root_ + "/docs2"));
+    EXPECT_TRUE(r.linkLeadsInside("", base_ + "/2/x"));
+    EXPECT_TRUE(r.linkLeadsInside("Books", base_));
+    EXPECT_FALSE(fs::exists(root_ + "/docs2/new.pdf"));
 }
 
 TEST(FtpPathResolverPaths, VisiblePathsParentsAndInside) {

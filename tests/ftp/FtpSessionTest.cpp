@@ -1,10 +1,15 @@
 #include "ftp/FtpSession.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 
 #include "net/TlsContext.h"
 
@@ -133,16 +138,6 @@ TEST_F(FtpSessionTest, WhichCommandsMayRunWhen) {
         {withUser(), {"USER bob", "PASS pw"}, "530 Login incorrect."},
         {withUser(), {"USER ann", "PASS pw", "USER ann", "PWD"}, "530 Please login with USER and PASS."},
         {withUser(), {"USER ann", "PASS pw", "PWD"}, "257 \"/\" is the current directory."},
-        {readOnly(), {"STOR x.pdf"}, "550 Permission denied."},
-        {readOnly(), {"APPE a.pdf"}, "550 Permission denied."},
-        {readOnly(), {"DELE a.pdf"}, "550 Permission denied."},
-        {readOnly(), {"RNFR a.pdf"}, "550 Permission denied."},
-        {readOnly(), {"RNTO b.pdf"}, "550 Permission denied."},
-        {readOnly(), {"MKD new"}, "550 Permission denied."},
-        {readOnly(), {"XRMD Books"}, "550 Permission denied."},
-        {readOnly(), {"SITE CHMOD 600 a.pdf"}, "550 Permission denied."},
-        {readOnly(), {"MFMT 20200101000000 a.pdf"}, "550 Permission denied."},
-        {readOnly(), {"RETR a.pdf"}, "150 Opening BINARY mode data connection for 'a.pdf'."},
         {tlsRequired(), {"USER ann"}, "530 Send AUTH TLS first: this server logs in over TLS only."},
         {tlsRequired(), {"AUTH TLS", "USER ann", "PASS pw", "LIST"}, "521 Data connections must be encrypted: send PROT P."},
         {tlsRequired(), {"AUTH TLS", "USER ann", "PASS pw", "PROT P", "NLST"}, "150 Opening ASCII mode data connection for '/bin/ls'."},
@@ -160,6 +155,63 @@ TEST_F(FtpSessionTest, WhichCommandsMayRunWhen) {
     for (const char* line : {"RETR a.pdf", "STOR b.pdf", "APPE a.pdf", "LIST", "NLST", "MLSD"})
         EXPECT_EQ(say({line}), "450 Another transfer is in progress.") << line;
     EXPECT_EQ(say({"PWD"}), "257 \"/\" is the current directory.");
+}
+
+// Every name below the base with its type, size, contents, permissions and modification time.
+static std::map<std::string, std::string> tree(const std::string& base) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(base)) {
+        struct stat st {};
+        ::lstat(e.path().c_str(), &st);
+        std::ostringstream text;
+        if (S_ISREG(st.st_mode)) text << std::ifstream(e.path()).rdbuf();
+        out[e.path().string()] = std::to_string(st.st_mode) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+                                 std::to_string(st.st_mtim.tv_nsec) + " " + text.str();
+    }
+    return out;
+}
+
+TEST_F(FtpSessionTest, ReadOnlyRefusesEveryCommandThatWritesAndNothingElse) {
+    // The arguments that make a command do its work here; any other command gets "a.pdf".
+    const std::map<std::string, std::vector<std::string>> lines = {
+        {"stor", {"STOR x.pdf"}},          {"rnfr", {"RNFR a.pdf", "RNTO b.pdf"}}, {"rnto", {"RNFR a.pdf", "RNTO b.pdf"}},
+        {"mkd", {"MKD new"}},              {"xmkd", {"XMKD new"}},                 {"rmd", {"RMD Empty"}},
+        {"xrmd", {"XRMD Empty"}},          {"site", {"SITE CHMOD 600 a.pdf"}},
+        {"mfmt", {"MFMT 20200101000000 a.pdf"}},
+    };
+    std::set<std::string> writers;
+    for (const std::string& word : FtpSession::commandWords()) {
+        std::vector<std::string> script = {word + " a.pdf"};
+        if (auto it = lines.find(word); it != lines.end()) script = it->second;
+        std::string replies[2];
+        bool wrote[2] = {};
+        for (bool readOnlyShare : {false, true}) {
+            fs::remove_all(base_);
+            fs::create_directories(base_ + "/Books");
+            fs::create_directories(base_ + "/Empty");
+            std::ofstream(base_ + "/a.pdf") << "hello";
+            const struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 0}};  // listings show the same time
+            ::utimensat(AT_FDCWD, (base_ + "/a.pdf").c_str(), times, 0);
+            const auto before = tree(base_);
+            start(readOnlyShare ? readOnly() : FtpOptions{});
+            data_ = FakeData{};
+            for (const auto& line : script) replies[readOnlyShare] += say({line}) + "\n";
+            wrote[readOnlyShare] = tree(base_) != before || data_.upload.has_value();
+            session_.reset();
+        }
+        EXPECT_FALSE(wrote[true]) << word << " wrote on a read-only share";
+        if (wrote[false]) {
+            writers.insert(word);
+            std::string refused;
+            for (size_t i = 0; i < script.size(); ++i) refused += "550 Permission denied.\n";
+            EXPECT_EQ(replies[true], refused) << word;
+        } else {
+            EXPECT_EQ(replies[true], replies[false]) << word << " does not write, so read-only does not change it";
+        }
+    }
+    // The writers were found by what they did, aliases included.
+    EXPECT_EQ(writers, (std::set<std::string>{"stor", "appe", "dele", "rnfr", "rnto", "mkd", "xmkd", "rmd", "xrmd",
+                                              "site", "mfmt"}));
 }
 
 TEST_F(FtpSessionTest, RenameSourceServesTheNextCommandAndRestartOffsetTheNextTransfer) {

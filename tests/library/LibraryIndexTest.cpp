@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "gui/DatasheetsTestPdf.h"
@@ -188,6 +189,55 @@ TEST_F(LibraryIndexTest, IndexFollowsAddedChangedRemovedAndDamagedFiles) {
         if (e.path().filename().string().find(".unusable-") != std::string::npos)
             aside.insert(e.path().filename().string().substr(0, e.path().filename().string().find(".unusable-")));
     EXPECT_EQ(aside, (std::set<std::string>{"Library.sqlite", "Damaged.sqlite"})) << "an earlier version's is not kept";
+}
+
+TEST_F(LibraryIndexTest, AChangeIsSeenBySizeOrTimeAndReadOnlyWhenTheBytesChanged) {
+    auto at = [this](const std::string& name, time_t seconds) {
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (folder() / name).c_str(), times, 0), 0) << name;
+    };
+    write("a.txt", "alpha bravo\n");
+    write("Sub/b.txt", "charlie\n");
+    write(".hidden/x.txt", "hidden\n");
+    fs::create_symlink("a.txt", folder() / "link.txt");
+    at("a.txt", 1000);
+    LibraryDatabase db(dbPath());
+    LibraryIndexer indexer(db, folder().string());
+    indexer.runUntilIdle();
+    EXPECT_EQ(indexer.progress().total, 2);
+
+    using Hits = std::set<std::string>;
+    struct Row {
+        const char* change;
+        std::function<void()> apply;
+        int read;  // files read again by the next run
+        const char* query;
+        Hits found;
+    } rows[] = {
+        {"nothing", [] {}, 0, "alpha", {"a.txt:0"}},
+        {"new bytes of the same size at a new time", [&] { write("a.txt", "alpha bravx\n"), at("a.txt", 2000); }, 1,
+         "bravx", {"a.txt:0"}},
+        {"the same bytes at a new time", [&] { at("a.txt", 3000); }, 1, "bravx", {"a.txt:0"}},
+        {"new bytes of another size at the same time", [&] { write("a.txt", "alpha zulu\n"), at("a.txt", 3000); }, 1,
+         "zulu", {"a.txt:0"}},
+        {"a time a nanosecond later", [&] {
+             const struct timespec times[2] = {{0, UTIME_OMIT}, {3000, 1}};
+             ::utimensat(AT_FDCWD, (folder() / "a.txt").c_str(), times, 0);
+         }, 1, "zulu", {"a.txt:0"}},
+        {"a file in a sub-folder", [&] { write("Sub/b.txt", "delta\n"); }, 1, "delta", {"Sub/b.txt:0"}},
+        {"a hidden file", [&] { write(".hidden/x.txt", "hidden echo\n"); }, 0, "echo", {}},
+        {"a new file", [&] { write("c.txt", "echo\n"); }, 1, "echo", {"c.txt:0"}},
+        {"a file gone", [&] { fs::remove(folder() / "Sub/b.txt"); }, 0, "delta", {}},
+    };
+    for (const auto& row : rows) {
+        row.apply();
+        indexer.runUntilIdle();
+        EXPECT_EQ(indexer.progress().total, row.read) << row.change;
+        EXPECT_EQ(found(db, row.query), row.found) << row.change;
+        indexer.runUntilIdle();
+        EXPECT_EQ(indexer.progress().total, 0) << row.change << ": the next run reads nothing";
+    }
+    EXPECT_EQ(db.documents().size(), 2u);
 }
 
 }  // namespace

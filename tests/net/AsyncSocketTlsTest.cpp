@@ -109,4 +109,57 @@ TEST_F(AsyncSocketTls, FailedHandshakesCloseWithTheirErrorAndTheListenerServesOn
     EXPECT_TRUE(pumpUntil([&] { return clientD.secured && serverD.secured; }));
 }
 
+TEST_F(AsyncSocketTls, BytesSentRightBehindTheHandshakeReachTheReaderBothWays) {
+    // Each side queues its first bytes before its handshake is done: they leave right behind its last handshake
+    // message and arrive with it.
+    listenerD.onAccept = [this](AsyncSocket* s) {
+        s->setDelegate(&serverD);
+        s->writeDataWithTimeoutTag(std::string("234 go\r\n"), -1, 1);
+        s->startTls(serverContext, serverOptions, 3);
+        s->writeDataWithTimeoutTag(std::string("from the server"), -1, 7);
+        s->readDataWithTimeoutTag(-1, 2);
+    };
+    clientD.onRead = [&](AsyncSocket* s) {
+        if (clientD.received != "234 go\r\n" || s->tls()) return;
+        s->startTls(TlsContext::client(certificate->fingerprint()), {}, 3);
+        s->writeDataWithTimeoutTag(std::string("from the client"), -1, 8);
+    };
+    ASSERT_TRUE(client->connectToHost("127.0.0.1", listener->localPort()));
+    client->readDataWithTimeoutTag(-1, 3);
+    ASSERT_TRUE(pumpUntil([&] { return serverD.received.size() >= 15 && clientD.received.size() >= 23; }))
+        << serverD.received << " | " << clientD.received;
+    EXPECT_EQ(serverD.received, "from the client");
+    EXPECT_EQ(clientD.received, "234 go\r\nfrom the server");
+}
+
+TEST_F(AsyncSocketTls, BytesDecryptedWhileReadingIsPausedReachTheReader) {
+    // Reading pauses in every delivery and goes on a turn later. A delivery that fills the read buffer in the
+    // middle of a record leaves the rest of the record decrypted inside TLS, where no readiness announces it.
+    AsyncSocket* server = nullptr;
+    listenerD.onAccept = [&](AsyncSocket* s) {
+        server = s;
+        s->setDelegate(&serverD);
+        s->writeDataWithTimeoutTag(std::string("234 go\r\n"), -1, 1);
+        s->startTls(serverContext, serverOptions, 3);
+        s->pauseReading();
+        s->readDataWithTimeoutTag(-1, 2);
+    };
+    serverD.onReadBytes = [&](std::string_view) { server->pauseReading(); };
+    connect(certificate->fingerprint());
+    ASSERT_TRUE(pumpUntil([&] { return clientD.secured; }));
+    std::string bytes(1000 + (1 << 20), '\0');  // an odd start, then exactly the read buffer's size
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = char(i * 13 % 251);
+    client->writeDataWithTimeoutTag(bytes.substr(0, 1000), 5, 4);
+    client->writeDataWithTimeoutTag(bytes.substr(1000), 5, 5);
+    ASSERT_TRUE(pumpUntil([&] { return clientD.writeTags.size() == 2; }, 10000));
+    drain(100);  // everything sent waits on the server's side
+    for (int round = 0; round < 100 && serverD.received.size() < bytes.size(); ++round) {
+        server->resumeReading();
+        const std::size_t before = serverD.received.size();
+        if (!pumpUntil([&] { return serverD.received.size() > before; }, 1000)) break;
+    }
+    EXPECT_EQ(serverD.received.size(), bytes.size());
+    EXPECT_TRUE(serverD.received == bytes);
+}
+
 }  // namespace

@@ -73,10 +73,13 @@ std::vector<Reading> bandReadings(const std::string& text) {
     if (bands.size() < 3) return out;
     if (auto r = resistorBands(bands, "resistor bands")) out.push_back(*r);
     if (auto r = resistorBands(Colours(bands.rbegin(), bands.rend()), "resistor bands (reversed)")) out.push_back(*r);
-    // A value off every series is less likely to be what the maker printed.
-    std::stable_sort(out.begin(), out.end(), [](const Reading& a, const Reading& b) {
-        return ESeries::named("E192")->contains(a.value) && !ESeries::named("E192")->contains(b.value);
-    });
+    // Makers print values of the coarsest series most: 22 kΩ (E6) is likelier than 3.2 kΩ (E192 only), and a
+    // value off every series least likely. E192 alone would miss most of E24 (2.2, 3.3 and 6.8 are not in it).
+    auto rank = [](const Reading& r) {
+        const auto& all = ESeries::all();
+        return std::find_if(all.begin(), all.end(), [&](const ESeries* s) { return s->contains(r.value); }) - all.begin();
+    };
+    std::stable_sort(out.begin(), out.end(), [&](const Reading& a, const Reading& b) { return rank(a) < rank(b); });
     if (auto r = inductorBands(bands)) out.push_back(*r);
     return out;
 }

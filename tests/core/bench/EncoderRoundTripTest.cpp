@@ -127,6 +127,15 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
         {4700, 4, std::nullopt, 100, "a temperature coefficient needs 6 bands"},
         {4700, 7, std::nullopt, std::nullopt, "a resistor has 3, 4, 5 or 6 bands, not 7"},
         {0, 4, std::nullopt, std::nullopt, "0 Ω has no colour code: give a value above zero"},
+        // Silver (×0.01) and white (×10^9), the smallest and largest multipliers, and a step past each.
+        {0.1, 4, std::nullopt, std::nullopt, "brown black silver gold"},
+        {99e9, 4, std::nullopt, std::nullopt, "white white white gold"},
+        {1, 5, std::nullopt, std::nullopt, "brown black black silver brown"},
+        {999e9, 5, std::nullopt, std::nullopt, "white white white white brown"},
+        {0.01, 4, std::nullopt, std::nullopt, "10 mΩ is below the smallest value 4 bands show (100 mΩ)"},
+        {100e9, 4, std::nullopt, std::nullopt, "100 GΩ is above the largest value 4 bands show (99 GΩ)"},
+        {0.1, 5, std::nullopt, std::nullopt, "100 mΩ is below the smallest value 5 bands show (1 Ω)"},
+        {1e12, 6, std::nullopt, std::nullopt, "1000 GΩ is above the largest value 6 bands show (999 GΩ)"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -141,6 +150,25 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
     EXPECT_EQ(SmdEncoder::fourDigit(47.5).value_or(""), "47R5");
     EXPECT_EQ(SmdEncoder::eia96(10000).value_or(""), "01C");
     EXPECT_FALSE(SmdEncoder::threeDigit(4750));
+    // The smallest and largest multipliers of each code, and a step past each.
+    struct Code {
+        std::optional<std::string> (*encode)(double);
+        double ohms;
+        const char* code;  // empty: none
+    } codes[] = {
+        {SmdEncoder::threeDigit, 0.1, "R10"}, {SmdEncoder::threeDigit, 10, "100"}, {SmdEncoder::threeDigit, 9.9, "9R9"},
+        {SmdEncoder::threeDigit, 99e7, "997"}, {SmdEncoder::threeDigit, 1e9, ""},   {SmdEncoder::fourDigit, 99.9, "99R9"},
+        {SmdEncoder::fourDigit, 100, "1000"},  {SmdEncoder::fourDigit, 999e6, "9996"}, {SmdEncoder::fourDigit, 1e9, ""},
+        {SmdEncoder::eia96, 0.1, "01Z"},       {SmdEncoder::eia96, 97.6e6, "96F"},  {SmdEncoder::eia96, 1e8, ""},
+        {SmdEncoder::eia96, 0.0976, ""},       {SmdEncoder::eia96, 1.02, "02Y"},    {SmdEncoder::eia96, 105e3, "03D"},
+    };
+    for (const auto& c : codes) EXPECT_EQ(c.encode(c.ohms).value_or(""), c.code) << c.ohms;
+    EXPECT_EQ(CapacitorEncoder::code(1e-12, std::nullopt, &error).value_or(error), "109");
+    EXPECT_EQ(CapacitorEncoder::code(9.9e-6, std::nullopt, &error).value_or(error), "995");
+    EXPECT_EQ(CapacitorEncoder::code(1e-5, std::nullopt, &error).value_or(error),
+              "10 µF is outside what the capacitor code shows (1 pF to 9.9 µF)");
+    EXPECT_EQ(CapacitorEncoder::code(0.9e-12, std::nullopt, &error).value_or(error),
+              "0.9 pF is outside what the capacitor code shows (1 pF to 9.9 µF)");
     EXPECT_EQ(CapacitorEncoder::code(100e-9, std::string("k"), &error).value_or(error), "104K");
     EXPECT_EQ(CapacitorEncoder::code(4.7e-12, std::nullopt, &error).value_or(error), "479");
     EXPECT_FALSE(CapacitorEncoder::code(4.75e-9, std::nullopt, &error));

@@ -20,6 +20,10 @@ TEST(ValueReader, ReadsWholeTextsOrNamesTheText) {
         {"4k7 ohms", 4700, Unit::Ohm},    {"4.7KOhm", 4700, Unit::Ohm},   {"10uH", 10e-6, Unit::Henry},
         {"12V", 12, Unit::Volt},          {"50uA", 50e-6, Unit::Ampere},  {".47 Ohm", 0.47, Unit::Ohm},
         {"0", 0, Unit::None},             {"4.7 k", 4700, Unit::None},    {"1G", 1e9, Unit::None},
+        {"4.7 k\xE2\x84\xA6", 4700, Unit::Ohm}, {"4k7\xE2\x84\xA6", 4700, Unit::Ohm}, {"10\xCE\xA9", 10, Unit::Ohm},
+        {"2\xCE\xBC" "2H", 2.2e-6, Unit::Henry},
+        {"999G", 999e9, Unit::None},      {"0.1p", 0.1e-12, Unit::None},  {"1.5 pF", 1.5e-12, Unit::Farad},
+        {"4\xE2\x84\xA6" "7", -1, {}},     {"4k7\xE2\x84", -1, {}},       {"1T", -1, {}},
         {"", -1, {}},       {"-", -1, {}},      {"-5", -1, {}},    {"1e3", -1, {}},   {"4k7k", -1, {}},
         {"1,000.5", -1, {}}, {"4x7", -1, {}},   {"4.7k7", -1, {}}, {"4 7", -1, {}},   {"R", -1, {}},
         {"ohm", -1, {}},    {"4R7F", -1, {}},
@@ -72,6 +76,10 @@ TEST(Quantity, EngineeringNotation) {
         {4700, Unit::Ohm, "4.7 kΩ"},  {100e-9, Unit::Farad, "100 nF"}, {0.47, Unit::Ohm, "470 mΩ"},
         {4750, Unit::Ohm, "4.75 kΩ"}, {999.96, Unit::Ohm, "1 kΩ"},     {0, Unit::Volt, "0 V"},
         {2.2e-6, Unit::Henry, "2.2 µH"}, {4.7e3, Unit::None, "4.7 k"}, {12, Unit::None, "12"},
+        // The smallest and largest prefixes, and past them.
+        {1.5e-12, Unit::Farad, "1.5 pF"}, {999e9, Unit::Ohm, "999 GΩ"}, {1e9, Unit::Ohm, "1 GΩ"},
+        {1e-13, Unit::Farad, "0.1 pF"},   {999.96e-12, Unit::Farad, "1 nF"},
+        {-4700, Unit::Ohm, "-4.7 kΩ"},
     };
     for (const auto& c : cases) EXPECT_EQ(engineering(c.value, c.unit), c.text) << c.value;
 }
