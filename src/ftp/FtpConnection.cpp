@@ -11,7 +11,7 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
     : connectionSocket_(std::move(socket)),
       settings_(settings),
       dataSide_(settings, session_),
-      session_(settings, *this, dataSide_, owner, this) {
+      session_(settings, *this, dataSide_, owner, this, connectionSocket_->loop()) {
     connectionSocket_->setDelegate(this);
     // The greeting waits for onSocketDidConnectToHostPort: only then is the client's address known, and a
     // client past the owner's limits hears 421 instead.

@@ -115,16 +115,16 @@ void FtpSession::watchTransfer() {
     const double timeout = settings_.options.transferTimeout;
     if (timeout <= 0 || transferTimer_) return;
     transferProgress_ = {~0ULL, ~0ULL};
-    transferTimer_ = RunLoop::main().runEvery(std::max(0.05, timeout / 4), [this] { checkTransferProgress(); });
+    transferTimer_ = loop_.runEvery(std::max(0.05, timeout / 4), [this] { checkTransferProgress(); });
     checkTransferProgress();
 }
 
 void FtpSession::checkTransferProgress() {
     if (!data_.isBusy()) {
-        RunLoop::main().cancel(std::exchange(transferTimer_, 0));
+        loop_.cancel(std::exchange(transferTimer_, 0));
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = loop_.now();
     const auto progress = data_.progress();
     if (progress != transferProgress_) {
         transferProgress_ = progress;
@@ -134,7 +134,7 @@ void FtpSession::checkTransferProgress() {
     if (now - transferMovedAt_ < std::chrono::duration<double>(settings_.options.transferTimeout)) return;
     // A client that neither sends nor reads nor connects would hold its transfer, and its place, for ever.
     NSLog("FC: transfer of %@ made no progress: closed", connectionAddress());
-    RunLoop::main().cancel(std::exchange(transferTimer_, 0));
+    loop_.cancel(std::exchange(transferTimer_, 0));
     endTransfer(data_.hasConnected() ? FtpReplies::kAborted : FtpReplies::kNoDataConnection);
 }
 

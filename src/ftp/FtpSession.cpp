@@ -11,12 +11,13 @@
 #include "platform/Text.h"
 
 FtpSession::FtpSession(const FtpSettings& settings, FtpControlChannel& control, FtpDataChannel& data,
-                       FtpConnectionOwner& owner, FtpConnection* connection)
+                       FtpConnectionOwner& owner, FtpConnection* connection, RunLoop& loop)
     : settings_(settings),
       control_(control),
       data_(data),
       owner_(owner),
       connection_(connection),
+      loop_(loop),
       lines_(
           kMaxLineLength, [this](std::string_view line) { processDataRead(line); },
           [this] { sendMessage("500 Command line too long."); }) {
@@ -26,7 +27,7 @@ FtpSession::FtpSession(const FtpSettings& settings, FtpControlChannel& control, 
 
 FtpSession::~FtpSession() {
     for (RunLoop::Handle timer : {loginDelay_, idleTimer_, loginTimer_, closeTimer_, transferTimer_, yieldTurn_})
-        RunLoop::main().cancel(timer);
+        loop_.cancel(timer);
     releaseListingMemory();
 }
 
@@ -42,7 +43,7 @@ void FtpSession::start(const std::string& peer) {
     restartIdleTimer();
     // Whatever a client sends meanwhile, it must log in in time or give its place to others.
     if (settings_.options.loginTimeout > 0)
-        loginTimer_ = RunLoop::main().runAfter(settings_.options.loginTimeout, [this] {
+        loginTimer_ = loop_.runAfter(settings_.options.loginTimeout, [this] {
             loginTimer_ = 0;
             closeWithReply("421 Login timeout.");
         });
@@ -88,8 +89,8 @@ void FtpSession::updateHold() {
 
 void FtpSession::restartIdleTimer() {
     if (settings_.options.idleTimeout <= 0 || quitting_) return;
-    RunLoop::main().cancel(idleTimer_);
-    idleTimer_ = RunLoop::main().runAfter(settings_.options.idleTimeout, [this] { idleTimeUp(); });
+    loop_.cancel(idleTimer_);
+    idleTimer_ = loop_.runAfter(settings_.options.idleTimeout, [this] { idleTimeUp(); });
 }
 
 void FtpSession::idleTimeUp() {
@@ -109,10 +110,10 @@ void FtpSession::closeWithReply(const std::string& reply) {
     if (quitting_) return;
     sendMessage(reply);
     for (RunLoop::Handle* timer : {&loginDelay_, &idleTimer_, &loginTimer_})
-        RunLoop::main().cancel(std::exchange(*timer, 0));
+        loop_.cancel(std::exchange(*timer, 0));
     closeAfterReplies();
     // A client that does not read either would keep the connection open while the reply waits: not for long.
-    closeTimer_ = RunLoop::main().runAfter(kCloseTimeout, [this] {
+    closeTimer_ = loop_.runAfter(kCloseTimeout, [this] {
         closeTimer_ = 0;
         control_.closeNow();
         ended();
@@ -154,7 +155,7 @@ void FtpSession::processDataRead(std::string_view received) {
     // A client that pipelines thousands of commands in one read gets a share of the loop, not all of it: the rest
     // waits for the next turn, after the other clients.
     if (++commandsThisTurn_ == kCommandsPerTurn) {
-        yieldTurn_ = RunLoop::main().defer([this] {
+        yieldTurn_ = loop_.defer([this] {
             yieldTurn_ = 0;
             commandsThisTurn_ = 0;
             updateHold();

@@ -44,9 +44,10 @@ public:
     /// Bytes of further commands kept while a login waits; past this the client's socket is not read.
     static constexpr std::size_t kMaxHeldBytes = 64 * 1024;
 
-    /// `settings`, `control`, `data` and `owner` outlive the session; `connection` is how the owner knows it.
+    /// `settings`, `control`, `data`, `owner` and `loop` outlive the session; `connection` is how the owner knows
+    /// it. Its timers (login, idle, transfer, a password's penalty) run on `loop` and read its clock.
     FtpSession(const FtpSettings& settings, FtpControlChannel& control, FtpDataChannel& data,
-               FtpConnectionOwner& owner, FtpConnection* connection);
+               FtpConnectionOwner& owner, FtpConnection* connection, RunLoop& loop);
     /// Withdraws its timers and gives back the memory its listing held; says nothing to anyone.
     virtual ~FtpSession();
     FtpSession(const FtpSession&) = delete;
@@ -202,6 +203,7 @@ private:
     FtpDataChannel& data_;
     FtpConnectionOwner& owner_;
     FtpConnection* connection_;  // as the owner knows this session
+    RunLoop& loop_;
     FtpLineSplitter lines_;
     std::uint16_t dataPort_ = 2001;
     int transferMode_ = pasvMode;
@@ -229,5 +231,5 @@ private:
     int commandsThisTurn_ = 0;
     FtpTransferProgress transferReport_;  // the file transfer under way; no name when none
     std::pair<std::uint64_t, std::uint64_t> transferProgress_{};
-    std::chrono::steady_clock::time_point transferMovedAt_{};
+    RunLoop::Clock::time_point transferMovedAt_{};
 };

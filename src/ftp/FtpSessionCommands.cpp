@@ -54,7 +54,7 @@ void FtpSession::doUser(const Words& words) {
 
 void FtpSession::doPass(const Words& words) {
     if (settings_.options.user.empty()) {
-        RunLoop::main().cancel(std::exchange(loginTimer_, 0));
+        loop_.cancel(std::exchange(loginTimer_, 0));
         return sendMessage(format("230 User %@ logged in.", currentUser_.empty() ? "anonymous" : currentUser_));
     }
     // A guesser would open many connections at once, each waiting out the penalty: only a few may wait.
@@ -63,7 +63,7 @@ void FtpSession::doPass(const Words& words) {
     for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
     // The address's penalty for earlier failures passes before the password is looked at, the right one too:
     // a guess is slow, not only a wrong answer. The client's further commands wait with it.
-    loginDelay_ = RunLoop::main().runAfter(owner_.loginWait(connectionAddress()), [this, password] {
+    loginDelay_ = loop_.runAfter(owner_.loginWait(connectionAddress()), [this, password] {
         loginDelay_ = 0;
         checkPassword(password);
     });
@@ -75,14 +75,14 @@ void FtpSession::checkPassword(const std::string& password) {
     if (currentUser_ == options.user && samePassword(password, options.password)) {
         owner_.loginSucceeded(connectionAddress());
         loggedIn_ = true;
-        RunLoop::main().cancel(std::exchange(loginTimer_, 0));
+        loop_.cancel(std::exchange(loginTimer_, 0));
         sendMessage(format("230 User %@ logged in.", currentUser_));
         return updateHold();
     }
     // The answer waits too, longer with every failure from that address.
     const double delay = owner_.loginFailed(connectionAddress());
     NSLog("FC: login of %@ from %@ refused", currentUser_, connectionAddress());
-    loginDelay_ = RunLoop::main().runAfter(delay, [this] {
+    loginDelay_ = loop_.runAfter(delay, [this] {
         loginDelay_ = 0;
         sendMessage("530 Login incorrect.");
         if (++failedPasswords_ >= kMaxFailedPasswords) return closeWithReply("421 Too many failed logins.");

@@ -176,6 +176,8 @@ public:
     std::uint16_t localPort() const;
     bool isIPv4() const { return handle4() >= 0; }
     bool isIPv6() const { return handle6() >= 0; }
+    /// The loop the socket runs on, for the objects that serve its connection.
+    RunLoop& loop() const;
     /// One line for logs: addresses, queued requests, progress, stream states.
     std::string description() const;
     /// The IPv4 handle, else the IPv6 one; -1 when neither exists.
@@ -280,7 +282,6 @@ private:
     bool responds(AsyncSocketDelegate::Message m) const;
     bool stillResponds(AsyncSocketDelegate* asked, AsyncSocketDelegate::Message m) const;
 
-    RunLoop& loop() const;
     bool streamsConnected() const;
     bool streamOpen(const std::unique_ptr<Stream>& s) const;
     std::string identity() const;

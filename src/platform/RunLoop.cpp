@@ -8,7 +8,7 @@
 
 #include "platform/Log.h"
 
-RunLoop::RunLoop() : epollFd_(epoll_create1(EPOLL_CLOEXEC)) {
+RunLoop::RunLoop(Now now) : now_(std::move(now)), epollFd_(epoll_create1(EPOLL_CLOEXEC)) {
     if (!epollFd_) logLine(std::string("RunLoop: epoll_create1 failed: ") + std::strerror(errno));
 }
 
@@ -30,7 +30,7 @@ RunLoop::Handle RunLoop::addTimer(double seconds, double interval, Callback cb) 
     Handle h = nextHandle_++;
     timers_[h] = TimerEntry{std::move(cb), interval, {}};
     double s = std::isfinite(seconds) && seconds > 0 ? std::min(seconds, 1e9) : 0.0;
-    schedule(h, Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s)));
+    schedule(h, now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s)));
     if (timerAdded_) timerAdded_();
     return h;
 }
@@ -81,7 +81,7 @@ void RunLoop::removeWatch(Handle watch) {
 
 std::optional<int> RunLoop::msUntilNextDeadline() const {
     if (queue_.empty()) return std::nullopt;
-    auto left = queue_.begin()->due - Clock::now();
+    auto left = queue_.begin()->due - now();
     if (left <= Clock::duration::zero()) return 0;
     auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
     return static_cast<int>(std::min<long long>(ms, 24LL * 3600 * 1000));
@@ -89,7 +89,7 @@ std::optional<int> RunLoop::msUntilNextDeadline() const {
 
 bool RunLoop::dispatchTimers() {
     // Only timers due now run in this turn; calls they add wait for the next turn.
-    auto now = Clock::now();
+    const auto now = this->now();
     std::vector<Timer> due;
     while (!queue_.empty() && queue_.begin()->due <= now) due.push_back(queue_.extract(queue_.begin()).value());
     bool any = false;

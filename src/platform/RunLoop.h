@@ -15,7 +15,8 @@
 /// deferred calls, all dispatched on the thread that runs it. Everything in the app is single-threaded on it.
 ///
 /// The loop can be stepped (`runOnce`) so tests never sleep, and a GUI can drive it from its own loop by watching
-/// `backendFd()` and waking at `nextDeadline()`.
+/// `backendFd()` and waking at `nextDeadline()`. A test may give it a clock of its own, which it moves by hand, to
+/// run timers of minutes in no time.
 class RunLoop {
 public:
     using Clock = std::chrono::steady_clock;
@@ -24,8 +25,11 @@ public:
     using Callback = std::function<void()>;
     /// Receives the epoll event bits (EPOLLIN, EPOLLOUT, EPOLLERR, EPOLLHUP, ...).
     using FdCallback = std::function<void(std::uint32_t events)>;
+    /// Where the loop reads the time.
+    using Now = std::function<Clock::time_point()>;
 
-    RunLoop();
+    /// A loop on the steady clock, or on `now`.
+    explicit RunLoop(Now now = Clock::now);
     ~RunLoop();
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
@@ -74,6 +78,8 @@ public:
     int backendFd() const { return epollFd_.get(); }
     /// Called whenever a timer or deferred call is added, so a host loop can re-arm its wake-up; may be empty.
     void setTimerAddedHook(Callback hook) { timerAdded_ = std::move(hook); }
+    /// The time on the loop's clock.
+    Clock::time_point now() const { return now_(); }
     /// Milliseconds until the earliest timer is due (0 if one is due now), or nothing if no timer waits.
     std::optional<int> msUntilNextDeadline() const;
 
@@ -100,6 +106,7 @@ private:
     bool dispatchTimers();
     void schedule(Handle handle, Clock::time_point due);
 
+    Now now_;
     UniqueFd epollFd_;
     bool stopped_ = false;
     Handle nextHandle_ = 1;

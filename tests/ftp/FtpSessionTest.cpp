@@ -20,7 +20,7 @@ namespace {
 // The control socket: replies are kept, the rest is noted.
 struct FakeControl : FtpControlChannel {
     std::string replies, tlsContext;
-    bool paused = false, closing = false, clientReads = true;
+    bool paused = false, closing = false, closedNow = false, clientReads = true;
     std::uint64_t unsent = 0;  // what the client has not taken while it does not read
     void writeReply(std::string lines) override {
         replies += lines;
@@ -29,43 +29,55 @@ struct FakeControl : FtpControlChannel {
     std::uint64_t unsentReplyBytes() const override { return unsent; }
     void setReadingPaused(bool p) override { paused = p; }
     void closeAfterReplies() override { closing = true; }
-    void closeNow() override { closing = true; }
+    void closeNow() override { closing = closedNow = true; }
     void startTls(const std::string& context) override { tlsContext = context; }
     std::string localAddress() const override { return "127.0.0.1"; }
 };
 
-// The data side: always ready; what the session hands it is kept.
+// The data side: always ready; what the session hands it is kept. With `holdTransfers` a transfer handed to it
+// stays under way, having moved `moved` bytes.
 struct FakeData : FtpDataChannel {
     std::vector<FtpDataConnection::Outgoing> sent;
     std::optional<FtpDataConnection::Incoming> upload;
     std::optional<std::string> protection;
-    bool busy = false;
+    bool busy = false, holdTransfers = false;
+    std::uint64_t moved = 0;
     std::optional<std::uint16_t> listen(const std::string&, const std::string&) override { return 50000; }
     bool connect(const std::string&, std::uint16_t) override { return true; }
     bool isOpen() const override { return true; }
-    void send(FtpDataConnection::Outgoing item) override { sent.push_back(std::move(item)); }
-    void receive(FtpDataConnection::Incoming file) override { upload = std::move(file); }
+    void send(FtpDataConnection::Outgoing item) override {
+        sent.push_back(std::move(item));
+        busy = busy || holdTransfers;
+    }
+    void receive(FtpDataConnection::Incoming file) override {
+        upload = std::move(file);
+        busy = busy || holdTransfers;
+    }
     bool isBusy() const override { return busy; }
-    std::optional<FtpDataConnection::Incoming> abort() override { return std::exchange(upload, std::nullopt); }
-    std::pair<std::uint64_t, std::uint64_t> progress() const override { return {}; }
+    std::optional<FtpDataConnection::Incoming> abort() override {
+        busy = false;
+        return std::exchange(upload, std::nullopt);
+    }
+    std::pair<std::uint64_t, std::uint64_t> progress() const override { return {moved, 0}; }
     bool hasConnected() const override { return true; }
     void setProtection(std::optional<std::string> context) override { protection = std::move(context); }
 };
 
 struct FakeOwner : FtpConnectionOwner {
-    double wait = 0;
+    double wait = 0, failedWait = 0;  // before a password is checked, and before a wrong one is answered
     void connectionDidQuit(FtpConnection*) override {}
     void connectionDidEnd(FtpConnection*) override {}
     bool admits(const FtpConnection*, const std::string&) const override { return true; }
     bool admitsLogin(const FtpConnection*, const std::string&) const override { return true; }
     double loginWait(const std::string&) const override { return wait; }
-    double loginFailed(const std::string&) override { return 0; }
+    double loginFailed(const std::string&) override { return failedWait; }
     void loginSucceeded(const std::string&) override {}
     bool reserveMemory(std::uint64_t) override { return true; }
     void releaseMemory(std::uint64_t) override {}
 };
 
-// A session over the fakes, on a base folder holding a.pdf ("hello") and Books/.
+// A session over the fakes, on a base folder holding a.pdf ("hello") and Books/. Its loop runs on a clock the test
+// moves: timers of minutes run in no time.
 class FtpSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,7 +94,7 @@ protected:
     void start(FtpOptions options) {
         session_.reset();
         settings_ = std::make_unique<FtpSettings>(base_, nullptr, std::move(options));
-        session_ = std::make_unique<FtpSession>(*settings_, control_, data_, owner_, nullptr);
+        session_ = std::make_unique<FtpSession>(*settings_, control_, data_, owner_, nullptr, loop_);
         session_->start("127.0.0.1");
         control_.replies.clear();
     }
@@ -92,12 +104,26 @@ protected:
         for (const auto& line : lines) {
             control_.replies.clear();
             session_->receive(line + "\r\n");
-            for (int i = 0; i < 5 && session_->isLoginPending(); ++i) RunLoop::main().runOnce(10);
+            for (int i = 0; i < 5 && session_->isLoginPending(); ++i) elapse(owner_.wait + owner_.failedWait);
         }
         return control_.replies.substr(0, control_.replies.size() - 2);
     }
 
+    // Moves the clock `seconds` on, stopping at each timer on the way to run it as the loop would.
+    void elapse(double seconds) {
+        const auto end = now_ + std::chrono::duration_cast<RunLoop::Clock::duration>(std::chrono::duration<double>(seconds));
+        for (int turns = 0; turns < 100000; ++turns) {
+            if (loop_.runOnce(0)) continue;
+            auto next = loop_.msUntilNextDeadline();
+            if (now_ >= end) return;
+            now_ = next ? std::min(end, now_ + std::chrono::milliseconds(*next)) : end;
+        }
+        ADD_FAILURE() << "the loop never settles";
+    }
+
     std::string base_;
+    RunLoop::Clock::time_point now_{};
+    RunLoop loop_{[this] { return now_; }};
     FakeControl control_;
     FakeData data_;
     FakeOwner owner_;
@@ -296,7 +322,75 @@ TEST_F(FtpSessionTest, CommandsWaitWhileRepliesBackUpOrALoginIsChecked) {
     control_.replies.clear();
     session_->receive("USER ann\r\nPASS pw\r\nPWD\r\n");
     EXPECT_EQ(control_.replies, "331 Password required for ann\r\n");
-    for (int i = 0; i < 50 && session_->isLoginPending(); ++i) RunLoop::main().runOnce(10);
+    elapse(0.05);
+    EXPECT_FALSE(session_->isLoginPending());
     EXPECT_EQ(control_.replies, "331 Password required for ann\r\n230 User ann logged in.\r\n"
                                 "257 \"/\" is the current directory.\r\n");
+}
+
+TEST_F(FtpSessionTest, TimersCloseOrAnswerOnTheLoopsClock) {
+    // A step is a command line, "+S" (S seconds pass), "hold" (transfers stay under way) or "move" (the transfer
+    // moves a byte); during it the session sends `replies` (" | " after each line; "[closed]" when it drops the
+    // connection without waiting for the client to read).
+    struct Step {
+        std::string what, replies;
+    };
+    struct Row {
+        const char* name;
+        FtpOptions options;
+        double wait, failedWait;
+        std::vector<Step> steps;
+    };
+    auto with = [](FtpOptions options, double FtpOptions::*limit, double seconds) {
+        options.*limit = seconds;
+        return options;
+    };
+    const char* kRetr = "150 Opening BINARY mode data connection for 'a.pdf'.";
+    const char* kAborted = "426 Connection closed; transfer aborted.";
+    const Row rows[] = {
+        {"login in time", with(withUser(), &FtpOptions::loginTimeout, 30), 0, 0,
+         {{"+29.9", ""}, {"+0.1", "421 Login timeout."}, {"+9.9", ""}, {"+0.1", "[closed]"}}},
+        {"logged in", with(withUser(), &FtpOptions::loginTimeout, 30), 0, 0,
+         {{"USER ann", "331 Password required for ann"}, {"PASS pw", ""}, {"+300", "230 User ann logged in."}}},
+        {"idle", with({}, &FtpOptions::idleTimeout, 60), 0, 0,
+         {{"+59", ""}, {"NOOP", "200 NOOP command successful."}, {"+59.9", ""}, {"+0.1", "421 Timeout."}}},
+        {"idle through a transfer", with({}, &FtpOptions::idleTimeout, 60), 0, 0,
+         {{"hold", ""}, {"RETR a.pdf", kRetr}, {"+600", ""}}},
+        {"stalled transfer", with({}, &FtpOptions::transferTimeout, 20), 0, 0,
+         {{"hold", ""}, {"RETR a.pdf", kRetr}, {"+19.9", ""}, {"+0.1", kAborted}}},
+        {"moving transfer", with({}, &FtpOptions::transferTimeout, 20), 0, 0,
+         {{"hold", ""}, {"RETR a.pdf", kRetr}, {"+15", ""}, {"move", ""}, {"+24.9", ""}, {"+0.1", kAborted}}},
+        {"penalty before the check", withUser(), 5, 0,
+         {{"USER ann", "331 Password required for ann"}, {"PASS pw", ""}, {"PWD", ""}, {"+4.9", ""},
+          {"+0.1", "230 User ann logged in. | 257 \"/\" is the current directory."}}},
+        {"penalty before the answer", withUser(), 0, 2,
+         {{"USER ann", "331 Password required for ann"}, {"PASS no", ""}, {"+1.9", ""}, {"+0.1", "530 Login incorrect."},
+          {"PASS no", ""}, {"+2", "530 Login incorrect."}, {"PASS no", ""},
+          {"+2", "530 Login incorrect. | 421 Too many failed logins."}, {"+10", "[closed]"}}},
+    };
+    for (const auto& row : rows) {
+        data_ = FakeData{};
+        control_ = FakeControl{};
+        owner_.wait = row.wait;
+        owner_.failedWait = row.failedWait;
+        start(row.options);
+        std::string seen;  // what went out before this step
+        for (const auto& step : row.steps) {
+            if (step.what == "hold")
+                data_.holdTransfers = true;
+            else if (step.what == "move")
+                ++data_.moved;
+            else if (step.what[0] == '+')
+                elapse(std::stod(step.what.substr(1)));
+            else
+                session_->receive(step.what + "\r\n");
+            std::string sent = control_.replies;
+            for (auto at = sent.find("\r\n"); at != std::string::npos; at = sent.find("\r\n", at))
+                sent.replace(at, 2, " | ");
+            if (control_.closedNow) sent += "[closed] | ";
+            EXPECT_EQ(sent.substr(seen.size()), step.replies.empty() ? "" : step.replies + " | ")
+                << row.name << ", " << step.what;
+            seen = sent;
+        }
+    }
 }
