@@ -39,32 +39,35 @@ int removeIfTemporary(const char* path, const struct stat* st, int type, struct 
 
 AtomicUpload::AtomicUpload(int folderFd, std::string name, mode_t mode)
     : folder_(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0)), name_(std::move(name)) {
-    if (!folder_) return;
+    if (!folder_) {
+        error_ = lastSystemError();
+        done_ = true;
+        return;
+    }
     for (int attempt = 0; attempt < kNameAttempts && !file_; ++attempt) {
         temporary_ = temporaryName();
         file_.reset(::openat(folder_.get(), temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                              mode));
         if (!file_ && errno != EEXIST) break;
     }
-    if (!file_) done_ = true;
+    if (!file_) {
+        error_ = lastSystemError();
+        done_ = true;
+    }
 }
 
 AtomicUpload::~AtomicUpload() { abort(); }
 
-bool AtomicUpload::commit() {
-    if (done_) {
-        errno = EINVAL;
-        return false;
-    }
+Result<void> AtomicUpload::commit() {
+    if (done_) return systemError(EINVAL);
     if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), name_.c_str()) != 0) {
-        const int error = errno;
+        const std::error_code error = lastSystemError();
         abort();
-        errno = error;
-        return false;
+        return error;
     }
     done_ = true;
     file_.reset();
-    return true;
+    return {};
 }
 
 void AtomicUpload::abort() {

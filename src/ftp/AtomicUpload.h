@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
 #include "platform/UniqueFd.h"
 
 /// A new version of one file, written beside it under a hidden temporary name and put in its place whole by one
@@ -14,8 +15,8 @@
 class AtomicUpload {
 public:
     /// Creates the temporary file for `name` in the folder `folderFd` (duplicated, so the caller keeps its own),
-    /// with the permission bits `mode` (less the process's umask). `isOpen` is false, errno set, when it cannot be
-    /// made.
+    /// with the permission bits `mode` (less the process's umask). When it cannot be made `isOpen` is false and
+    /// `error` says why.
     AtomicUpload(int folderFd, std::string name, mode_t mode = 0644);
     /// Removes the temporary file unless it was committed.
     ~AtomicUpload();
@@ -23,11 +24,13 @@ public:
     AtomicUpload& operator=(const AtomicUpload&) = delete;
 
     bool isOpen() const { return static_cast<bool>(file_); }
+    /// Why the temporary file could not be made; empty when it is open.
+    std::error_code error() const { return error_; }
     /// The temporary file's descriptor, open for writing.
     int fd() const { return file_.get(); }
-    /// Renames the temporary file over the target (an existing file is replaced in one step). False, errno set,
-    /// when that fails; the temporary file is removed then. Once only.
-    bool commit();
+    /// Renames the temporary file over the target (an existing file is replaced in one step). A failure says why
+    /// (EINVAL for a second commit, or after an abort); the temporary file is removed then. Once only.
+    Result<void> commit();
     /// Removes the temporary file now; nothing after a commit.
     void abort();
 
@@ -43,4 +46,5 @@ private:
     std::string name_;
     std::string temporary_;
     bool done_ = false;
+    std::error_code error_;
 };

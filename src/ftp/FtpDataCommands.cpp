@@ -190,9 +190,11 @@ void FtpSession::dataConnectionClosed(std::optional<FtpDataConnection::Incoming>
             if (!upload->replacement && ::fstat(upload->file.get(), &st) == 0 && st.st_size > upload->oldLength &&
                 ::ftruncate(upload->file.get(), upload->oldLength) != 0)
                 NSLog("FC: restoring the length of an upload's file failed: %@", std::string(std::strerror(errno)));
-        } else if (!failed && upload->replacement && !upload->replacement->commit()) {
-            NSLog("FC: putting an upload in place failed: %@", std::string(std::strerror(errno)));
-            reply = "451 Transfer aborted: the file could not be written.";
+        } else if (!failed && upload->replacement) {
+            if (auto done = upload->replacement->commit(); !done) {
+                NSLog("FC: putting an upload in place failed: %@", done.error().message());
+                reply = "451 Transfer aborted: the file could not be written.";
+            }
         }
         endTransferReport(upload->written);
         upload.reset();  // closes the file (a replacement not put in place goes) before the client hears the end

@@ -28,8 +28,8 @@ void FtpSession::doMkdir(const Words& words) {
     NSLog("current dir is %@", paths().absolutePath(currentDir_));
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, false) : std::nullopt;
-    if (!entry && (!path || FtpPathResolver::ledOut(errno)))
+    auto entry = locate(path, false);
+    if (!entry && FtpPathResolver::ledOut(entry.error()))
         return sendMessage(format("550 %@: Permission denied.", name));
     if (entry && entry->exists) return sendMessage(format("550 %@: File exists.", name));
     if (!paths().makeDirectories(*path)) {
@@ -51,8 +51,8 @@ void FtpSession::removeEntry(const Words& words, bool rmd) {
     NSLog("filename is %@", name);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, false) : std::nullopt;
-    if (!path || (!entry && FtpPathResolver::ledOut(errno))) return sendMessage("550 DELE command unsuccessful.");
+    auto entry = locate(path, false);
+    if (!entry && FtpPathResolver::ledOut(entry.error())) return sendMessage("550 DELE command unsuccessful.");
     if (!entry || !entry->exists) return sendMessage(format("550 %@ No such file or directory.", name));
     // Never the base folder. The folder the client stands in may go (an empty one only): file managers remove
     // the folder they listed last; the session's commands then answer 550 until CWD.
@@ -74,7 +74,7 @@ void FtpSession::doRnfr(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, false) : std::nullopt;
+    auto entry = locate(path, false);
     if (!entry || !entry->exists || entry->name.empty()) return sendMessage("550 RNFR command failed.");
     rnfrFilename_ = entry->path;
     sendMessage("350 RNFR command successful.");
@@ -85,8 +85,8 @@ void FtpSession::doRnto(const Words& words) {
     if (!requireArgument(name)) return;
     auto path = filePath(name);
     // Both ends are found again now, beneath the base, and renamed through their folders' descriptors.
-    auto from = rnfrFilename_.empty() ? std::nullopt : paths().locate(rnfrFilename_, false);
-    auto to = path ? paths().locate(*path, false) : std::nullopt;
+    auto from = locate(rnfrFilename_.empty() ? std::nullopt : std::optional(rnfrFilename_), false);
+    auto to = locate(path, false);
     rnfrFilename_.clear();
     if (!from || !from->exists || !to || to->name.empty()) return sendMessage("550 RNTO command failed.");
     NSLog("RNFR %@", paths().absolutePath(from->path));
@@ -154,8 +154,8 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto dir = filePath(name);
     // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
-    auto entry = dir ? paths().locate(*dir, true) : std::nullopt;
-    if (!entry && (!dir || FtpPathResolver::ledOut(errno)))
+    auto entry = locate(dir, true);
+    if (!entry && FtpPathResolver::ledOut(entry.error()))
         return sendMessage(format("550 %@: Permission denied.", name.empty() ? FtpPathResolver::visiblePath(currentDir_) : name));
     const std::string shown = paths().absolutePath(entry ? entry->path : *dir);
     NSLog("doList currentDir(%@) changeRoot%d", shown, 1);
@@ -186,7 +186,7 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
                                                                : FtpPathResolver::deletingLastPathComponent("/" + entry->path).substr(1);
     auto links = [&](const std::string& link, struct stat& target) {
         auto path = FtpPathResolver::join(folder, link);
-        auto found = path ? paths().locate(*path, true) : std::nullopt;
+        auto found = locate(path, true);
         return found && found->exists &&
                ::fstatat(found->folder.get(), found->name.empty() ? "." : found->name.c_str(), &target,
                          AT_SYMLINK_NOFOLLOW) == 0;
@@ -236,7 +236,7 @@ void FtpSession::storeFile(const Words& words, bool append) {
     auto path = filePath(name);
     const std::string refused = format("553 %@: Permission denied.", name);
     // The file itself, links inside the base followed: a new version is made beside it, in its own folder.
-    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    auto entry = locate(path, true);
     if (!entry || entry->name.empty()) return sendMessage(refused);
     const int folder = entry->folder.get();
     const char* at = entry->name.c_str();
@@ -277,7 +277,7 @@ void FtpSession::doMlst(const Words& words) {
     // The facts of one entry, on the control connection.
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    auto entry = locate(path, true);
     std::string facts = entry && entry->exists ? FtpListing::factsOf(entry->folder.get(), entry->name, false) : "";
     if (facts.empty()) return sendMessage(format("550 %@ No such file or directory.", name));
     // Named as the client wrote it: a link's target could hold a line end that would forge a reply line.
@@ -294,7 +294,7 @@ bool FtpSession::setModificationTime(const std::string& name, const std::string&
         return false;
     }
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    auto entry = locate(path, true);
     const timespec times[2] = {{0, UTIME_OMIT}, {*time, 0}};
     if (!entry || !entry->exists ||
         ::utimensat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(), times,
@@ -319,7 +319,7 @@ void FtpSession::siteChmod(const Words& words) {
     if (name.empty() || mode.empty() || mode.size() > 4 || mode.find_first_not_of("01234567") != std::string::npos)
         return sendMessage(FtpReplies::kMissingArgument);
     auto path = filePath(name);
-    auto entry = path ? paths().locate(*path, true) : std::nullopt;
+    auto entry = locate(path, true);
     if (!entry || !entry->exists ||
         ::fchmodat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(),
                    static_cast<mode_t>(std::stoul(mode, nullptr, 8) & 0777), 0) != 0)

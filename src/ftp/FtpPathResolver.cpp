@@ -37,10 +37,11 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return folder.empty() ? name : folder + "/" + name;
 }
 
-std::optional<std::string> readLink(int fd) {
+Result<std::string> readLink(int fd) {
     char buf[PATH_MAX];
     ssize_t n = ::readlinkat(fd, "", buf, sizeof buf);
-    if (n < 0 || n == static_cast<ssize_t>(sizeof buf)) return std::nullopt;
+    if (n < 0) return lastSystemError();
+    if (n == static_cast<ssize_t>(sizeof buf)) return systemError(ENAMETOOLONG);
     return std::string(buf, static_cast<size_t>(n));
 }
 
@@ -76,11 +77,8 @@ std::optional<std::string> FtpPathResolver::join(const std::string& currentDir, 
     return out;
 }
 
-std::optional<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string& path, bool followLast) const {
-    if (!base_) {
-        errno = ENOENT;
-        return std::nullopt;
-    }
+Result<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string& path, bool followLast) const {
+    if (!base_) return systemError(ENOENT);
     // The folders walked so far, from the base down, each opened beneath the one above it.
     struct Step {
         UniqueFd fd;
@@ -94,10 +92,7 @@ std::optional<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string&
         std::string part = std::move(todo.front());
         todo.pop_front();
         if (part == "..") {
-            if (stack.size() == 1) {
-                errno = EXDEV;  // above the base
-                return std::nullopt;
-            }
+            if (stack.size() == 1) return systemError(EXDEV);  // above the base
             stack.pop_back();
             continue;
         }
@@ -106,33 +101,24 @@ std::optional<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string&
         UniqueFd fd(::openat(here.fd.get(), part.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         if (!fd) {
             if (errno == ENOENT && last) return Entry{duplicate(here.fd), part, joinPath(here.path, part), false};
-            return std::nullopt;
+            return lastSystemError();
         }
         struct stat st {};
-        if (::fstat(fd.get(), &st) != 0) return std::nullopt;
+        if (::fstat(fd.get(), &st) != 0) return lastSystemError();
         if (S_ISLNK(st.st_mode)) {
             auto target = readLink(fd.get());
-            if (!target) return std::nullopt;
+            if (!target) return target.error();
             if (last && !followLast) {
                 // The link itself is what the command acts on; it is only reachable when it leads inside.
-                if (!linkLeadsInside(here.path, *target)) {
-                    errno = EXDEV;
-                    return std::nullopt;
-                }
+                if (!linkLeadsInside(here.path, *target)) return systemError(EXDEV);
                 return Entry{duplicate(here.fd), part, joinPath(here.path, part), true};
             }
-            if (++links > kMaxLinks) {
-                errno = ELOOP;
-                return std::nullopt;
-            }
+            if (++links > kMaxLinks) return systemError(ELOOP);
             std::string rest = *target;
             if (!rest.empty() && rest[0] == '/') {
                 // An absolute link counts only when it points inside the base: walk it again from there.
                 auto inside = insideBase(rest);
-                if (!inside) {
-                    errno = EXDEV;
-                    return std::nullopt;
-                }
+                if (!inside) return systemError(EXDEV);
                 rest = *inside;
                 stack.resize(1);
             }
@@ -141,10 +127,7 @@ std::optional<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string&
             continue;
         }
         if (last) return Entry{duplicate(here.fd), part, joinPath(here.path, part), true};
-        if (!S_ISDIR(st.st_mode)) {
-            errno = ENOTDIR;
-            return std::nullopt;
-        }
+        if (!S_ISDIR(st.st_mode)) return systemError(ENOTDIR);
         std::string below = joinPath(here.path, part);
         stack.push_back({std::move(fd), std::move(below)});
     }
@@ -160,7 +143,7 @@ std::optional<FtpPathResolver::Entry> FtpPathResolver::locate(const std::string&
 bool FtpPathResolver::linkLeadsInside(const std::string& folderPath, const std::string& target) const {
     if (target.empty()) return false;
     auto walk = target[0] == '/' ? insideBase(target) : joinPath(folderPath, target);
-    return walk && locate(*walk, true).has_value();
+    return walk && locate(*walk, true);
 }
 
 UniqueFd FtpPathResolver::open(const std::string& path, int flags, mode_t mode) const {
@@ -208,7 +191,10 @@ bool FtpPathResolver::makeDirectories(const std::string& path) const {
     std::string done;
     for (const auto& part : components(path)) {
         auto entry = locate(joinPath(done, part), true);
-        if (!entry) return false;
+        if (!entry) {
+            errno = entry.error().value();
+            return false;
+        }
         if (!entry->exists && ::mkdirat(entry->folder.get(), entry->name.c_str(), 0755) != 0 && errno != EEXIST)
             return false;
         done = entry->path;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Result.h"
 #include "platform/UniqueFd.h"
 
 /// Turns the names an FTP client sends into places beneath the base folder that clients see as "/", and opens
@@ -38,9 +39,9 @@ public:
 
     /// Finds `path` beneath the base. With `followLast` a link in the last component is followed too, so the
     /// entry found is never a link; without it the entry may be a link itself, found only when the link leads
-    /// inside the base. A missing last component is found with `exists` false. Nothing (errno set: EXDEV for a
-    /// way out, ENOENT, ENOTDIR, ELOOP, …) when the path cannot be walked inside the base.
-    std::optional<Entry> locate(const std::string& path, bool followLast) const;
+    /// inside the base. A missing last component is found with `exists` false. The reason (EXDEV for a way out,
+    /// ENOENT, ENOTDIR, ELOOP, …) when the path cannot be walked inside the base.
+    Result<Entry> locate(const std::string& path, bool followLast) const;
 
     /// Opens `path` beneath the base with `flags` (links followed inside it; O_CREAT creates the file in its
     /// folder). An invalid descriptor with errno set on failure.
@@ -69,7 +70,7 @@ public:
     static std::string deletingLastPathComponent(const std::string& path);
 
     /// Whether `locate` failed because the path leads out of the base (as opposed to a name that is missing).
-    static bool ledOut(int error) { return error == EXDEV || error == ELOOP; }
+    static bool ledOut(std::error_code error) { return error.value() == EXDEV || error.value() == ELOOP; }
 
     /// Lets tests walk every path by hand, as on a kernel without `openat2`.
     static void setKernelResolutionForTesting(bool enabled);

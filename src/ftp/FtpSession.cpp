@@ -220,6 +220,11 @@ std::optional<std::string> FtpSession::filePath(const std::string& name) const {
     return FtpPathResolver::join(currentDir_, name);
 }
 
+Result<FtpPathResolver::Entry> FtpSession::locate(const std::optional<std::string>& path, bool followLast) const {
+    if (!path) return systemError(EXDEV);
+    return paths().locate(*path, followLast);
+}
+
 std::optional<std::pair<dev_t, ino_t>> FtpSession::folderIdentity(const std::string& path) const {
     auto entry = paths().locate(path, true);
     struct stat st {};

@@ -169,6 +169,8 @@ private:
     /// The path (relative to the base) a client's name stands for, or nothing when ".." climbs above "/".
     /// A relative name gets nothing too while the current folder is no longer the one CWD entered.
     std::optional<std::string> filePath(const std::string& name) const;
+    /// Finds a path from `filePath` beneath the base; nothing there (a name that climbed above "/") leads out.
+    Result<FtpPathResolver::Entry> locate(const std::optional<std::string>& path, bool followLast) const;
     /// The device and inode of a folder beneath the base, or nothing.
     std::optional<std::pair<dev_t, ino_t>> folderIdentity(const std::string& path) const;
     bool changedCurrentDirectoryTo(const std::string& name);

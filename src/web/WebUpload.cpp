@@ -34,10 +34,10 @@ WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std:
     }
     auto entry = paths.locate(name, true);
     if (!entry) {
-        if (FtpPathResolver::ledOut(errno))
+        if (FtpPathResolver::ledOut(entry.error()))
             fail(403, "This name leads outside the shared folder.");
         else
-            fail(409, "This name cannot be written: " + std::string(std::strerror(errno)) + ".");
+            fail(409, "This name cannot be written: " + entry.error().message() + ".");
         return;
     }
     struct stat st {};
@@ -47,12 +47,12 @@ WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std:
     }
     file_ = std::make_unique<AtomicUpload>(entry->folder.get(), entry->name);
     if (!file_->isOpen()) {
-        const int error = errno;
+        const std::error_code error = file_->error();
         file_.reset();
-        if (error == ENOSPC || error == EDQUOT)
+        if (error.value() == ENOSPC || error.value() == EDQUOT)
             fail(kInsufficientStorage, "The disk is full.");
         else
-            fail(500, "The file cannot be created: " + std::string(std::strerror(error)) + ".");
+            fail(500, "The file cannot be created: " + error.message() + ".");
     }
 }
 
@@ -84,9 +84,8 @@ unsigned WebUpload::commit() {
     if (failure_) return failure_;
     auto entry = paths_.locate(name_, true);
     const bool replaced = entry && entry->exists;
-    if (!file_->commit()) {
-        const int error = errno;
-        fail(500, "The file could not be put in place: " + std::string(std::strerror(error)) + ".");
+    if (auto done = file_->commit(); !done) {
+        fail(500, "The file could not be put in place: " + done.error().message() + ".");
         return failure_;
     }
     return replaced ? 200 : 201;

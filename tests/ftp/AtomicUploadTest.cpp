@@ -43,7 +43,7 @@ protected:
         ASSERT_EQ(::write(upload.fd(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
     // Commits, as the servers do: whether the new version is in place.
-    static bool committed(AtomicUpload& upload) { return upload.commit(); }
+    static bool committed(AtomicUpload& upload) { return bool(upload.commit()); }
 
     std::string dir_;
     UniqueFd folder_;
@@ -120,12 +120,14 @@ TEST_F(AtomicUploadTest, AFailedCommitLeavesNothingBehind) {
     fs::create_directories(dir_ + "/Books/Deep");
     AtomicUpload upload(folder_.get(), "Books");  // a folder that is not empty cannot be replaced by a file
     write(upload, "new");
-    EXPECT_FALSE(committed(upload));
+    EXPECT_EQ(upload.commit().error(), std::errc::is_a_directory) << "the reason comes back with the failure";
+    EXPECT_EQ(upload.commit().error(), std::errc::invalid_argument) << "once only";
     EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}, {"Books", "/"}}));
     EXPECT_TRUE(fs::is_directory(dir_ + "/Books/Deep"));
 
     AtomicUpload nowhere(-1, "x.pdf");
     EXPECT_FALSE(nowhere.isOpen());
+    EXPECT_EQ(nowhere.error(), std::errc::bad_file_descriptor);
     EXPECT_FALSE(committed(nowhere));
     EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}, {"Books", "/"}}));
 }

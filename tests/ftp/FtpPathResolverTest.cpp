@@ -51,7 +51,7 @@ TEST_F(FtpPathResolverTest, NamesAreFoundBeneathTheBaseOrRefused) {
     EXPECT_EQ(r.baseDir(), base_);
     struct Case {
         std::string current, name;
-        std::optional<std::string> found;  // the entry's path (links in the last component kept)
+        std::string found;  // the entry's path (links in the last component kept), "(out)" or why it is not found
     };
     const std::vector<Case> cases = {
         {"", "a.pdf", "a.pdf"},
@@ -64,34 +64,39 @@ TEST_F(FtpPathResolverTest, NamesAreFoundBeneathTheBaseOrRefused) {
         {"", ".", ""},
         {"", "/", ""},
         {"", "Books/..", ""},
-        {"", "..", std::nullopt},
-        {"", "/../secret", std::nullopt},
-        {"", "../docs2/x", std::nullopt},
-        {"Books", "../../secret", std::nullopt},
-        {"", "out-file", std::nullopt},
-        {"", "out-dir/secret", std::nullopt},
-        {"", "out-dir/new/deeper", std::nullopt},
-        {"", "dangling", std::nullopt},
-        {"", "sibling", std::nullopt},
-        {"", "sibling/x", std::nullopt},
-        {"", "sibling-file", std::nullopt},
-        {"", "rel-sibling/x", std::nullopt},
+        {"", "..", "(out)"},
+        {"", "/../secret", "(out)"},
+        {"", "../docs2/x", "(out)"},
+        {"Books", "../../secret", "(out)"},
+        {"", "out-file", "(out)"},
+        {"", "out-dir/secret", "(out)"},
+        {"", "out-dir/new/deeper", "(out)"},
+        {"", "dangling", "(out)"},
+        {"", "sibling", "(out)"},
+        {"", "sibling/x", "(out)"},
+        {"", "sibling-file", "(out)"},
+        {"", "rel-sibling/x", "(out)"},
         {"", "2/x", "2/x"},
+        {"", "a.pdf/x", "(Not a directory)"},
+        {"", "missing/x", "(No such file or directory)"},
         {"", "in-link", "in-link"},
         {"", "in-link/Deep", "Books/Deep"},
         {"", "abs-in/Deep", "Books/Deep"},
         {"", "Books/abs-deep/x", "Books/Deep/x"},
         {"", "Books/up/a.pdf", "a.pdf"},
         {"Books", "up", "Books/up"},
-        {"Books", "out", std::nullopt},
-        {"Books", "out/docs/a.pdf", std::nullopt},
+        {"Books", "out", "(out)"},
+        {"Books", "out/docs/a.pdf", "(out)"},
         {"", "my  file.pdf", "my  file.pdf"},
-        {"", std::string("a.pdf\0/../../secret", 19), std::nullopt},
+        {"", std::string("a.pdf\0/../../secret", 19), "(out)"},
     };
     for (const auto& c : cases) {
         auto path = FtpPathResolver::join(c.current, c.name);
-        auto entry = path ? r.locate(*path, false) : std::nullopt;
-        EXPECT_EQ(entry ? std::optional(entry->path) : std::nullopt, c.found) << c.current << " + " << c.name;
+        auto entry = path ? r.locate(*path, false) : Result<FtpPathResolver::Entry>(systemError(EXDEV));
+        const std::string found = entry                                      ? entry->path
+                                  : FtpPathResolver::ledOut(entry.error()) ? "(out)"
+                                                                           : "(" + entry.error().message() + ")";
+        EXPECT_EQ(found, c.found) << c.current << " + " << c.name;
     }
 }
 
