@@ -18,10 +18,11 @@ _velkaro() {
     case $sub in
         resistor | inductor) values="--rows" ;;
         capacitor) values="--rows" flags+=" --html" ;;
-        led) values="--supply --count --forward --current" ;;
-        ne555) values="--c1 --r1 --c2 --ra --rb" ;;
-        drop) values="--awg --current --length" ;;
-        solar) values="--load --voltage --sun --panel" ;;
+        led) values="--supply --count --forward --current" flags+=" --json" ;;
+        ne555) values="--c1 --r1 --c2 --ra --rb" flags+=" --json" ;;
+        wires) flags+=" --json" ;;
+        drop) values="--awg --current --length" flags+=" --json" ;;
+        solar) values="--load --voltage --sun --panel" flags+=" --json" ;;
         eseries | combine) values="--series" flags+=" --json" ;;
         bands) values="--bands --tolerance --tcr" flags+=" --inductor --json" ;;
         smdcode | identify) flags+=" --json" ;;
@@ -33,7 +34,8 @@ _velkaro() {
             case " ${COMP_WORDS[*]:1:COMP_CWORD-1} " in
                 *" search "*) values+=" --limit" flags+=" --json" ;;
                 *" index "*) ;;
-                *) [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
+                *) flags+=" --json"
+                   [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
             esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
             --idle-timeout --login-timeout --transfer-timeout --web-port --tls-cert --tls-key" flags+=" --read-only
@@ -48,6 +50,7 @@ _velkaro() {
             --*-file) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
             --series) mapfile -t COMPREPLY < <(compgen -W "E3 E6 E12 E24 E48 E96 E192" -- "${cur^^}") ;;
             --bands) mapfile -t COMPREPLY < <(compgen -W "3 4 5 6" -- "$cur") ;;
+            --awg) mapfile -t COMPREPLY < <(compgen -W "0000 000 00 $(echo {0..40})" -- "$cur") ;;
         esac
         return
     fi

@@ -45,7 +45,13 @@ void addBandsCommand(CLI::App& app) {
         }
         if (!bands) throw UsageError(error);
         if (o->json) {
-            bench::printJson({{"value", value}, {"bands", *bands}});
+            // The inputs as asked (null: the form's default), then the bands.
+            bench::printJson({{"value", value},
+                              {"inductor", o->inductor},
+                              {"band_count", bands->size()},
+                              {"tolerance_percent", tolerance ? nlohmann::ordered_json(*tolerance) : nlohmann::ordered_json()},
+                              {"tcr_ppm", tcrOption->count() ? nlohmann::ordered_json(o->tcr) : nlohmann::ordered_json()},
+                              {"bands", *bands}});
             return;
         }
         std::string line;

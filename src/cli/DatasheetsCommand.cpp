@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "cli/UsageError.h"
 #include "datasheets/InfoDatasheetsView.h"
@@ -53,27 +55,36 @@ std::string jsonString(const std::string& s) {
     return out + '"';
 }
 
-void addIndexCommand(CLI::App& parent) {
+// The folder a subcommand works on: its own --dir, else the one given before it (datasheets --dir D index).
+std::string chosenFolder(const std::string& own, const std::string& parent) { return own.empty() ? parent : own; }
+
+void addIndexCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) {
     auto* cmd = parent.add_subcommand("index", "Bring the full-text index of the datasheets up to date");
     cmd->footer("Reads the text of new and changed files (PDF pages, text and HTML files); files that left the\n"
                 "folder leave the index. Shows progress on a terminal, nothing otherwise.\n"
                 "Example: velkaro datasheets index --dir ~/datasheets");
     auto dir = std::make_shared<std::string>();
     cmd->add_option("--dir", *dir, "Folder to index instead of the documents folder");
-    cmd->callback([dir] {
-        useFolder(*dir);
+    cmd->callback([dir, parentDir] {
+        useFolder(chosenFolder(*dir, *parentDir));
         const std::string folder = documentsDirectory();
         LibraryDatabase db(LibraryDatabase::defaultPathFor(folder));
         updateIndex(db, folder, ::isatty(STDERR_FILENO));
     });
 }
 
-void addSearchCommand(CLI::App& parent) {
+// A search that finds nothing ends with status 1, as grep's does, so scripts can test for it.
+ResultError noMatch(const std::string& folder, const std::string& query) {
+    return ResultError("no datasheet in " + folder + " matches \"" + query + "\"");
+}
+
+void addSearchCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) {
     auto* cmd = parent.add_subcommand("search", "Find the datasheets and pages that mention words or part numbers");
     cmd->footer("Words must all occur; WORD* matches a prefix; \"two words\" a phrase; part numbers are typed as\n"
                 "printed (74HC595, LM317-T). Names are searched too. The index is brought up to date first.\n"
                 "Prints one line per result, best first: path:page: snippet, hits between « and » (page 0: a\n"
                 "whole text file or the name). --json prints {\"results\": [{\"path\", \"page\", \"snippet\"}, ...]}.\n"
+                "No match is said on standard error, with exit status 1 (as grep does).\n"
                 "Example: velkaro datasheets search '\"dropout voltage\" LM31*' --limit 5");
     auto dir = std::make_shared<std::string>();
     auto query = std::make_shared<std::string>();
@@ -84,7 +95,7 @@ void addSearchCommand(CLI::App& parent) {
     cmd->add_flag("--json", *json, "Print the results as JSON");
     cmd->add_option("--limit", *limit, "Most results to print (default 20)")->check(CLI::Range(1, 100000));
     cmd->callback([=] {
-        useFolder(*dir);
+        useFolder(chosenFolder(*dir, *parentDir));
         const std::string expression = SearchQuery::toMatchExpression(*query);
         if (expression.empty()) throw UsageError("the query \"" + *query + "\" holds no word to search for");
         const std::string folder = documentsDirectory();
@@ -94,6 +105,7 @@ void addSearchCommand(CLI::App& parent) {
         if (!*json) {
             for (const auto& h : hits)
                 std::cout << h.path << ':' << h.page << ": " << h.markedSnippet("«", "»") << '\n';
+            if (hits.empty()) throw noMatch(folder, *query);
             return;
         }
         std::cout << "{\"results\": [";
@@ -101,6 +113,7 @@ void addSearchCommand(CLI::App& parent) {
             std::cout << (i ? ", " : "") << "{\"path\": " << jsonString(hits[i].path) << ", \"page\": " << hits[i].page
                       << ", \"snippet\": " << jsonString(hits[i].markedSnippet("«", "»")) << '}';
         std::cout << "]}\n";
+        if (hits.empty()) throw noMatch(folder, *query);
     });
 }
 
@@ -113,15 +126,21 @@ void addDatasheetsCommand(CLI::App& app) {
         "shows them (the file system's order; sub-folders and hidden entries included).\n"
         "Example: velkaro datasheets --dir ~/datasheets");
     auto dir = std::make_shared<std::string>();
-    cmd->add_option("--dir", *dir, "Folder to list instead of the documents folder");
+    auto json = std::make_shared<bool>(false);
+    cmd->add_option("--dir", *dir, "Folder to list, index or search instead of the documents folder");
+    cmd->add_flag("--json", *json, "Print {\"files\": N, \"names\": [...]} instead");
     cmd->require_subcommand(0, 1);
-    addIndexCommand(*cmd);
-    addSearchCommand(*cmd);
-    cmd->callback([cmd, dir] {
+    addIndexCommand(*cmd, dir);
+    addSearchCommand(*cmd, dir);
+    cmd->callback([cmd, dir, json] {
         if (!cmd->get_subcommands().empty()) return;
         useFolder(*dir);
         auto screen = std::make_unique<InfoDatasheetsView>();
         screen->loadViewIfNeeded();  // reads the folder as the screen does when it opens
+        if (*json) {
+            bench::printJson({{"files", screen->filesList().size()}, {"names", screen->filesList()}});
+            return;
+        }
         std::cout << screen->m_cFilesInfo.text() << '\n';
         for (const auto& name : screen->filesList()) std::cout << name << '\n';
     });

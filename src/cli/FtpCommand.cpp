@@ -144,7 +144,8 @@ void addFtpCommand(CLI::App& app) {
             std::exit(1);
         }
         const int actualPort = server->localPort();
-        std::string address = NetworkController::localWifiIPAddress();
+        std::string address = options->bindAddress.empty() ? NetworkController::localWifiIPAddress()
+                                                            : WebSharing::shownHost(options->bindAddress);
         // The same two lines the transfer screen shows.
         std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
                   << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'

@@ -1,6 +1,7 @@
 #include <iostream>
 #include <memory>
 
+#include "core/bench/ESeries.h"
 #include "core/bench/RegulatorFinder.h"
 #include "cli/BenchArguments.h"
 #include "cli/Commands.h"
@@ -23,17 +24,18 @@ void addRegulatorCommand(CLI::App& app) {
     bench::addJsonFlag(cmd, o->json);
     cmd->callback([o] {
         RegulatorFinder::Query q;
-        q.vout = bench::value(o->vout, Unit::Volt);
-        q.r1 = bench::value(o->r1, Unit::Ohm);
-        q.vref = bench::value(o->vref, Unit::Volt);
-        q.iadj = bench::value(o->iadj, Unit::Ampere);
+        q.vout = bench::value("--vout", o->vout, Unit::Volt);
+        q.r1 = bench::value("--r1", o->r1, Unit::Ohm);
+        q.vref = bench::value("--vref", o->vref, Unit::Volt);
+        q.iadj = bench::value("--iadj", o->iadj, Unit::Ampere);
         q.series = &bench::series(o->series);
         std::string error;
         auto r = RegulatorFinder::find(q, &error);
         if (!r) throw UsageError(error);
         if (o->json) {
-            bench::printJson({{"r2_exact", r->r2Exact}, {"r2", r->r2}, {"vout", r->vout},
-                              {"error_percent", r->errorPercent}});
+            bench::printJson({{"wanted_vout", q.vout}, {"r1", q.r1}, {"vref", q.vref}, {"iadj", q.iadj},
+                              {"series", q.series->name()}, {"r2_exact", r->r2Exact}, {"r2", r->r2},
+                              {"vout", r->vout}, {"error_percent", r->errorPercent}});
             return;
         }
         std::cout << "R2 exact: " << engineering(r->r2Exact, Unit::Ohm, 5) << "\nR2: " << engineering(r->r2, Unit::Ohm)

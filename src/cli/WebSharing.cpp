@@ -5,17 +5,11 @@
 
 #include "ftp/NetworkController.h"
 
-namespace {
-
-// The host part of the printed address: the address the page is bound to, else the network's, else this machine
-// itself (the address still works from here).
-std::string shownHost(const std::string& bindAddress) {
+std::string WebSharing::shownHost(const std::string& bindAddress) {
     if (!bindAddress.empty() && bindAddress != "0.0.0.0" && bindAddress != "::") return bindAddress;
     std::string address = NetworkController::localWifiIPAddress();
     return address.size() >= 6 ? address : "127.0.0.1";
 }
-
-}  // namespace
 
 void WebSharing::addAnnounceOptions(CLI::App& cmd, Flags& flags) {
     cmd.add_flag("--no-announce", flags.noAnnounce, "Do not announce the share on the network (DNS-SD)");

@@ -15,6 +15,9 @@ public:
         bool noAnnounce = false;
         bool announceToken = false;
     };
+    /// The host to print in an address: the address the server is bound to, else the network's, else this
+    /// machine itself (the address still works from here).
+    static std::string shownHost(const std::string& bindAddress);
     /// Adds --no-announce and --announce-token to `cmd`.
     static void addAnnounceOptions(CLI::App& cmd, Flags& flags);
 

@@ -1,8 +1,10 @@
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "platform/Log.h"
 #include "platform/Resources.h"
@@ -13,8 +15,11 @@ namespace {
 // aligned columns. It understands the plain HTML the document is written in, not HTML at large.
 class DocumentText {
 public:
+    using Table = std::vector<std::vector<std::string>>;
     explicit DocumentText(std::string_view html) { parse(html); }
     std::string text() const { return out_; }
+    /// The document's tables, each a list of rows of cell texts, the heading row first.
+    const std::vector<Table>& tables() const { return tables_; }
 
 private:
     void parse(std::string_view html) {
@@ -146,25 +151,50 @@ private:
                 out_ += std::string(total - 2, '-') + '\n';
             }
         }
+        tables_.push_back(std::move(rows_));
         rows_.clear();
         text_.clear();
         out_ += '\n';
     }
 
     std::string out_, text_;
-    std::vector<std::vector<std::string>> rows_;
+    Table rows_;
+    std::vector<Table> tables_;
     bool heading_ = false;
     bool inCell_ = false;
 };
+
+// The load table as JSON: its column headings, then one row per gauge, the gauge as written and the figures as
+// numbers.
+nlohmann::ordered_json tableJson(const DocumentText::Table& table) {
+    nlohmann::ordered_json out = {{"columns", table.empty() ? std::vector<std::string>() : table.front()},
+                                  {"rows", nlohmann::ordered_json::array()}};
+    for (size_t r = 1; r < table.size(); ++r) {
+        nlohmann::ordered_json row = nlohmann::ordered_json::array();
+        for (size_t c = 0; c < table[r].size(); ++c)
+            row.push_back(c == 0 ? nlohmann::ordered_json(table[r][c]) : nlohmann::ordered_json(std::stod(table[r][c])));
+        out["rows"].push_back(row);
+    }
+    return out;
+}
 
 }  // namespace
 
 void addWiresCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("wires", "Wire current load table: AWG 0000 to 40, size, resistance, current limits");
-    cmd->callback([] {
+    cmd->footer("The table the wire screen shows, for solid copper wire: diameter and area from the AWG rule\n"
+                "d = 0.127 mm x 92^((36 - AWG) / 39), resistance at 20 degrees C, and the current one wire may carry\n"
+                "in chassis wiring and in power transmission.");
+    auto json = std::make_shared<bool>(false);
+    bench::addJsonFlag(cmd, *json, "Print one JSON object: columns (the headings), rows (the gauge, then the figures)");
+    cmd->callback([json] {
         auto document = resourceNamed("Wires");
         // Compiled into the program; a build without it says so, as the screen does.
         if (!document) return logLine("the Wires document is missing from this build; the wire table stays empty");
-        std::cout << DocumentText(*document).text();
+        const DocumentText text(*document);
+        if (*json)
+            bench::printJson(tableJson(text.tables().empty() ? DocumentText::Table() : text.tables().front()));
+        else
+            std::cout << text.text();
     });
 }

@@ -28,7 +28,12 @@ usage "row" resistor --rows 3,7,0,2,2
 usage "row" resistor --rows 3,7,0,2,2,x
 usage "does not exist" resistor --rows 9,0,0,0,0,0
 usage "either" resistor --rows 0,0,0,0,0,0 brown black black
-usage "" nosuchcommand
+checkAll 2 '' "velkaro: unknown subcommand 'nosuchcommand'; the subcommands are resistor, capacitor, *, web (see velkaro --help)" \
+  nosuchcommand
+checkAll 2 '' "velkaro: unknown subcommand 'Resistor'; *" Resistor yellow violet red gold
+checkAll 2 '' '{"error":"unknown subcommand '"'nosuchcommand'"'; the subcommands are resistor, *","status":2}' \
+  nosuchcommand --json
+checkAll 2 '' '{"error":"The following argument was not expected: --nosuch","status":2}' led --json --nosuch
 
 out=$("$velkaro" --help 2>&1); rc=$?
 # The screenshot maker is the project's own tool, not the user's.
@@ -36,9 +41,22 @@ out=$("$velkaro" --help 2>&1); rc=$?
 out=$("$velkaro" --version 2>&1); rc=$?
 [[ $rc == 0 && $out == "velkaro "* ]] || { echo "FAIL: --version: $out"; failures=$((failures + 1)); }
 
-# Without any display the window cannot open: a clear message naming the tools, never a crash.
+# Without any display the window cannot open: a clear message naming every tool --help lists, never a crash.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$velkaro" 2>&1); rc=$?
-[[ $rc == 1 && $out == *"no display"* && $out == *"resistor"* ]] || { echo "FAIL: no display: exit $rc: $out"; failures=$((failures + 1)); }
+[[ $rc == 1 && $out == *"no display"* ]] || { echo "FAIL: no display: exit $rc: $out"; failures=$((failures + 1)); }
+tools=$("$velkaro" --help | sed -n '/^Subcommands:/,$p' | awk 'NR > 1 && NF { print $1 }')
+[[ $(wc -l <<<"$tools") -ge 21 ]] || { echo "FAIL: --help lists too few subcommands: $tools"; failures=$((failures + 1)); }
+for tool in $tools; do
+  [[ $out == *" $tool,"* || $out == *" $tool."* ]] || { echo "FAIL: no display: $tool not named: $out"; failures=$((failures + 1)); }
+done
+
+# Bound to one address, the FTP server gives that address to connect to, not another interface's.
+served=$(mktemp -d)
+coproc FTP { exec timeout 20 "$velkaro" ftp --bind 127.0.0.1 --port 0 --no-announce --dir "$served" 2>/dev/null; }
+read -r -t 10 line <&"${FTP[0]}"
+kill "$FTP_PID" 2>/dev/null; wait "$FTP_PID" 2>/dev/null
+[[ ${line-} =~ ^ftp://127\.0\.0\.1:[0-9]+$ ]] || { echo "FAIL: ftp --bind 127.0.0.1 prints ${line-nothing}"; failures=$((failures + 1)); }
+rm -rf "$served"
 
 # The command line links no Qt; the window program beside it draws, here for the project's screenshot maker.
 ldd "$velkaro" | grep -q libQt && { echo "FAIL: velkaro links Qt"; failures=$((failures + 1)); }

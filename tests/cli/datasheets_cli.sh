@@ -24,6 +24,9 @@ printf 'x' > "$store/.notes"
 out=$(timeout 20 "$velkaro" datasheets --dir "$store")
 want=$(printf 'Files: 3\n%s' "$(ls -f -A "$store")")
 check "names in the file system's order" "$want" "$out"
+out=$(timeout 20 "$velkaro" datasheets --dir "$store" --json)
+want=$(python3 -c 'import json, os, sys; n = os.listdir(sys.argv[1]); print(json.dumps({"files": len(n), "names": n}, ensure_ascii=False, separators=(",", ":")))' "$store")
+check "names as JSON" "$want" "$out"
 
 # Without --dir the documents folder under XDG_DATA_HOME is listed (and made when missing).
 data=$(mktemp -d)
@@ -65,7 +68,7 @@ printf 'spare "74HC595" chips\n' > "$lib/notes.txt"
 XDG_DATA_HOME=$data timeout 60 "$velkaro" datasheets index --dir "$lib" 2>/dev/null
 check "index leaves the folder alone" "LM317 regulator.pdf notes.txt" "$(ls "$lib" | tr '\n' ' ' | sed 's/ $//')"
 while IFS='|' read -r query want; do
-    out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search "$query" --dir "$lib" --json --limit 5)
+    out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search "$query" --dir "$lib" --json --limit 5 2>/dev/null)
     check "search $query" "$want" "$out"
 done <<'ROWS'
 LM317-T|{"results": [{"path": "LM317 regulator.pdf", "page": 1, "snippet": "Adjustable «LM317-T»"}]}
@@ -74,6 +77,20 @@ regul*|{"results": [{"path": "LM317 regulator.pdf", "page": 0, "snippet": "LM317
 74hc595|{"results": [{"path": "notes.txt", "page": 0, "snippet": "spare \"«74HC595»\" chips"}]}
 NE555|{"results": []}
 ROWS
+# The folder given before the subcommand is the one indexed and searched; the documents folder is left alone.
+out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets --dir "$lib" search LM317-T --json)
+check "search in --dir given first" '{"results": [{"path": "LM317 regulator.pdf", "page": 1, "snippet": "Adjustable «LM317-T»"}]}' "$out"
+check "documents folder untouched" "no" "$([[ -e $data/velkaro/Documents ]] && echo yes || echo no)"
+# No match is said on standard error with status 1, as grep does; with --json the empty list is still printed.
+out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search NE555 --dir "$lib" 2>"$data/err")
+check "no match" "1||velkaro: no datasheet in $lib matches \"NE555\"" "$?|$out|$(cat "$data/err")"
+out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets --dir "$lib" search NE555 --json 2>"$data/err")
+check "no match as JSON" "1|{\"results\": []}|{\"error\":\"no datasheet in $lib matches \\\"NE555\\\"\",\"status\":1}" \
+    "$?|$out|$(cat "$data/err")"
+fresh=$(mktemp -d)
+XDG_DATA_HOME=$fresh timeout 60 "$velkaro" datasheets --dir "$lib" index 2>/dev/null
+check "index of --dir given first" "0 no 1" "$? $([[ -e $fresh/velkaro/Documents ]] && echo yes || echo no) $(ls "$fresh"/velkaro/Library-*.sqlite 2>/dev/null | wc -l)"
+rm -rf "$fresh"
 err=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search '***' --dir "$lib" 2>&1 >/dev/null)
 check "query without words" "2 velkaro: the query \"***\" holds no word to search for" "$? $err"
 rm -rf "$lib" "$data"

@@ -7,12 +7,6 @@
 #include "core/bench/Quantity.h"
 #include "platform/Format.h"
 
-namespace {
-
-bool atMost(double a, double b) { return a <= b || sameValue(a, b); }
-
-}  // namespace
-
 std::optional<std::vector<DividerFinder::Divider>> DividerFinder::find(const Query& q, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<std::vector<Divider>> {
         if (error) *error = std::move(message);
@@ -26,21 +20,28 @@ std::optional<std::vector<DividerFinder::Divider>> DividerFinder::find(const Que
     const ESeries& series = *q.series;
     const double floor = ESeries::smallest(Unit::Ohm);
 
+    // The output falls as R1 grows, so for each R2 the dividers nearest the wanted output are the R1 values on
+    // either side of the exact one, within the range: any pair among the five best ratios overall is one of the
+    // five nearest on its side for its R2, since each R1 makes another ratio.
+    constexpr size_t kOffered = 5;
+    const std::vector<double> values = series.valuesBetween(floor, q.maxTotal);
+    auto firstNotBelow = [&](double v) {
+        return std::lower_bound(values.begin(), values.end(), v, [](double a, double b) { return a < b && !sameValue(a, b); });
+    };
     std::vector<Divider> candidates;
-    for (double r2 : series.valuesBetween(floor, q.maxTotal)) {
+    for (double r2 : values) {
         const double bottom = q.load ? r2 * *q.load / (r2 + *q.load) : r2;
-        // The output falls as R1 grows, so for this R2 the best R1 is a neighbour of the exact one, or the
-        // nearest value inside the range when those fall outside it.
         const double exact = bottom * (q.vin - q.vout) / q.vout;
-        const auto around = series.around(exact, floor);
-        std::vector<double> r1s = {around.above};
-        if (around.below) r1s.push_back(*around.below);
-        if (auto top = series.around(std::max(q.maxTotal - r2, floor), floor).below) r1s.push_back(*top);
-        if (q.minTotal - r2 > 0) r1s.push_back(series.around(q.minTotal - r2, floor).above);
-        for (double r1 : r1s) {
-            if (!atMost(q.minTotal, r1 + r2) || !atMost(r1 + r2, q.maxTotal)) continue;
-            const double vout = q.vin * bottom / (r1 + bottom);
-            candidates.push_back({r1, r2, vout, (vout - q.vout) / q.vout * 100});
+        const auto lo = firstNotBelow(q.minTotal - r2);
+        const auto hi = std::upper_bound(values.begin(), values.end(), q.maxTotal - r2,
+                                         [](double a, double b) { return a < b && !sameValue(a, b); });
+        if (lo >= hi) continue;
+        const auto split = std::clamp(firstNotBelow(exact), lo, hi);
+        const auto from = split - std::min<std::ptrdiff_t>(kOffered, split - lo);
+        const auto to = split + std::min<std::ptrdiff_t>(kOffered, hi - split);
+        for (auto r1 = from; r1 != to; ++r1) {
+            const double vout = q.vin * bottom / (*r1 + bottom);
+            candidates.push_back({*r1, r2, vout, (vout - q.vout) / q.vout * 100});
         }
     }
     if (candidates.empty())
@@ -58,7 +59,7 @@ std::optional<std::vector<DividerFinder::Divider>> DividerFinder::find(const Que
             return key(kept).first == key(d).first && sameValue(kept.r1 / kept.r2, d.r1 / d.r2);
         });
         if (!repeat) out.push_back(d);
-        if (out.size() == 5) break;
+        if (out.size() == kOffered) break;
     }
     return out;
 }

@@ -38,10 +38,12 @@ Ne555Timer::AstableLines Ne555Timer::astableLines(const Astable& a) {
         out.times = format("t1 = %.2f us, t2 = %.2f us", t1 * 1000.0f, t2 * 1000.0f);
 
     const float period = t1 + t2;
-    const float hertz = 1000.0f / period;
-    out.frequency = hertz < 1000.0f ? format("f = %.2f Hz", hertz) : format("f = %.2f KHz", 1.0f / period);
+    const float f = hertz(a);
+    out.frequency = f < 1000.0f ? format("f = %.2f Hz", f) : format("f = %.2f KHz", 1.0f / period);
     return out;
 }
+
+float Ne555Timer::hertz(const Astable& a) { return 1000.0f / (a.t1 + a.t2); }
 
 Ne555Timer::Lines Ne555Timer::linesForTexts(const Texts& t) {
     return {monostableLine(monostablePulse(floatValue(t.c1), floatValue(t.r1))),

@@ -30,6 +30,8 @@ public:
     static std::string monostableLine(float pulse);
     static Astable astable(float microfarads, float ra, float rb);
     static AstableLines astableLines(const Astable& times);
+    /// The astable frequency in hertz, single precision: 1000 / (t1 + t2).
+    static float hertz(const Astable& times);
 
     /// The lines for the five field texts (read with `floatValue`).
     static Lines linesForTexts(const Texts& texts);

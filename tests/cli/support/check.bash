@@ -12,7 +12,7 @@ check() {  # check STATUS EXPECTED ARGS...
   out=$(timeout 20 "$velkaro" "$@" 2>"$err")
   rc=$?
   if [[ $rc != "$status" || $out != "$expected" || ($status == 2 && ! -s $err) ]]; then
-    printf 'FAIL: velkaro %q' "$@"; printf '\n  exit %s (want %s)\n  got:  %q\n  want: %q\n  stderr: %s\n' \
+    printf 'FAIL: velkaro'; printf ' %q' "$@"; printf '\n  exit %s (want %s)\n  got:  %q\n  want: %q\n  stderr: %s\n' \
       "$rc" "$status" "$out" "$expected" "$(cat "$err")"
     failures=$((failures + 1))
   fi
@@ -22,4 +22,17 @@ finish() {
   echo "$(basename "$0"): $failures failure(s)"
   [[ $failures == 0 ]]
   exit
+}
+
+# checkAll STATUS STDOUT STDERR ARGS...: as check, and standard error must match STDERR, a glob pattern ('' wants
+# nothing on standard error).
+checkAll() {
+  local status=$1 expected=$2 pattern=$3
+  shift 3
+  check "$status" "$expected" "$@"
+  # shellcheck disable=SC2053 # the pattern is a glob on purpose
+  if [[ $(cat "$err") != $pattern ]]; then
+    printf 'FAIL: velkaro'; printf ' %q' "$@"; printf '\n  stderr: %q\n  want:   %q\n' "$(cat "$err")" "$pattern"
+    failures=$((failures + 1))
+  fi
 }

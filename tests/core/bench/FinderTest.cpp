@@ -1,7 +1,10 @@
 // The finders against searches written plainly here, over every pair (or triple) of series values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "core/bench/CombinationFinder.h"
 #include "core/bench/DividerFinder.h"
@@ -143,6 +146,66 @@ TEST(Finders, RegulatorMatchesABruteForceOverManyTargetsPerSeries) {
         EXPECT_FALSE(RegulatorFinder::find(r.query, &error)) << r.error;
         EXPECT_EQ(error, r.error);
     }
+}
+
+// The best divider and the alternatives: the next-best distinct ratios over every pair in the range, as a plain
+// search over all pairs ranks them (pairs of one ratio and error count once).
+TEST(Finders, DividerAlternativesAreTheNextBestRatios) {
+    struct DividerCase {
+        const char* series;
+        double vin, vout;
+        std::optional<double> load;
+        double minTotal, maxTotal;
+    } dividers[] = {{"E24", 12, 3.3, std::nullopt, 1e3, 1e6}, {"E24", 5, 1.8, 10e3, 1e3, 1e6},
+                    {"E24", 24, 5, std::nullopt, 2e4, 3e4},   {"E24", 3.3, 3.29, 1e6, 1e3, 1e5},
+                    {"E24", 5, 2.5, std::nullopt, 1e3, 1e6},  {"E3", 1.8, 0.9, std::nullopt, 1e3, 1e6},
+                    {"E12", 9, 1, std::nullopt, 10, 1e3},     {"E96", 15, 7.3, 4.7e3, 5e3, 2e5}};
+    for (const auto& c : dividers) {
+        const ESeries& series = *ESeries::named(c.series);
+        auto found = DividerFinder::find({c.vin, c.vout, &series, c.load, c.minTotal, c.maxTotal}, nullptr);
+        ASSERT_TRUE(found && !found->empty()) << c.series << " " << c.vout;
+        struct Pair {
+            double error, ratio;
+        };
+        std::vector<Pair> pairs;
+        const auto all = series.valuesBetween(0.1, c.maxTotal);
+        for (double r1 : all)
+            for (double r2 : all) {
+                if (r1 + r2 < c.minTotal * (1 - 1e-12) || r1 + r2 > c.maxTotal * (1 + 1e-12)) continue;
+                const double bottom = c.load ? par(r2, *c.load) : r2;
+                pairs.push_back({std::fabs(c.vin * bottom / (r1 + bottom) - c.vout) / c.vout * 100, r1 / r2});
+            }
+        std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) { return a.error < b.error; });
+        std::vector<Pair> best;
+        for (const Pair& p : pairs) {
+            bool seen = false;
+            for (const Pair& b : best) seen |= std::fabs(b.error - p.error) < 1e-9 && std::fabs(b.ratio / p.ratio - 1) < 1e-9;
+            if (!seen) best.push_back(p);
+            if (best.size() == 5) break;
+        }
+        ASSERT_EQ(found->size(), best.size()) << c.series << " " << c.vout;
+        for (size_t i = 0; i < best.size(); ++i) {
+            const auto& d = (*found)[i];
+            EXPECT_NEAR(std::fabs(d.errorPercent), best[i].error, 1e-9) << c.series << " " << c.vout << " #" << i;
+            const double bottom = c.load ? par(d.r2, *c.load) : d.r2;
+            EXPECT_NEAR(d.vout, c.vin * bottom / (d.r1 + bottom), 1e-12);
+            EXPECT_TRUE(series.contains(d.r1) && series.contains(d.r2));
+            EXPECT_GE(d.r1 + d.r2, c.minTotal * (1 - 1e-12));
+            EXPECT_LE(d.r1 + d.r2, c.maxTotal * (1 + 1e-12));
+        }
+    }
+    // Ratios met exactly by several pairs are offered once, as the pair whose total is nearest 10 kΩ.
+    auto half = DividerFinder::find({5, 2.5, ESeries::named("E24"), std::nullopt, 1e3, 1e6}, nullptr);
+    ASSERT_TRUE(half);
+    EXPECT_EQ((*half)[0].r1, 5100);
+    EXPECT_EQ((*half)[0].r2, 5100);
+
+    std::string error;
+    const ESeries& e24 = *ESeries::named("E24");
+    EXPECT_FALSE(DividerFinder::find({5, 6, &e24, std::nullopt, 1e3, 1e6}, &error));
+    EXPECT_EQ(error, "Vout must lie between 0 V and Vin (5 V)");
+    EXPECT_FALSE(DividerFinder::find({5, 2.5, &e24, std::nullopt, 0.1, 0.15}, &error));
+    EXPECT_EQ(error, "no two E24 values add up to between 100 mΩ and 150 mΩ");
 }
 
 }  // namespace
