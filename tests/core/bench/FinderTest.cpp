@@ -202,8 +202,6 @@ TEST(Finders, DividerAlternativesAreTheNextBestRatios) {
 
     std::string error;
     const ESeries& e24 = *ESeries::named("E24");
-    EXPECT_FALSE(DividerFinder::find({5, 6, &e24, std::nullopt, 1e3, 1e6}, &error));
-    EXPECT_EQ(error, "Vout must lie between 0 V and Vin (5 V)");
     EXPECT_FALSE(DividerFinder::find({5, 2.5, &e24, std::nullopt, 0.1, 0.15}, &error));
     EXPECT_EQ(error, "no two E24 values add up to between 100 mΩ and 150 mΩ");
 }
