@@ -33,15 +33,15 @@ _velkaro() {
             values="--dir"
             case " ${COMP_WORDS[*]:1:COMP_CWORD-1} " in
                 *" search "*) values+=" --limit" flags+=" --json" ;;
-                *" index "*) ;;
+                *" index "*) flags+=" --json" ;;
                 *) flags+=" --json"
                    [[ $cur != -* ]] && mapfile -t COMPREPLY < <(compgen -W "index search" -- "$cur") && return ;;
             esac ;;
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
             --idle-timeout --login-timeout --transfer-timeout --web-port --tls-cert --tls-key" flags+=" --read-only
-            --quiet --verbose --no-announce --announce-token --tls --require-tls" ;;
+            --quiet --verbose --no-announce --announce-token --tls --require-tls --json" ;;
         web) values="--dir --port --user --password-file --bind --max-clients --max-per-address --idle-timeout"
-            flags+=" --read-only --no-announce --announce-token --verbose" ;;
+            flags+=" --read-only --no-announce --announce-token --verbose --json" ;;
     esac
 
     if [[ " $values " == *" $prev "* ]]; then

@@ -25,7 +25,8 @@ void useFolder(const std::string& dir) {
 }
 
 // Brings the folder's index up to date; on a terminal the count of files read so far shows on standard error.
-void updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgress) {
+// The files read, of those found new or changed.
+LibraryIndexer::Progress updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgress) {
     if (!db.isOpen()) throw UsageError("the datasheet index " + db.path() + " cannot be opened: " + db.error());
     LibraryIndexer indexer(db, folder);
     if (showProgress)
@@ -36,6 +37,7 @@ void updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgre
             std::fflush(stderr);
         });
     indexer.runUntilIdle();
+    return indexer.progress();
 }
 
 std::string jsonString(const std::string& s) {
@@ -61,15 +63,19 @@ std::string chosenFolder(const std::string& own, const std::string& parent) { re
 void addIndexCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) {
     auto* cmd = parent.add_subcommand("index", "Bring the full-text index of the datasheets up to date");
     cmd->footer("Reads the text of new and changed files (PDF pages, text and HTML files); files that left the\n"
-                "folder leave the index. Shows progress on a terminal, nothing otherwise.\n"
+                "folder leave the index. Shows progress on a terminal, nothing otherwise (--json: one object).\n"
                 "Example: velkaro datasheets index --dir ~/datasheets");
     auto dir = std::make_shared<std::string>();
     cmd->add_option("--dir", *dir, "Folder to index instead of the documents folder");
-    cmd->callback([dir, parentDir] {
+    auto json = std::make_shared<bool>(false);
+    cmd->add_flag("--json", *json, "Print {\"dir\", \"index\", \"read\": files read, \"changed\": files found new or changed}");
+    cmd->callback([dir, parentDir, json] {
         useFolder(chosenFolder(*dir, *parentDir));
         const std::string folder = documentsDirectory();
         LibraryDatabase db(LibraryDatabase::defaultPathFor(folder));
-        updateIndex(db, folder, ::isatty(STDERR_FILENO));
+        const auto progress = updateIndex(db, folder, !*json && ::isatty(STDERR_FILENO));
+        if (*json)
+            bench::printJson({{"dir", folder}, {"index", db.path()}, {"read", progress.done}, {"changed", progress.total}});
     });
 }
 

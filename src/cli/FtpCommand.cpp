@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "cli/PasswordFile.h"
 #include "cli/StopSignals.h"
@@ -64,6 +65,23 @@ std::string setUpTls(const TlsFlags& flags, FtpOptions& options) {
     return certificate->fingerprint();
 }
 
+// The start lines as one JSON object, for a script that starts the server and reads where it listens.
+void printStart(const std::string& address, int port, const std::string& dir, const std::string* fingerprint,
+                bool tlsRequired, const std::string& webAddress) {
+    using Json = nlohmann::ordered_json;
+    // Without a network address there is nothing to give a client on another machine.
+    const bool v6 = address.find(':') != std::string::npos;
+    const std::string url = format("ftp://%@%@%@:%d", v6 ? "[" : "", address, v6 ? "]" : "", port);
+    bench::printJson({{"url", address.empty() ? Json() : Json(url)},
+                      {"port", port},
+                      {"dir", dir},
+                      {"total_mib", Utils::getTotalSpace()},
+                      {"free_mib", Utils::getFreeSpace()},
+                      {"tls", fingerprint ? Json{{"required", tlsRequired}, {"fingerprint", *fingerprint}} : Json()},
+                      {"web_url", webAddress.empty() ? Json() : Json(webAddress)}});
+    std::cout.flush();
+}
+
 }  // namespace
 
 void addFtpCommand(CLI::App& app) {
@@ -108,7 +126,11 @@ void addFtpCommand(CLI::App& app) {
     auto webFlags = std::make_shared<WebSharing::Flags>();
     cmd->add_option("--web-port", *webPort, "Also serve the upload page on this port (default 0: no page)");
     WebSharing::addAnnounceOptions(*cmd, *webFlags);
-    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose, webPort, webFlags, tls] {
+    auto json = std::make_shared<bool>(false);
+    bench::addJsonFlag(cmd, *json,
+                       "Print the start as one JSON object: url, port, dir, total_mib, free_mib, tls {required, "
+                       "fingerprint} (null without TLS), web_url (null without the page)");
+    cmd->callback([dir, port, options, passwordFile, passivePorts, verbose, webPort, webFlags, tls, json] {
         if (*port < 0 || *port > 65535) throw UsageError("--port must be between 0 and 65535, not " + std::to_string(*port));
         if (*webPort < 0 || *webPort > 65535)
             throw UsageError("--web-port must be between 0 and 65535, not " + std::to_string(*webPort));
@@ -147,12 +169,13 @@ void addFtpCommand(CLI::App& app) {
         std::string address = options->bindAddress.empty() ? NetworkController::localWifiIPAddress()
                                                             : WebSharing::shownHost(options->bindAddress);
         // The same two lines the transfer screen shows.
-        std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
-                  << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
-                  << (options->tls ? format("FTPS (AUTH TLS)%@, certificate SHA-256 %@\n",
-                                            options->requireTls ? " required" : "", fingerprint)
-                                   : std::string())
-                  << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
+        if (!*json)
+            std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
+                      << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
+                      << (options->tls ? format("FTPS (AUTH TLS)%@, certificate SHA-256 %@\n",
+                                                options->requireTls ? " required" : "", fingerprint)
+                                       : std::string())
+                      << format("Serving %@ on port %d", server->baseDir(), actualPort) << std::endl;
         WebOptions web;  // the page takes the FTP server's limits
         web.readOnly = options->readOnly;
         web.user = options->user;
@@ -160,8 +183,11 @@ void addFtpCommand(CLI::App& app) {
         web.bindAddress = options->bindAddress;
         if (options->maxClients) web.maxClients = options->maxClients;
         if (options->maxPerAddress) web.maxPerAddress = options->maxPerAddress;
+        webFlags->printAddress = !*json;
         WebSharing sharing(*webPort != 0, static_cast<unsigned>(*webPort), base, web,
                            static_cast<std::uint16_t>(actualPort), *webFlags);
+        if (*json) printStart(address, actualPort, server->baseDir(), options->tls ? &fingerprint : nullptr,
+                              options->requireTls, sharing.address());
         signals.stopLoopOnSignal(loop);
         loop.run();
         sharing.stop();

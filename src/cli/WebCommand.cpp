@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
 #include "cli/PasswordFile.h"
 #include "cli/StopSignals.h"
@@ -28,6 +29,7 @@ void addWebCommand(CLI::App& app) {
         std::string passwordFile;
         WebSharing::Flags flags;
         bool verbose = false;
+        bool json = false;
     };
     auto s = std::make_shared<Settings>();
     cmd->add_option("--dir", s->dir, "Folder to serve (default: the documents folder)");
@@ -42,6 +44,7 @@ void addWebCommand(CLI::App& app) {
                     "Seconds a request may make no progress (a stalled upload) before it is closed (default 60)");
     WebSharing::addAnnounceOptions(*cmd, s->flags);
     cmd->add_flag("--verbose", s->verbose, "Log every request on standard error");
+    bench::addJsonFlag(cmd, s->json, "Print the start as one JSON object: url (with its key), port, dir");
     cmd->callback([s] {
         if (s->port < 0 || s->port > 65535)
             throw UsageError("--port must be between 0 and 65535, not " + std::to_string(s->port));
@@ -61,10 +64,17 @@ void addWebCommand(CLI::App& app) {
             std::exit(1);
         }
         RunLoop& loop = RunLoop::main();
+        s->flags.printAddress = !s->json;
         WebSharing sharing(true, static_cast<unsigned>(s->port), documentsDirectory(), s->options, 0, s->flags);
-        std::cout << format("Serving %@ on port %d", sharing.server()->baseDir(),
-                            static_cast<int>(sharing.server()->localPort()))
-                  << std::endl;
+        if (s->json)
+            bench::printJson({{"url", sharing.address()},
+                              {"port", static_cast<int>(sharing.server()->localPort())},
+                              {"dir", sharing.server()->baseDir()}});
+        else
+            std::cout << format("Serving %@ on port %d", sharing.server()->baseDir(),
+                                static_cast<int>(sharing.server()->localPort()))
+                      << std::endl;
+        std::cout.flush();
         signals.stopLoopOnSignal(loop);
         loop.run();
         sharing.stop();

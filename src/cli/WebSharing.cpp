@@ -26,13 +26,17 @@ WebSharing::WebSharing(bool withPage, unsigned webPort, const std::string& dir, 
                       << web_->listenError().localizedDescription << '\n';
             std::exit(1);
         }
-        std::cout << web_->address(shownHost(web_->options().bindAddress)) << std::endl;
+        if (flags.printAddress) std::cout << address() << std::endl;
     }
     if (flags.noAnnounce) return;
     announcer_ = std::make_unique<DnsSdAnnouncer>(
         DnsSdAnnouncer::sharingServices(ftpPort, web_ ? web_->localPort() : 0,
                                         web_ && flags.announceToken ? "/?k=" + web_->token().text() : "/"),
         [](const std::string& line) { std::cerr << "velkaro: " << line << '\n'; });
+}
+
+std::string WebSharing::address() const {
+    return web_ ? web_->address(shownHost(web_->options().bindAddress)) : std::string();
 }
 
 void WebSharing::stop() {

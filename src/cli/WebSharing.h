@@ -14,6 +14,7 @@ public:
     struct Flags {
         bool noAnnounce = false;
         bool announceToken = false;
+        bool printAddress = true;  ///< false when the caller prints it (--json)
     };
     /// The host to print in an address: the address the server is bound to, else the network's, else this
     /// machine itself (the address still works from here).
@@ -30,6 +31,8 @@ public:
     void stop();
 
     WebServer* server() const { return web_.get(); }
+    /// "http://ADDR:PORT/?k=TOKEN", or empty without the page.
+    std::string address() const;
 
 private:
     std::unique_ptr<WebServer> web_;

@@ -50,13 +50,27 @@ for tool in $tools; do
   [[ $out == *" $tool,"* || $out == *" $tool."* ]] || { echo "FAIL: no display: $tool not named: $out"; failures=$((failures + 1)); }
 done
 
+# The servers' first line, as each starts on a free port on the loopback address with an empty folder.
+firstLine() {
+  local served line
+  served=$(mktemp -d)
+  coproc SERVER { exec timeout 20 "$velkaro" "$@" --bind 127.0.0.1 --port 0 --no-announce --dir "$served" 2>/dev/null; }
+  read -r -t 10 line <&"${SERVER[0]}"
+  kill "$SERVER_PID" 2>/dev/null; wait "$SERVER_PID" 2>/dev/null
+  rm -rf "$served"
+  echo "${line-}"
+}
 # Bound to one address, the FTP server gives that address to connect to, not another interface's.
-served=$(mktemp -d)
-coproc FTP { exec timeout 20 "$velkaro" ftp --bind 127.0.0.1 --port 0 --no-announce --dir "$served" 2>/dev/null; }
-read -r -t 10 line <&"${FTP[0]}"
-kill "$FTP_PID" 2>/dev/null; wait "$FTP_PID" 2>/dev/null
-[[ ${line-} =~ ^ftp://127\.0\.0\.1:[0-9]+$ ]] || { echo "FAIL: ftp --bind 127.0.0.1 prints ${line-nothing}"; failures=$((failures + 1)); }
-rm -rf "$served"
+while read -r pattern args; do
+  # shellcheck disable=SC2086 # the row's arguments are words
+  line=$(firstLine $args)
+  [[ $line =~ $pattern ]] || { echo "FAIL: velkaro $args --bind 127.0.0.1 prints '$line'"; failures=$((failures + 1)); }
+done <<'ROWS'
+^ftp://127\.0\.0\.1:[0-9]+$ ftp
+^\{"url":"ftp://127\.0\.0\.1:[0-9]+","port":[0-9]+,"dir":"/[^"]+","total_mib":[0-9]+,"free_mib":[0-9]+,"tls":null,"web_url":null\}$ ftp --json
+^http://127\.0\.0\.1:[0-9]+/\?k=[0-9a-f]+$ web
+^\{"url":"http://127\.0\.0\.1:[0-9]+/\?k=[0-9a-f]+","port":[0-9]+,"dir":"/[^"]+"\}$ web --json
+ROWS
 
 # The command line links no Qt; the window program beside it draws, here for the project's screenshot maker.
 ldd "$velkaro" | grep -q libQt && { echo "FAIL: velkaro links Qt"; failures=$((failures + 1)); }

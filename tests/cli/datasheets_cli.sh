@@ -88,8 +88,10 @@ out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets --dir "$lib" search N
 check "no match as JSON" "1|{\"results\": []}|{\"error\":\"no datasheet in $lib matches \\\"NE555\\\"\",\"status\":1}" \
     "$?|$out|$(cat "$data/err")"
 fresh=$(mktemp -d)
-XDG_DATA_HOME=$fresh timeout 60 "$velkaro" datasheets --dir "$lib" index 2>/dev/null
-check "index of --dir given first" "0 no 1" "$? $([[ -e $fresh/velkaro/Documents ]] && echo yes || echo no) $(ls "$fresh"/velkaro/Library-*.sqlite 2>/dev/null | wc -l)"
+out=$(XDG_DATA_HOME=$fresh timeout 60 "$velkaro" datasheets --dir "$lib" index --json 2>/dev/null)
+check "index of --dir given first" "0 no" "$? $([[ -e $fresh/velkaro/Documents ]] && echo yes || echo no)"
+index=$(ls "$fresh"/velkaro/Library-*.sqlite)
+check "index --json" "{\"dir\":\"$lib\",\"index\":\"$index\",\"read\":2,\"changed\":2}" "$out"
 rm -rf "$fresh"
 err=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search '***' --dir "$lib" 2>&1 >/dev/null)
 check "query without words" "2 velkaro: the query \"***\" holds no word to search for" "$? $err"
