@@ -51,7 +51,7 @@ void FtpConnection::closeNow() {
 
 void FtpConnection::startTls(const std::string& sessionContext) {
     flushReplies();
-    connectionSocket_->startTls(settings_.options.tls, TlsOptions{sessionContext, {}, false}, kTlsHandshakeTimeout);
+    connectionSocket_->startTls(settings_.options.tls, TlsOptions{sessionContext, {}, false, {}}, kTlsHandshakeTimeout);
 }
 
 std::uint64_t FtpConnection::unsentReplyBytes() const {

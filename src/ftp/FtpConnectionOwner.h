@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class FtpConnection;
@@ -25,6 +27,14 @@ public:
     virtual bool reserveMemory(std::uint64_t bytes) = 0;
     /// Gives back what `reserveMemory` took.
     virtual void releaseMemory(std::uint64_t bytes) = 0;
+    /// The TLS sessions issued under `context` belong to the client at `address`, logged in as `account`
+    /// (nothing: not logged in); said again when that changes.
+    virtual void tlsSessionsIssued(const std::string& context, const std::string& address,
+                                   const std::optional<std::string>& account) = 0;
+    /// Whether a data connection of the client at `address`, logged in as `account`, may resume a TLS session
+    /// issued under `context` (a client that shares sessions between its control connections).
+    virtual bool acceptsTlsSession(const std::string& context, const std::string& address,
+                                   const std::optional<std::string>& account) const = 0;
 
 protected:
     ~FtpConnectionOwner() = default;

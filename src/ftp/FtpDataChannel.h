@@ -49,6 +49,9 @@ public:
     /// `connected`: the client had connected; `downloadPending`: a download was not fully sent.
     virtual void dataConnectionClosed(std::optional<FtpDataConnection::Incoming> upload, bool failed, bool connected,
                                       bool downloadPending) = 0;
+    /// Whether a data connection may resume a TLS session this server issued under `context`, another control
+    /// connection's (its own is always resumed).
+    virtual bool acceptsTlsSession(const std::string& context) const = 0;
 
 protected:
     ~FtpDataEvents() = default;

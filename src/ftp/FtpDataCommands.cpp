@@ -11,22 +11,37 @@
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
+#include "platform/Text.h"
 
 // The data side of a session: the data-port commands, the transfers handed to the data channel, their time-out,
 // and the replies that end them.
 
-void FtpSession::doPasv(const Words&) {
+bool FtpSession::refusedAfterEpsvAll(const Words& words) {
+    // A client that sent EPSV ALL has told the firewalls on its way that only EPSV follows; another mode would
+    // open a connection they do not expect.
+    if (!epsvAll_) return false;
+    sendMessage(format("501 %@ not allowed after EPSV ALL.", words[0]));
+    return true;
+}
+
+void FtpSession::doPasv(const Words& words) {
+    if (refusedAfterEpsvAll(words)) return;
     transferMode_ = pasvMode;
     openDataSocket(0);
 }
 
-void FtpSession::doEpsv(const Words&) {
+void FtpSession::doEpsv(const Words& words) {
+    if (words.size() > 1 && text::lowercased(words[1]) == "all") {
+        epsvAll_ = true;
+        return sendMessage("200 EPSV ALL command successful.");
+    }
     transferMode_ = epsvMode;
     openDataSocket(0);
 }
 
 void FtpSession::doPort(const Words& words) {
     unsigned port = FtpCommandLine::portFromPort(words.size() > 1 ? words[1] : "");
+    if (refusedAfterEpsvAll(words)) return;
     if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = portMode;
     openDataSocket(port);
@@ -35,6 +50,7 @@ void FtpSession::doPort(const Words& words) {
 void FtpSession::doLprt(const Words& words) {
     unsigned port = FtpCommandLine::portFromLprt(words.size() > 1 ? words[1] : "");
     NSLog("%d %d %d", static_cast<int>(port / 256 * 256), static_cast<int>(port / 256), static_cast<int>(port % 256));
+    if (refusedAfterEpsvAll(words)) return;
     if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = lprtMode;
     openDataSocket(port);
@@ -45,6 +61,7 @@ void FtpSession::doEprt(const Words& words) {
     for (const auto& f : FtpCommandLine::split(argument, '|')) NSLog("%@", f);
     unsigned port = FtpCommandLine::portFromEprt(argument);
     NSLog("Got Send Port %d", static_cast<int>(port));
+    if (refusedAfterEpsvAll(words)) return;
     if (port == 0) return sendMessage(FtpReplies::kMissingArgument);
     transferMode_ = eprtMode;
     openDataSocket(port);

@@ -130,14 +130,18 @@ void FtpDataPort::closeAcceptedDataSockets() {
 bool FtpDataPort::secureDataSocket(AsyncSocket& sock) {
     if (!protection_ || !settings_.options.tls || sock.tls()) return false;
     // Tickets are for control connections: nobody resumes from a data connection.
-    sock.startTls(settings_.options.tls, TlsOptions{*protection_, {}, true}, kTlsHandshakeTimeout);
+    // Clients that share TLS sessions between their control connections bring another one's session here.
+    TlsOptions options{*protection_, {}, true,
+                       [this](const std::string& context) { return events_.acceptsTlsSession(context); }};
+    sock.startTls(settings_.options.tls, options, kTlsHandshakeTimeout);
     return true;
 }
 
 void FtpDataPort::onSocketDidSecure(AsyncSocket* sock) {
     if (!isAcceptedDataSocket(sock)) return;
-    // Sessions resume only within this control connection's context: a client that offered a session and did not
-    // resume it brought one from another connection, as a stranger racing for the passive port would.
+    // Sessions resume only within this control connection's context or one the session accepts: a client that
+    // offered a session and did not resume it brought one from elsewhere, as a stranger racing for the passive
+    // port would.
     if (sock->tls()->offeredResumption() && !sock->tls()->resumed()) {
         NSLog("FC: data connection from %@ refused: another TLS session", sock->connectedHost());
         auto it = std::find_if(acceptedDataSockets_.begin(), acceptedDataSockets_.end(),

@@ -150,7 +150,7 @@ void FtpSession::doNlst(const Words& words) { sendListing(words, FtpListing::Sty
 
 void FtpSession::doMlsd(const Words& words) { sendListing(words, FtpListing::Style::facts); }
 
-void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
+void FtpSession::sendListing(const Words& words, FtpListing::Style style, bool onControl) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     auto dir = filePath(name);
     // The current folder is walked again too: a folder renamed or swapped for a link since CWD must not lead out.
@@ -174,12 +174,12 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
     } else if (style != FtpListing::Style::facts && (exists || (entry && FtpCommandLine::hasWildcard(name)))) {
         listed = std::move(entry->folder);
         pattern = exists ? FtpListing::escapedPattern(entry->name) : entry->name;
-    } else if (style == FtpListing::Style::facts) {
+    } else if (style == FtpListing::Style::facts || onControl) {
         // A machine listing is of a folder only; clients take 550 as "no such folder".
         return sendMessage(exists ? format("550 %@: Not a directory.", name)
                                   : format("550 %@ No such file or directory.", name));
     }
-    if (!data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
+    if (!onControl && !data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
     // The listed folder's path, for following its links beneath the base.
     const std::string folder = !entry                          ? std::string()
                                : exists && S_ISDIR(st.st_mode) ? entry->path
@@ -192,6 +192,7 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
                          AT_SYMLINK_NOFOLLOW) == 0;
     };
     std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix, links);
+    if (onControl) return sendStatusListing(name, listing);
     // Listings wait whole in memory until sent: past the server's budget for them, new ones are refused.
     if (!owner_.reserveMemory(listing.size())) return sendMessage("451 The server is busy; try again later.");
     listingBytes_ = listing.size();
@@ -200,6 +201,19 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style) {
     // The names as they are on disk: Linux does not normalise names, so a listing in another form would name
     // files that cannot be fetched.
     sendData(FtpDataConnection::Outgoing{std::move(listing), {}, 0});
+}
+
+void FtpSession::sendStatusListing(const std::string& name, const std::string& listing) {
+    // The lines between the first and the last reply line start with a permission letter or "total", never with a
+    // reply code, so no client takes one of them for the end.
+    std::string lines = format("213-Status of %@:\r\n", name);
+    for (std::size_t at = 0, end; at < listing.size(); at = end + 1) {
+        end = std::min(listing.find('\n', at), listing.size());
+        std::string_view line(listing.data() + at, end - at);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        lines.append(line).append("\r\n");
+    }
+    sendMessage(lines + "213 End of status.");
 }
 
 void FtpSession::doRetr(const Words& words) {

@@ -59,7 +59,8 @@ FtpPathResolver::FtpPathResolver(const std::string& baseDir) {
 
 void FtpPathResolver::setKernelResolutionForTesting(bool enabled) { kernelResolution = enabled; }
 
-std::optional<std::string> FtpPathResolver::join(const std::string& currentDir, const std::string& name) {
+std::optional<std::string> FtpPathResolver::join(const std::string& currentDir, const std::string& name,
+                                                 bool stayAtRoot) {
     // A NUL would cut the path short in every system call; no file name holds one.
     if (name.find('\0') != std::string::npos) return std::nullopt;
     std::vector<std::string> parts;
@@ -67,7 +68,7 @@ std::optional<std::string> FtpPathResolver::join(const std::string& currentDir, 
         if (part != "..") {
             parts.push_back(std::move(part));
         } else if (parts.empty()) {
-            return std::nullopt;
+            if (!stayAtRoot) return std::nullopt;
         } else {
             parts.pop_back();
         }

@@ -34,8 +34,10 @@ public:
     const std::string& baseDir() const { return baseDir_; }
 
     /// `name` (absolute from the client's "/", or relative to `currentDir`) as a path relative to the base, with
-    /// "." and ".." folded; nothing when ".." climbs above "/" or the name holds a NUL byte.
-    static std::optional<std::string> join(const std::string& currentDir, const std::string& name);
+    /// "." and ".." folded; nothing when ".." climbs above "/" or the name holds a NUL byte. With `stayAtRoot`, ".."
+    /// at "/" stays there, as it does at a file system's root.
+    static std::optional<std::string> join(const std::string& currentDir, const std::string& name,
+                                           bool stayAtRoot = false);
 
     /// Finds `path` beneath the base. With `followLast` a link in the last component is followed too, so the
     /// entry found is never a link; without it the entry may be a link itself, found only when the link leads

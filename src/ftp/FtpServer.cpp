@@ -100,6 +100,16 @@ bool FtpServer::reserveMemory(std::uint64_t bytes) {
 
 void FtpServer::releaseMemory(std::uint64_t bytes) { reservedBytes_ -= std::min(bytes, reservedBytes_); }
 
+void FtpServer::tlsSessionsIssued(const std::string& context, const std::string& address,
+                                  const std::optional<std::string>& account) {
+    tlsSessions_.record(context, address, account);
+}
+
+bool FtpServer::acceptsTlsSession(const std::string& context, const std::string& address,
+                                  const std::optional<std::string>& account) const {
+    return tlsSessions_.accepts(context, address, account);
+}
+
 void FtpServer::onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) {
     connections_.push_back(std::make_unique<FtpConnection>(newSocket, settings_, static_cast<FtpConnectionOwner&>(*this)));
     NSLog("FS:didAcceptNewSocket  port:%i", sock->localPort());

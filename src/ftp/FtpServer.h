@@ -9,6 +9,7 @@
 #include "ftp/FtpLoginPenalties.h"
 #include "ftp/FtpNotificationReceiver.h"
 #include "ftp/FtpSettings.h"
+#include "ftp/FtpTlsSessionBook.h"
 #include "net/AsyncSocket.h"
 #include "platform/Error.h"
 
@@ -62,6 +63,10 @@ private:
     void loginSucceeded(const std::string& address) override;
     bool reserveMemory(std::uint64_t bytes) override;
     void releaseMemory(std::uint64_t bytes) override;
+    void tlsSessionsIssued(const std::string& context, const std::string& address,
+                           const std::optional<std::string>& account) override;
+    bool acceptsTlsSession(const std::string& context, const std::string& address,
+                           const std::optional<std::string>& account) const override;
 
     FtpSettings settings_;
     unsigned portNumber_;
@@ -70,5 +75,6 @@ private:
     Error listenError_;
     std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
     FtpLoginPenalties failedLogins_;
+    FtpTlsSessionBook tlsSessions_;
     std::uint64_t reservedBytes_ = 0;  // of the memory budget, by the connections' queued work
 };

@@ -176,7 +176,9 @@ void FtpSession::processDataRead(std::string_view received) {
     std::string text = FtpCommandLine::trimNewlines(bytes);
     // Blanks before the command word are skipped: a line left unanswered puts a pipelining client out of step.
     text.erase(0, text.find_first_not_of(' ') == std::string::npos ? text.size() : text.find_first_not_of(' '));
-    NSLog("<%@", text);
+    // The log shows that a password came, never the password.
+    const std::string word = text::lowercased(text.substr(0, text.find(' ')));
+    NSLog("<%@", word == "pass" ? std::string("PASS ****") : text);
     processCommand(FtpCommandLine::split(text, ' '));
 }
 
@@ -212,12 +214,12 @@ bool FtpSession::requireArgument(const std::string& value) {
     return false;
 }
 
-std::optional<std::string> FtpSession::filePath(const std::string& name) const {
+std::optional<std::string> FtpSession::filePath(const std::string& name, bool stayAtRoot) const {
     // A current folder renamed or removed by someone else is gone for this session: a new folder made later under
     // its old name is not where the client meant to list or upload.
     if ((name.empty() || name[0] != '/') && !currentDir_.empty() && folderIdentity(currentDir_) != currentDirId_)
         return std::nullopt;
-    return FtpPathResolver::join(currentDir_, name);
+    return FtpPathResolver::join(currentDir_, name, stayAtRoot);
 }
 
 Result<FtpPathResolver::Entry> FtpSession::locate(const std::optional<std::string>& path, bool followLast) const {
@@ -236,7 +238,7 @@ std::optional<std::pair<dev_t, ino_t>> FtpSession::folderIdentity(const std::str
 }
 
 bool FtpSession::changedCurrentDirectoryTo(const std::string& name) {
-    auto rooted = filePath(name);
+    auto rooted = filePath(name, true);
     NSLog("currentDirectory: %@", paths().absolutePath(currentDir_));
     NSLog("newDirectory: %@", name);
     NSLog("expandedPath: %@", rooted ? paths().absolutePath(*rooted) : std::string());

@@ -83,6 +83,7 @@ public:
     void dataReceived(std::uint64_t written) override;
     void dataConnectionClosed(std::optional<FtpDataConnection::Incoming> upload, bool failed, bool connected,
                               bool downloadPending) override;
+    bool acceptsTlsSession(const std::string& context) const override;
 
 private:
     using Handler = void (FtpSession::*)(const Words&);
@@ -154,6 +155,10 @@ private:
     void doPbsz(const Words& words);
     void doProt(const Words& words);
     void doCcc(const Words& words);
+    /// Tells the owner whose TLS sessions this connection's are (after AUTH TLS and at each login).
+    void noteTlsSessionOwner();
+    /// Who this client is logged in as, for sharing TLS sessions: "" for anyone when the server takes any login.
+    std::optional<std::string> account() const;
     /// The owner's demand for TLS: whether `word` (a transfer or not) may run as things are; answers if not.
     bool tlsAllows(const std::string& word, bool transfer);
     // Data-port commands (FtpDataCommands.cpp).
@@ -164,11 +169,14 @@ private:
     void doEprt(const Words& words);
     void doRest(const Words& words);
     void doAbor(const Words& words);
+    /// After EPSV ALL: refuses the other data-port commands (answering), true when `words` is one.
+    bool refusedAfterEpsvAll(const Words& words);
 
     const FtpPathResolver& paths() const { return settings_.paths; }
     /// The path (relative to the base) a client's name stands for, or nothing when ".." climbs above "/".
-    /// A relative name gets nothing too while the current folder is no longer the one CWD entered.
-    std::optional<std::string> filePath(const std::string& name) const;
+    /// A relative name gets nothing too while the current folder is no longer the one CWD entered. With
+    /// `stayAtRoot` ".." at "/" stays there (CWD, as clients walking up expect).
+    std::optional<std::string> filePath(const std::string& name, bool stayAtRoot = false) const;
     /// Finds a path from `filePath` beneath the base; nothing there (a name that climbed above "/") leads out.
     Result<FtpPathResolver::Entry> locate(const std::optional<std::string>& path, bool followLast) const;
     /// The device and inode of a folder beneath the base, or nothing.
@@ -180,8 +188,10 @@ private:
     void storeFile(const Words& words, bool append);
     /// The status of the regular file a client names (SIZE, MDTM), or false when a refusal was sent.
     bool statRegularFile(const std::string& name, struct stat& st);
-    /// Sends the listing of a folder, of the entries a wildcard matches, or of one file (LIST, NLST, MLSD).
-    void sendListing(const Words& words, FtpListing::Style style);
+    /// Sends the listing of a folder, of the entries a wildcard matches, or of one file (LIST, NLST, MLSD), on the
+    /// data connection or, `onControl`, as a 213 reply (STAT with a name).
+    void sendListing(const Words& words, FtpListing::Style style, bool onControl = false);
+    void sendStatusListing(const std::string& name, const std::string& listing);
 
     /// Opens the data port for `transferMode` (`port`: the client's, in the active modes) and replies.
     void openDataSocket(unsigned port);
@@ -209,6 +219,7 @@ private:
     FtpLineSplitter lines_;
     std::uint16_t dataPort_ = 2001;
     int transferMode_ = pasvMode;
+    bool epsvAll_ = false;  // EPSV ALL: no data-port command but EPSV from here on
     std::string peerAddress_;
     std::string currentUser_;
     std::string currentDir_;  // relative to the base; walked again on every use

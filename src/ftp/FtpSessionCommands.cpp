@@ -76,6 +76,7 @@ void FtpSession::checkPassword(const std::string& password) {
         owner_.loginSucceeded(connectionAddress());
         loggedIn_ = true;
         loop_.cancel(std::exchange(loginTimer_, 0));
+        noteTlsSessionOwner();
         sendMessage(format("230 User %@ logged in.", currentUser_));
         return updateHold();
     }
@@ -91,7 +92,10 @@ void FtpSession::checkPassword(const std::string& password) {
     updateHold();
 }
 
-void FtpSession::doStat(const Words&) {
+void FtpSession::doStat(const Words& words) {
+    // With a name: its listing over the control connection, for clients that list without a data connection.
+    if (!FtpCommandLine::fileNameFromArgs(words).empty())
+        return sendListing(words, FtpListing::Style::longLines, true);
     sendMessage("211-localhost FTP server status:");
     sendMessage("211 End of Status");
 }

@@ -50,6 +50,21 @@ void FtpSession::doAuth(const Words& words) {
     data_.setProtection(protectData_ ? std::optional(tlsSessionContext_) : std::nullopt);
     // A login made in clear does not carry over: the client logs in again under TLS.
     if (!settings_.options.user.empty()) loggedIn_ = false;
+    noteTlsSessionOwner();
+}
+
+std::optional<std::string> FtpSession::account() const {
+    if (!loggedIn_) return std::nullopt;
+    return settings_.options.user.empty() ? std::string() : currentUser_;
+}
+
+void FtpSession::noteTlsSessionOwner() {
+    if (controlSecure_) owner_.tlsSessionsIssued(tlsSessionContext_, connectionAddress(), account());
+}
+
+bool FtpSession::acceptsTlsSession(const std::string& context) const {
+    // Another control connection's session: of this same client (address and login), or a stranger's.
+    return owner_.acceptsTlsSession(context, connectionAddress(), account());
 }
 
 void FtpSession::doPbsz(const Words&) {

@@ -2,6 +2,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,13 +16,17 @@ using TlsSession = std::shared_ptr<TlsSessionData>;
 
 /// How a connection starts TLS.
 struct TlsOptions {
-    /// Server: sessions resume only between connections started with the same context (at most 32 bytes), so an
-    /// FTP data connection can resume its own control connection's session and no other.
+    /// Server: sessions resume only between connections started with the same context (at most 32 bytes), or
+    /// where `adoptSession` lets them: an FTP data connection resumes its own control connection's session, and
+    /// others only when the FTP server says that client may.
     std::string sessionContext;
     /// Client: offers this session to be resumed.
     TlsSession resume;
     /// Server: issue no session tickets (connections nobody resumes from).
     bool noTickets = false;
+    /// Server: a session this server issued under another context is resumed when this says yes for that context
+    /// (null: never). Sessions from elsewhere cannot be read, so they are never offered to it.
+    std::function<bool(const std::string& issuedContext)> adoptSession;
 };
 
 /// One connection's TLS state over a non-blocking socket descriptor (not owned): handshake, record reads and

@@ -20,10 +20,11 @@ OpenSslConnection::OpenSslConnection(std::shared_ptr<const OpenSslContext> conte
     }
     if (context_->isServer()) {
         SSL_set_accept_state(ssl_);
-        if (!options.sessionContext.empty())
-            SSL_set_session_id_context(ssl_, reinterpret_cast<const unsigned char*>(options.sessionContext.data()),
-                                       unsigned(std::min<std::size_t>(options.sessionContext.size(),
-                                                                      SSL_MAX_SID_CTX_LENGTH)));
+        sessionContext_ = options.sessionContext.substr(0, SSL_MAX_SID_CTX_LENGTH);
+        adoptSession_ = options.adoptSession;
+        if (!sessionContext_.empty())
+            SSL_set_session_id_context(ssl_, reinterpret_cast<const unsigned char*>(sessionContext_.data()),
+                                       unsigned(sessionContext_.size()));
         if (options.noTickets) SSL_set_num_tickets(ssl_, 0);
         SSL_set_app_data(ssl_, this);
     } else {
@@ -43,6 +44,24 @@ int OpenSslConnection::onClientHello(SSL* ssl, int*, void*) {
     bool ticket = SSL_client_hello_get0_ext(ssl, TLSEXT_TYPE_session_ticket, &data, &length) == 1 && length > 0;
     if (auto* self = static_cast<OpenSslConnection*>(SSL_get_app_data(ssl))) self->offeredResumption_ = psk || ticket;
     return SSL_CLIENT_HELLO_SUCCESS;
+}
+
+SSL_TICKET_RETURN OpenSslConnection::onTicketDecrypted(SSL* ssl, SSL_SESSION* session, const unsigned char*,
+                                                       std::size_t, SSL_TICKET_STATUS status, void*) {
+    // What the library does without this callback, but for a readable ticket issued under another context, which
+    // it would not resume.
+    const bool readable = status == SSL_TICKET_SUCCESS || status == SSL_TICKET_SUCCESS_RENEW;
+    if (!readable || !session) return SSL_TICKET_RETURN_IGNORE_RENEW;
+    const SSL_TICKET_RETURN use = status == SSL_TICKET_SUCCESS ? SSL_TICKET_RETURN_USE : SSL_TICKET_RETURN_USE_RENEW;
+    unsigned int length = 0;
+    const unsigned char* issued = SSL_SESSION_get0_id_context(session, &length);
+    const std::string issuedContext(reinterpret_cast<const char*>(issued), length);
+    auto* self = static_cast<OpenSslConnection*>(SSL_get_app_data(ssl));
+    if (!self || issuedContext == self->sessionContext_) return use;
+    if (!self->adoptSession_ || !self->adoptSession_(issuedContext)) return SSL_TICKET_RETURN_IGNORE_RENEW;
+    // The library resumes only within the connection's own context: this connection takes the session's.
+    SSL_set_session_id_context(ssl, issued, length);
+    return use;
 }
 
 OpenSslConnection::Status OpenSslConnection::settle(int returned, const char* what) {

@@ -1,7 +1,9 @@
 #pragma once
 #include <openssl/ssl.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "net/TlsConnection.h"
 
@@ -31,6 +33,9 @@ public:
 
     /// Notes whether a client offered a session; a server context installs it.
     static int onClientHello(SSL* ssl, int* alert, void* arg);
+    /// Decides whether a session ticket the server could read is resumed; a server context installs it.
+    static SSL_TICKET_RETURN onTicketDecrypted(SSL* ssl, SSL_SESSION* session, const unsigned char* keyName,
+                                               std::size_t keyNameLength, SSL_TICKET_STATUS status, void* arg);
 
 private:
     Status settle(int returned, const char* what);
@@ -40,6 +45,8 @@ private:
     bool established_ = false;
     bool failed_ = false;
     bool offeredResumption_ = false;
+    std::string sessionContext_;  // server: the one this connection's sessions are issued under
+    std::function<bool(const std::string&)> adoptSession_;
     Error error_;
 };
 

@@ -40,6 +40,7 @@ std::shared_ptr<TlsContext> OpenSslContext::server(const TlsCertificate& certifi
     // A data connection resumes its control connection's session however long that one has been open.
     SSL_CTX_set_timeout(ctx, 86400);
     SSL_CTX_set_client_hello_cb(ctx, &OpenSslConnection::onClientHello, nullptr);
+    SSL_CTX_set_session_ticket_cb(ctx, nullptr, &OpenSslConnection::onTicketDecrypted, nullptr);
     static const unsigned char kContext[] = "velkaro";
     SSL_CTX_set_session_id_context(ctx, kContext, sizeof kContext - 1);
     return self;

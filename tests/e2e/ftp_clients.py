@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Real FTP clients against `velkaro ftp`: python ftplib, curl, wget, lftp, tnftp, inetutils-ftp, ncftp, gio and
-its FUSE mount (GNOME), kioclient5 (KDE) and rclone. Every file moved keeps its bytes (sha256), in passive and active mode, resumed and
+its FUSE mount (GNOME), kioclient5 (KDE) and rclone (over FTPS too). Every file moved keeps its bytes (sha256), in passive and active mode, resumed and
 appended transfers included, and the served folder stays the limit; 50 clients at once get every data connection.
 Each client run is bounded in time. Usage: ftp_clients.py path/to/velkaro"""
 import ftplib
@@ -421,6 +421,32 @@ def test_rclone(port, served, src, work):
     check("rclone copy down", r.returncode == 0 and tree(down) == tree(tree_src), r.stderr[-300:])
 
 
+def test_rclone_tls(port, served, src, work):
+    """rclone over explicit FTPS, sync twice and copy back: it shares one TLS session among its pool of control
+    connections, so its data connections resume sessions issued to another of its control connections."""
+    name, remote, local = folders(served, work, "rclone-tls")
+    tree_src = os.path.join(local, "src")
+    os.makedirs(os.path.join(tree_src, "sub"))
+    for i, size in enumerate((0, 1, 4097, MIB, 4096)):
+        shutil.copy(os.path.join(src, f"{size}.bin"), os.path.join(tree_src, "sub" if i % 2 else "", f"t{size}.bin"))
+    server = VelkaroServer(VELKARO, served, work, extra=["--tls"])
+    try:
+        obscured = run(["rclone", "obscure", "anonymous"]).stdout.decode().strip()
+        opts = ["--ftp-host", "127.0.0.1", "--ftp-port", str(server.port), "--ftp-user", "anonymous", "--ftp-pass",
+                obscured, "--ftp-explicit-tls", "--ftp-no-check-certificate", "--config", os.devnull,
+                "--contimeout", "20s", "--timeout", "20s", "--retries", "1"]
+        for attempt in (1, 2):
+            r = run(["rclone", "sync", tree_src, f":ftp:{name}/sync", *opts])
+            check(f"rclone sync over FTPS, run {attempt}", r.returncode == 0 and
+                  tree(os.path.join(remote, "sync")) == tree(tree_src), r.stderr[-300:])
+            down = os.path.join(local, f"down{attempt}")
+            r = run(["rclone", "copy", f":ftp:{name}/sync", down, *opts])
+            check(f"rclone copy down over FTPS, run {attempt}", r.returncode == 0 and tree(down) == tree(tree_src),
+                  r.stderr[-300:])
+    finally:
+        server.stop()
+
+
 def test_client_operations(port, served, src, work):
     """What mirroring clients do: names in every form and links listed as on disk, nothing sent twice, dates kept,
     uploads through a temporary name, rclone's modification times. Every file is compared by sha256."""
@@ -502,7 +528,8 @@ def test_concurrent_pasv(port, served, src, work):
 
 
 CASES = [test_ftplib, test_curl, test_lftp, test_resume_and_append, test_recursive, test_line_clients,
-         test_ftplib_extensions, test_gio, test_kio, test_rclone, test_client_operations, test_concurrent_pasv]
+         test_ftplib_extensions, test_gio, test_kio, test_rclone, test_rclone_tls, test_client_operations,
+         test_concurrent_pasv]
 
 
 def main():

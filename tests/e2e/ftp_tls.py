@@ -2,8 +2,9 @@
 """Explicit FTPS of `velkaro ftp --tls` with real clients: curl (list, get, put, resume; the key pinned), lftp with
 ftp:ssl-force, python ftplib FTP_TLS with prot_p and rclone with explicit_tls, each file compared by sha256; the
 fingerprint printed is the one clients see; --require-tls refuses a plain login and clear transfers; a client that
-sends garbage instead of a handshake, or brings another connection's TLS session to the data port, changes nothing
-for the others; without its TLS module the program refuses --tls with the reason. Usage: ftp_tls.py path/to/velkaro"""
+sends garbage instead of a handshake changes nothing for the others; a data connection resuming the TLS session of
+another control connection is served when that one came from the same address (and, with --user, logged in), and
+refused otherwise; without its TLS module the program refuses --tls with the reason. Usage: ftp_tls.py path/to/velkaro"""
 import ftplib
 import hashlib
 import os
@@ -30,15 +31,42 @@ def run(cmd, env=None):
         return subprocess.CompletedProcess(cmd, 124, b"", f"{cmd[0]} timed out".encode())
 
 
-def tls_session(port):
+def tls_session(port, source=None, login=True):
     ctx = ssl.create_default_context()
     ctx.check_hostname = False
     ctx.verify_mode = ssl.CERT_NONE
-    ftp = ftplib.FTP_TLS(context=ctx, timeout=30)
+    ftp = ftplib.FTP_TLS(context=ctx, timeout=30, source_address=(source, 0) if source else None)
     ftp.connect("127.0.0.1", port)
+    if not login:
+        ftp.auth()
+        return ftp
     ftp.login("user", "pass")
     ftp.prot_p()
     return ftp
+
+
+def passive_port(ftp):
+    reply = ftp.sendcmd("PASV")
+    nums = reply[reply.index("(") + 1:reply.index(")")].split(",")
+    return int(nums[4]) * 256 + int(nums[5])
+
+
+def steal(holder, data_port):
+    """A connection to `data_port` from 127.0.0.1 that resumes `holder`'s TLS session."""
+    raw = socket.create_connection(("127.0.0.1", data_port), timeout=10)
+    return holder.context.wrap_socket(raw, session=holder.sock.session)
+
+
+def retrieve(ftp, holder, data_port):
+    """RETR file.bin on `ftp` over a data connection resuming `holder`'s session; the sha256 of what came."""
+    conn = steal(holder, data_port)
+    resp = ftp.sendcmd("RETR file.bin")
+    body = bytearray()
+    while chunk := conn.recv(1 << 16):
+        body.extend(chunk)
+    conn.close()
+    ftp.voidresp()
+    return hashlib.sha256(body).hexdigest() if resp.startswith("150") else resp
 
 
 def main():
@@ -93,26 +121,19 @@ def main():
             ftp.storbinary("STOR ftplib-up.bin", f)
         check("ftplib prot_p put", sha(os.path.join(served, "ftplib-up.bin")) == sha(source))
 
-        # Another connection's TLS session at the data port: refused there, the port waits for its own client.
-        other = tls_session(port)
+        # Clients that share one TLS session among their control connections bring another one's session to the
+        # data port: served when it was issued to the same address, refused (and the port waits on) otherwise.
+        other = tls_session(port, source="127.0.0.2")
         other.voidcmd("NOOP")
-        reply = ftp.sendcmd("PASV")
-        nums = reply[reply.index("(") + 1:reply.index(")")].split(",")
-        data_port = int(nums[4]) * 256 + int(nums[5])
-        raw = socket.create_connection(("127.0.0.1", data_port), timeout=10)
-        stranger = other.context.wrap_socket(raw, session=other.sock.session)
-        check("a data connection from another TLS session is refused", stranger.recv(1) == b"")
-        stranger.close()
-        conn = ftp.context.wrap_socket(socket.create_connection(("127.0.0.1", data_port), timeout=10))
-        resp = ftp.sendcmd("RETR file.bin")
-        body = bytearray()
-        while chunk := conn.recv(1 << 16):
-            body.extend(chunk)
-        conn.close()
-        ftp.voidresp()
-        check("its own client still gets the port", resp.startswith("150") and
-              hashlib.sha256(body).hexdigest() == sha(source), resp)
+        sibling = tls_session(port)
+        sibling.voidcmd("NOOP")
+        data_port = passive_port(ftp)
+        check("a data connection with another address's TLS session is refused",
+              steal(other, data_port).recv(1) == b"")
+        check("a data connection with a session of the same address's other control connection is served",
+              retrieve(ftp, sibling, data_port) == sha(source))
         other.quit()
+        sibling.quit()
         ftp.quit()
 
         # Garbage instead of a handshake: that client is dropped, the server serves on.
@@ -135,7 +156,10 @@ def main():
     finally:
         check("server stops cleanly", server.stop() == 0)
 
-    server = Server(VELKARO, served, work, extra=["--require-tls"])
+    password = os.path.join(work, "password")
+    with open(password, "w") as f:
+        f.write("pass\n")
+    server = Server(VELKARO, served, work, extra=["--require-tls", "--user", "user", "--password-file", password])
     try:
         plain = ftplib.FTP()
         plain.connect("127.0.0.1", server.port, timeout=30)
@@ -154,6 +178,14 @@ def main():
             check("--require-tls refuses a clear transfer", str(e).startswith("521"), str(e))
         ftp.prot_p()
         check("--require-tls serves under PROT P", "file.bin" in ftp.nlst())
+        # With --user, a session is shared only from a control connection that logged in as that account.
+        lurker = tls_session(server.port, login=False)
+        lurker.voidcmd("NOOP")
+        data_port = passive_port(ftp)
+        check("a data connection with the session of a connection that never logged in is refused",
+              steal(lurker, data_port).recv(1) == b"")
+        check("its own client still gets the port", retrieve(ftp, ftp, data_port) == sha(source))
+        lurker.close()
         ftp.quit()
     finally:
         server.stop()

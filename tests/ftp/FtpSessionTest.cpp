@@ -74,6 +74,15 @@ struct FakeOwner : FtpConnectionOwner {
     void loginSucceeded(const std::string&) override {}
     bool reserveMemory(std::uint64_t) override { return true; }
     void releaseMemory(std::uint64_t) override {}
+    std::map<std::string, std::optional<std::string>> tlsOwners;  // context -> account, as the session told it
+    void tlsSessionsIssued(const std::string& context, const std::string&,
+                           const std::optional<std::string>& account) override {
+        tlsOwners[context] = account;
+    }
+    bool acceptsTlsSession(const std::string& context, const std::string&,
+                           const std::optional<std::string>& account) const override {
+        return tlsOwners.count(context) && tlsOwners.at(context) == account;
+    }
 };
 
 // A session over the fakes, on a base folder holding a.pdf ("hello") and Books/. Its loop runs on a clock the test
@@ -170,6 +179,12 @@ TEST_F(FtpSessionTest, WhichCommandsMayRunWhen) {
         {tlsRequired(), {"AUTH TLS", "PBSZ 0", "PROT C"}, "200 Protection level set to C."},
         {tlsRequired(), {"PROT P"}, "503 Send AUTH TLS first."},
         {FtpOptions{}, {"AUTH TLS"}, "500 'AUTH': command not understood."},
+        {FtpOptions{}, {"EPSV ALL"}, "200 EPSV ALL command successful."},
+        {FtpOptions{}, {"EPSV ALL", "PASV"}, "501 PASV not allowed after EPSV ALL."},
+        {FtpOptions{}, {"EPSV ALL", "PORT 127,0,0,1,200,10"}, "501 PORT not allowed after EPSV ALL."},
+        {FtpOptions{}, {"epsv all", "EPRT |1|127.0.0.1|5000|"}, "501 EPRT not allowed after EPSV ALL."},
+        {FtpOptions{}, {"EPSV ALL", "EPSV"}, "229 Entering Extended Passive Mode (|||50000|)"},
+        {FtpOptions{}, {"PASV"}, "227 Entering Passive Mode (127,0,0,1,195,80)"},
     };
     for (auto& row : rows) {
         start(row.options);
@@ -393,4 +408,48 @@ TEST_F(FtpSessionTest, TimersCloseOrAnswerOnTheLoopsClock) {
             seen = sent;
         }
     }
+}
+
+TEST_F(FtpSessionTest, StatWithANameListsItOnTheControlConnection) {
+    struct Row {
+        std::string line, starts, holds, ends;
+    } rows[] = {
+        {"STAT Books", "213-Status of Books:\r\ntotal 0\r\n", "", "\r\n213 End of status."},
+        {"STAT -la /", "213-Status of /:\r\ntotal ", " Books\r\n", "\r\n213 End of status."},
+        {"STAT a.pdf", "213-Status of a.pdf:\r\n", "", " a.pdf\r\n213 End of status."},
+        {"STAT gone", "550 gone No such file or directory.", "", ""},
+        {"STAT ../x", "550 ../x: Permission denied.", "", ""},
+        {"STAT", "211-localhost FTP server status:\r\n211 End of Status", "", ""},
+    };
+    start(FtpOptions{});
+    for (const auto& row : rows) {
+        const std::string reply = say({row.line});
+        EXPECT_TRUE(reply.starts_with(row.starts) && reply.find(row.holds) != std::string::npos &&
+                    reply.ends_with(row.ends))
+            << row.line << ": " << reply;
+    }
+    EXPECT_TRUE(data_.sent.empty());  // nothing went on a data connection
+}
+
+TEST_F(FtpSessionTest, TheLogShowsThatAPasswordCameButNotThePassword) {
+    start(withUser());
+    testing::internal::CaptureStderr();
+    say({"USER ann", "pass hunter2 x"});
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("<PASS ****"), std::string::npos) << log;
+    EXPECT_EQ(log.find("hunter2"), std::string::npos) << log;
+    EXPECT_NE(log.find("<USER ann"), std::string::npos) << log;
+}
+
+TEST_F(FtpSessionTest, TlsSessionsAreTheLoggedInClientsAndOnlyItsAreShared) {
+    start(tlsRequired());
+    say({"AUTH TLS"});
+    ASSERT_EQ(owner_.tlsOwners.count(control_.tlsContext), 1u);
+    EXPECT_EQ(owner_.tlsOwners[control_.tlsContext], std::nullopt);
+    owner_.tlsOwners["other"] = "ann";  // another control connection of this client
+    EXPECT_FALSE(session_->acceptsTlsSession("other"));  // not logged in yet
+    say({"USER ann", "PASS pw"});
+    EXPECT_EQ(owner_.tlsOwners[control_.tlsContext], "ann");
+    EXPECT_TRUE(session_->acceptsTlsSession("other"));
+    EXPECT_FALSE(session_->acceptsTlsSession("unknown"));
 }
