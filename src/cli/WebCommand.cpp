@@ -20,7 +20,8 @@ void addWebCommand(CLI::App& app) {
     cmd->footer(
         "Serves DIR (default: the documents folder) as an upload and download page on port N (default 8080;\n"
         "0 picks a free port). Prints the address with its key (http://ADDR:PORT/?k=KEY): only someone who has\n"
-        "it gets in. Scripts use GET /files/, GET and PUT /files/NAME with the same ?k=KEY.\n"
+        "it gets in. Scripts use GET /files/ and /files/FOLDER/, GET and PUT /files/PATH with the same ?k=KEY;\n"
+        "a file's shared link is http://ADDR:PORT/k/KEY/files/PATH.\n"
         "Runs until Ctrl-C (SIGINT) or SIGTERM. Example: velkaro web --dir ~/datasheets --read-only");
     struct Settings {
         std::string dir;
@@ -38,8 +39,8 @@ void addWebCommand(CLI::App& app) {
     cmd->add_option("--user", s->options.user, "Also ask browsers for this account (with --password-file)");
     cmd->add_option("--password-file", s->passwordFile, "File whose first line is the password of --user");
     cmd->add_option("--bind", s->options.bindAddress, "Listen on this address only (default: every address)");
-    cmd->add_option("--max-clients", s->options.maxClients, "Connections at once (default 64)");
-    cmd->add_option("--max-per-address", s->options.maxPerAddress, "Connections at once from one address (default 16)");
+    cmd->add_option("--max-clients", s->options.maxClients, "Connections at once (default 256)");
+    cmd->add_option("--max-per-address", s->options.maxPerAddress, "Connections at once from one address; more are answered 503 (default 64)");
     cmd->add_option("--idle-timeout", s->options.idleTimeout,
                     "Seconds a request may make no progress (a stalled upload) before it is closed (default 60)");
     WebSharing::addAnnounceOptions(*cmd, s->flags);

@@ -12,7 +12,8 @@ const MicroHttpd* MicroHttpd::load(Error* err) {
 #define BIND(name) library.bind(f->name, #name)
         BIND(MHD_start_daemon), BIND(MHD_stop_daemon), BIND(MHD_run), BIND(MHD_get_timeout);
         BIND(MHD_get_daemon_info), BIND(MHD_get_connection_info), BIND(MHD_set_connection_option);
-        BIND(MHD_lookup_connection_value), BIND(MHD_basic_auth_get_username_password);
+        BIND(MHD_lookup_connection_value), BIND(MHD_get_connection_values);
+        BIND(MHD_basic_auth_get_username_password);
         BIND(MHD_queue_basic_auth_fail_response), BIND(MHD_create_response_from_buffer);
         BIND(MHD_create_response_from_fd_at_offset64), BIND(MHD_add_response_header), BIND(MHD_queue_response);
         BIND(MHD_destroy_response), BIND(MHD_free);

@@ -14,6 +14,7 @@ struct MicroHttpd {
     decltype(&::MHD_get_connection_info) MHD_get_connection_info;
     decltype(&::MHD_set_connection_option) MHD_set_connection_option;
     decltype(&::MHD_lookup_connection_value) MHD_lookup_connection_value;
+    decltype(&::MHD_get_connection_values) MHD_get_connection_values;
     decltype(&::MHD_basic_auth_get_username_password) MHD_basic_auth_get_username_password;
     decltype(&::MHD_queue_basic_auth_fail_response) MHD_queue_basic_auth_fail_response;
     decltype(&::MHD_create_response_from_buffer) MHD_create_response_from_buffer;

@@ -53,21 +53,38 @@ std::optional<std::string> WebDocuments::nameFromSegment(std::string_view segmen
     return name;
 }
 
-std::vector<WebDocuments::Document> WebDocuments::list(const FtpPathResolver& paths) {
+std::optional<std::string> WebDocuments::pathFromSegments(std::string_view segments) {
+    if (segments.ends_with('/')) segments.remove_suffix(1);
+    std::string path;
+    for (std::size_t at = 0; at < segments.size();) {
+        const std::size_t slash = std::min(segments.find('/', at), segments.size());
+        auto name = nameFromSegment(segments.substr(at, slash - at));
+        if (!name) return std::nullopt;
+        path += (path.empty() ? "" : "/") + *name;
+        at = slash + 1;
+        if (slash + 1 == segments.size()) return std::nullopt;  // "a//" or "a/" inside
+    }
+    return path;
+}
+
+std::optional<std::vector<WebDocuments::Document>> WebDocuments::list(const FtpPathResolver& paths,
+                                                                      const std::string& folder) {
+    auto folderPath = paths.enterableDirectory(folder);
+    UniqueFd fd = folderPath ? paths.open(*folderPath, O_RDONLY | O_DIRECTORY) : UniqueFd();
+    DIR* dir = fd ? ::fdopendir(fd.get()) : nullptr;
+    if (!dir) return std::nullopt;
+    fd.release();  // the stream owns it now
     std::vector<Document> documents;
-    UniqueFd folder = paths.open("", O_RDONLY | O_DIRECTORY);
-    DIR* dir = folder ? ::fdopendir(folder.get()) : nullptr;
-    if (!dir) return documents;
-    folder.release();  // the stream owns it now
     while (dirent* entry = ::readdir(dir)) {
         std::string name = entry->d_name;
         if (name.empty() || name.front() == '.' || !nameFromSegment(name)) continue;
         struct stat st {};
-        auto found = paths.locate(name, true);
+        auto found = paths.locate(folderPath->empty() ? name : *folderPath + "/" + name, true);
         if (!found || !found->exists || ::fstatat(found->folder.get(), found->name.c_str(), &st, 0) != 0 ||
-            !S_ISREG(st.st_mode))
+            (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)))
             continue;
-        documents.push_back({name, static_cast<std::uint64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtime)});
+        documents.push_back({name, S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size),
+                             static_cast<std::int64_t>(st.st_mtime), S_ISDIR(st.st_mode)});
     }
     ::closedir(dir);
     std::sort(documents.begin(), documents.end(), [](auto& a, auto& b) { return a.name < b.name; });
@@ -79,7 +96,7 @@ std::string WebDocuments::toJson(const std::vector<Document>& documents) {
     for (const Document& d : documents) {
         if (out.size() > 1) out += ",";
         out += "{\"name\":" + jsonString(d.name) + ",\"size\":" + std::to_string(d.size) +
-               ",\"mtime\":" + std::to_string(d.mtime) + "}";
+               ",\"mtime\":" + std::to_string(d.mtime) + (d.folder ? ",\"folder\":true}" : "}");
     }
     return out + "]";
 }

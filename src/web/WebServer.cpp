@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdarg>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -20,6 +21,13 @@
 #include "web/WebDocuments.h"
 #include "web/WebRange.h"
 #include "web/WebUpload.h"
+#include "web/WebValidators.h"
+
+struct WebServer::Client {
+    RunLoop::Handle watch = 0;  // for the end of the client's stream
+    std::string address;
+    bool overLimit = false;     // came past its address's limit: every request is answered 503
+};
 
 struct WebServer::Request {
     bool tokenInAddress = false;  // the first visit: the answer sets the cookie
@@ -34,10 +42,20 @@ namespace {
 const MicroHttpd& mhd() { return *MicroHttpd::load(nullptr); }
 
 constexpr std::string_view kFilesPrefix = "/files/";
-constexpr int kBacklog = 64;
+// A burst of clients connecting at once waits in the queue rather than losing its SYNs and retrying a second later.
+constexpr int kBacklog = SOMAXCONN;
+constexpr std::string_view kKeyPrefix = "/k/";
+// Seconds a client past its address's limit is asked to wait before it tries again.
+constexpr const char* kRetryAfterSeconds = "1";
 constexpr const char* kText = "text/plain; charset=utf-8";
 // Seconds a connection whose client has stopped sending may stay, to finish what it already sent.
 constexpr unsigned kHalfClosedSeconds = 2;
+// Each connection's memory, which holds its request's headers and the pieces of an upload as they are read: an
+// upload arrives in pieces of about half of it. Headers beyond the owner's limit are refused by count (431).
+constexpr std::size_t kConnectionMemory = 512 << 10;
+// Rounds of the library's work in one turn of the loop while it has data already read: an upload's pieces are
+// taken without a trip through the loop each, and the other clients of the loop still get their turn.
+constexpr int kRoundsPerTurn = 8;
 
 // The listening socket is made here rather than by the library, so a port in use is reported with its reason and
 // one socket takes IPv6 and IPv4 alike.
@@ -103,6 +121,33 @@ std::string header(MHD_Connection* connection, MHD_ValueKind kind, const char* k
     return value ? value : "";
 }
 
+std::string clientAddress(MHD_Connection* connection) {
+    const sockaddr* address = mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS)->client_addr;
+    char text[INET6_ADDRSTRLEN] = "";
+    if (address->sa_family == AF_INET6) {
+        const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+        // An IPv4 client on the dual-stack socket counts as the IPv4 address it is.
+        if (IN6_IS_ADDR_V4MAPPED(&v6)) ::inet_ntop(AF_INET, &v6.s6_addr[12], text, sizeof text);
+        else ::inet_ntop(AF_INET6, &v6, text, sizeof text);
+    } else if (address->sa_family == AF_INET) {
+        ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
+    }
+    return text;
+}
+
+// The request line and headers, as the client sent them give or take their separators.
+std::size_t headerBytes(MHD_Connection* connection, const std::string& url) {
+    std::size_t total = url.size();
+    mhd().MHD_get_connection_values(
+        connection, MHD_HEADER_KIND,
+        [](void* sum, MHD_ValueKind, const char* key, const char* value) {
+            *static_cast<std::size_t*>(sum) += std::strlen(key) + (value ? std::strlen(value) : 0) + 4;
+            return MHD_YES;
+        },
+        &total);
+    return total;
+}
+
 std::optional<std::uint64_t> declaredLength(MHD_Connection* connection) {
     std::string text = header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
     if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 19)
@@ -138,14 +183,13 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
         {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&WebServer::onConnection), this},
         {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&keepEscapes), nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(options_.idleTimeout), nullptr},
-        // The request line and headers must fit in the connection's memory; beyond it the answer is 431.
-        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(options_.maxHeaderBytes), nullptr},
+        // The request line and headers must fit in the connection's memory too; beyond it the library answers 431.
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+         static_cast<intptr_t>(std::max(kConnectionMemory, options_.maxHeaderBytes)), nullptr},
         {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
     };
     if (options_.maxClients)
         items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
-    if (options_.maxPerAddress)
-        items.push_back({MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxPerAddress), nullptr});
     items.push_back({MHD_OPTION_END, 0, nullptr});
     daemon_ = mhd().MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG,
                                0, nullptr, nullptr, &WebServer::onAccess, this, MHD_OPTION_ARRAY, items.data(),
@@ -181,11 +225,14 @@ std::string WebServer::address(const std::string& host) const {
 }
 
 void WebServer::drive() {
-    mhd().MHD_run(daemon_);
     loop_.cancel(timer_);
     timer_ = 0;
     MHD_UNSIGNED_LONG_LONG ms = 0;
     // The library has work waiting without a descriptor event (connections with data already read, time-outs).
+    for (int round = 0; round < kRoundsPerTurn && (round == 0 || ms == 0); ++round) {
+        mhd().MHD_run(daemon_);
+        if (mhd().MHD_get_timeout(daemon_, &ms) != MHD_YES) break;
+    }
     if (mhd().MHD_get_timeout(daemon_, &ms) == MHD_YES)
         timer_ = loop_.runAfter(static_cast<double>(ms) / 1000.0, [this] {
             timer_ = 0;
@@ -212,21 +259,30 @@ void WebServer::onCompleted(void*, MHD_Connection*, void** context, MHD_RequestT
 
 void WebServer::onConnection(void* self, MHD_Connection* connection, void** context,
                              MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<WebServer*>(self);
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        std::unique_ptr<Client> client(static_cast<Client*>(std::exchange(*context, nullptr)));
+        if (!client) return;
+        if (client->watch) server->loop_.removeWatch(client->watch);
+        auto it = server->clientsPerAddress_.find(client->address);
+        if (!client->overLimit && it != server->clientsPerAddress_.end() && --it->second == 0)
+            server->clientsPerAddress_.erase(it);
+        return;
+    }
+    auto* client = new Client{0, clientAddress(connection), false};
+    *context = client;
+    // Past its address's limit a client is still answered (503 with Retry-After), so a script knows to wait and
+    // try again rather than meet a closed connection.
+    std::size_t& fromAddress = server->clientsPerAddress_[client->address];
+    client->overLimit = server->options_.maxPerAddress && fromAddress >= server->options_.maxPerAddress;
+    if (!client->overLimit) ++fromAddress;
     // The library watches its sockets edge-triggered and may read a client's last bytes and its end of stream in
     // one go without noticing the end: an upload cut off by the client would then wait out the whole idle time-out.
     // A watch of our own for the end of the client's stream shortens that connection's time-out instead.
-    auto* server = static_cast<WebServer*>(self);
-    static_assert(sizeof(void*) >= sizeof(RunLoop::Handle), "the watch is kept in the connection's pointer slot");
-    auto* watch = reinterpret_cast<RunLoop::Handle*>(context);
-    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
-        if (*watch) server->loop_.removeWatch(*watch);
-        *watch = 0;
-        return;
-    }
     const int fd = mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
-    *watch = server->loop_.watchFd(fd, EPOLLRDHUP, [server, connection, watch](std::uint32_t) {
-        server->loop_.removeWatch(*watch);
-        *watch = 0;
+    client->watch = server->loop_.watchFd(fd, EPOLLRDHUP, [server, connection, client](std::uint32_t) {
+        server->loop_.removeWatch(client->watch);
+        client->watch = 0;
         mhd().MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
         server->drive();
     });
@@ -235,6 +291,17 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
 MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url, const std::string& method,
                              const char* uploadData, size_t* uploadSize, Request& request) {
     if (request.routed) return receive(connection, uploadData, uploadSize, request);
+    const auto* client = static_cast<const Client*>(
+        mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT)->socket_context);
+    if (client && client->overLimit) {
+        // Answered at once, so the library closes the connection after it and the body is never read.
+        request.routed = true;
+        NSLog("WS: %@ is past its limit of %d connections", client->address, int(options_.maxPerAddress));
+        return refuseAndClose(connection, MHD_HTTP_SERVICE_UNAVAILABLE,
+                              format("Too many connections from your address at once (%d); try again in a moment.\n",
+                                     int(options_.maxPerAddress)),
+                              request, kRetryAfterSeconds);
+    }
     // An answer queued on the first call makes the library close the connection after it. That is right for an
     // upload refused before its body is sent, but a page's GETs keep their connection when answered one call later.
     // Any request that sends a body is routed before it: one that is refused (a PATCH, a DELETE with a body) and
@@ -247,14 +314,25 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
         return MHD_YES;
     }
     request.started = request.routed = true;
-    if (!admitted(connection, request)) return MHD_YES;
-    return route(connection, url, method, request);
+    if (headerBytes(connection, url) > options_.maxHeaderBytes)
+        return refuseAndClose(connection, MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE,
+                              "The request's headers are too large.\n", request);
+    // A shared link carries the key as its leading segments (/k/KEY/files/NAME), so that its last segment is the
+    // file's name and a download saves the file under it.
+    std::string path = url, keyInPath;
+    if (path.starts_with(kKeyPrefix)) {
+        const std::size_t slash = path.find('/', kKeyPrefix.size());
+        keyInPath = path.substr(kKeyPrefix.size(), slash - kKeyPrefix.size());
+        path = slash == std::string::npos ? "/" : path.substr(slash);
+    }
+    if (!admitted(connection, keyInPath, request)) return MHD_YES;
+    return route(connection, path, method, request);
 }
 
-bool WebServer::admitted(MHD_Connection* connection, Request& request) {
+bool WebServer::admitted(MHD_Connection* connection, const std::string& keyInPath, Request& request) {
     const std::string fromAddress = header(connection, MHD_GET_ARGUMENT_KIND, "k");
     const std::string fromCookie = header(connection, MHD_COOKIE_KIND, WebToken::kCookieName.data());
-    request.tokenInAddress = token_.matches(fromAddress);
+    request.tokenInAddress = token_.matches(fromAddress) || token_.matches(keyInPath);
     if (!request.tokenInAddress && !token_.matches(fromCookie)) {
         reply(connection, MHD_HTTP_FORBIDDEN,
               "This share needs its key: open the address shown on the sharing screen, with its ?k= part.\n", kText,
@@ -279,20 +357,25 @@ bool WebServer::admitted(MHD_Connection* connection, Request& request) {
 MHD_Result WebServer::route(MHD_Connection* connection, const std::string& url, const std::string& method,
                             Request& request) {
     const bool get = method == MHD_HTTP_METHOD_GET || method == MHD_HTTP_METHOD_HEAD;
-    if ((url == "/" || url == kFilesPrefix) && !get)
-        return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET here.\n", kText, request);
-    if (url == "/") return sendPage(connection, request);
-    if (url == kFilesPrefix) return sendList(connection, request);
-    if (url.compare(0, kFilesPrefix.size(), kFilesPrefix) != 0)
-        return reply(connection, MHD_HTTP_NOT_FOUND, "Nothing here.\n", kText, request);
-    auto name = WebDocuments::nameFromSegment(std::string_view(url).substr(kFilesPrefix.size()));
-    if (!name)
+    if (url == "/") {
+        if (!get) return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET here.\n", kText, request);
+        return sendPage(connection, request);
+    }
+    if (!url.starts_with(kFilesPrefix)) return reply(connection, MHD_HTTP_NOT_FOUND, "Nothing here.\n", kText, request);
+    const std::string_view segments = std::string_view(url).substr(kFilesPrefix.size());
+    auto path = WebDocuments::pathFromSegments(segments);
+    if (!path)
         return reply(connection, MHD_HTTP_BAD_REQUEST,
-                     "Not a document name: a name is UTF-8 text without slashes or control characters that does "
-                     "not begin with a dot.\n",
+                     "Not a document path: names of UTF-8 text without control characters that do not begin with a "
+                     "dot, joined by slashes.\n",
                      kText, request);
-    if (get) return sendFile(connection, *name, request);
-    if (method == MHD_HTTP_METHOD_PUT) return startUpload(connection, *name, request);
+    // A path ending in a slash (or none at all) is a folder: its list.
+    if (segments.empty() || segments.ends_with('/')) {
+        if (!get) return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET here.\n", kText, request);
+        return sendList(connection, *path, request);
+    }
+    if (get) return sendFile(connection, *path, request);
+    if (method == MHD_HTTP_METHOD_PUT) return startUpload(connection, *path, request);
     return reply(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "Only GET and PUT here.\n", kText, request);
 }
 
@@ -301,12 +384,17 @@ MHD_Result WebServer::sendPage(MHD_Connection* connection, Request& request) {
     static constexpr std::string_view kPlaceholder = "_READ_ONLY_";
     if (auto at = page.find(kPlaceholder); at != std::string::npos)
         page.replace(at, kPlaceholder.size(), options_.readOnly ? "true" : "false");
+    // The page makes shared links with the key; only someone who has the key gets the page.
+    static constexpr std::string_view kKeyPlaceholder = "_KEY_";
+    if (auto at = page.find(kKeyPlaceholder); at != std::string::npos)
+        page.replace(at, kKeyPlaceholder.size(), token_.text());
     return reply(connection, MHD_HTTP_OK, page, "text/html; charset=utf-8", request);
 }
 
-MHD_Result WebServer::sendList(MHD_Connection* connection, Request& request) {
-    return reply(connection, MHD_HTTP_OK, WebDocuments::toJson(WebDocuments::list(paths_)),
-                 "application/json", request);
+MHD_Result WebServer::sendList(MHD_Connection* connection, const std::string& folder, Request& request) {
+    auto documents = WebDocuments::list(paths_, folder);
+    if (!documents) return reply(connection, MHD_HTTP_NOT_FOUND, "No such folder.\n", kText, request);
+    return reply(connection, MHD_HTTP_OK, WebDocuments::toJson(*documents), "application/json", request);
 }
 
 MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& name, Request& request) {
@@ -314,7 +402,22 @@ MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& na
     UniqueFd file = paths_.openRegularFile(name, O_RDONLY | O_CLOEXEC, st);
     if (!file) return reply(connection, MHD_HTTP_NOT_FOUND, "No such document.\n", kText, request);
     const auto size = static_cast<std::uint64_t>(st.st_size);
-    const WebRange range = WebRange::parse(header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_RANGE), size);
+    const WebValidators validators(st);
+    auto validate = [&](MHD_Response* response) {
+        mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, validators.etag().c_str());
+        mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_LAST_MODIFIED, validators.lastModified().c_str());
+    };
+    if (validators.notModified(header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH),
+                               header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_MODIFIED_SINCE))) {
+        MHD_Response* response = mhd().MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
+        if (!response) return MHD_NO;
+        validate(response);
+        return queue(connection, MHD_HTTP_NOT_MODIFIED, response, request);
+    }
+    // A resumed download whose file changed since it began gets the whole new version, not a mix of two.
+    const bool rangeApplies = validators.rangeApplies(header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_RANGE));
+    const WebRange range =
+        WebRange::parse(rangeApplies ? header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_RANGE) : "", size);
     if (range.kind == WebRange::Kind::Unsatisfiable) {
         MHD_Response* response = mhd().MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
         mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_RANGE, format("bytes */%qu", size).c_str());
@@ -327,6 +430,7 @@ MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& na
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, WebDocuments::contentType(name));
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION, WebDocuments::attachment(name).c_str());
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
+    validate(response);
     if (range.kind == WebRange::Kind::Partial) {
         mhd().MHD_add_response_header(
             response, MHD_HTTP_HEADER_CONTENT_RANGE,
@@ -360,13 +464,28 @@ MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size
     return reply(connection, status, status == MHD_HTTP_CREATED ? "Created.\n" : "Replaced.\n", kText, request);
 }
 
-MHD_Result WebServer::reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
-                            Request& request) {
+MHD_Response* WebServer::textResponse(const std::string& body, const char* type) {
     MHD_Response* response =
         mhd().MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
-    if (!response) return MHD_NO;
+    if (!response) return nullptr;
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
+    return response;
+}
+
+MHD_Result WebServer::refuseAndClose(MHD_Connection* connection, unsigned status, const std::string& body,
+                                     Request& request, const char* retryAfter) {
+    MHD_Response* response = textResponse(body, kText);
+    if (!response) return MHD_NO;
+    if (retryAfter) mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, retryAfter);
+    mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    return queue(connection, status, response, request);
+}
+
+MHD_Result WebServer::reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
+                            Request& request) {
+    MHD_Response* response = textResponse(body, type);
+    if (!response) return MHD_NO;
     return queue(connection, status, response, request);
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "ftp/FtpNotificationReceiver.h"
 #include "ftp/FtpPathResolver.h"
@@ -11,10 +12,11 @@
 #include "web/WebOptions.h"
 #include "web/WebToken.h"
 
-/// The web page and its plain requests over the documents folder: `/` the page, `GET /files/` the list as JSON,
-/// `GET /files/NAME` a document (Range honoured), `PUT /files/NAME` an upload (201 new, 200 replaced). Every
-/// request needs the session's token (`?k=`, then the cookie the first visit sets), and the owner's account when
-/// one is set. Files are reached through the FTP server's path resolver and uploads are written the way FTP's are.
+/// The web page and its plain requests over the documents folder: `/` the page, `GET /files/` and `/files/FOLDER/`
+/// a folder's list as JSON, `GET /files/PATH` a document (validators, conditional requests and Range honoured),
+/// `PUT /files/PATH` an upload (201 new, 200 replaced). Every request needs the session's token (`?k=`, a leading
+/// `/k/TOKEN` as shared links have it, then the cookie the first visit sets), and the owner's account when one is
+/// set. A client past its address's connection limit is answered 503 with Retry-After. Files are reached through the FTP server's path resolver and uploads are written the way FTP's are.
 ///
 /// HTTP is libmicrohttpd's, driven by the given run loop through its epoll descriptor: no threads of its own.
 class WebServer {
@@ -42,6 +44,7 @@ public:
     const WebOptions& options() const { return options_; }
 
 private:
+    struct Client;
     struct Request;
 
     static MHD_Result onAccess(void* self, MHD_Connection* connection, const char* url, const char* method,
@@ -53,16 +56,21 @@ private:
     MHD_Result access(MHD_Connection* connection, const std::string& url, const std::string& method,
                       const char* uploadData, size_t* uploadSize, Request& request);
     /// Whether the request may go on; if not, the refusal is queued.
-    bool admitted(MHD_Connection* connection, Request& request);
+    bool admitted(MHD_Connection* connection, const std::string& keyInPath, Request& request);
     MHD_Result route(MHD_Connection* connection, const std::string& url, const std::string& method,
                      Request& request);
     MHD_Result receive(MHD_Connection* connection, const char* data, size_t* size, Request& request);
     MHD_Result sendPage(MHD_Connection* connection, Request& request);
-    MHD_Result sendList(MHD_Connection* connection, Request& request);
+    MHD_Result sendList(MHD_Connection* connection, const std::string& folder, Request& request);
     MHD_Result sendFile(MHD_Connection* connection, const std::string& name, Request& request);
     MHD_Result startUpload(MHD_Connection* connection, const std::string& name, Request& request);
     MHD_Result reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
                      Request& request);
+    /// A text answer after which the connection closes, with Retry-After when given.
+    MHD_Result refuseAndClose(MHD_Connection* connection, unsigned status, const std::string& body, Request& request,
+                              const char* retryAfter = nullptr);
+    /// A text answer not yet queued (null when the library cannot make one).
+    static MHD_Response* textResponse(const std::string& body, const char* type);
     MHD_Result queue(MHD_Connection* connection, unsigned status, MHD_Response* response, Request& request);
 
     /// One round of libmicrohttpd's work, then the wake-up for its next time-out.
@@ -78,4 +86,5 @@ private:
     Error listenError_;
     RunLoop::Handle watch_ = 0;
     RunLoop::Handle timer_ = 0;
+    std::unordered_map<std::string, std::size_t> clientsPerAddress_;  // connections within the limit, per address
 };

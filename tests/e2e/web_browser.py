@@ -1,5 +1,6 @@
 """The upload page in a real browser: headless Chromium driven by Selenium against `velkaro web` on loopback.
-Two files (one of 50 MB) go up through the file input and arrive whole; the page refuses a visit without its key;
+Two files (one of 50 MB) go up through the file input and arrive whole, a third into a folder opened from the list;
+the page refuses a visit without its key;
 a Range request returns the right bytes; a read-only share hides its upload area and refuses writes.
 Set WEB_BROWSER_SHOTS=DIR to keep screenshots of the page."""
 import os
@@ -96,6 +97,22 @@ try:
     check("both are in the page's list", wait(lambda: all(name in listed() for name in files), 10), listed())
     check("no temporary file is left", [n for n in os.listdir(folder) if n.startswith(".")] == [])
     shot(driver, "uploaded")
+
+    # A folder: opened from the list, uploaded into, and its files' shared links lead with the key.
+    os.mkdir(os.path.join(folder, "Books"))
+    driver.execute_script("refresh()")
+    check("a folder is listed", wait(lambda: "Books/" in listed(), 10), listed())
+    driver.find_element(By.CSS_SELECTOR, "li.folder a").click()
+    check("opening it shows it", wait(lambda: driver.find_element(By.ID, "where").text == "/Books", 10))
+    name = "Datenblatt LM317.pdf"
+    picker.send_keys(os.path.join(sources, name))
+    inside = os.path.join(folder, "Books", name)
+    check("an upload goes into the folder shown", wait(lambda: os.path.exists(inside) and
+                                                     sha(inside) == sha(os.path.join(sources, name)), 30))
+    check("its shared link ends in its name", wait(lambda: any(
+        (a.get_attribute("href") or "").endswith(f"/k/{server.key}/files/Books/Datenblatt%20LM317.pdf")
+        for a in driver.find_elements(By.CSS_SELECTOR, "#list a")), 10))
+    shot(driver, "folder")
 
     status, length = fetch(driver, "GET", "/files/scope%20capture.bin", {"Range": "bytes=1000-1999"})
     check("a Range download gives 206 and the 1000 bytes asked for", (status, length) == (206, 1000), (status, length))

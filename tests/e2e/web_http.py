@@ -1,4 +1,5 @@
-"""The web page's plain requests against `velkaro web` on loopback: access, names, ranges, limits and broken uploads.
+"""The web page's plain requests against `velkaro web` on loopback: access, names, folders, shared links, ranges,
+validators, a burst, the per-address limit and broken uploads.
 Every case is a row; each ends within a few seconds."""
 import http.client
 import json
@@ -72,6 +73,7 @@ def put_slowly(server, name, parts, pause, total=None):
 
 server = WebServer(velkaro, folder, ["--idle-timeout", "2"])
 key = server.key
+whole = bytes(range(256)) * 40  # keep.pdf
 listing = lambda: {d["name"]: d for d in json.loads(call(server, "GET", "/files/")[2])}  # noqa: E731
 
 # Access: the key in the address or in the cookie the first visit sets; nothing without it.
@@ -89,10 +91,11 @@ for name, got, want in access:
     check(name, got == want, f"{got} != {want}")
 check("the cookie is HttpOnly and SameSite=Strict", "HttpOnly" in cookie and "SameSite=Strict" in cookie, cookie)
 
-# Names: one document at the top of the folder, confined like FTP's.
+# Names: documents in the folder and its folders, confined like FTP's.
 names = [
     ("..", 400), ("..%2Fescape.pdf", 400), ("Books%2Fa.pdf", 400), ("a%00b.pdf", 400), ("%FFbad.pdf", 400),
-    (".hidden", 400), ("a%0Ab.pdf", 400), ("Books", 409),
+    (".hidden", 400), ("a%0Ab.pdf", 400), ("Books", 409), ("Books/../x.pdf", 400), ("Books//a.pdf", 400),
+    ("Books/.hidden", 400), ("missing/a.pdf", 409), ("Books/a.pdf", 201),
     ("Datenbl%C3%A4tter%20%E2%84%96%201.pdf", 201),  # "Datenblätter № 1.pdf"
 ]
 for encoded, want in names:
@@ -100,13 +103,38 @@ for encoded, want in names:
     check(f"PUT {encoded} answers {want}", got == want, got)
 check("the UTF-8 name is listed and stored", "Datenblätter № 1.pdf" in listing()
       and os.path.exists(os.path.join(folder, "Datenblätter № 1.pdf")), sorted(listing()))
-check("no escape through a link or a folder", call(server, "GET", "/files/out.pdf")[0] == 404
-      and "out.pdf" not in listing() and "Books" not in listing())
+check("no escape through a link", call(server, "GET", "/files/out.pdf")[0] == 404 and "out.pdf" not in listing())
+
+# Folders: listed, and reachable for GET and PUT.
+folders = [
+    ("the top lists its folder", listing().get("Books", {}).get("folder"), True),
+    ("a folder's list", [d["name"] for d in json.loads(call(server, "GET", "/files/Books/")[2])], ["a.pdf"]),
+    ("a document in a folder", call(server, "GET", "/files/Books/a.pdf")[2], b"%PDF-1.4 name test"),
+    ("a missing folder", call(server, "GET", "/files/missing/")[0], 404),
+    ("a file is no folder", call(server, "GET", "/files/keep.pdf/")[0], 404),
+    ("a link out is no folder", call(server, "GET", "/files/out.pdf/")[0], 404),
+    ("a folder is not uploaded to", call(server, "PUT", "/files/Books/", b"x")[0], 405),
+]
+for name, got, want in folders:
+    check(name, got == want, f"{got} != {want}")
+
+# Shared links: the key leads, so the last segment is the file's name and a download keeps it.
+links = [
+    ("a shared link", call(server, "GET", f"/k/{key}/files/keep.pdf", key=False)[0:3:2], (200, whole)),
+    ("a shared link into a folder", call(server, "GET", f"/k/{key}/files/Books/a.pdf", key=False)[0], 200),
+    ("a shared link with a wrong key", call(server, "GET", f"/k/{'0' * 32}/files/keep.pdf", key=False)[0], 403),
+    ("the page by a shared link", call(server, "GET", f"/k/{key}/", key=False)[0], 200),
+]
+for name, got, want in links:
+    check(name, got == want, f"{str(got)[:60]} != {str(want)[:60]}")
+fetched = os.path.join(work, "fetched")
+r = subprocess.run(["wget", "-q", "-P", fetched, f"{server.url}/k/{key}/files/keep.pdf"], capture_output=True, timeout=30)
+check("wget saves a shared link under the file's name", r.returncode == 0 and os.listdir(fetched) == ["keep.pdf"],
+      (r.returncode, os.listdir(fetched) if os.path.isdir(fetched) else None))
 check("PUT over a file answers 200", call(server, "PUT", "/files/keep2.pdf", b"1")[0] == 201
       and call(server, "PUT", "/files/keep2.pdf", b"22")[0] == 200)
 
 # Ranges on a 10240-byte file.
-whole = bytes(range(256)) * 40
 ranges = [
     ("bytes=0-99", 206, whole[:100], "bytes 0-99/10240"),
     ("bytes=10000-", 206, whole[10000:], "bytes 10000-10239/10240"),
@@ -120,6 +148,52 @@ for header, want, body, content_range in ranges:
     status, headers, got = call(server, "GET", "/files/keep.pdf", headers={"Range": header} if header else {})
     check(f"Range {header or 'none'}: {want}", status == want and got == body
           and headers.get("Content-Range") == content_range, (status, len(got), headers.get("Content-Range")))
+
+# Validators: 304 when nothing changed, and If-Range gives a resume only the bytes of the version it began.
+_, headers, _ = call(server, "GET", "/files/keep.pdf")
+etag, modified = headers.get("ETag", ""), headers.get("Last-Modified", "")
+validators = [
+    ({"If-None-Match": etag}, 304, b""),
+    ({"If-None-Match": f'"other", W/{etag}'}, 304, b""),
+    ({"If-None-Match": '"other"'}, 200, whole),
+    ({"If-None-Match": '"other"', "If-Modified-Since": modified}, 200, whole),
+    ({"If-Modified-Since": modified}, 304, b""),
+    ({"If-Modified-Since": "Thu, 01 Jan 1970 00:00:00 GMT"}, 200, whole),
+    ({"If-Modified-Since": "yesterday"}, 200, whole),
+    ({"Range": "bytes=0-9", "If-Range": etag}, 206, whole[:10]),
+    ({"Range": "bytes=0-9", "If-Range": modified}, 206, whole[:10]),
+    ({"Range": "bytes=0-9", "If-Range": '"older"'}, 200, whole),
+]
+check("a file has an ETag and a Last-Modified date", etag.startswith('"') and modified.endswith(" GMT"), headers)
+for asked, want, body in validators:
+    status, got_headers, got = call(server, "GET", "/files/keep.pdf", headers=asked)
+    check(f"{asked}: {want}", (status, got) == (want, body) and got_headers.get("ETag") == etag, (status, len(got)))
+mirror = os.path.join(work, "mirror")
+runs = [subprocess.run(["wget", "-N", "-P", mirror, f"{server.url}/k/{key}/files/keep.pdf"], capture_output=True,
+                       timeout=30) for _ in range(2)]
+check("wget -N keeps the file's date and does not fetch it again",
+      all(r.returncode == 0 for r in runs) and b"304 Not Modified" in runs[1].stderr and
+      abs(os.path.getmtime(os.path.join(mirror, "keep.pdf")) - os.path.getmtime(os.path.join(folder, "keep.pdf"))) < 1,
+      runs[1].stderr[-200:])
+
+# A burst of 100 connections at once from one address: each gets an answer, a 503 with Retry-After past the limit.
+answers = []
+
+
+def one_request():
+    answers.append(raw(server, f"GET /files/keep.pdf?k={key} HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n".encode(),
+                       wait=10))
+
+
+burst = [threading.Thread(target=one_request) for _ in range(100)]
+for t in burst:
+    t.start()
+for t in burst:
+    t.join(30)
+statuses = sorted({a[9:12] for a in answers})
+check("a burst of 100: every connection answered, 200 or 503 with Retry-After",
+      len(answers) == 100 and set(statuses) <= {b"200", b"503"} and
+      all(b"Retry-After: 1" in a for a in answers if a[9:12] == b"503"), statuses)
 
 # Limits and broken uploads: nothing is left behind, the old file stays whole.
 before = sha(os.path.join(folder, "keep.pdf"))
@@ -158,6 +232,23 @@ with open(os.path.join(folder, "same.bin"), "rb") as f:
     result = f.read()
 check("concurrent uploads of one name: one whole result", result in bodies and sorted(codes) == [b"200", b"201"],
       (len(result), codes))
+server.stop()
+
+# Past the per-address limit: 503 with Retry-After, and served again once a connection closes.
+server = WebServer(velkaro, folder, ["--max-per-address", "2"])
+held = [socket.create_connection(("127.0.0.1", server.port), timeout=5) for _ in range(2)]
+time.sleep(0.2)  # both taken by the server before the third
+status, headers, body = call(server, "GET", "/files/")
+check("the third connection from one address: 503 with Retry-After",
+      status == 503 and headers.get("Retry-After") == "1" and b"try again" in body, (status, headers))
+held.pop().close()
+deadline, served = time.time() + 5, False
+while not served and time.time() < deadline:
+    served = call(server, "GET", "/files/")[0] == 200
+    time.sleep(0 if served else 0.1)
+check("served again once one closed", served)
+for s in held:
+    s.close()
 server.stop()
 
 # The owner's controls: read-only and an account.
