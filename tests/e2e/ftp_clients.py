@@ -110,7 +110,8 @@ def test_ftplib(port, served, src, work):
     # Confinement: nothing outside the served folder can be reached, listed, changed or removed.
     ftp.cwd("..")  # ftplib sends CDUP, which at the top stays there
     check("CDUP at the top stays at /", ftp.pwd() == "/")
-    refusals = [("CWD ..", lambda: ftp.sendcmd("CWD ..")),
+    check("CWD .. at the top stays at / too", ftp.sendcmd("CWD ..").startswith("250") and ftp.pwd() == "/")
+    refusals = [("CWD ../outside link", lambda: ftp.sendcmd("CWD ../outside")),
                 ("CWD outside link", lambda: ftp.cwd("outside")),
                 ("RETR ../secret.txt", lambda: ftp.retrbinary("RETR ../secret.txt", lambda b: None)),
                 ("RETR outside/secret.txt", lambda: ftp.retrbinary("RETR outside/secret.txt", lambda b: None)),

@@ -62,6 +62,27 @@ TEST(WebDocuments, NamesARequestMayGive) {
     EXPECT_EQ(WebDocuments::nameFromSegment("%6A%6a%6F%6f%3a"), "jjoo:");
 }
 
+TEST(WebDocuments, PathsARequestMayGive) {
+    struct Row {
+        std::string_view segments;
+        std::optional<std::string> path;
+    } rows[] = {
+        {"a.pdf", "a.pdf"},
+        {"Books/a.pdf", "Books/a.pdf"},
+        {"Books/", "Books"},
+        {"B%C3%A9/x%20y", "B\xC3\xA9/x y"},
+        {"", ""},
+        {"Books//a.pdf", std::nullopt},
+        {"Books//", std::nullopt},
+        {"/a.pdf", std::nullopt},
+        {"Books/../a.pdf", std::nullopt},
+        {"Books/.hidden/a.pdf", std::nullopt},
+        {"a%2Fb/c", std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(WebDocuments::pathFromSegments(row.segments), row.path) << std::string(row.segments);
+}
+
 TEST(WebDocuments, ContentTypesByExtension) {
     struct Row {
         const char* name;
@@ -108,7 +129,7 @@ TEST(WebDocuments, ContentDispositionNamesTheFileForEveryBrowser) {
             << row.name;
 }
 
-TEST(WebDocuments, ListsTheRegularFilesAtTheTopByNameAsJson) {
+TEST(WebDocuments, ListsTheFilesAndFoldersOfAFolderByNameAsJson) {
     std::string tmpl = (fs::temp_directory_path() / "velkaro-webdocs-XXXXXX").string();
     const std::string root = fs::canonical(::mkdtemp(tmpl.data())).string();
     const std::string base = root + "/docs";
@@ -128,21 +149,30 @@ TEST(WebDocuments, ListsTheRegularFilesAtTheTopByNameAsJson) {
     const struct timespec times[2] = {{0, UTIME_OMIT}, {1700000000, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, (base + "/b.pdf").c_str(), times, 0), 0);
 
-    const auto documents = WebDocuments::list(FtpPathResolver(base));
+    const FtpPathResolver paths(base);
+    const auto documents = WebDocuments::list(paths).value_or(std::vector<WebDocuments::Document>{});
     std::vector<std::string> names;
-    for (const auto& d : documents) names.push_back(d.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.pdf", "in-link"}));
-    ASSERT_EQ(documents.size(), 3u);
-    EXPECT_EQ(documents[1].size, 3u);
-    EXPECT_EQ(documents[1].mtime, 1700000000);
+    for (const auto& d : documents) names.push_back(d.name + (d.folder ? "/" : ""));
+    EXPECT_EQ(names, (std::vector<std::string>{"Sub/", "a.txt", "b.pdf", "in-link", "sub-link/"}));
+    ASSERT_EQ(documents.size(), 5u);
     EXPECT_EQ(documents[2].size, 3u);
-    EXPECT_TRUE(WebDocuments::list(FtpPathResolver(root + "/missing")).empty());
+    EXPECT_EQ(documents[2].mtime, 1700000000);
+    EXPECT_EQ(documents[3].size, 3u);
+    EXPECT_EQ(documents[0].size, 0u);
+    // A folder's own list; nothing for what is not a folder beneath the base.
+    const auto inside = WebDocuments::list(paths, "sub-link");
+    ASSERT_TRUE(inside.has_value());
+    ASSERT_EQ(inside->size(), 1u);
+    EXPECT_EQ((*inside)[0].name, "deeper.pdf");
+    for (const char* folder : {"missing", "b.pdf", "out-link", ".."})
+        EXPECT_FALSE(WebDocuments::list(paths, folder).has_value()) << folder;
+    EXPECT_FALSE(WebDocuments::list(FtpPathResolver(root + "/missing")).has_value());
     fs::remove_all(root);
 
     EXPECT_EQ(WebDocuments::toJson({}), "[]");
-    EXPECT_EQ(WebDocuments::toJson({{"a\"b\\c.pdf", 12, 1700000000}, {"\xC3\xA9.txt", 0, -1}}),
+    EXPECT_EQ(WebDocuments::toJson({{"a\"b\\c.pdf", 12, 1700000000}, {"\xC3\xA9.txt", 0, -1}, {"Sub", 0, 5, true}}),
               "[{\"name\":\"a\\\"b\\\\c.pdf\",\"size\":12,\"mtime\":1700000000},"
-              "{\"name\":\"\xC3\xA9.txt\",\"size\":0,\"mtime\":-1}]");
+              "{\"name\":\"\xC3\xA9.txt\",\"size\":0,\"mtime\":-1},{\"name\":\"Sub\",\"size\":0,\"mtime\":5,\"folder\":true}]");
 }
 
 }  // namespace
