@@ -1,6 +1,6 @@
 #include "datasheets/InfoDatasheetOpen.h"
 
-#include "datasheets/DocumentType.h"
+#include "library/DocumentType.h"
 #include "datasheets/DocumentsFolder.h"
 #include "platform/Format.h"
 #include "platform/ui/Application.h"

@@ -25,7 +25,7 @@
 #include <malloc.h>
 #endif
 
-#include "datasheets/DocumentType.h"
+#include "library/DocumentType.h"
 #include "gui/ElidedLabel.h"
 #include "gui/PdfPageView.h"
 #include "gui/UiLoader.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "datasheets/DocumentType.h"
+#include "library/DocumentType.h"
 #include "library/PdfTextLoader.h"
 #include "platform/UniqueFd.h"
 

@@ -1,4 +1,4 @@
-#include "datasheets/DocumentType.h"
+#include "library/DocumentType.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
-#include "datasheets/DocumentType.h"
+#include "library/DocumentType.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "datasheets/DatasheetsTestSupport.h"
-#include "datasheets/DocumentsFolder.h"
+#include <filesystem>
+#include <fstream>
 
 using Kind = DocumentType::Kind;
 
@@ -47,11 +47,12 @@ TEST(DocumentType, ExtensionIsLowerCaseAndALeadingDotIsNone) {
 }
 
 TEST(DocumentType, FilesThatCannotBeShownSayWhy) {
-    ScratchStore store("kinds");
-    store.write("sheet.pdf", "%PDF-1.4\n");
-    std::filesystem::create_directory(store.dir() / "folder");
+    std::string tmpl = (std::filesystem::temp_directory_path() / "velkaro-kinds-XXXXXX").string();
+    const std::filesystem::path dir = ::mkdtemp(tmpl.data());
+    std::ofstream(dir / "sheet.pdf") << "%PDF-1.4\n";
+    std::filesystem::create_directory(dir / "folder");
     Error error;
-    EXPECT_EQ(DocumentType::kindOfFile(DocumentsFolder::pathForName("sheet.pdf"), &error), Kind::Pdf);
+    EXPECT_EQ(DocumentType::kindOfFile(dir / "sheet.pdf", &error), Kind::Pdf);
 
     struct Case {
         std::string name;
@@ -64,35 +65,18 @@ TEST(DocumentType, FilesThatCannotBeShownSayWhy) {
     };
     for (const auto& c : cases) {
         error = {};
-        EXPECT_FALSE(DocumentType::kindOfFile(DocumentsFolder::pathForName(c.name), &error)) << c.name;
+        EXPECT_FALSE(DocumentType::kindOfFile(dir / c.name, &error)) << c.name;
         EXPECT_EQ(error.domain, DocumentType::kErrorDomain);
         EXPECT_EQ(error.code, c.code) << c.name;
         EXPECT_EQ(error.localizedDescription.rfind(c.text, 0), 0u) << error.localizedDescription;
     }
     if (geteuid() != 0) {  // permissions do not stop root
-        store.write("locked.pdf", "%PDF");
-        ::chmod((store.dir() / "locked.pdf").c_str(), 0);
-        EXPECT_FALSE(DocumentType::kindOfFile(DocumentsFolder::pathForName("locked.pdf"), &error));
+        std::ofstream(dir / "locked.pdf") << "%PDF";
+        ::chmod((dir / "locked.pdf").c_str(), 0);
+        EXPECT_FALSE(DocumentType::kindOfFile(dir / "locked.pdf", &error));
         EXPECT_EQ(error.code, DocumentType::Unreadable);
         EXPECT_NE(error.localizedDescription.find("cannot be read"), std::string::npos);
     }
     EXPECT_NE(DocumentType::unsupportedError("x.zip").localizedDescription.find("Open with"), std::string::npos);
-}
-
-TEST(DocumentsFolder, FileAddressesEscapeEverythingButUnreservedLettersAndSlashes) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"/a/b.pdf", "file:///a/b.pdf"},
-        {"/a b/c d.pdf", "file:///a%20b/c%20d.pdf"},
-        {"/ü/#?%.pdf", "file:///%C3%BC/%23%3F%25.pdf"},
-        {"/x/A-Z_a~z.0", "file:///x/A-Z_a~z.0"},
-    };
-    for (const auto& [path, url] : cases) EXPECT_EQ(DocumentsFolder::fileURLWithPath(path), url);
-}
-
-TEST(DocumentsFolder, PathHasNoTrailingSeparatorAndNamesJoinAsGiven) {
-    ScratchStore store("paths");
-    setDocumentsDirectory(store.dir().string() + "/");
-    EXPECT_EQ(DocumentsFolder::path(), store.dir().string());
-    EXPECT_EQ(DocumentsFolder::pathForName("a b.pdf"), store.dir().string() + "/a b.pdf");
-    EXPECT_TRUE(DocumentsFolder::contentsOfDirectoryAtPath(store.dir().string() + "/missing").empty());
+    std::filesystem::remove_all(dir);
 }
