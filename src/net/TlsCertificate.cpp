@@ -15,7 +15,7 @@
 #include "net/TlsLoader.h"
 #include "platform/Log.h"
 #include "platform/UniqueFd.h"
-#include "tlsmodule/TlsModule.h"
+#include "net/TlsModule.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "net/TlsContext.h"
 
 #include "net/TlsLoader.h"
-#include "tlsmodule/TlsModule.h"
+#include "net/TlsModule.h"
 
 std::shared_ptr<TlsContext> TlsContext::server(const TlsCertificate& certificate, Error* err) {
     TlsModule* module = TlsLoader::module(err);

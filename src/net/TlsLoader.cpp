@@ -2,7 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/ProgramModule.h"
-#include "tlsmodule/TlsModule.h"
+#include "net/TlsModule.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The TLS module's entry point: everything that calls OpenSSL lives in this shared object.
+#include "net/TlsModule.h"
 #include "tlsmodule/OpenSslCertificate.h"
 #include "tlsmodule/OpenSslContext.h"
-#include "tlsmodule/TlsModule.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 
 // The interface of the TLS module, a shared object that the programs load only when they first need TLS (an AUTH
 // TLS, a listener's certificate, a fingerprint on screen): OpenSSL stays out of every other start. Nothing here
-// names an OpenSSL type; the module and the programs are built together, so they share one C++ ABI.
+// names an OpenSSL type; the module and the programs are built together, so they share one C++ ABI. It lives beside
+// the loader: src/tlsmodule implements it and includes this side, never the other way round.
 
 /// What the module does. One object lives in the module for the program's life; its calls may come from any thread,
 /// one at a time per object they return.
