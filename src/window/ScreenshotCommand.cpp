@@ -1,8 +1,8 @@
 #include "window/ScreenshotCommand.h"
 
 #include <cstdlib>
+#include <stdexcept>
 
-#include "cli/UsageError.h"
 #include "gui/Screenshot.h"
 
 // A tool for the project's own screenshot script, hidden from --help: it needs no display (offscreen platform).
@@ -19,7 +19,7 @@ void addScreenshotCommand(CLI::App& app, int argc, char** argv) {
             for (const auto& v : values) {
                 auto eq = v.find('=');
                 if (kind != ScreenshotRequest::Step::Action && eq == std::string::npos)
-                    throw UsageError("screenshot steps take OUTLET=VALUE, not \"" + v + "\"");
+                    throw std::invalid_argument("screenshot steps take OUTLET=VALUE, not \"" + v + "\"");
                 if (kind == ScreenshotRequest::Step::Action)
                     request->steps.push_back({kind, v, ""});
                 else

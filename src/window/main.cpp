@@ -1,7 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <stdexcept>
 
-#include "cli/UsageError.h"
 #include "gui/GuiMain.h"
 #include "platform/FileSystem.h"
 #include "platform/ui/Application.h"
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? 0 : 2;
-    } catch (const UsageError& e) {
+    } catch (const std::invalid_argument& e) {
         std::cerr << "velkaro: " << e.what() << '\n';
         return 2;
     }
