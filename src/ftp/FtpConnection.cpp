@@ -15,8 +15,9 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
     connectionSocket_->setDelegate(this);
     // The greeting waits for onSocketDidConnectToHostPort: only then is the client's address known, and a
     // client past the owner's limits hears 421 instead.
-    // One read without time-out stays current for the life of the connection and delivers every piece.
-    connectionSocket_->readDataToDataWithTimeoutTag(AsyncSocket::CRLFData(), -1, 0);
+    // One read without time-out stays current for the life of the connection and delivers every piece; the
+    // session cuts them into lines.
+    connectionSocket_->readDataWithTimeoutTag(-1, 0);
 }
 
 FtpConnection::~FtpConnection() {

@@ -15,15 +15,8 @@ bool hasWordCharacter(std::string_view s) {
 }
 
 // Inside a quoted string the index's tokenizer splits the text itself, so "LM317-T" becomes the phrase
-// lm317 t; a double quote in the text is written twice.
-std::string quoted(std::string_view s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + '"';
-}
+// lm317 t. A term never holds a double quote: `parse` ends words and phrases at one.
+std::string quoted(std::string_view s) { return "\"" + std::string(s) + '"'; }
 
 struct Term {
     std::string text;

@@ -173,8 +173,7 @@ std::string AsyncSocket::description() const {
     if (!theCurrentRead)
         s += "no current read, ";
     else
-        s += format("currently read %u bytes (%d%% done), ", unsigned(theCurrentRead->buffer.size()),
-                    percentDone(std::size_t(std::max(theCurrentRead->bytesDone, 0)), theCurrentRead->buffer.size()));
+        s += format("current read tag %d, ", int(theCurrentRead->tag));
     if (!theCurrentWrite)
         s += "no current write, ";
     else

@@ -96,16 +96,9 @@ public:
     // --- Reading. Requests queue up; the first one becomes current on the next loop turn (or when the
     // --- connection opens) and stays current until the socket closes or its time-out (seconds, negative: none)
     // --- fires. Every chunk received while a read is current goes to onSocketDidReadDataWithTag with its tag, as it
-    // --- arrived (up to 1 MiB at a time); the terminator and lengths do not split or hold back data. Requests made
-    // --- after disconnectAfterWriting, or invalid as noted, are ignored.
+    // --- arrived (up to 1 MiB at a time): a protocol that reads lines cuts them itself. Requests made after
+    // --- disconnectAfterWriting are ignored.
 
-    /// Ignored when `term` is empty.
-    void readDataToDataWithTimeoutTag(std::string_view term, double timeout, std::int32_t tag);
-    /// Ignored when `term` is empty or 0 <= maxLength < term's length.
-    void readDataToDataWithTimeoutMaxLengthTag(std::string_view term, double timeout, std::int32_t maxLength,
-                                               std::int32_t tag);
-    /// Ignored when `length` is 0 (or negative).
-    void readDataToLengthWithTimeoutTag(std::int32_t length, double timeout, std::int32_t tag);
     void readDataWithTimeoutTag(double timeout, std::int32_t tag);
 
     /// Stops watching for received bytes: they (and the peer's end) wait in the system, nothing is delivered, and
@@ -191,9 +184,6 @@ public:
     void disconnectAfterWriting();
     /// Closes at once: queued requests are dropped; a started socket gets onSocketDidDisconnect on the next turn.
     void disconnect();
-
-    /// The line end, as a read's terminator.
-    static std::string CRLFData() { return "\r\n"; }
 
     /// The description text of one of the socket's own error codes (from the "AsyncSocket" strings table).
     static Error errorWithCode(AsyncSocketError code);
@@ -303,8 +293,8 @@ private:
     std::unique_ptr<HostResolver> theResolver;  // while a host name is being looked up
     std::uint64_t theConnectionId = 0;  // changes on every close, so a loop over one connection stops at its end
 
-    std::deque<std::unique_ptr<AsyncReadPacket>> theReadQueue;
-    std::unique_ptr<AsyncReadPacket> theCurrentRead;
+    std::deque<AsyncReadPacket> theReadQueue;
+    std::optional<AsyncReadPacket> theCurrentRead;
     Deferred theReadTimer;
     std::deque<std::unique_ptr<AsyncWritePacket>> theWriteQueue;
     std::unique_ptr<AsyncWritePacket> theCurrentWrite;

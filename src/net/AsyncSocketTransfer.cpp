@@ -64,31 +64,9 @@ void AsyncSocket::ignoreBrokenPipe() {
 
 // --- Requests ---
 
-void AsyncSocket::readDataToDataWithTimeoutTag(std::string_view term, double timeout, std::int32_t tag) {
-    readDataToDataWithTimeoutMaxLengthTag(term, timeout, -1, tag);
-}
-
-void AsyncSocket::readDataToDataWithTimeoutMaxLengthTag(std::string_view term, double timeout,
-                                                        std::int32_t maxLength, std::int32_t tag) {
-    if (term.empty()) return;
-    if (maxLength >= 0 && std::size_t(maxLength) < term.size()) return;
-    if (theFlags & kForbidReadsWrites) return;
-    theReadQueue.push_back(
-        std::make_unique<AsyncReadPacket>(std::string(), timeout, tag, false, std::string(term), maxLength));
-    scheduleDequeueRead();
-}
-
-void AsyncSocket::readDataToLengthWithTimeoutTag(std::int32_t length, double timeout, std::int32_t tag) {
-    // A negative length is as meaningless as 0 and would make an impossible buffer.
-    if (length <= 0 || (theFlags & kForbidReadsWrites)) return;
-    theReadQueue.push_back(std::make_unique<AsyncReadPacket>(std::string(std::size_t(length), '\0'), timeout, tag,
-                                                             false, std::nullopt, length));
-    scheduleDequeueRead();
-}
-
 void AsyncSocket::readDataWithTimeoutTag(double timeout, std::int32_t tag) {
     if (theFlags & kForbidReadsWrites) return;
-    theReadQueue.push_back(std::make_unique<AsyncReadPacket>(std::string(), timeout, tag, true, std::nullopt, -1));
+    theReadQueue.push_back({timeout, tag});
     scheduleDequeueRead();
 }
 
@@ -122,7 +100,7 @@ void AsyncSocket::scheduleDequeueWrite() {
 
 void AsyncSocket::maybeDequeueRead() {
     if (theCurrentRead || theReadQueue.empty() || !theReadStream) return;
-    theCurrentRead = std::move(theReadQueue.front());
+    theCurrentRead = theReadQueue.front();
     theReadQueue.pop_front();
     if (theCurrentRead->timeout >= 0) theReadTimer = defer(theCurrentRead->timeout, &AsyncSocket::doReadTimeout);
     doBytesAvailable();

@@ -135,8 +135,3 @@ void Preferences::setBool(bool value, const std::string& key) {
     values_[key] = Value{'b', value ? "1" : "0"};
     save();
 }
-
-void Preferences::removeObject(const std::string& key) {
-    load();
-    if (values_.erase(key)) save();
-}

@@ -26,7 +26,6 @@ public:
     bool boolForKey(const std::string& key);
     void setInteger(int value, const std::string& key);
     void setBool(bool value, const std::string& key);
-    void removeObject(const std::string& key);
 
     const std::string& path() const { return path_; }
 
