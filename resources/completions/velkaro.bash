@@ -16,8 +16,9 @@ _velkaro() {
     # Per subcommand: the options that take a value, and the flags.
     local values="" flags="--help"
     case $sub in
-        resistor | inductor) values="--rows" ;;
-        capacitor) values="--rows" flags+=" --html" ;;
+        resistor | inductor) values="--rows" flags+=" --json" ;;
+        capacitor) values="--rows" flags+=" --html --json" ;;
+        values | smd) flags+=" --json" ;;
         led) values="--supply --count --forward --current" flags+=" --json" ;;
         ne555) values="--c1 --r1 --c2 --ra --rb" flags+=" --json" ;;
         wires) flags+=" --json" ;;

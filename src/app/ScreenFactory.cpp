@@ -19,6 +19,7 @@
 #include "decoders/InfoResValuesView.h"
 #include "decoders/InfoResistorsSMD.h"
 #include "decoders/InfoResistorsView.h"
+#include "platform/ui/ScreenMaker.h"
 
 namespace {
 
@@ -54,6 +55,13 @@ const std::map<std::string, Maker>& screens() {
     };
     return table;
 }
+
+// Screens open other screens by name through the screen maker, which this factory serves.
+const bool kInstalled = [] {
+    ScreenMaker::install(
+        [](const std::string& className, const std::string& nibName) { return ScreenFactory::make(className, nibName); });
+    return true;
+}();
 
 }  // namespace
 

@@ -1,20 +1,20 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
-#include <set>
+#include <map>
 
 namespace {
 
-std::set<std::string>& verbatimCommands() {
-    static std::set<std::string> names;
-    return names;
+std::map<std::string, const CLI::App*>& verbatimCommands() {
+    static std::map<std::string, const CLI::App*> commands;
+    return commands;
 }
 
 bool startsWithDash(const std::string& arg) { return !arg.empty() && arg[0] == '-'; }
 
 }  // namespace
 
-void takesVerbatimText(CLI::App* subcommand) { verbatimCommands().insert(subcommand->get_name()); }
+void takesVerbatimText(CLI::App* subcommand) { verbatimCommands()[subcommand->get_name()] = subcommand; }
 
 std::vector<std::string> argumentsForParsing(int argc, char** argv) {
     std::vector<std::string> args;
@@ -24,7 +24,9 @@ std::vector<std::string> argumentsForParsing(int argc, char** argv) {
     auto sub = std::find_if(args.begin(), args.end(), [](const std::string& a) { return !startsWithDash(a); });
     if (sub == args.end() || !verbatimCommands().count(*sub)) return args;
     auto text = sub + 1;
-    if (text != args.end() && startsWithDash(*text) && *text != "--" && *text != "-h" && *text != "--help")
+    // One of the subcommand's own options ("--json") written first keeps its meaning.
+    const bool option = text != args.end() && verbatimCommands()[*sub]->get_option_no_throw(*text) != nullptr;
+    if (text != args.end() && startsWithDash(*text) && *text != "--" && *text != "-h" && *text != "--help" && !option)
         args.insert(text, "--");
     return args;
 }

@@ -5,7 +5,7 @@
 
 /// Marks a subcommand whose first argument is a text put into a field verbatim, so that a text beginning with
 /// '-' ("-5", "-R47") reaches it as the text instead of being taken for an option. "-h", "--help" and "--"
-/// keep their meaning; `velkaro values -- -h` passes "-h" as the text.
+/// keep their meaning, as do the subcommand's own options ("--json"); `velkaro values -- -h` passes "-h" as the text.
 void takesVerbatimText(CLI::App* subcommand);
 
 /// The arguments after the program name as the parser should see them: unchanged, except that a "--" is put in

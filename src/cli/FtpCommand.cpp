@@ -11,7 +11,7 @@
 #include "cli/StopSignals.h"
 #include "cli/UsageError.h"
 #include "cli/WebSharing.h"
-#include "datasheets/InfoDatasheetsFTP.h"
+#include "core/transfer/TransferTexts.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
 #include "net/TlsCertificate.h"
@@ -170,8 +170,8 @@ void addFtpCommand(CLI::App& app) {
                                                             : WebSharing::shownHost(options->bindAddress);
         // The same two lines the transfer screen shows.
         if (!*json)
-            std::cout << InfoDatasheetsFTP::linkText(address, static_cast<unsigned>(actualPort)) << '\n'
-                      << InfoDatasheetsFTP::deviceInfoText(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
+            std::cout << TransferTexts::link(address, static_cast<unsigned>(actualPort)) << '\n'
+                      << TransferTexts::deviceInfo(Utils::getTotalSpace(), Utils::getFreeSpace()) << '\n'
                       << (options->tls ? format("FTPS (AUTH TLS)%@, certificate SHA-256 %@\n",
                                                 options->requireTls ? " required" : "", fingerprint)
                                        : std::string())

@@ -25,7 +25,7 @@ void addIdentifyCommand(CLI::App& app) {
         const auto readings = MarkingIdentifier::identify(text);
         if (readings.empty())
             throw UsageError("'" + text + "' is no marking this program reads: give colour bands, an SMD, "
-                             "capacitor or inductor code, or a value");
+                             "capacitor or inductor code, or a value below 1000 G");
         if (o->json) {
             nlohmann::ordered_json list = nlohmann::ordered_json::array();
             for (const auto& r : readings)

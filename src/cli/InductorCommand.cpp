@@ -1,43 +1,51 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
-#include "cli/WheelRows.h"
 #include "cli/UsageError.h"
-#include "decoders/InfoInductionView.h"
+#include "cli/WheelRows.h"
+#include "core/decoders/InductorCode.h"
 
 void addInductorCommand(CLI::App& app) {
-    auto* cmd = app.add_subcommand("inductor", "Inductor colour code: decode 4 colour bands (value in uH or mH)");
+    auto* cmd = app.add_subcommand("inductor", "Inductor colour code: decode 3 or 4 colour bands (value in uH, mH or H)");
     cmd->footer(
-        "Bands: first digit, second digit, multiplier, tolerance. Colour names are case-insensitive;\n"
-        "\"none\" for a missing tolerance band. Example: velkaro inductor yellow violet brown silver");
-    auto bands = std::make_shared<std::vector<std::string>>();
-    auto rows = std::make_shared<std::string>();
-    cmd->add_option("bands", *bands, "Colour names of the four bands, in order");
-    cmd->add_option("--rows", *rows, "Wheel rows r0,r1,r2,r3 instead of colour names");
-    cmd->callback([bands, rows] {
-        const std::vector<std::string> wheels = {"first digit", "second digit", "multiplier", "tolerance"};
-        const auto& wheelRows = InfoInductionView::wheels();
-        std::vector<int> selected;
-        if (!rows->empty()) {
-            if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
-            selected = parseRows(*rows, 4);
-            checkRowsExist(wheelRows, selected, wheels);
-        } else {
-            if (bands->size() != 4)
-                throw UsageError("give 4 colour bands (got " + std::to_string(bands->size()) +
-                                 "): first digit, second digit, multiplier, tolerance; or --rows r0,r1,r2,r3");
-            for (int c = 0; c < 4; ++c) {
-                const auto& names = wheelRows[static_cast<size_t>(c)];
-                const std::string& band = (*bands)[static_cast<size_t>(c)];
-                const int row = rowNamed(names, band);
-                if (row < 0)
-                    throw UsageError("band " + std::to_string(c + 1) + " (" + wheels[static_cast<size_t>(c)] +
-                                     ") cannot be \"" + band + "\"; choose one of: " + listOfChoices(names));
-                selected.push_back(row);
-            }
+        "Bands: first digit, second digit, multiplier, tolerance (3 bands: none, 20 %). The value is the digits\n"
+        "times 10 to the multiplier's power in microhenries (black 0 … white 9, gold -1, silver -2). Tolerances:\n"
+        "black or none 20, silver 10, gold 5, brown 1, red 2, green 0.5, blue 0.25, violet 0.1, grey 0.05 %.\n"
+        "Colour names in any case. Example: velkaro inductor yellow violet brown silver");
+    struct Options {
+        std::vector<std::string> bands;
+        std::string rows;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    cmd->add_option("bands", o->bands, "Colour names of the bands, in order");
+    cmd->add_option("--rows", o->rows, "Wheel rows r0,r1,r2,r3 instead of colour names");
+    bench::addJsonFlag(cmd, o->json);
+    cmd->callback([o] {
+        const std::vector<std::string> wheelNames = {"first digit", "second digit", "multiplier", "tolerance"};
+        std::vector<std::string> bands = o->bands;
+        if (!o->rows.empty()) {
+            if (!bands.empty()) throw UsageError("give either colour bands or --rows, not both");
+            const auto& wheels = InductorCode::wheels();
+            const auto rows = parseRows(o->rows, 4);
+            checkRowsExist(wheels, rows, wheelNames);
+            for (size_t c = 0; c < rows.size(); ++c) bands.push_back(wheels[c][static_cast<size_t>(rows[c])]);
+        } else if (bands.size() != 3 && bands.size() != 4) {
+            throw UsageError("give 3 or 4 colour bands (got " + std::to_string(bands.size()) +
+                             "): first digit, second digit, multiplier, tolerance; or --rows r0,r1,r2,r3");
         }
-        const auto& r = selected;
-        std::cout << InfoInductionView::resultText(r[0], r[1], r[2], r[3]) << '\n';
+        const BandReading reading = InductorCode::decode(bands);
+        if (const auto* refusal = std::get_if<BandRefusal>(&reading))
+            refuseBands(*refusal, bands,
+                        {{"first digit", digitColours(true)},
+                         {"second digit", digitColours(false)},
+                         {"multiplier", multiplierColours()},
+                         {"tolerance", toleranceColours({"black"})}});
+        const BandValue& v = std::get<BandValue>(reading);
+        const std::string text = InductorCode::text(v);
+        if (o->json) bench::printJson(bandJson(v.value, "henry", v.tolerancePercent, std::nullopt, text));
+        else std::cout << text << '\n';
     });
 }

@@ -1,61 +1,67 @@
 #include <iostream>
 
+#include "cli/BenchArguments.h"
 #include "cli/Commands.h"
-#include "cli/WheelRows.h"
 #include "cli/UsageError.h"
-#include "decoders/InfoResistorsView.h"
+#include "cli/WheelRows.h"
+#include "core/decoders/ResistorCode.h"
 
 namespace {
 
-// Band positions given on the command line, by number of bands, as wheel components.
-std::vector<int> componentsForBandCount(size_t bands) {
-    switch (bands) {
-        case 3: return {0, 1, 3};
-        case 4: return {0, 1, 3, 4};
-        case 5: return {0, 1, 2, 3, 4};
-        case 6: return {0, 1, 2, 3, 4, 5};
-        default: return {};
-    }
-}
-
 const std::vector<std::string> kWheelNames = {"first digit", "second digit", "third digit",
                                               "multiplier",  "tolerance",    "temperature coefficient"};
+
+// What each band of a set of `count` bands stands for, with the colours it takes.
+std::vector<BandRole> rolesOf(size_t count) {
+    std::vector<BandRole> roles = {{"first digit", digitColours(true)}, {"second digit", digitColours(false)}};
+    if (count >= 5) {
+        auto third = digitColours(false);
+        third.emplace_back("none");
+        roles.push_back({"third digit", third});
+    }
+    roles.push_back({"multiplier", multiplierColours()});
+    if (count != 3) roles.push_back({"tolerance", toleranceColours({})});
+    if (count == 6) roles.push_back({"temperature coefficient", temperatureCoefficientColours()});
+    return roles;
+}
 
 }  // namespace
 
 void addResistorCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("resistor", "Resistor colour code: decode 3 to 6 colour bands");
     cmd->footer(
-        "Bands: 3 = digit digit multiplier; 4 = + tolerance; 5 = digit digit digit multiplier tolerance;\n"
-        "6 = + temperature coefficient. Colour names are case-insensitive; \"none\" where the band offers it.\n"
+        "Bands: 3 = digit digit multiplier (20 %); 4 = + tolerance; 5 = digit digit digit multiplier tolerance;\n"
+        "6 = + temperature coefficient. The value is the digits times 10 to the multiplier's power (black 0 …\n"
+        "white 9, gold -1, silver -2). Tolerances: brown 1, red 2, green 0.5, blue 0.25, violet 0.1, grey 0.05,\n"
+        "gold 5, silver 10, none 20 %. Coefficients: black 250, brown 100, red 50, orange 15, yellow 25, green 20,\n"
+        "blue 10, violet 5, grey 1 ppm/K. Colour names in any case, grey or gray.\n"
         "Example: velkaro resistor yellow violet red gold");
-    auto bands = std::make_shared<std::vector<std::string>>();
-    auto rows = std::make_shared<std::string>();
-    cmd->add_option("bands", *bands, "Colour names of the bands, in order");
-    cmd->add_option("--rows", *rows, "Wheel rows r0,r1,r2,r3,r4,r5 instead of colour names");
-    cmd->callback([bands, rows] {
-        const auto& wheels = InfoResistorsView::wheels();
-        std::vector<int> selected(6, 0);
-        if (!rows->empty()) {
-            if (!bands->empty()) throw UsageError("give either colour bands or --rows, not both");
-            selected = parseRows(*rows, 6);
-            checkRowsExist(wheels, selected, kWheelNames);
-        } else {
-            auto components = componentsForBandCount(bands->size());
-            if (components.empty())
-                throw UsageError("give 3, 4, 5 or 6 colour bands (got " + std::to_string(bands->size()) +
-                                 "), or --rows r0,r1,r2,r3,r4,r5");
-            for (size_t i = 0; i < components.size(); ++i) {
-                const int c = components[i];
-                const auto& names = wheels[static_cast<size_t>(c)];
-                const int row = rowNamed(names, (*bands)[i]);
-                if (row < 0)
-                    throw UsageError("band " + std::to_string(i + 1) + " (" + kWheelNames[static_cast<size_t>(c)] +
-                                     ") cannot be \"" + (*bands)[i] + "\"; choose one of: " + listOfChoices(names));
-                selected[static_cast<size_t>(c)] = row;
-            }
+    struct Options {
+        std::vector<std::string> bands;
+        std::string rows;
+        bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    cmd->add_option("bands", o->bands, "Colour names of the bands, in order");
+    cmd->add_option("--rows", o->rows, "Wheel rows r0,r1,r2,r3,r4,r5 instead of colour names");
+    bench::addJsonFlag(cmd, o->json);
+    cmd->callback([o] {
+        std::vector<std::string> bands = o->bands;
+        if (!o->rows.empty()) {
+            if (!bands.empty()) throw UsageError("give either colour bands or --rows, not both");
+            const auto& wheels = ResistorCode::wheels();
+            const auto rows = parseRows(o->rows, 6);
+            checkRowsExist(wheels, rows, kWheelNames);
+            for (size_t c = 0; c < rows.size(); ++c) bands.push_back(wheels[c][static_cast<size_t>(rows[c])]);
+        } else if (bands.size() < 3 || bands.size() > 6) {
+            throw UsageError("give 3, 4, 5 or 6 colour bands (got " + std::to_string(bands.size()) +
+                             "), or --rows r0,r1,r2,r3,r4,r5");
         }
-        const auto& r = selected;
-        std::cout << InfoResistorsView::resultText(r[0], r[1], r[2], r[3], r[4], r[5]) << '\n';
+        const BandReading reading = ResistorCode::decode(bands);
+        if (const auto* refusal = std::get_if<BandRefusal>(&reading)) refuseBands(*refusal, bands, rolesOf(bands.size()));
+        const BandValue& v = std::get<BandValue>(reading);
+        const std::string text = ResistorCode::text(v);
+        if (o->json) bench::printJson(bandJson(v.value, "ohm", v.tolerancePercent, v.ppm, text));
+        else std::cout << text << '\n';
     });
 }

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "cli/UsageError.h"
+#include "core/bench/ColourCode.h"
+#include "core/decoders/BandValue.h"
 #include "platform/Text.h"
 
 std::vector<int> parseRows(const std::string& text, size_t count) {
@@ -47,4 +49,52 @@ std::string listOfChoices(const std::vector<std::string>& rows) {
     std::string out;
     for (const auto& r : rows) out += (out.empty() ? "" : ", ") + r;
     return out;
+}
+
+namespace {
+
+std::vector<std::string> coloursWhere(bool (*keep)(const ColourCode::Colour&)) {
+    std::vector<std::string> out;
+    for (const auto& c : ColourCode::colours())
+        if (keep(c)) out.emplace_back(c.name);
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> digitColours(bool fromOne) {
+    return fromOne ? coloursWhere([](const ColourCode::Colour& c) { return c.digit.value_or(0) > 0; })
+                   : coloursWhere([](const ColourCode::Colour& c) { return c.digit.has_value(); });
+}
+
+std::vector<std::string> multiplierColours() {
+    return coloursWhere([](const ColourCode::Colour& c) { return c.multiplier.has_value(); });
+}
+
+std::vector<std::string> toleranceColours(const std::vector<std::string>& extra) {
+    auto out = coloursWhere([](const ColourCode::Colour& c) { return c.tolerance.has_value(); });
+    out.insert(out.end(), extra.begin(), extra.end());
+    return out;
+}
+
+std::vector<std::string> temperatureCoefficientColours() {
+    auto out = coloursWhere([](const ColourCode::Colour& c) { return c.temperatureCoefficient.has_value(); });
+    out.emplace_back("none");
+    return out;
+}
+
+void refuseBands(const BandRefusal& refusal, const std::vector<std::string>& bands, const std::vector<BandRole>& roles) {
+    const auto band = static_cast<size_t>(refusal.band);
+    const BandRole& role = roles.at(band);
+    throw UsageError("band " + std::to_string(band + 1) + " (" + role.name + ") cannot be \"" + bands.at(band) +
+                     "\"; choose one of: " + listOfChoices(role.colours));
+}
+
+nlohmann::ordered_json bandJson(double value, const char* unit, double tolerancePercent, std::optional<int> ppm,
+                                const std::string& text) {
+    return {{"value", value},
+            {"unit", unit},
+            {"tolerance_percent", tolerancePercent},
+            {"temperature_coefficient_ppm", ppm ? nlohmann::ordered_json(*ppm) : nlohmann::ordered_json()},
+            {"text", text}};
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Utils.h"
+#include "core/transfer/TransferTexts.h"
 #include "datasheets/DocumentsFolder.h"
 #include "ftp/FtpServer.h"
 #include "ftp/NetworkController.h"
@@ -23,7 +24,7 @@ unsigned gControlPort = InfoDatasheetsFTP::kDefaultControlPort;
 unsigned gWebPort = InfoDatasheetsFTP::kDefaultWebPort;
 
 // Addresses shorter than this ("", "0.0.0") cannot be a usable dotted IPv4 address.
-constexpr size_t kMinAddressLength = 6;
+constexpr size_t kMinAddressLength = TransferTexts::kMinAddressLength;
 
 std::string escapeHtml(const std::string& text) {
     std::string out;
@@ -96,8 +97,7 @@ std::string InfoDatasheetsFTP::webLinkText(const std::string& address, const Web
 }
 
 std::string InfoDatasheetsFTP::linkText(const std::string& address, unsigned port) {
-    if (address.size() < kMinAddressLength) return localizedString("NETWORK_ERROR");
-    return format("ftp://%@:%d", address, static_cast<int>(port));
+    return TransferTexts::link(address, port);
 }
 
 std::string InfoDatasheetsFTP::fingerprintText(const std::string& fingerprint) {
@@ -108,7 +108,7 @@ std::string InfoDatasheetsFTP::fingerprintText(const std::string& fingerprint) {
 }
 
 std::string InfoDatasheetsFTP::deviceInfoText(int totalMb, int freeMb) {
-    return format("Device: %dMb, %dMb free", totalMb, freeMb);
+    return TransferTexts::deviceInfo(totalMb, freeMb);
 }
 
 void InfoDatasheetsFTP::viewDidLoad() {

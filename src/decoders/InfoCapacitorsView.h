@@ -19,14 +19,6 @@ public:
 
     /// Loads the fragment for the four selected rows into the web view.
     void ShowResults(int r0, int r1, int r2, int r3);
-    /// The fragment for the digit texts and letter as picked ("4", "7", "4", "K"); a multiplier digit outside
-    /// 9 and 0 to 5 gives empty capacitance texts, a letter outside the table no tolerance line.
-    static std::string resultHTML(const std::string& digit1, const std::string& digit2, const std::string& multiplier,
-                                  const std::string& letter);
-    /// The tolerance text for the first character of `letter`, or the empty text when it has none.
-    static std::string toleranceText(const std::string& letter);
-    /// The rows of the four wheels, in component order; the screen's wheels show them once loaded.
-    static const std::vector<std::vector<std::string>>& wheels();
 
 protected:
     void viewDidLoad() override;

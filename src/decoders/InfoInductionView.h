@@ -21,10 +21,6 @@ public:
 
     /// Writes the result line for the four selected rows.
     void ShowResults(int r0, int r1, int r2, int r3);
-    /// The result line for four rows, without touching the label.
-    static std::string resultText(int r0, int r1, int r2, int r3);
-    /// The rows of the four band wheels, in component order; the screen's wheels show them once loaded.
-    static const std::vector<std::vector<std::string>>& wheels();
 
 protected:
     void viewDidLoad() override;

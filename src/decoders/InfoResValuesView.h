@@ -1,5 +1,4 @@
 #pragma once
-#include <cstdint>
 #include <string>
 
 #include "platform/ui/Label.h"
@@ -20,8 +19,6 @@ public:
     bool textFieldShouldReturn(TextField* field) override;
     /// Recomputes from the field's text.
     void ShowResults();
-    /// The result line for a typed text, read with `longLongValue`.
-    static std::string resultText(const std::string& text);
 
 protected:
     void viewDidLoad() override;

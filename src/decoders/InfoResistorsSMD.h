@@ -19,10 +19,6 @@ public:
     bool textFieldShouldReturn(TextField* field) override;
     /// Recomputes from the field's text.
     void ShowResults();
-    /// The result line for a marking as typed (any case).
-    static std::string resultText(const std::string& text);
-    /// The E96 value (100 … 976) of the EIA-96 code read from `digits` with `intValue`; 0 for a code outside 1 to 96.
-    static int DecodeSMDDigits(const std::string& digits);
 
 protected:
     void viewDidLoad() override;

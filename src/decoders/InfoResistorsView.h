@@ -19,10 +19,6 @@ public:
 
     /// Writes the result line for the six selected rows.
     void ShowResults(int r0, int r1, int r2, int r3, int r4, int r5);
-    /// The result line for six rows, without touching the label.
-    static std::string resultText(int r0, int r1, int r2, int r3, int r4, int r5);
-    /// The rows of the six band wheels, in component order; the screen's wheels show them once loaded.
-    static const std::vector<std::vector<std::string>>& wheels();
 
 protected:
     void viewDidLoad() override;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The capacitor, values, smd and inductor subcommands: their result lines, their usage errors (exit 2) and texts
-# that are empty or begin with '-' reaching the field unchanged.
+# The resistor, capacitor, values, smd and inductor subcommands: their result lines, the screens' error texts
+# (standard error, exit 1), their usage errors (exit 2) and --json, errors included.
 # Usage: decoders_cli.sh path/to/velkaro
 set -u
 velkaro=${1:?usage: decoders_cli.sh path/to/velkaro}
@@ -43,7 +43,44 @@ usage_names() {
     fi
 }
 
+# fails STATUS EXPECTED_STDERR ARGS...: exit STATUS, nothing on standard output, exactly that on standard error.
+fails() {
+    local status=$1 expected=$2
+    shift 2
+    local out rc err
+    out=$(timeout 20 "$velkaro" "$@" 2>/tmp/decoders_cli.err.$$)
+    rc=$?
+    err=$(cat /tmp/decoders_cli.err.$$)
+    if [[ $rc != "$status" || -n $out || $err != "$expected" ]]; then
+        printf 'FAIL: velkaro %q' "$@"
+        printf '\n  exit %s (want %s), stdout %q\n  stderr: %q\n  want:   %q\n' "$rc" "$status" "$out" "$err" "$expected"
+        failures=$((failures + 1))
+    fi
+}
+
 nl=$'\n'
+
+# Resistor colour code: the screen's line for what its wheels hold, the same form for every other band set.
+expect 0 "Resistance: 4.7 KOhm +-5%" resistor yellow violet red gold
+expect 0 "Resistance: 4.7 KOhm +-5%" resistor --rows 3,7,0,2,2,0
+expect 0 "Resistance: 4.7 KOhm +-5%" resistor Yellow VIOLET Red GOLD
+expect 0 "Resistance: 1.00 KOhm +-1%, 100ppm" resistor brown black black brown brown brown
+expect 0 "Resistance: 4.7 Ohm +-5%" resistor yellow violet gold gold
+expect 0 "Resistance: 0.47 Ohm +-10%" resistor yellow violet silver silver
+expect 0 "Resistance: 4700 MOhm +-20%" resistor yellow violet grey
+expect 0 "Resistance: 82 KOhm +-0.5%" resistor gray red orange green
+expect 0 "Resistance: 1.00 KOhm +-0.05%, 1ppm" resistor brown black black brown grey grey
+expect 0 '{"value":4700.0,"unit":"ohm","tolerance_percent":5.0,"temperature_coefficient_ppm":null,"text":"Resistance: 4.7 KOhm +-5%"}' \
+    resistor --json yellow violet red gold
+usage_names "black, brown, red, orange, yellow, green, blue, violet, grey, white, gold, silver" resistor yellow violet pink gold
+usage_names "brown, red, orange" resistor black violet red gold
+usage_names "gold, silver, none" resistor yellow violet red orange
+usage resistor yellow violet
+usage resistor red red red red red red red
+usage resistor --rows 0,0,0,8,0,0
+usage resistor red red red --rows 0,0,0,0,0,0
+fails 2 '{"error":"give 3, 4, 5 or 6 colour bands (got 2), or --rows r0,r1,r2,r3,r4,r5","status":2}' \
+    resistor --json yellow violet
 
 # Capacitor: the fragment as text by default, exactly as loaded with --html.
 expect 0 "Selected capacitor: 474K${nl}Capacitance:${nl}470000 pF${nl}470 nF${nl}0.47 uF${nl}Tolerance: +/- 10%" \
@@ -56,8 +93,13 @@ expect 0 "Selected capacitor: <B>104P</B><BR/><B>Capacitance:</B><BR/>100000 pF<
     capacitor --html 104P
 expect 0 "Selected capacitor: <B>479 </B><BR/><B>Capacitance:</B><BR/>4.7 pF<BR/>0.0047 nF<BR/>0.0000047 uF" \
     capacitor --rows 3,7,0,0 --html
+expect 0 "Selected capacitor: 106 ${nl}Capacitance:${nl}10000000 pF${nl}10000 nF${nl}10 uF" capacitor 106
+expect 0 "Selected capacitor: 107 ${nl}Capacitance:${nl}100000000 pF${nl}100000 nF${nl}100 uF" capacitor 107
+expect 0 "Selected capacitor: 478 ${nl}Capacitance:${nl}0.47 pF${nl}0.00047 nF${nl}0.00000047 uF" capacitor 478
+expect 0 '{"code":"474K","value":4.7e-07,"unit":"farad","tolerance":{"letter":"K","minus_percent":10.0,"plus_percent":10.0},"text":"Selected capacitor: 474K\nCapacitance:\n470000 pF\n470 nF\n0.47 uF\nTolerance: +/- 10%"}' \
+    capacitor --json 474K
 usage_names "1, 2, 3" capacitor 074
-usage_names "9, 0, 1" capacitor 476
+usage_names "0, 1, 2" capacitor 4x4
 usage_names "(none), E, F" capacitor 474Q
 usage capacitor 47
 usage capacitor 4747K
@@ -66,35 +108,50 @@ usage capacitor 474 --rows 0,0,0,0
 usage capacitor --rows 0,0,7,0
 usage capacitor --rows 0,0,0
 
-# Standard values: the text goes into the field as typed, also when empty or starting with '-'.
+# Standard values: the resistance read with the value reader; outside 1 ohm to 10 Mohm the screen's error text.
 expect 0 "Nearest value: 12 or 13 KOhm" values 12345
 expect 0 "Nearest value: 4.7 KOhm" values 4700
+expect 0 "Nearest value: 4.7 KOhm" values 4k7
+expect 0 "Nearest value: 4.7 KOhm" values 4.7k
 expect 0 "Nearest value: 47 Ohms" values " 47"
 expect 0 "Nearest value: 3 or 10 Ohms" values 4.7
-expect 0 "Nearest value: 1 MOhm" values 1000000
-expect 0 "Incorrect value" values -5
-expect 0 "Incorrect value" values -- -5
-expect 0 "Incorrect value" values ''
-expect 0 "Incorrect value" values -- ''
-expect 0 "Incorrect value" values -x
-expect 0 "Incorrect value" values -- --help
-expect 0 "Incorrect value" values 10000001
+expect 0 "Nearest value: 1 MOhm" values 1M
 expect 0 "Nearest value: 4.7 KOhm" --tablet values 4700
+expect 0 '{"value":4700.0,"unit":"ohm","nearest":[4700],"text":"Nearest value: 4.7 KOhm"}' values --json 4700
+expect 0 '{"value":12345.0,"unit":"ohm","nearest":[12000,13000],"text":"Nearest value: 12 or 13 KOhm"}' values 12345 --json
+fails 1 "Incorrect value" values 10000001
+fails 1 "Incorrect value" values 0
+fails 1 '{"error":"Incorrect value","status":1}' values --json 0.5
+usage values -5
+usage values -- -5
+usage values ''
+usage values abc
+usage values 47k7k
+usage values 10nF
+usage values -- --help
 usage values
 usage values --
 usage values 1 2
 
-# SMD code.
+# SMD code: only markings are read; the screen's error texts go to standard error.
 expect 0 "Results: 4.500 KOhm" smd 4501
 expect 0 "Results: 4.7 Ohm" smd 4r7
 expect 0 "Results: 97.6 MOhm" smd 96f
-expect 0 "Result: incorrect value" smd 97A
-expect 0 "Value too big for SMD" smd 1007
-expect 0 "Results: invalid value" smd -12
-expect 0 "Results: invalid value" smd ''
-expect 0 "Results: -.47 Ohm" smd -R47
-expect 0 "Results: -.47 Ohm" smd -- -R47
-expect 0 "Results: invalid value" smd -- -h
+expect 0 "Results: 4.7 KOhm" smd 4K7
+expect 0 "Results: 1.0 MOhm" smd 1M0
+expect 0 "Results: 0 Ohm" smd 000
+expect 0 '{"marking":"4K7","value":4700.0,"unit":"ohm","text":"Results: 4.7 KOhm"}' smd --json 4K7
+fails 1 "Result: incorrect value" smd 97A
+fails 1 "Value too big for SMD" smd 1007
+fails 1 '{"error":"Value too big for SMD","status":1}' smd 108 --json
+usage_names "not an SMD marking" smd xyz
+usage smd ABC
+usage smd -12
+usage smd ''
+usage smd -R47
+usage smd -- -R47
+usage smd -- -h
+usage smd 4K7K
 usage smd
 usage smd 472 4R7
 
@@ -104,9 +161,14 @@ expect 0 "Inductance: 470 uH +-10%" inductor Yellow VIOLET brown silver
 expect 0 "Inductance: 4.7 mH +-5%" inductor yellow violet red gold
 expect 0 "Inductance: 0.470 uH +-20%" inductor yellow violet silver none
 expect 0 "Inductance: 0.470 uH +-20%" inductor --rows 3,7,6,0
-usage_names "Black, Brown, Red, Orange, Yellow, Gold, Silver" inductor red red pink none
-usage_names "none, Black, Gold, Silver" inductor red red red brown
-usage inductor red red red
+expect 0 "Inductance: 47 mH +-20%" inductor yellow violet orange
+expect 0 "Inductance: 1.0 H +-1%" inductor brown black green brown
+expect 0 "Inductance: 22 uH +-0.05%" inductor red red black grey
+expect 0 '{"value":0.0047,"unit":"henry","tolerance_percent":5.0,"temperature_coefficient_ppm":null,"text":"Inductance: 4.7 mH +-5%"}' \
+    inductor yellow violet red gold --json
+usage_names "black, brown, red, orange, yellow, green, blue, violet, grey, white, gold, silver" inductor red red pink none
+usage_names "none, black" inductor red red red orange
+usage inductor red red
 usage inductor --rows 0,0,7,0
 usage inductor red red red none --rows 0,0,0,0
 

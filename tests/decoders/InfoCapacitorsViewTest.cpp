@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decoders/CapacitorCode.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -75,7 +77,7 @@ TEST(InfoCapacitorsView, EveryCodeStatesOneCapacitanceInThreeUnits) {
         for (int d2 = 0; d2 <= 9; ++d2)
             for (const char* m : multipliers) {
                 const std::string html =
-                    InfoCapacitorsView::resultHTML(std::to_string(d1), std::to_string(d2), m, " ");
+                    CapacitorCode::wheelHtml(std::to_string(d1), std::to_string(d2), m, " ");
                 const int power = std::atoi(m) == 9 ? -1 : std::atoi(m);
                 const double expected = (10 * d1 + d2) * std::pow(10.0, power);
                 const double pF = valueBefore(html, "pF"), nF = valueBefore(html, "nF"), uF = valueBefore(html, "uF");
@@ -99,8 +101,8 @@ TEST(InfoCapacitorsView, ToleranceWheelRowsAndTexts) {
         o.turn(0, 0, 0, row);
         EXPECT_EQ(o.html(), fragment("109" + letter, "1.0", "0.001", "0.000001", text)) << row;
     }
-    EXPECT_EQ(InfoCapacitorsView::toleranceText("Q"), "");
-    EXPECT_EQ(InfoCapacitorsView::toleranceText(""), "");
+    EXPECT_EQ(CapacitorCode::toleranceText("Q"), "");
+    EXPECT_EQ(CapacitorCode::toleranceText(""), "");
 }
 
 TEST(InfoCapacitorsView, WheelShapes) {

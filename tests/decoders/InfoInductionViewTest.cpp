@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decoders/InductorCode.h"
+
 #include <string>
 
 #include "decoders/BandColor.h"
@@ -30,7 +32,7 @@ TEST(InfoInductionView, BandsGiveTheInductanceLine) {
         {-1, 0, 0, 0, "Inductance: 0 uH"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(InfoInductionView::resultText(c.r0, c.r1, c.r2, c.r3), c.expected);
+        EXPECT_EQ(InductorCode::wheelText(c.r0, c.r1, c.r2, c.r3), c.expected);
         if (c.r0 < 0 || c.r2 > 6) continue;
         InfoInductionView screen;
         screen.loadViewIfNeeded();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decoders/StandardValues.h"
+
 #include <memory>
 #include <string>
 
@@ -55,7 +57,7 @@ TEST(InfoResValuesView, TypedTextGivesTheNearestListValues) {
         {"-99999999999999999999999", "Incorrect value"},  // … and at the smallest
         {"4294967343", "Incorrect value"},                // would be 47 if cut to 32 bits
     };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(InfoResValuesView::resultText(text), expected) << text;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(StandardValues::screenText(text), expected) << text;
 }
 
 TEST(InfoResValuesView, RecomputesOnEveryEditAndOnReturn) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decoders/SmdCode.h"
+
 #include <memory>
 #include <string>
 
@@ -81,7 +83,7 @@ TEST(InfoResistorsSMD, MarkingsGiveTheirResultLine) {
         {"1\xC3\xA9" "2", "Results: 100 Ohm"},
         {"4r7\xC3\xBC", "Results: 4.7\xC3\x9C Ohm"},
     };
-    for (const auto& [text, expected] : cases) EXPECT_EQ(InfoResistorsSMD::resultText(text), expected) << text;
+    for (const auto& [text, expected] : cases) EXPECT_EQ(SmdCode::text(SmdCode::screenReading(text)), expected) << text;
 }
 
 TEST(InfoResistorsSMD, EiaCodesAreTheE96Series) {
@@ -93,10 +95,12 @@ TEST(InfoResistorsSMD, EiaCodesAreTheE96Series) {
                        681, 698, 715, 732, 750, 768, 787, 806, 825, 845, 866, 887, 909, 931, 953, 976};
     for (int n = 1; n <= 96; ++n) {
         char code[3] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10), 0};
-        EXPECT_EQ(InfoResistorsSMD::DecodeSMDDigits(code), e96[n - 1]) << code;
+        EXPECT_EQ(SmdCode::eia96Value(n), e96[n - 1]) << code;
     }
-    for (const char* unknown : {"00", "97", "99", "-1", "", "AB"})
-        EXPECT_EQ(InfoResistorsSMD::DecodeSMDDigits(unknown), 0) << unknown;
+    for (int unknown : {0, 97, 99, -1}) EXPECT_EQ(SmdCode::eia96Value(unknown), 0) << unknown;
+    // The screen reads the code digits as a number: an unknown one is refused with its own line.
+    for (const char* unknown : {"00A", "97A", "99F"})
+        EXPECT_EQ(SmdCode::text(SmdCode::screenReading(unknown)), unknown[1] == '0' ? "Results: 0 Ohm" : "Result: incorrect value");
 }
 
 TEST(InfoResistorsSMD, RecomputesOnEveryEditAndOnReturnUntilDestroyed) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/decoders/ResistorCode.h"
+
 #include "decoders/BandColor.h"
 
 namespace {
@@ -35,7 +37,7 @@ TEST(InfoResistorsView, ResultsForWheelRows) {
         {{1, 5, 0, 8, 9, 9}, "Resistance:  Ohm +-20%"},  // rows outside the wheels
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(InfoResistorsView::resultText(c.r[0], c.r[1], c.r[2], c.r[3], c.r[4], c.r[5]), c.expected)
+        EXPECT_EQ(ResistorCode::wheelText(c.r[0], c.r[1], c.r[2], c.r[3], c.r[4], c.r[5]), c.expected)
             << c.r[0] << c.r[1] << c.r[2] << c.r[3] << c.r[4] << c.r[5];
     }
 }

@@ -5,21 +5,19 @@
 
 #include "core/bench/Quantity.h"
 #include "core/bench/SignificantDigits.h"
-#include "decoders/InfoCapacitorsView.h"
+#include "core/decoders/CapacitorCode.h"
 #include "platform/Format.h"
 
 std::optional<double> CapacitorEncoder::percentOf(char letter) {
-    // The capacitor screen's own texts say what each letter means: "+/- 10%".
-    const std::string text = InfoCapacitorsView::toleranceText(std::string(1, letter));
-    const std::string lead = "+/- ";
-    if (text.rfind(lead, 0) != 0 || text.back() != '%') return std::nullopt;
-    return std::strtod(text.c_str() + lead.size(), nullptr);
+    const auto* t = CapacitorCode::tolerance(letter);
+    if (!t || t->picofarads || t->minus != t->plus) return std::nullopt;
+    return t->plus;
 }
 
 std::optional<char> CapacitorEncoder::toleranceLetter(const std::string& tolerance, std::string* error) {
     if (tolerance.size() == 1 && std::isalpha(static_cast<unsigned char>(tolerance[0]))) {
         const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(tolerance[0])));
-        if (!InfoCapacitorsView::toleranceText(std::string(1, letter)).empty()) return letter;
+        if (CapacitorCode::tolerance(letter)) return letter;
     } else {
         std::string digits = tolerance;
         if (!digits.empty() && digits.back() == '%') digits.pop_back();
@@ -55,11 +53,11 @@ std::optional<std::string> CapacitorEncoder::code(double farads, const std::opti
         }
         return std::nullopt;
     }
-    if (s->exponent < -1 || s->exponent > 5) {
+    if (s->exponent < -2 || s->exponent > 7) {
         if (error)
-            *error = engineering(farads, Unit::Farad, 15) + " is outside what the capacitor code shows (1 pF to 9.9 µF)";
+            *error = engineering(farads, Unit::Farad, 15) + " is outside what the capacitor code shows (0.1 pF to 99 µF)";
         return std::nullopt;
     }
-    const int multiplier = s->exponent < 0 ? 9 : s->exponent;  // 9 stands for ×0.1
+    const int multiplier = s->exponent == -2 ? 8 : s->exponent == -1 ? 9 : s->exponent;  // 8 is ×0.01, 9 ×0.1
     return format("%d%d%@", static_cast<int>(s->digits), multiplier, letter);
 }

@@ -2,12 +2,12 @@
 #include <optional>
 #include <string>
 
-/// The three-digit capacitor code for a value: the inverse of the capacitor code screen.
+/// The three-digit capacitor code for a value: the inverse of the capacitor code.
 class CapacitorEncoder {
 public:
-    /// Two digits and a multiplier digit of picofarads, 0 … 5, or 9 for ×0.1 below 10 pF (1.0 pF … 9.9 µF),
+    /// Two digits and a multiplier digit of picofarads, 0 … 7, 9 for ×0.1 and 8 for ×0.01 (0.1 pF … 99 µF),
     /// followed by the tolerance letter when `tolerance` is given: a letter the capacitor screen knows ("K",
-    /// "k", "C") or a percentage that one of its letters stands for ("10" → K). Nothing, with `error` set, for a
+    /// "k", "C") or a percentage that one of the letters stands for ("10" → K). Nothing, with `error` set, for a
     /// value the code cannot hold or an unknown tolerance.
     static std::optional<std::string> code(double farads, const std::optional<std::string>& tolerance,
                                            std::string* error);

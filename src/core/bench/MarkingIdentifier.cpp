@@ -4,13 +4,12 @@
 #include <cctype>
 #include <regex>
 
-#include "core/bench/CapacitorEncoder.h"
 #include "core/bench/ColourCode.h"
 #include "core/bench/ESeries.h"
 #include "core/bench/SignificantDigits.h"
 #include "core/bench/ValueReader.h"
-#include "decoders/InfoCapacitorsView.h"
-#include "decoders/InfoResistorsSMD.h"
+#include "core/decoders/CapacitorCode.h"
+#include "core/decoders/SmdCode.h"
 #include "platform/Format.h"
 
 namespace {
@@ -84,31 +83,20 @@ std::vector<Reading> bandReadings(const std::string& text) {
     return out;
 }
 
-// The SMD screen decodes the marking; its result line holds the value as "4.7 KOhm".
 std::optional<Reading> smdReading(const std::string& code, const std::string& kind) {
-    const std::string line = InfoResistorsSMD::resultText(code);
-    const std::string lead = "Results: ";
-    if (line.rfind(lead, 0) != 0) return std::nullopt;
-    auto q = ValueReader::read(line.substr(lead.size()), nullptr);
-    if (!q || !(q->value > 0)) return std::nullopt;
-    return reading(kind, q->value, Unit::Ohm, std::nullopt);
+    const auto result = SmdCode::read(code);
+    const auto* r = result ? std::get_if<SmdCode::Reading>(&*result) : nullptr;
+    if (!r || !r->ohms || !(*r->ohms > 0)) return std::nullopt;
+    return reading(kind, *r->ohms, Unit::Ohm, std::nullopt);
 }
 
-// The capacitor screen decodes the code; its fragment holds the value as "… <BR/>470000 pF<BR/> …".
 std::optional<Reading> capacitorReading(const std::string& code) {
-    const std::string letter = code.size() == 4 ? code.substr(3) : "";
-    if (code[0] == '0' || (code[2] > '5' && code[2] != '9')) return std::nullopt;
-    const std::string html = InfoCapacitorsView::resultHTML(code.substr(0, 1), code.substr(1, 1), code.substr(2, 1), letter);
-    const auto start = html.find("</B><BR/>", html.find("Capacitance:"));
-    const auto end = html.find(" pF", start);
-    if (start == std::string::npos || end == std::string::npos) return std::nullopt;
-    const size_t from = start + std::string("</B><BR/>").size();
-    auto pf = ValueReader::read(html.substr(from, end - from) + "p", nullptr);
-    if (!pf) return std::nullopt;
-    const std::optional<double> percent = letter.empty() ? std::nullopt : CapacitorEncoder::percentOf(letter[0]);
-    const std::string tolerance = InfoCapacitorsView::toleranceText(letter);
-    Reading r = reading("capacitor code", pf->value, Unit::Farad, percent);
-    if (!percent && !tolerance.empty()) r.text += " " + tolerance;
+    const auto c = CapacitorCode::read(code, nullptr);
+    if (!c) return std::nullopt;
+    const auto* t = c->tolerance;
+    const bool symmetric = t && !t->picofarads && t->minus == t->plus;
+    Reading r = reading("capacitor code", c->farads, Unit::Farad, symmetric ? std::optional(t->plus) : std::nullopt);
+    if (t && !symmetric) r.text += std::string(" ") + t->text;
     return r;
 }
 
@@ -143,7 +131,7 @@ std::vector<Reading> MarkingIdentifier::identify(std::string_view input) {
         if (r) out.push_back(std::move(*r));
     };
     static const std::regex rNotation("[0-9]{0,3}R[0-9]{0,3}"), threeDigits("[0-9]{3}"), fourDigits("[0-9]{4}"),
-        capacitorWithLetter("[1-9][0-9][0-59][A-Z]"), eia96("[0-9]{2}[ZYXSABHCDEF]");
+        capacitorWithLetter("[1-9][0-9]{2}[A-Z]"), eia96("[0-9]{2}[ZYXSABHCDEF]");
     if (std::regex_match(code, rNotation) && code.size() >= 2 && code.size() <= 5) {
         add(smdReading(code, "SMD code"));
         add(inductorCodeReading(code));
@@ -153,14 +141,14 @@ std::vector<Reading> MarkingIdentifier::identify(std::string_view input) {
         add(inductorCodeReading(code));
     } else if (std::regex_match(code, fourDigits)) {
         add(smdReading(code, "SMD code"));
-    } else if (std::regex_match(code, capacitorWithLetter) &&
-               !InfoCapacitorsView::toleranceText(code.substr(3)).empty()) {
+    } else if (std::regex_match(code, capacitorWithLetter) && CapacitorCode::tolerance(code[3])) {
         add(capacitorReading(code));
     } else if (std::regex_match(code, eia96)) {
         add(smdReading(code, "EIA-96 code"));
     }
     // The text may also be a value written out ("4k7", "100nF"); it adds nothing when a code said the same.
-    if (auto q = ValueReader::read(text, nullptr); q && q->value > 0) {
+    // Values are printed up to giga; a tera-ohm or tera-farad is no part's marking.
+    if (auto q = ValueReader::read(text, nullptr); q && q->value > 0 && q->value < 1e12) {
         const bool said = std::any_of(out.begin(), out.end(), [&](const Reading& r) {
             return sameValue(r.value, q->value) && (q->unit == Unit::None || q->unit == r.unit);
         });

@@ -5,7 +5,7 @@
 
 #include "core/bench/ESeries.h"
 #include "core/bench/SignificantDigits.h"
-#include "decoders/InfoResistorsSMD.h"
+#include "core/decoders/SmdCode.h"
 
 namespace {
 
@@ -48,9 +48,10 @@ std::optional<std::string> SmdEncoder::eia96(double ohms) {
     if (letter < 0 || letter > 8) return std::nullopt;
     // The code is the mantissa's place in the E96 table the SMD screen decodes with.
     for (int code = 1; code <= 96; ++code) {
+        if (SmdCode::eia96Value(code) != s->digits) continue;
         char two[3];
         std::snprintf(two, sizeof two, "%02d", code);
-        if (InfoResistorsSMD::DecodeSMDDigits(two) == s->digits) return std::string(two) + letters[letter];
+        return std::string(two) + letters[letter];
     }
     return std::nullopt;
 }

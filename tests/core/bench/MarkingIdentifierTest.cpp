@@ -24,6 +24,9 @@ TEST(MarkingIdentifier, MostLikelyReadingFirst) {
         {"472", "SMD code", 4700, "4.7 kΩ", 4},
         {"4702", "SMD code", 47e3, "47 kΩ", 2},
         {"104Z", "capacitor code", 100e-9, "100 nF +80%, -20%", 1},
+        {"476K", "capacitor code", 47e-6, "47 µF ±10 %", 2},
+        {"4K7", "value", 4700, "4.7 k", 1},
+        {"9999999999999", "", 0, "", 0},
         {"4k7", "value", 4700, "4.7 k", 1},
         {"100nF", "value", 100e-9, "100 nF", 1},
         // Either direction reads: a value on a series goes ahead of one on none, E6's 22 kΩ ahead of 3.2 kΩ.
