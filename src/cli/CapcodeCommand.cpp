@@ -10,7 +10,7 @@
 void addCapcodeCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("capcode", "The three-digit capacitor code for a value, with a tolerance letter");
     cmd->footer("VALUE in farads as engineers write it: 100n, 4n7, 4.7pF, 1u. The code is two digits of picofarads\n"
-                "and a multiplier digit m (times 10^m; 9 is x0.1, 8 x0.01): 0.1 pF (108) to 99 µF (997).\n"
+                "and a multiplier digit m (times 10^m; 9 is x0.1, 8 x0.01): 0.1 pF (108) to 990 µF (997).\n"
                 "--tolerance takes a letter (B C D E F G H J K M N P Z) or a percentage (10 → K).\n"
                 "Example: velkaro capcode 100n --tolerance 10");
     struct Options {

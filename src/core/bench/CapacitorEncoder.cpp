@@ -55,7 +55,7 @@ std::optional<std::string> CapacitorEncoder::code(double farads, const std::opti
     }
     if (s->exponent < -2 || s->exponent > 7) {
         if (error)
-            *error = engineering(farads, Unit::Farad, 15) + " is outside what the capacitor code shows (0.1 pF to 99 µF)";
+            *error = engineering(farads, Unit::Farad, 15) + " is outside what the capacitor code shows (0.1 pF to 990 µF)";
         return std::nullopt;
     }
     const int multiplier = s->exponent == -2 ? 8 : s->exponent == -1 ? 9 : s->exponent;  // 8 is ×0.01, 9 ×0.1

@@ -5,7 +5,7 @@
 /// The three-digit capacitor code for a value: the inverse of the capacitor code.
 class CapacitorEncoder {
 public:
-    /// Two digits and a multiplier digit of picofarads, 0 … 7, 9 for ×0.1 and 8 for ×0.01 (0.1 pF … 99 µF),
+    /// Two digits and a multiplier digit of picofarads, 0 … 7, 9 for ×0.1 and 8 for ×0.01 (0.1 pF … 990 µF),
     /// followed by the tolerance letter when `tolerance` is given: a letter the capacitor screen knows ("K",
     /// "k", "C") or a percentage that one of the letters stands for ("10" → K). Nothing, with `error` set, for a
     /// value the code cannot hold or an unknown tolerance.

@@ -74,8 +74,8 @@ TEST(EncoderRoundTrip, DecodersReadBackEveryEncodedSeriesValue) {
         EXPECT_EQ(SmdEncoder::eia96(v).has_value(), e96 && v < 1e8) << v;
         EXPECT_TRUE(s.mantissas().size() > 24 || SmdEncoder::threeDigit(v)) << v;
     });
-    // Capacitor codes: 0.1 pF … 99 µF, two digits.
-    everyValue(-13, -5, 1, [&](const ESeries& s, double v) {
+    // Capacitor codes: 0.1 pF … 990 µF, two digits.
+    everyValue(-13, -4, 1, [&](const ESeries& s, double v) {
         auto code = CapacitorEncoder::code(v, std::string("10"), nullptr);
         EXPECT_TRUE(code || s.mantissas().size() > 24) << v;
         if (!code) return;
@@ -147,10 +147,14 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
     for (const auto& c : codes) EXPECT_EQ(c.encode(c.ohms).value_or(""), c.code) << c.ohms;
     EXPECT_EQ(CapacitorEncoder::code(1e-12, std::nullopt, &error).value_or(error), "109");
     EXPECT_EQ(CapacitorEncoder::code(9.9e-6, std::nullopt, &error).value_or(error), "995");
-    EXPECT_EQ(CapacitorEncoder::code(1e-5, std::nullopt, &error).value_or(error),
-              "10 µF is outside what the capacitor code shows (1 pF to 9.9 µF)");
-    EXPECT_EQ(CapacitorEncoder::code(0.9e-12, std::nullopt, &error).value_or(error),
-              "0.9 pF is outside what the capacitor code shows (1 pF to 9.9 µF)");
+    EXPECT_EQ(CapacitorEncoder::code(1e-5, std::nullopt, &error).value_or(error), "106");
+    EXPECT_EQ(CapacitorEncoder::code(990e-6, std::nullopt, &error).value_or(error), "997");
+    EXPECT_EQ(CapacitorEncoder::code(0.9e-12, std::nullopt, &error).value_or(error), "908");
+    EXPECT_EQ(CapacitorEncoder::code(0.1e-12, std::nullopt, &error).value_or(error), "108");
+    EXPECT_EQ(CapacitorEncoder::code(1e-3, std::nullopt, &error).value_or(error),
+              "1 mF is outside what the capacitor code shows (0.1 pF to 990 µF)");
+    EXPECT_EQ(CapacitorEncoder::code(0.09e-12, std::nullopt, &error).value_or(error),
+              "0.09 pF is outside what the capacitor code shows (0.1 pF to 990 µF)");
     EXPECT_EQ(CapacitorEncoder::code(100e-9, std::string("k"), &error).value_or(error), "104K");
     EXPECT_EQ(CapacitorEncoder::code(4.7e-12, std::nullopt, &error).value_or(error), "479");
     EXPECT_FALSE(CapacitorEncoder::code(4.75e-9, std::nullopt, &error));
