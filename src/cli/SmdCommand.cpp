@@ -32,7 +32,8 @@ void addSmdCommand(CLI::App& app) {
                              "(472, 4702), an EIA-96 code (01C) or K or M as the decimal point (4K7)");
         const std::string text = SmdCode::text(*result);
         const auto* r = std::get_if<SmdCode::Reading>(&*result);
-        if (!r) throw ResultError(text);
+        // The screen leads its error line with "Result: " as it does its results; the message is the rest.
+        if (!r) throw ResultError(text.rfind("Result: ", 0) == 0 ? text.substr(8) : text);
         if (o->json) bench::printJson({{"marking", marking}, {"value", *r->ohms}, {"unit", "ohm"}, {"text", text}});
         else std::cout << text << '\n';
     });

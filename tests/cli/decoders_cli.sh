@@ -119,9 +119,9 @@ expect 0 "Nearest value: 1 MOhm" values 1M
 expect 0 "Nearest value: 4.7 KOhm" --tablet values 4700
 expect 0 '{"value":4700.0,"unit":"ohm","nearest":[4700],"text":"Nearest value: 4.7 KOhm"}' values --json 4700
 expect 0 '{"value":12345.0,"unit":"ohm","nearest":[12000,13000],"text":"Nearest value: 12 or 13 KOhm"}' values 12345 --json
-fails 1 "Incorrect value" values 10000001
-fails 1 "Incorrect value" values 0
-fails 1 '{"error":"Incorrect value","status":1}' values --json 0.5
+fails 1 "velkaro: incorrect value" values 10000001
+fails 1 "velkaro: incorrect value" values 0
+fails 1 '{"error":"incorrect value","status":1}' values --json 0.5
 usage values -5
 usage values -- -5
 usage values ''
@@ -141,9 +141,9 @@ expect 0 "Results: 4.7 KOhm" smd 4K7
 expect 0 "Results: 1.0 MOhm" smd 1M0
 expect 0 "Results: 0 Ohm" smd 000
 expect 0 '{"marking":"4K7","value":4700.0,"unit":"ohm","text":"Results: 4.7 KOhm"}' smd --json 4K7
-fails 1 "Result: incorrect value" smd 97A
-fails 1 "Value too big for SMD" smd 1007
-fails 1 '{"error":"Value too big for SMD","status":1}' smd 108 --json
+fails 1 "velkaro: incorrect value" smd 97A
+fails 1 "velkaro: value too big for SMD" smd 1007
+fails 1 '{"error":"value too big for SMD","status":1}' smd 108 --json
 usage_names "not an SMD marking" smd xyz
 usage smd ABC
 usage smd -12
