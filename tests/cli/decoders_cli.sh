@@ -14,7 +14,7 @@ expect() {
     out=$(timeout 20 "$velkaro" "$@" 2>/tmp/decoders_cli.err.$$)
     rc=$?
     if [[ $rc != "$status" || $out != "$expected" ]]; then
-        printf 'FAIL: velkaro %q' "$@"
+        printf 'FAIL: velkaro%s' "$(printf ' %q' "$@")"
         printf '\n  exit %s (want %s)\n  got:  %q\n  want: %q\n' "$rc" "$status" "$out" "$expected"
         failures=$((failures + 1))
     fi
@@ -26,7 +26,7 @@ usage() {
     out=$(timeout 20 "$velkaro" "$@" 2>/tmp/decoders_cli.err.$$)
     rc=$?
     if [[ $rc != 2 || -n $out || ! -s /tmp/decoders_cli.err.$$ ]]; then
-        printf 'FAIL (want a usage error): velkaro %q' "$@"
+        printf 'FAIL (want a usage error): velkaro%s' "$(printf ' %q' "$@")"
         printf '\n  exit %s, stdout %q, stderr %q\n' "$rc" "$out" "$(cat /tmp/decoders_cli.err.$$)"
         failures=$((failures + 1))
     fi
@@ -52,7 +52,7 @@ fails() {
     rc=$?
     err=$(cat /tmp/decoders_cli.err.$$)
     if [[ $rc != "$status" || -n $out || $err != "$expected" ]]; then
-        printf 'FAIL: velkaro %q' "$@"
+        printf 'FAIL: velkaro%s' "$(printf ' %q' "$@")"
         printf '\n  exit %s (want %s), stdout %q\n  stderr: %q\n  want:   %q\n' "$rc" "$status" "$out" "$err" "$expected"
         failures=$((failures + 1))
     fi
@@ -171,6 +171,18 @@ usage_names "none, black" inductor red red red orange
 usage inductor red red
 usage inductor --rows 0,0,7,0
 usage inductor red red red none --rows 0,0,0,0
+
+# The codes people meet beyond the capacitor screen's wheels, both ways; identify with its option first.
+expect 0 "106" capcode 10u
+expect 0 "107K" capcode 100u --tolerance 10
+expect 0 "478" capcode 0.47p
+expect 0 '{"readings":[{"kind":"capacitor code","value":4.7e-07,"unit":"farad","tolerance_percent":10.0,"text":"470 nF ±10 %"},{"kind":"value","value":474000.0,"unit":null,"tolerance_percent":null,"text":"474 k"}]}' \
+    identify --json 474K
+expect 0 $'SMD code: 10 MΩ\ncapacitor code: 10 µF\nvalue: 106' identify 106
+usage capcode 1m
+usage identify 9999999999999
+fails 2 "{\"error\":\"'9999999999999' is no marking this program reads: give colour bands, an SMD, capacitor or inductor code, or a value below 1000 G\",\"status\":2}" \
+    identify --json 9999999999999
 
 rm -f /tmp/decoders_cli.err.$$
 if ((failures)); then
