@@ -25,6 +25,5 @@ protected:
     void showSelectedRows(const std::vector<int>& r) override { ShowResults(r[0], r[1], r[2], r[3]); }
 
 private:
-
     std::vector<std::string> m_cArrayData1, m_cArrayData2, m_cArrayData3, m_cArrayData4;
 };

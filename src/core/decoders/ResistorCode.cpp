@@ -15,7 +15,7 @@ std::string line(const std::string& value, const std::string& unit, double toler
     return ppm ? head + format(", %dppm", *ppm) : head;
 }
 
-// The row's text, or "none" for a row the wheel does not have.
+// The row's text, or `fallback` for a row the wheel does not have.
 std::string rowOr(const std::vector<std::string>& wheel, int row, const char* fallback) {
     return row >= 0 && row < static_cast<int>(wheel.size()) ? wheel[static_cast<size_t>(row)] : fallback;
 }
