@@ -6,7 +6,7 @@ DEB_PACKAGES = build-essential cmake pkg-config qt6-base-dev libqt6opengl6-dev q
   qt6-pdf-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libicu-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core \
   qt6-qpa-plugins libqt6svg6 curl lftp python3 xdg-utils clang libclang-rt-14-dev libqrencode-dev zbar-tools \
   librsvg2-bin desktop-file-utils appstream dpkg-dev wget tnftp inetutils-ftp ncftp libglib2.0-bin gvfs-backends gvfs-fuse fuse3 \
-  dbus dbus-daemon kde-cli-tools rclone util-linux mount libsqlite3-dev libpoppler-cpp-dev libxxhash-dev \
+  dbus dbus-daemon kde-cli-tools rclone util-linux mount libsqlite3-dev libpoppler-cpp-dev libxxhash-dev zlib1g-dev \
   poppler-utils pdfgrep time file xvfb python3-pyatspi at-spi2-core libssl-dev openssl \
   libmicrohttpd-dev libavahi-client-dev avahi-daemon avahi-utils chromium chromium-driver python3-selenium
 PREFIX ?= /usr/local

@@ -8,8 +8,9 @@ set(VELKARO_SCREENSHOT_URL "${VELKARO_HOMEPAGE}/screenshots" CACHE STRING
     "Web address where the files of docs/screenshots are published, for the AppStream metadata")
 
 install(TARGETS velkaro velkaro-gui RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Where the modules' loader (platform/ProgramModule) looks for them: lib/velkaro beside the programs' bin.
-install(TARGETS velkaro-pdftext velkaro-tls LIBRARY DESTINATION lib/velkaro)
+# Where the modules' loader and the helpers' finder (platform/ProgramModule) look: lib/velkaro beside bin.
+install(TARGETS velkaro-tls LIBRARY DESTINATION lib/velkaro)
+install(TARGETS velkaro-pdftext RUNTIME DESTINATION lib/velkaro)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/${VELKARO_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 configure_file(${CMAKE_SOURCE_DIR}/resources/metainfo/${VELKARO_APP_ID}.metainfo.xml.in

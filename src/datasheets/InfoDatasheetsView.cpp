@@ -240,8 +240,9 @@ std::unique_ptr<TableViewCell> InfoDatasheetsView::tableViewCellForRowAtIndexPat
     cell->textLabel().setText(e.name);
     std::string detail = e.isFolder ? "Folder" : DatasheetStore::sizeText(e.size);
     detail += " · " + dateText(e.mtime);
-    static const char* const marks[] = {"", " · no text", " · locked, no text", " · damaged, no text"};
-    if (auto it = statuses_.find(e.name); !e.isFolder && it != statuses_.end() && it->second >= 0 && it->second < 4)
+    static const char* const marks[] = {"", " · no text", " · locked, no text", " · damaged, no text",
+                                        " · unreadable, no text"};
+    if (auto it = statuses_.find(e.name); !e.isFolder && it != statuses_.end() && it->second >= 0 && it->second < 5)
         detail += marks[it->second];
     cell->detailTextLabel().setText(detail);
     return cell;

@@ -16,12 +16,13 @@ namespace {
 // Marks the file as this program's index, so a database of another program found at the path is moved aside
 // rather than altered ("VLIB").
 constexpr int kApplicationId = 0x564c4942;
-constexpr int kSchemaVersion = 2;  // 2: prefixes of one to three characters indexed
+constexpr int kSchemaVersion = 3;  // 2: prefixes of one to three characters indexed; 3: why a PDF is unreadable
 constexpr const char* kOlderIndex = "made by an earlier version";
 
 const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS documents(id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, size INTEGER NOT NULL,"
-    " mtime INTEGER NOT NULL, hash TEXT NOT NULL, status INTEGER NOT NULL);"
+    " mtime INTEGER NOT NULL, hash TEXT NOT NULL, status INTEGER NOT NULL,"
+    " reason TEXT NOT NULL DEFAULT '');"
     // The name is row page 0 of its document, so names and texts are searched and ranked together. The first
     // letters typed into the search field are prefixes of many words: indexed, they are read as one word is.
     "CREATE VIRTUAL TABLE IF NOT EXISTS pages USING fts5(text, doc UNINDEXED, page UNINDEXED,"
@@ -247,9 +248,10 @@ bool LibraryDatabase::exec(const char* sql) const {
 std::map<std::string, IndexedDocument> LibraryDatabase::documents() const {
     std::map<std::string, IndexedDocument> out;
     if (!db_) return out;
-    Statement q(db_, "SELECT path, size, mtime, hash, status FROM documents", &damaged_);
+    Statement q(db_, "SELECT path, size, mtime, hash, status, reason FROM documents", &damaged_);
     while (q.step()) {
-        IndexedDocument d{q.text(0), q.integer(1), q.integer(2), q.text(3), static_cast<TextStatus>(q.integer(4))};
+        IndexedDocument d{q.text(0), q.integer(1), q.integer(2), q.text(3), static_cast<TextStatus>(q.integer(4)),
+                          q.text(5)};
         out.emplace(d.path, std::move(d));
     }
     return out;
@@ -260,9 +262,10 @@ bool LibraryDatabase::store(const IndexedDocument& doc, const std::vector<TextEx
     ranker_.forget();
     exec("SAVEPOINT store");
     bool ok = remove(doc.path);
-    Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status) VALUES(?, ?, ?, ?, ?)", &damaged_);
+    Statement ins(db_, "INSERT INTO documents(path, size, mtime, hash, status, reason) VALUES(?, ?, ?, ?, ?, ?)",
+                  &damaged_);
     ok = ok && ins.bind(1, doc.path).bind(2, doc.size).bind(3, doc.mtimeNs).bind(4, doc.hash)
-                   .bind(5, static_cast<std::int64_t>(doc.status)).run();
+                   .bind(5, static_cast<std::int64_t>(doc.status)).bind(6, doc.reason).run();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
     Statement page(db_, "INSERT INTO pages(text, doc, page) VALUES(?, ?, ?)", &damaged_);
     ok = ok && page.bind(1, doc.path).bind(2, id).bind(3, std::int64_t{0}).run();

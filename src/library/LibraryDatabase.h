@@ -17,6 +17,7 @@ struct IndexedDocument {
     std::int64_t mtimeNs = 0;
     std::string hash;
     TextStatus status = TextStatus::NoText;
+    std::string reason;  ///< why an Unreadable document could not be read
 };
 
 /// One search result: a page of a document (0 for a whole text file or a match of the name) and a few words

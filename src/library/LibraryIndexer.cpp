@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
@@ -143,7 +144,7 @@ void LibraryIndexer::deliver() {
     db_.begin();
     for (auto& o : ready) {
         IndexedDocument doc{o.job.entry.path, o.job.entry.size, o.job.entry.mtimeNs, o.job.oldHash,
-                            o.result.status};
+                            o.result.status, o.result.reason};
         if (o.unchanged) db_.touch(doc);
         else if (!o.result.readable && !fs::exists(fs::symlink_status(folder_ + "/" + doc.path)))
             db_.remove(doc.path);  // gone since the scan
@@ -151,6 +152,9 @@ void LibraryIndexer::deliver() {
             // A file that cannot be read stays listed by its name, like a damaged one.
             if (!o.result.readable) doc.status = TextStatus::Damaged;
             doc.hash = o.result.hash;
+            // Recorded, so it is found by its name and not read again until it changes.
+            if (doc.status == TextStatus::Unreadable)
+                NSLog("datasheet index: %@ is left unread: %@", doc.path, doc.reason);
             db_.store(doc, o.result.pages);
         }
     }
@@ -170,7 +174,17 @@ void LibraryIndexer::finishRun() {
     }
 }
 
-void LibraryIndexer::runUntilIdle() {
+bool LibraryIndexer::runUntilIdle(double seconds) {
     refresh();
-    while (progress_.running) loop_.runOnce(-1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (progress_.running) {
+        if (seconds < 0) {
+            loop_.runOnce(-1);
+            continue;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        loop_.runOnce(static_cast<int>(left.count()));
+    }
+    return !progress_.running;
 }

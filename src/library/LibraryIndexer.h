@@ -49,8 +49,9 @@ public:
     /// sub-folders) is written, moved or deleted by anyone (an FTP upload, a file manager). Hidden names are
     /// ignored: an upload still being written has one.
     void watchFolder();
-    /// Turns the loop until the index is up to date (the command line's way).
-    void runUntilIdle();
+    /// Turns the loop until the index is up to date (the command line's way), or for at most `seconds` when
+    /// given (a search answers from the index as it stands rather than wait); true when it is up to date.
+    bool runUntilIdle(double seconds = -1);
 
     /// The regular files of `folder` and its sub-folders, hidden entries (names beginning with a dot, such as an
     /// upload still being written) and symbolic links left out, so nothing outside the folder is ever read.

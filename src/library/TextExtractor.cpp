@@ -96,9 +96,11 @@ TextExtractor::Result TextExtractor::extract(const std::string& path, const std:
     switch (DocumentType::kindOfContent(head, slash == std::string::npos ? path : path.substr(slash + 1))) {
         case DocumentType::Kind::Pdf: {
             std::vector<PdfTextLoader::Page> pages;
-            const PdfPagesStatus status = PdfTextLoader::pages(path, stop, &pages);
+            const PdfPagesStatus status = PdfTextLoader::pages(path, stop, &pages, &result.reason);
             if (status != PdfPagesStatus::Read) {
-                result.status = status == PdfPagesStatus::Locked ? TextStatus::Locked : TextStatus::Damaged;
+                result.status = status == PdfPagesStatus::Locked     ? TextStatus::Locked
+                                : status == PdfPagesStatus::Unreadable ? TextStatus::Unreadable
+                                                                       : TextStatus::Damaged;
                 break;
             }
             for (auto& page : pages) {

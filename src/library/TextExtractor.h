@@ -10,9 +10,10 @@ enum class TextStatus {
     NoText = 1,   ///< a picture-only (scanned) PDF, an image or another kind without text
     Locked = 2,   ///< a PDF that needs a password
     Damaged = 3,  ///< a PDF that cannot be read
+    Unreadable = 4,  ///< the reader crashed on a PDF or ran out of its budget; the index keeps the reason
 };
 
-/// The text of one document: PDF pages through poppler (page numbers from 1), the whole of a plain-text or HTML
+/// The text of one document: PDF pages through the reader program (page numbers from 1, see PdfTextLoader), the whole of a plain-text or HTML
 /// file as page 0. Safe to use from a worker thread: it touches nothing but the file it reads.
 class TextExtractor {
 public:
@@ -25,6 +26,7 @@ public:
         std::vector<Page> pages;
         std::string hash;  ///< the content hash of the bytes read, "" when the file could not be read
         bool readable = true;
+        std::string reason;  ///< why an Unreadable PDF could not be read
     };
 
     /// Text files beyond this many bytes are indexed by their start only.

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,7 +13,9 @@
 #include "gui/DatasheetsTestPdf.h"
 #include "library/LibraryDatabase.h"
 #include "library/LibraryIndexer.h"
+#include "library/PdfTextLoader.h"
 #include "library/SearchQuery.h"
+#include "platform/ProgramModule.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +28,10 @@ protected:
         fs::remove_all(root_);
         fs::create_directories(folder());
     }
-    void TearDown() override { fs::remove_all(root_); }
+    void TearDown() override {
+        PdfTextLoader::configure("", {});
+        fs::remove_all(root_);
+    }
 
     fs::path folder() const { return root_ / "Documents"; }
     std::string dbPath() const { return (root_ / "Library.sqlite").string(); }
@@ -238,6 +244,76 @@ TEST_F(LibraryIndexTest, AChangeIsSeenBySizeOrTimeAndReadOnlyWhenTheBytesChanged
         EXPECT_EQ(indexer.progress().total, 0) << row.change << ": the next run reads nothing";
     }
     EXPECT_EQ(db.documents().size(), 2u);
+}
+
+// A PDF of a few kilobytes whose pages share one deflated content stream of `bytes` bytes of text operators: the
+// kind of document that kept the indexer busy for minutes.
+std::string inflatingPdf(int pages, size_t bytes) {
+    std::string ops = "BT /F1 1 Tf ";
+    while (ops.size() < bytes) ops += "0 0 Td ";
+    ops += "ET";
+    std::string packed(compressBound(ops.size()), '\0');
+    uLongf packedSize = packed.size();
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(ops.data()),
+              ops.size(), 9);
+    packed.resize(packedSize);
+    std::string kids;
+    for (int i = 0; i < pages; ++i) kids += std::to_string(5 + i) + " 0 R ";
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(pages) + " >>",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+        "<< /Length " + std::to_string(packed.size()) + " /Filter /FlateDecode >>\nstream\n" + packed + "\nendstream"};
+    for (int i = 0; i < pages; ++i)
+        objects.push_back("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Resources << /Font << /F1 3 0 R >> >>"
+                          " /Contents 4 0 R >>");
+    std::string pdf = "%PDF-1.4\n", xref;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", pdf.size());
+        xref += line;
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::string size = std::to_string(objects.size() + 1), start = std::to_string(pdf.size());
+    return pdf + "xref\n0 " + size + "\n0000000000 65535 f \n" + xref + "trailer\n<< /Size " + size +
+           " /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
+}
+
+TEST_F(LibraryIndexTest, ReaderThatCrashesOrOverrunsItsBudgetLeavesTheDocumentUnreadableAndFoundByName) {
+    write("hostile.pdf", makeTestPdf({"hidden words"}));
+    write("notes.txt", "spare regulators\n");
+    LibraryDatabase db(dbPath());
+    LibraryIndexer indexer(db, folder().string());
+    PdfTextLoader::configure(ProgramModule::helper("pdftext_crashing_reader"), {});
+    indexer.runUntilIdle();
+    auto hostile = db.documents().at("hostile.pdf");
+    EXPECT_EQ(hostile.status, TextStatus::Unreadable);
+    EXPECT_NE(hostile.reason.find("crashed"), std::string::npos) << hostile.reason;
+    EXPECT_EQ(found(db, "hostile"), std::set<std::string>{"hostile.pdf:0"});
+    EXPECT_EQ(found(db, "regulators"), std::set<std::string>{"notes.txt:0"});
+
+    PdfTextLoader::configure("", {});  // the real reader from here on
+    indexer.runUntilIdle();
+    EXPECT_EQ(indexer.progress().total, 0) << "an unreadable document is not read again until it changes";
+    write("hostile.pdf", makeTestPdf({"hidden words", "now readable"}));
+    indexer.runUntilIdle();
+    EXPECT_EQ(found(db, "readable"), std::set<std::string>{"hostile.pdf:2"});
+
+    // Megabytes of text operators behind a few kilobytes on disk, read within a one-second budget; the index
+    // answers meanwhile from what it holds.
+    PdfTextLoader::Budget second;
+    second.cpuSeconds = 1;
+    const std::string bomb = inflatingPdf(40, 8 << 20);
+    ASSERT_LT(bomb.size(), 100'000u);
+    write("bomb.pdf", bomb);
+    PdfTextLoader::configure("", second);
+    EXPECT_FALSE(indexer.runUntilIdle(0.1));
+    EXPECT_EQ(found(db, "regulators"), std::set<std::string>{"notes.txt:0"});
+    indexer.runUntilIdle();
+    auto overrun = db.documents().at("bomb.pdf");
+    EXPECT_EQ(overrun.status, TextStatus::Unreadable);
+    EXPECT_NE(overrun.reason.find("1 s of processor time"), std::string::npos) << overrun.reason;
+    EXPECT_EQ(found(db, "bomb"), std::set<std::string>{"bomb.pdf:0"});
 }
 
 }  // namespace

@@ -1,19 +1,14 @@
-#include "pdftext/PdfTextModule.h"
+#include "pdftext/PdfTextReader.h"
 
 #include <memory>
-#include <mutex>
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-global.h>
 #include <poppler/cpp/poppler-page.h>
 #include <string>
 
-/// Reads the text of every page of the PDF at `path`, handing each page that has any to `sink`. `stop` (if given)
-/// is looked at between pages. Safe to call from any thread, one document per call.
-extern "C" PdfPagesStatus velkaroPdfPages(const char* path, const std::atomic<bool>* stop, void* context,
-                                          PdfPageSink sink) {
+PdfPagesStatus velkaroPdfPages(const char* path, const std::atomic<bool>* stop, void* context, PdfPageSink sink) {
     // poppler reports every oddity of a damaged file on standard error; the caller records the outcome instead.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
+    poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr);
     std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(path));
     if (!doc) return PdfPagesStatus::Damaged;
     if (doc->is_locked()) return PdfPagesStatus::Locked;
