@@ -13,6 +13,7 @@
 #include "library/LibraryIndexer.h"
 #include "library/SearchQuery.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -24,9 +25,11 @@ void useFolder(const std::string& dir) {
     setDocumentsDirectory(dir);
 }
 
-// Brings the folder's index up to date; on a terminal the count of files read so far shows on standard error.
-// The files read, of those found new or changed.
-LibraryIndexer::Progress updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgress) {
+// Brings the folder's index up to date, or spends at most `seconds` on it when given (a search answers from the
+// index as it stands rather than wait behind a long run); on a terminal the count of files read so far shows on
+// standard error. The files read, of those found new or changed.
+LibraryIndexer::Progress updateIndex(LibraryDatabase& db, const std::string& folder, bool showProgress,
+                                     double seconds = -1) {
     if (!db.isOpen()) throw UsageError("the datasheet index " + db.path() + " cannot be opened: " + db.error());
     LibraryIndexer indexer(db, folder);
     if (showProgress)
@@ -36,13 +39,19 @@ LibraryIndexer::Progress updateIndex(LibraryDatabase& db, const std::string& fol
             if (!p.running) std::fputc('\n', stderr);
             std::fflush(stderr);
         });
-    indexer.runUntilIdle();
+    if (!indexer.runUntilIdle(seconds)) {
+        const auto& p = indexer.progress();
+        std::fprintf(stderr, "%d of %d documents are not indexed yet; the results are from the index as it stands "
+                     "(velkaro datasheets index reads them all)\n", p.total - p.done, p.total);
+    }
     return indexer.progress();
 }
 
+// JSON is UTF-8: a name that is not (an FTP client can make one) is written with U+FFFD in place of each bad
+// sequence; the caller adds its exact bytes beside it.
 std::string jsonString(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (unsigned char c : text::withReplacementCharacters(s)) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
@@ -59,6 +68,18 @@ std::string jsonString(const std::string& s) {
 
 // The folder a subcommand works on: its own --dir, else the one given before it (datasheets --dir D index).
 std::string chosenFolder(const std::string& own, const std::string& parent) { return own.empty() ? parent : own; }
+
+// For a name that is not UTF-8, its exact bytes in hexadecimal, so a script can still open the file.
+std::string pathBytes(const std::string& path) {
+    if (text::isValidUtf8(path)) return "";
+    std::string hex;
+    char two[3];
+    for (unsigned char c : path) {
+        std::snprintf(two, sizeof two, "%02x", c);
+        hex += two;
+    }
+    return ", \"path_bytes\": \"" + hex + '"';
+}
 
 void addIndexCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) {
     auto* cmd = parent.add_subcommand("index", "Bring the full-text index of the datasheets up to date");
@@ -89,7 +110,10 @@ void addSearchCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) 
     cmd->footer("Words must all occur; WORD* matches a prefix; \"two words\" a phrase; part numbers are typed as\n"
                 "printed (74HC595, LM317-T). Names are searched too. The index is brought up to date first.\n"
                 "Prints one line per result, best first: path:page: snippet, hits between « and » (page 0: a\n"
-                "whole text file or the name). --json prints {\"results\": [{\"path\", \"page\", \"snippet\"}, ...]}.\n"
+                "whole text file or the name). --json prints {\"results\": [{\"path\", \"page\", \"snippet\"}, ...]};\n"
+                "a path that is not UTF-8 has U+FFFD for its bad bytes and its exact bytes in hex as \"path_bytes\".\n"
+                "Control characters in names print as \\xNN. The index is read as it stands if updating it takes\n"
+                "more than a second.\n"
                 "No match is said on standard error, with exit status 1 (as grep does).\n"
                 "Example: velkaro datasheets search '\"dropout voltage\" LM31*' --limit 5");
     auto dir = std::make_shared<std::string>();
@@ -106,18 +130,20 @@ void addSearchCommand(CLI::App& parent, std::shared_ptr<std::string> parentDir) 
         if (expression.empty()) throw UsageError("the query \"" + *query + "\" holds no word to search for");
         const std::string folder = documentsDirectory();
         LibraryDatabase db(LibraryDatabase::defaultPathFor(folder));
-        updateIndex(db, folder, false);
+        updateIndex(db, folder, false, 1.0);
         const auto hits = db.search(expression, *limit);
         if (!*json) {
             for (const auto& h : hits)
-                std::cout << h.path << ':' << h.page << ": " << h.markedSnippet("«", "»") << '\n';
+                std::cout << text::escapedControls(h.path) << ':' << h.page << ": "
+                          << text::escapedControls(h.markedSnippet("«", "»")) << '\n';
             if (hits.empty()) throw noMatch(folder, *query);
             return;
         }
         std::cout << "{\"results\": [";
         for (size_t i = 0; i < hits.size(); ++i)
-            std::cout << (i ? ", " : "") << "{\"path\": " << jsonString(hits[i].path) << ", \"page\": " << hits[i].page
-                      << ", \"snippet\": " << jsonString(hits[i].markedSnippet("«", "»")) << '}';
+            std::cout << (i ? ", " : "") << "{\"path\": " << jsonString(hits[i].path) << pathBytes(hits[i].path)
+                      << ", \"page\": " << hits[i].page << ", \"snippet\": "
+                      << jsonString(hits[i].markedSnippet("«", "»")) << '}';
         std::cout << "]}\n";
         if (hits.empty()) throw noMatch(folder, *query);
     });
@@ -148,6 +174,6 @@ void addDatasheetsCommand(CLI::App& app) {
             return;
         }
         std::cout << screen->m_cFilesInfo.text() << '\n';
-        for (const auto& name : screen->filesList()) std::cout << name << '\n';
+        for (const auto& name : screen->filesList()) std::cout << text::escapedControls(name) << '\n';
     });
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/Text.h"
+
 namespace {
 bool enabled = true;
 }
@@ -13,6 +15,7 @@ void setLogLinesEnabled(bool on) { enabled = on; }
 
 bool logLinesEnabled() { return enabled; }
 
+// Control characters are escaped (text::escapedControls): lines carry client bytes.
 void logLine(const std::string& line) {
     if (!enabled) return;
     timeval tv{};
@@ -21,5 +24,7 @@ void logLine(const std::string& line) {
     localtime_r(&tv.tv_sec, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-    std::fprintf(stderr, "%s.%03ld velkaro: %s\n", stamp, static_cast<long>(tv.tv_usec / 1000), line.c_str());
+    // Lines carry client bytes (commands, names): escaped, none can split a line or drive the owner's terminal.
+    std::fprintf(stderr, "%s.%03ld velkaro: %s\n", stamp, static_cast<long>(tv.tv_usec / 1000),
+                 text::escapedControls(line).c_str());
 }

@@ -95,6 +95,17 @@ check "index --json" "{\"dir\":\"$lib\",\"index\":\"$index\",\"read\":2,\"change
 rm -rf "$fresh"
 err=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search '***' --dir "$lib" 2>&1 >/dev/null)
 check "query without words" "2 velkaro: the query \"***\" holds no word to search for" "$? $err"
+
+# Names an FTP client made: control characters reach no terminal, bytes that are not UTF-8 leave JSON valid.
+printf 'pwned\n' > "$lib/esc"$'\x1b'"]0;pwned"$'\x07'"title.txt"
+printf 'raw bytes\n' > "$lib/bad"$'\xff\xfe'".txt"
+out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search pwned --dir "$lib")
+check "search prints control characters escaped" 'esc\x1b]0;pwned\x07title.txt:0: ' "${out:0:32}"
+out=$(timeout 20 "$velkaro" datasheets --dir "$lib" | grep -c $'[\x07\x1b]')
+check "the list prints control characters escaped" "0" "$out"
+out=$(XDG_DATA_HOME=$data timeout 20 "$velkaro" datasheets search raw --dir "$lib" --json |
+      python3 -c 'import json, sys; r = json.load(sys.stdin)["results"][0]; print(r["path"], r["path_bytes"])')
+check "search --json: U+FFFD for bad bytes, the bytes beside" "bad��.txt 626164fffe2e747874" "$out"
 rm -rf "$lib" "$data"
 
 if ((failures)); then

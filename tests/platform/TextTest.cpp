@@ -35,3 +35,25 @@ TEST(Text, LowercasingIsUnicodeForValidTextAndAsciiOnlyOtherwise) {
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(text::lowercased(in), out) << in;
 }
+
+TEST(Text, NamesForTerminalsAndJsonAreEscapedOrRepaired) {
+    struct Row {
+        std::string in, escaped, repaired;
+        bool reorders;
+    } rows[] = {
+        {"caf\xC3\xA9 \xE2\x82\xAC.pdf", "caf\xC3\xA9 \xE2\x82\xAC.pdf", "caf\xC3\xA9 \xE2\x82\xAC.pdf", false},
+        {"esc\x1B]0;pwned\x07title.pdf", "esc\\x1b]0;pwned\\x07title.pdf", "esc\x1B]0;pwned\x07title.pdf", false},
+        {"two\nlines\r\t\x7F", "two\\x0alines\\x0d\\x09\\x7f", "two\nlines\r\t\x7F", false},
+        {"c1 \xC2\x9B" "2J", "c1 \\xc2\\x9b2J", "c1 \xC2\x9B" "2J", false},             // U+009B, CSI
+        {"raw \x9B\xFF\xFE", "raw \\x9b\\xff\\xfe", "raw \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", false},
+        {"cut \xE2\x82", "cut \\xe2\\x82", "cut \xEF\xBF\xBD", false},  // one sequence, one U+FFFD
+        {"caf\xC3\xA9 \xE2\x80\xAE" "FDP.exe", "caf\xC3\xA9 \\u202eFDP.exe", "caf\xC3\xA9 \xE2\x80\xAE" "FDP.exe", true},
+        {"iso\xE2\x81\xA6late\xE2\x81\xA9", "iso\\u2066late\\u2069", "iso\xE2\x81\xA6late\xE2\x81\xA9", true},
+        {"mark \xE2\x80\x8F", "mark \xE2\x80\x8F", "mark \xE2\x80\x8F", false},  // RLM moves nothing else
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(text::escapedControls(r.in), r.escaped) << r.in;
+        EXPECT_EQ(text::withReplacementCharacters(r.in), r.repaired) << r.in;
+        EXPECT_EQ(text::hasBidiControls(r.in), r.reorders) << r.in;
+    }
+}
