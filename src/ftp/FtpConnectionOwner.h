@@ -17,16 +17,17 @@ public:
     virtual bool admits(const FtpConnection* connection, const std::string& address) const = 0;
     /// Whether `connection` may have its password checked beside the logins from `address` still waiting.
     virtual bool admitsLogin(const FtpConnection* connection, const std::string& address) const = 0;
-    /// Seconds a login from `address` waits before its password is checked (the penalty of earlier failures).
-    virtual double loginWait(const std::string& address) const = 0;
+    /// Books the check of a login's password from `address`: the seconds it waits first (the penalty of earlier
+    /// failures, a turn behind other logins), or a negative number when it is refused.
+    virtual double loginWait(const std::string& address) = 0;
     /// A wrong name or password from `address`: the seconds to wait before answering, growing with each failure.
     virtual double loginFailed(const std::string& address) = 0;
     virtual void loginSucceeded(const std::string& address) = 0;
-    /// Takes `bytes` from the memory budget of all connections for work they queue (listings); false, taking
-    /// nothing, when the budget would be exceeded (one piece of work alone is always taken).
-    virtual bool reserveMemory(std::uint64_t bytes) = 0;
+    /// Takes `bytes` from the memory budget for work the connections queue (listings), from the share of
+    /// `address`; false, taking nothing, when the share or the budget would be exceeded (see FtpMemoryBudget).
+    virtual bool reserveMemory(const std::string& address, std::uint64_t bytes) = 0;
     /// Gives back what `reserveMemory` took.
-    virtual void releaseMemory(std::uint64_t bytes) = 0;
+    virtual void releaseMemory(const std::string& address, std::uint64_t bytes) = 0;
     /// The TLS sessions issued under `context` belong to the client at `address`, logged in as `account`
     /// (nothing: not logged in); said again when that changes.
     virtual void tlsSessionsIssued(const std::string& context, const std::string& address,

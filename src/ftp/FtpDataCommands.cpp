@@ -125,7 +125,7 @@ void FtpSession::endTransfer(const std::string& reply) {
 }
 
 void FtpSession::releaseListingMemory() {
-    if (listingBytes_) owner_.releaseMemory(std::exchange(listingBytes_, 0));
+    if (listingBytes_) owner_.releaseMemory(connectionAddress(), std::exchange(listingBytes_, 0));
 }
 
 void FtpSession::watchTransfer() {

@@ -27,6 +27,7 @@ void FtpSession::doMkdir(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     NSLog("current dir is %@", paths().absolutePath(currentDir_));
     if (!requireArgument(name)) return;
+    if (text::hasBidiControls(name)) return sendMessage(FtpReplies::kReorderingName);
     auto path = filePath(name);
     auto entry = locate(path, false);
     if (!entry && FtpPathResolver::ledOut(entry.error()))
@@ -83,6 +84,7 @@ void FtpSession::doRnfr(const Words& words) {
 void FtpSession::doRnto(const Words& words) {
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
+    if (text::hasBidiControls(name)) return sendMessage(FtpReplies::kReorderingName);
     auto path = filePath(name);
     // Both ends are found again now, beneath the base, and renamed through their folders' descriptors.
     auto from = locate(rnfrFilename_.empty() ? std::nullopt : std::optional(rnfrFilename_), false);
@@ -194,7 +196,7 @@ void FtpSession::sendListing(const Words& words, FtpListing::Style style, bool o
     std::string listing = FtpListing::createList(listed ? listed.get() : -1, shown, style, pattern, prefix, links);
     if (onControl) return sendStatusListing(name, listing);
     // Listings wait whole in memory until sent: past the server's budget for them, new ones are refused.
-    if (!owner_.reserveMemory(listing.size())) return sendMessage("451 The server is busy; try again later.");
+    if (!owner_.reserveMemory(connectionAddress(), listing.size())) return sendMessage("451 The server is busy; try again later.");
     listingBytes_ = listing.size();
     sendMessage(style == FtpListing::Style::facts ? "150 Opening ASCII mode data connection for 'MLSD'."
                                                   : "150 Opening ASCII mode data connection for '/bin/ls'.");
@@ -246,6 +248,7 @@ void FtpSession::storeFile(const Words& words, bool append) {
     const long long restart = std::exchange(restartOffset_, 0);
     std::string name = FtpCommandLine::fileNameFromArgs(words);
     if (!requireArgument(name)) return;
+    if (text::hasBidiControls(name)) return sendMessage(FtpReplies::kReorderingName);
     if (!data_.isOpen()) return sendMessage(FtpReplies::kNoDataConnection);
     auto path = filePath(name);
     const std::string refused = format("553 %@: Permission denied.", name);

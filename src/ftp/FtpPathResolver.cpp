@@ -189,19 +189,42 @@ std::optional<std::string> FtpPathResolver::enterableDirectory(const std::string
 }
 
 bool FtpPathResolver::makeDirectories(const std::string& path) const {
-    std::string done;
-    for (const auto& part : components(path)) {
-        auto entry = locate(joinPath(done, part), true);
-        if (!entry) {
-            errno = entry.error().value();
-            return false;
-        }
-        if (!entry->exists && ::mkdirat(entry->folder.get(), entry->name.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-        done = entry->path;
+    const auto parts = components(path);
+    if (parts.size() > kMaxDepth) {
+        errno = ENAMETOOLONG;
+        return false;
     }
-    if (enterableDirectory(done)) return true;
-    errno = ENOTDIR;  // a file stands where a folder was asked for
+    if (!base_) {
+        errno = ENOENT;
+        return false;
+    }
+    // One walk down, each folder opened (or made) beneath the descriptor of the one above it; walking again from
+    // the base for every component made a deep path cost the square of its depth, all of it on the server's loop.
+    UniqueFd here = duplicate(base_);
+    std::string done;
+    for (const auto& part : parts) {
+        UniqueFd next(::openat(here.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next && errno == ENOENT && part != "..") {
+            if (::mkdirat(here.get(), part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+            next.reset(::openat(here.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        }
+        if (next && part != "..") {
+            done = joinPath(done, part);
+        } else {
+            // A link or "..": the full walk judges where it leads.
+            auto entry = locate(joinPath(done, part), true);
+            if (!entry || !entry->exists) {
+                errno = entry ? ENOENT : entry.error().value();
+                return false;
+            }
+            next.reset(::openat(entry->folder.get(), entry->name.empty() ? "." : entry->name.c_str(),
+                                O_PATH | O_DIRECTORY | O_CLOEXEC));
+            if (!next) return false;  // ENOTDIR: a file stands where a folder was asked for
+            done = entry->path;
+        }
+        here = std::move(next);
+    }
+    if (::faccessat(here.get(), ".", X_OK, 0) == 0) return true;
     return false;
 }
 

@@ -56,7 +56,10 @@ public:
     /// The path (links resolved) of an existing folder that may be entered, or nothing.
     std::optional<std::string> enterableDirectory(const std::string& path) const;
 
-    /// Creates `path` and the folders missing on the way to it; false (errno set) when one cannot be made.
+    /// Folders deeper than this are not made (ENAMETOOLONG): nobody files datasheets 64 folders down.
+    static constexpr std::size_t kMaxDepth = 64;
+    /// Creates `path` and the folders missing on the way to it; false (errno set) when one cannot be made, a file
+    /// stands in the way (ENOTDIR) or the path is deeper than kMaxDepth.
     bool makeDirectories(const std::string& path) const;
 
     /// Whether a link whose text is `target`, standing in the folder `folderPath`, leads inside the base.

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr std::size_t kMaxPendingLoginsPerAddress = 3;
-constexpr std::uint64_t kMemoryBudget = 128 << 20;  // for listings waiting to be sent, all clients together
 
 }  // namespace
 
@@ -76,29 +75,34 @@ bool FtpServer::admits(const FtpConnection* connection, const std::string& addre
 }
 
 bool FtpServer::admitsLogin(const FtpConnection* connection, const std::string& address) const {
+    // A guesser behind the owner's address (the same NAT) would fill its pending logins and lock the owner out.
+    // The two cannot be told apart, so once that address has logged in during this run its logins are never
+    // refused for being many: each waits its turn, the turns a step apart (FtpLoginPenalties::bookCheck), so
+    // the owner's login is checked in its turn and the guesser gets no more than one check a step.
+    if (failedLogins_->hasLoggedIn(address)) return true;
+    const std::string key = FtpLoginPenalties::keyOf(address);
     const auto waiting = std::count_if(connections_.begin(), connections_.end(), [&](const auto& c) {
-        return c.get() != connection && !c->hasQuit() && c->isLoginPending() && c->connectionAddress() == address;
+        return c.get() != connection && !c->hasQuit() && c->isLoginPending() &&
+               FtpLoginPenalties::keyOf(c->connectionAddress()) == key;
     });
     return static_cast<std::size_t>(waiting) < kMaxPendingLoginsPerAddress;
 }
 
-double FtpServer::loginWait(const std::string& address) const {
-    return failedLogins_.waitFor(address, FtpLoginPenalties::Clock::now());
+double FtpServer::loginWait(const std::string& address) {
+    return failedLogins_->bookCheck(address, FtpLoginPenalties::Clock::now());
 }
 
 double FtpServer::loginFailed(const std::string& address) {
-    return failedLogins_.failed(address, FtpLoginPenalties::Clock::now());
+    return failedLogins_->failed(address, FtpLoginPenalties::Clock::now());
 }
 
-void FtpServer::loginSucceeded(const std::string& address) { failedLogins_.succeeded(address); }
+void FtpServer::loginSucceeded(const std::string& address) { failedLogins_->succeeded(address); }
 
-bool FtpServer::reserveMemory(std::uint64_t bytes) {
-    if (reservedBytes_ > 0 && reservedBytes_ + bytes > kMemoryBudget) return false;
-    reservedBytes_ += bytes;
-    return true;
+bool FtpServer::reserveMemory(const std::string& address, std::uint64_t bytes) {
+    return memory_.reserve(address, bytes);
 }
 
-void FtpServer::releaseMemory(std::uint64_t bytes) { reservedBytes_ -= std::min(bytes, reservedBytes_); }
+void FtpServer::releaseMemory(const std::string& address, std::uint64_t bytes) { memory_.release(address, bytes); }
 
 void FtpServer::tlsSessionsIssued(const std::string& context, const std::string& address,
                                   const std::optional<std::string>& account) {

@@ -7,6 +7,7 @@
 #include "ftp/FtpConnection.h"
 #include "ftp/FtpConnectionOwner.h"
 #include "ftp/FtpLoginPenalties.h"
+#include "ftp/FtpMemoryBudget.h"
 #include "ftp/FtpNotificationReceiver.h"
 #include "ftp/FtpSettings.h"
 #include "ftp/FtpTlsSessionBook.h"
@@ -47,6 +48,8 @@ public:
     int clientEncoding() const { return settings_.clientEncoding; }
     /// Live control connections (those that have not sent QUIT or gone away).
     std::size_t connectionCount() const;
+    /// The failed-login book, which the web page of the same account shares.
+    const std::shared_ptr<FtpLoginPenalties>& loginPenalties() const { return failedLogins_; }
 
     // AsyncSocket delegate (the listening socket).
     void onSocketDidAcceptNewSocket(AsyncSocket* sock, const std::shared_ptr<AsyncSocket>& newSocket) override;
@@ -58,11 +61,11 @@ private:
     void connectionDidEnd(FtpConnection* connection) override;
     bool admits(const FtpConnection* connection, const std::string& address) const override;
     bool admitsLogin(const FtpConnection* connection, const std::string& address) const override;
-    double loginWait(const std::string& address) const override;
+    double loginWait(const std::string& address) override;
     double loginFailed(const std::string& address) override;
     void loginSucceeded(const std::string& address) override;
-    bool reserveMemory(std::uint64_t bytes) override;
-    void releaseMemory(std::uint64_t bytes) override;
+    bool reserveMemory(const std::string& address, std::uint64_t bytes) override;
+    void releaseMemory(const std::string& address, std::uint64_t bytes) override;
     void tlsSessionsIssued(const std::string& context, const std::string& address,
                            const std::optional<std::string>& account) override;
     bool acceptsTlsSession(const std::string& context, const std::string& address,
@@ -74,7 +77,7 @@ private:
     bool listening_ = false;
     Error listenError_;
     std::vector<std::unique_ptr<FtpConnection>> connections_;  // until their control socket closes
-    FtpLoginPenalties failedLogins_;
+    std::shared_ptr<FtpLoginPenalties> failedLogins_ = std::make_shared<FtpLoginPenalties>();
     FtpTlsSessionBook tlsSessions_;
-    std::uint64_t reservedBytes_ = 0;  // of the memory budget, by the connections' queued work
+    FtpMemoryBudget memory_;  // for listings waiting to be sent
 };

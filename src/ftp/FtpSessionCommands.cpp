@@ -63,7 +63,9 @@ void FtpSession::doPass(const Words& words) {
     for (size_t i = 1; i < words.size(); ++i) password += (i > 1 ? " " : "") + words[i];
     // The address's penalty for earlier failures passes before the password is looked at, the right one too:
     // a guess is slow, not only a wrong answer. The client's further commands wait with it.
-    loginDelay_ = loop_.runAfter(owner_.loginWait(connectionAddress()), [this, password] {
+    const double wait = owner_.loginWait(connectionAddress());
+    if (wait < 0) return closeWithReply("421 Too many logins at once.");
+    loginDelay_ = loop_.runAfter(wait, [this, password] {
         loginDelay_ = 0;
         checkPassword(password);
     });

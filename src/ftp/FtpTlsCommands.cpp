@@ -25,6 +25,14 @@ bool FtpSession::tlsAllows(const std::string& word, bool transfer) {
         sendMessage("530 Send AUTH TLS first: this server logs in over TLS only.");
         return false;
     }
+    // Without an account nothing else guards the files: in clear a client may only start TLS or ask about it
+    // (PBSZ and PROT answer for themselves that TLS comes first).
+    static const std::unordered_set<std::string> kInClear = {"auth", "feat", "help", "noop", "quit", "syst",
+                                                             "pbsz", "prot"};
+    if (!controlSecure_ && !kInClear.count(word)) {
+        sendMessage("530 Send AUTH TLS first: this server takes commands over TLS only.");
+        return false;
+    }
     if (transfer && !protectData_) {
         sendMessage("521 Data connections must be encrypted: send PROT P.");
         return false;

@@ -4,10 +4,12 @@
 #include <fcntl.h>
 #include <ifaddrs.h>
 #include <netinet/in.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -26,9 +28,19 @@ Error fileError(const std::string& path, int code) {
     return Error{"NSPOSIXErrorDomain", code, path + ": " + std::strerror(code)};
 }
 
-bool readText(const std::string& path, std::string* text, Error* err) {
+// Reads the file at `path`; with `privateKey`, refuses one that others than its owner may read.
+bool readText(const std::string& path, std::string* text, Error* err, bool privateKey = false) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd) return *err = fileError(path, errno), false;
+    struct stat st {};
+    if (privateKey && ::fstat(fd.get(), &st) == 0 && (st.st_mode & 077)) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        *err = Error{"NSPOSIXErrorDomain", EPERM,
+                     path + ": the private key may be read by others (mode " + mode + "); make it private first "
+                            "(chmod 600 " + path + ")"};
+        return false;
+    }
     text->clear();
     char buffer[16384];
     for (;;) {
@@ -65,6 +77,22 @@ bool writePrivately(const std::string& path, const std::string& bytes, Error* er
         if (err) *err = fileError(path, failure ? failure : EIO);
     }
     return ok;
+}
+
+// The program's own key file, and its folder, made the owner's alone if they are not (an older version, a copy,
+// a permissive umask), with a log line: others could read the key or put one of their own in its place.
+void makePrivate(const std::string& path) {
+    auto repair = [](const std::string& file, mode_t allowedToOthers, mode_t mode) {
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || S_ISLNK(st.st_mode) || !(st.st_mode & 077 & ~allowedToOthers)) return;
+        char old[8];
+        std::snprintf(old, sizeof old, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+        if (::chmod(file.c_str(), mode) == 0)
+            NSLog("%@ could be %@ by others (mode %@); it is now private", file, S_ISDIR(st.st_mode) ? "changed" : "read",
+                  std::string(old));
+    };
+    repair(std::filesystem::path(path).parent_path().string(), 055, 0700);  // others may look in, not write
+    repair(path, 0, 0600);
 }
 
 }  // namespace
@@ -109,8 +137,8 @@ std::optional<TlsCertificate> TlsCertificate::fromFiles(const std::string& certi
     Error* why = err ? err : &scratch;
     TlsModule* module = TlsLoader::module(why);
     std::string certificateText, keyText;
-    if (!module || !readText(certificatePath, &certificateText, why)) return std::nullopt;
-    if (keyPath != certificatePath && !readText(keyPath, &keyText, why)) return std::nullopt;
+    if (!module || !readText(certificatePath, &certificateText, why, keyPath == certificatePath)) return std::nullopt;
+    if (keyPath != certificatePath && !readText(keyPath, &keyText, why, true)) return std::nullopt;
     auto certificate =
         module->parseCertificate(certificateText, keyPath == certificatePath ? certificateText : keyText, why);
     if (!certificate) why->localizedDescription = certificatePath + ": " + why->localizedDescription;
@@ -120,6 +148,7 @@ std::optional<TlsCertificate> TlsCertificate::fromFiles(const std::string& certi
 std::optional<TlsCertificate> TlsCertificate::loadOrCreate(const std::string& path, Error* err) {
     TlsModule* module = TlsLoader::module(err);
     if (!module) return std::nullopt;
+    makePrivate(path);
     Error why;
     if (auto existing = fromFiles(path, path, &why)) {
         if (existing->notAfter() > std::time(nullptr)) return existing;

@@ -22,7 +22,8 @@ public:
     static std::optional<TlsCertificate> loadOrCreate(const std::string& path, Error* err = nullptr);
     /// A new self-signed certificate: ECDSA P-256, valid for 10 years, naming this host and its addresses.
     static std::optional<TlsCertificate> generate(Error* err = nullptr);
-    /// The owner's certificate (PEM; further certificates in the file form the chain) and its private key.
+    /// The owner's certificate (PEM; further certificates in the file form the chain) and its private key; a key
+    /// file that others than its owner may read is refused (`loadOrCreate` repairs its own file instead).
     static std::optional<TlsCertificate> fromFiles(const std::string& certificatePath, const std::string& keyPath,
                                                    Error* err = nullptr);
     /// The names this host goes by: its host name, "localhost", and every address of its interfaces.

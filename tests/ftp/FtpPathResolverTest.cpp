@@ -137,6 +137,14 @@ TEST_F(FtpPathResolverTest, FoldersToEnterAndToMake) {
     EXPECT_FALSE(r.makeDirectories("out-dir/x"));
     EXPECT_FALSE(r.makeDirectories("a.pdf/x"));
     EXPECT_FALSE(fs::exists(root_ + "/x"));
+    EXPECT_TRUE(r.makeDirectories("Books/up/n5/abs-in/n6"));  // links and ".." on the way, made beneath them
+    EXPECT_TRUE(fs::is_directory(base_ + "/n5/abs-in/n6"));
+    EXPECT_FALSE(r.makeDirectories("Books/out/x"));
+    std::string deep = "d";
+    for (size_t i = 1; i < FtpPathResolver::kMaxDepth; ++i) deep += "/d";
+    EXPECT_TRUE(r.makeDirectories(deep));
+    EXPECT_FALSE(r.makeDirectories(deep + "/d"));
+    EXPECT_EQ(errno, ENAMETOOLONG);
     EXPECT_TRUE(r.linkLeadsInside("Books", ".."));
     EXPECT_FALSE(r.linkLeadsInside("", ".."));
     EXPECT_FALSE(r.linkLeadsInside("", root_ + "/secret"));

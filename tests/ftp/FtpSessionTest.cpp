@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "ftp/FtpReplies.h"
 #include "net/TlsContext.h"
 
 namespace fs = std::filesystem;
@@ -69,11 +70,11 @@ struct FakeOwner : FtpConnectionOwner {
     void connectionDidEnd(FtpConnection*) override {}
     bool admits(const FtpConnection*, const std::string&) const override { return true; }
     bool admitsLogin(const FtpConnection*, const std::string&) const override { return true; }
-    double loginWait(const std::string&) const override { return wait; }
+    double loginWait(const std::string&) override { return wait; }
     double loginFailed(const std::string&) override { return failedWait; }
     void loginSucceeded(const std::string&) override {}
-    bool reserveMemory(std::uint64_t) override { return true; }
-    void releaseMemory(std::uint64_t) override {}
+    bool reserveMemory(const std::string&, std::uint64_t) override { return true; }
+    void releaseMemory(const std::string&, std::uint64_t) override {}
     std::map<std::string, std::optional<std::string>> tlsOwners;  // context -> account, as the session told it
     void tlsSessionsIssued(const std::string& context, const std::string&,
                            const std::optional<std::string>& account) override {
@@ -151,8 +152,7 @@ FtpOptions readOnly() {
     options.readOnly = true;
     return options;
 }
-FtpOptions tlsRequired() {
-    FtpOptions options = withUser();
+FtpOptions tlsRequired(FtpOptions options = withUser()) {
     options.tls = TlsContext::client("");
     options.requireTls = true;
     return options;
@@ -178,6 +178,17 @@ TEST_F(FtpSessionTest, WhichCommandsMayRunWhen) {
         {tlsRequired(), {"AUTH TLS", "USER ann", "PASS pw", "PROT P", "NLST"}, "150 Opening ASCII mode data connection for '/bin/ls'."},
         {tlsRequired(), {"AUTH TLS", "PBSZ 0", "PROT C"}, "200 Protection level set to C."},
         {tlsRequired(), {"PROT P"}, "503 Send AUTH TLS first."},
+        // Without an account nothing but TLS guards the files: in clear only TLS and questions about the server.
+        {tlsRequired({}), {"MKD new"}, "530 Send AUTH TLS first: this server takes commands over TLS only."},
+        {tlsRequired({}), {"DELE a.pdf"}, "530 Send AUTH TLS first: this server takes commands over TLS only."},
+        {tlsRequired({}), {"CWD Books"}, "530 Send AUTH TLS first: this server takes commands over TLS only."},
+        {tlsRequired({}), {"SIZE a.pdf"}, "530 Send AUTH TLS first: this server takes commands over TLS only."},
+        {tlsRequired({}), {"NOOP"}, "200 NOOP command successful."},
+        {tlsRequired({}), {"AUTH TLS", "SIZE a.pdf"}, "213 5"},
+        // A name whose characters reorder the text would show as another name in every list.
+        {FtpOptions{}, {"MKD caf\xC3\xA9 \xE2\x80\xAE" "fdp.exe"}, FtpReplies::kReorderingName},
+        {FtpOptions{}, {"STOR x\xE2\x81\xA6.pdf"}, FtpReplies::kReorderingName},
+        {FtpOptions{}, {"RNFR a.pdf", "RNTO \xE2\x80\xAE" "fdp.exe"}, FtpReplies::kReorderingName},
         {FtpOptions{}, {"AUTH TLS"}, "500 'AUTH': command not understood."},
         {FtpOptions{}, {"EPSV ALL"}, "200 EPSV ALL command successful."},
         {FtpOptions{}, {"EPSV ALL", "PASV"}, "501 PASV not allowed after EPSV ALL."},
