@@ -41,7 +41,7 @@ _velkaro() {
         ftp) values="--dir --port --user --password-file --bind --passive-ports --max-clients --max-per-address
             --idle-timeout --login-timeout --transfer-timeout --web-port --tls-cert --tls-key" flags+=" --read-only
             --quiet --verbose --no-announce --announce-token --tls --require-tls --json" ;;
-        web) values="--dir --port --user --password-file --bind --max-clients --max-per-address --idle-timeout"
+        web) values="--dir --port --user --password-file --bind --max-clients --max-per-address --idle-timeout --request-timeout"
             flags+=" --read-only --no-announce --announce-token --verbose --json" ;;
     esac
 

@@ -180,6 +180,7 @@ void addFtpCommand(CLI::App& app) {
         web.readOnly = options->readOnly;
         web.user = options->user;
         web.password = options->password;
+        web.penalties = server->loginPenalties();  // one failure book for the account, whichever way it is guessed
         web.bindAddress = options->bindAddress;
         if (options->maxClients) web.maxClients = options->maxClients;
         if (options->maxPerAddress) web.maxPerAddress = options->maxPerAddress;

@@ -43,6 +43,9 @@ void addWebCommand(CLI::App& app) {
     cmd->add_option("--max-per-address", s->options.maxPerAddress, "Connections at once from one address; more are answered 503 (default 64)");
     cmd->add_option("--idle-timeout", s->options.idleTimeout,
                     "Seconds a request may make no progress (a stalled upload) before it is closed (default 60)");
+    cmd->add_option("--request-timeout", s->options.requestTimeout,
+                    "Seconds a request's line and headers may take to arrive whole (default 15)")
+        ->check(CLI::Range(1, 3600));
     WebSharing::addAnnounceOptions(*cmd, s->flags);
     cmd->add_flag("--verbose", s->verbose, "Log every request on standard error");
     bench::addJsonFlag(cmd, s->json, "Print the start as one JSON object: url (with its key), port, dir");

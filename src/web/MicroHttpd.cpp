@@ -16,7 +16,7 @@ const MicroHttpd* MicroHttpd::load(Error* err) {
         BIND(MHD_basic_auth_get_username_password);
         BIND(MHD_queue_basic_auth_fail_response), BIND(MHD_create_response_from_buffer);
         BIND(MHD_create_response_from_fd_at_offset64), BIND(MHD_add_response_header), BIND(MHD_queue_response);
-        BIND(MHD_destroy_response), BIND(MHD_free);
+        BIND(MHD_destroy_response), BIND(MHD_free), BIND(MHD_suspend_connection), BIND(MHD_resume_connection);
 #undef BIND
         return library.ok() ? std::move(f) : nullptr;
     }();

@@ -23,6 +23,8 @@ struct MicroHttpd {
     decltype(&::MHD_queue_response) MHD_queue_response;
     decltype(&::MHD_destroy_response) MHD_destroy_response;
     decltype(&::MHD_free) MHD_free;
+    decltype(&::MHD_suspend_connection) MHD_suspend_connection;
+    decltype(&::MHD_resume_connection) MHD_resume_connection;
 
     /// The functions, loaded once (thread-safe); null with `err` filled when the library or one of them is missing.
     static const MicroHttpd* load(Error* err);

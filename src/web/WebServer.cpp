@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdarg>
 #include <algorithm>
@@ -14,9 +15,11 @@
 #include <memory>
 
 #include "ftp/AtomicUpload.h"
+#include "ftp/FtpLoginPenalties.h"
 #include "platform/Format.h"
 #include "platform/Log.h"
 #include "platform/Resources.h"
+#include "platform/Text.h"
 #include "web/MicroHttpd.h"
 #include "web/WebDocuments.h"
 #include "web/WebRange.h"
@@ -27,13 +30,20 @@ struct WebServer::Client {
     RunLoop::Handle watch = 0;  // for the end of the client's stream
     std::string address;
     bool overLimit = false;     // came past its address's limit: every request is answered 503
+    RunLoop::Handle headTimer = 0, resumeTimer = 0;
 };
 
 struct WebServer::Request {
     bool tokenInAddress = false;  // the first visit: the answer sets the cookie
     bool started = false;         // the library has called once (headers read)
     bool routed = false;          // answered, or receiving an upload
+    bool checkBooked = false;     // the password's check has had its turn (see FtpLoginPenalties)
     std::unique_ptr<WebUpload> upload;
+    // For the log line of each request.
+    std::chrono::steady_clock::time_point begun = std::chrono::steady_clock::now();
+    std::string method, path;
+    unsigned status = 0;
+    std::uint64_t bytes = 0;
 };
 
 namespace {
@@ -56,6 +66,8 @@ constexpr std::size_t kConnectionMemory = 512 << 10;
 // Rounds of the library's work in one turn of the loop while it has data already read: an upload's pieces are
 // taken without a trip through the loop each, and the other clients of the loop still get their turn.
 constexpr int kRoundsPerTurn = 8;
+// Requests from one address that may wait out a login penalty at once; more are refused, as FTP refuses them.
+constexpr std::size_t kMaxWaitingLoginsPerAddress = 3;
 
 // The listening socket is made here rather than by the library, so a port in use is reported with its reason and
 // one socket takes IPv6 and IPv4 alike.
@@ -159,7 +171,8 @@ std::optional<std::uint64_t> declaredLength(MHD_Connection* connection) {
 
 WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notify, WebOptions options,
                      RunLoop& loop)
-    : loop_(loop), paths_(dir), notify_(notify), options_(std::move(options)) {
+    : loop_(loop), paths_(dir), notify_(notify), options_(std::move(options)),
+      penalties_(options_.penalties ? options_.penalties : std::make_shared<FtpLoginPenalties>()) {
     // Files go out through sendfile, which cannot ask not to be signalled when the peer has gone.
     struct sigaction current {};
     if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
@@ -191,7 +204,7 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
     if (options_.maxClients)
         items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
     items.push_back({MHD_OPTION_END, 0, nullptr});
-    daemon_ = mhd().MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG,
+    daemon_ = mhd().MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG | MHD_ALLOW_SUSPEND_RESUME,
                                0, nullptr, nullptr, &WebServer::onAccess, this, MHD_OPTION_ARRAY, items.data(),
                                MHD_OPTION_END);
     if (!daemon_) {
@@ -214,6 +227,11 @@ void WebServer::stop() {
     loop_.removeWatch(watch_);
     loop_.cancel(timer_);
     watch_ = timer_ = 0;
+    // The library stops only with no connection suspended.
+    for (auto& [connection, client] : std::exchange(suspended_, {})) {
+        loop_.cancel(std::exchange(client->resumeTimer, 0));
+        mhd().MHD_resume_connection(connection);
+    }
     mhd().MHD_stop_daemon(std::exchange(daemon_, nullptr));
     port_ = 0;
 }
@@ -247,14 +265,40 @@ MHD_Result WebServer::onAccess(void* self, MHD_Connection* connection, const cha
     return server->access(connection, url, method, uploadData, uploadSize, *static_cast<Request*>(*context));
 }
 
-void WebServer::onCompleted(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode code) {
+void WebServer::onCompleted(void* self, MHD_Connection* connection, void** context,
+                            MHD_RequestTerminationCode code) {
+    auto* server = static_cast<WebServer*>(self);
     // An upload cut short (the client went, it stalled past the time-out, the server stopped) is dropped whole
     // with its request.
     auto* request = static_cast<Request*>(*context);
     if (request && request->upload && code != MHD_REQUEST_TERMINATED_COMPLETED_OK)
         NSLog("WS: upload ended before its last byte (%d); nothing kept", static_cast<int>(code));
+    auto* client = static_cast<Client*>(
+        mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT)->socket_context);
+    // The path only: the key travels in the query or the cookie, neither of which is logged.
+    if (request && request->status)
+        NSLog("WS: %@ %@ %@ %d %@ bytes %d ms", client ? client->address : std::string(), request->method,
+              request->path, static_cast<int>(request->status), std::to_string(request->bytes),
+              static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - request->begun)
+                                   .count()));
     delete request;
     *context = nullptr;
+    // A kept-alive connection's next request has the same time to arrive whole.
+    if (client && server->daemon_) server->awaitHead(connection, *client);
+}
+
+void WebServer::awaitHead(MHD_Connection* connection, Client& client) {
+    loop_.cancel(client.headTimer);
+    client.headTimer = loop_.runAfter(options_.requestTimeout, [this, connection, &client] {
+        client.headTimer = 0;
+        NSLog("WS: %@ sent no whole request within %d s; closed", client.address,
+              static_cast<int>(options_.requestTimeout));
+        // The library's own time-out restarts with every byte: the socket is shut, which it sees as the end.
+        const int fd = mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd;
+        ::shutdown(fd, SHUT_RDWR);
+        drive();
+    });
 }
 
 void WebServer::onConnection(void* self, MHD_Connection* connection, void** context,
@@ -264,6 +308,9 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
         std::unique_ptr<Client> client(static_cast<Client*>(std::exchange(*context, nullptr)));
         if (!client) return;
         if (client->watch) server->loop_.removeWatch(client->watch);
+        server->loop_.cancel(client->headTimer);
+        server->loop_.cancel(client->resumeTimer);
+        server->suspended_.erase(connection);
         auto it = server->clientsPerAddress_.find(client->address);
         if (!client->overLimit && it != server->clientsPerAddress_.end() && --it->second == 0)
             server->clientsPerAddress_.erase(it);
@@ -286,13 +333,19 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
         mhd().MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, kHalfClosedSeconds);
         server->drive();
     });
+    server->awaitHead(connection, *client);
 }
 
 MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url, const std::string& method,
                              const char* uploadData, size_t* uploadSize, Request& request) {
     if (request.routed) return receive(connection, uploadData, uploadSize, request);
-    const auto* client = static_cast<const Client*>(
+    auto* client = static_cast<Client*>(
         mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT)->socket_context);
+    if (!request.started) {  // the head is whole
+        if (client) loop_.cancel(std::exchange(client->headTimer, 0));
+        request.method = method;
+        request.path = url;
+    }
     if (client && client->overLimit) {
         // Answered at once, so the library closes the connection after it and the body is never read.
         request.routed = true;
@@ -313,10 +366,12 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
         request.started = true;
         return MHD_YES;
     }
-    request.started = request.routed = true;
-    if (headerBytes(connection, url) > options_.maxHeaderBytes)
+    request.started = true;
+    if (headerBytes(connection, url) > options_.maxHeaderBytes) {
+        request.routed = true;
         return refuseAndClose(connection, MHD_HTTP_REQUEST_HEADER_FIELDS_TOO_LARGE,
                               "The request's headers are too large.\n", request);
+    }
     // A shared link carries the key as its leading segments (/k/KEY/files/NAME), so that its last segment is the
     // file's name and a download saves the file under it.
     std::string path = url, keyInPath;
@@ -325,11 +380,20 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
         keyInPath = path.substr(kKeyPrefix.size(), slash - kKeyPrefix.size());
         path = slash == std::string::npos ? "/" : path.substr(slash);
     }
-    if (!admitted(connection, keyInPath, request)) return MHD_YES;
+    switch (admit(connection, keyInPath, request)) {
+        case Admission::Waiting:
+            return MHD_YES;  // called again when the connection is resumed
+        case Admission::Refused:
+            request.routed = true;
+            return MHD_YES;
+        case Admission::Admitted:
+            break;
+    }
+    request.routed = true;
     return route(connection, path, method, request);
 }
 
-bool WebServer::admitted(MHD_Connection* connection, const std::string& keyInPath, Request& request) {
+WebServer::Admission WebServer::admit(MHD_Connection* connection, const std::string& keyInPath, Request& request) {
     const std::string fromAddress = header(connection, MHD_GET_ARGUMENT_KIND, "k");
     const std::string fromCookie = header(connection, MHD_COOKIE_KIND, WebToken::kCookieName.data());
     request.tokenInAddress = token_.matches(fromAddress) || token_.matches(keyInPath);
@@ -337,21 +401,58 @@ bool WebServer::admitted(MHD_Connection* connection, const std::string& keyInPat
         reply(connection, MHD_HTTP_FORBIDDEN,
               "This share needs its key: open the address shown on the sharing screen, with its ?k= part.\n", kText,
               request);
-        return false;
+        return Admission::Refused;
     }
-    if (options_.user.empty()) return true;
+    if (options_.user.empty()) return Admission::Admitted;
     char* password = nullptr;
     char* user = mhd().MHD_basic_auth_get_username_password(connection, &password);
-    const bool ok = user && password && options_.user == user && WebToken(options_.password).matches(password);
-    mhd().MHD_free(user);
-    mhd().MHD_free(password);
-    if (ok) return true;
-    NSLog("WS: wrong or missing account");
+    std::unique_ptr<char, void (*)(void*)> userOwner(user, mhd().MHD_free), passwordOwner(password, mhd().MHD_free);
+    auto* client = static_cast<Client*>(
+        mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT)->socket_context);
+    const std::string address = client ? client->address : std::string();
+    const bool offered = user && password;
+    // The address's penalty for earlier failures (on this page or over FTP: one book) passes before the password
+    // is looked at, the right one too: a guess is slow, not only a wrong answer. The owner's browser sends the
+    // account with every request: from its address, without failures since, they are checked at once.
+    const bool booked = !penalties_->hasLoggedIn(address) || penalties_->hasFailed(address);
+    if (offered && booked && !request.checkBooked && client) {
+        const double wait = penalties_->bookCheck(address, FtpLoginPenalties::Clock::now());
+        const auto key = FtpLoginPenalties::keyOf(address);
+        const auto waiting = std::count_if(suspended_.begin(), suspended_.end(), [&key](const auto& s) {
+            return FtpLoginPenalties::keyOf(s.second->address) == key;
+        });
+        if (wait < 0 || (wait > 0 && static_cast<std::size_t>(waiting) >= kMaxWaitingLoginsPerAddress)) {
+            reply(connection, MHD_HTTP_TOO_MANY_REQUESTS, "Too many logins at once; try again later.\n", kText,
+                  request);
+            return Admission::Refused;
+        }
+        request.checkBooked = true;
+        if (wait > 0) {
+            mhd().MHD_suspend_connection(connection);
+            suspended_[connection] = client;
+            client->resumeTimer = loop_.runAfter(wait, [this, connection, client] {
+                client->resumeTimer = 0;
+                suspended_.erase(connection);
+                mhd().MHD_resume_connection(connection);
+                drive();
+            });
+            return Admission::Waiting;
+        }
+    }
+    const bool ok = offered && options_.user == user && WebToken(options_.password).matches(password);
+    if (ok) {
+        penalties_->succeeded(address);
+        return Admission::Admitted;
+    }
+    // A request without an account (a browser's first) is asked for one; only a wrong one is a failure.
+    if (offered) penalties_->failed(address, FtpLoginPenalties::Clock::now());
+    NSLog("WS: %@ from %@", offered ? "wrong account" : "no account", address);
     MHD_Response* response =
         mhd().MHD_create_response_from_buffer(0, const_cast<char*>(""), MHD_RESPMEM_PERSISTENT);
     mhd().MHD_queue_basic_auth_fail_response(connection, "Velkaro", response);
     mhd().MHD_destroy_response(response);
-    return false;
+    request.status = MHD_HTTP_UNAUTHORIZED;
+    return Admission::Refused;
 }
 
 MHD_Result WebServer::route(MHD_Connection* connection, const std::string& url, const std::string& method,
@@ -427,6 +528,7 @@ MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& na
     MHD_Response* response = mhd().MHD_create_response_from_fd_at_offset64(range.length, file.get(), range.offset);
     if (!response) return MHD_NO;
     file.release();
+    request.bytes = range.length;
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, WebDocuments::contentType(name));
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_DISPOSITION, WebDocuments::attachment(name).c_str());
     mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
@@ -443,6 +545,15 @@ MHD_Result WebServer::sendFile(MHD_Connection* connection, const std::string& na
 MHD_Result WebServer::startUpload(MHD_Connection* connection, const std::string& name, Request& request) {
     if (options_.readOnly)
         return reply(connection, MHD_HTTP_FORBIDDEN, "This share is read-only.\n", kText, request);
+    // A character that reorders the text would make the name show as another one, here and in the window.
+    if (text::hasBidiControls(name))
+        return reply(connection, MHD_HTTP_BAD_REQUEST,
+                     "Names may not hold characters that reorder text (U+202A to U+202E, U+2066 to U+2069).\n", kText,
+                     request);
+    // "Only if new": the page asks the person before it replaces a document of the same name.
+    auto existing = paths_.locate(name, false);
+    if (header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH) == "*" && existing && existing->exists)
+        return reply(connection, MHD_HTTP_PRECONDITION_FAILED, "A document of this name exists.\n", kText, request);
     request.upload = std::make_unique<WebUpload>(paths_, name, declaredLength(connection));
     // Refused before the body is sent: a client that asked "Expect: 100-continue" never sends it.
     if (request.upload->failure())
@@ -460,8 +571,10 @@ MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size
     const unsigned status = request.upload->commit();
     if (status >= 400) return reply(connection, status, request.upload->message() + "\n", kText, request);
     if (notify_) notify_->didReceiveFileListChanged();
-    NSLog("WS: stored %@", std::to_string(request.upload->size()));
-    return reply(connection, status, status == MHD_HTTP_CREATED ? "Created.\n" : "Replaced.\n", kText, request);
+    const MHD_Result result =
+        reply(connection, status, status == MHD_HTTP_CREATED ? "Created.\n" : "Replaced.\n", kText, request);
+    request.bytes = request.upload->size();  // an upload's line counts the bytes received
+    return result;
 }
 
 MHD_Response* WebServer::textResponse(const std::string& body, const char* type) {
@@ -486,6 +599,7 @@ MHD_Result WebServer::reply(MHD_Connection* connection, unsigned status, const s
                             Request& request) {
     MHD_Response* response = textResponse(body, type);
     if (!response) return MHD_NO;
+    request.bytes = body.size();
     return queue(connection, status, response, request);
 }
 
@@ -499,6 +613,7 @@ MHD_Result WebServer::queue(MHD_Connection* connection, unsigned status, MHD_Res
     mhd().MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
     if (request.tokenInAddress)
         mhd().MHD_add_response_header(response, MHD_HTTP_HEADER_SET_COOKIE, token_.cookie().c_str());
+    request.status = status;
     const MHD_Result result = mhd().MHD_queue_response(connection, status, response);
     mhd().MHD_destroy_response(response);
     return result;

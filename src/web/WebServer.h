@@ -2,6 +2,7 @@
 #include <microhttpd.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -12,9 +13,11 @@
 #include "web/WebOptions.h"
 #include "web/WebToken.h"
 
+class FtpLoginPenalties;
+
 /// The web page and its plain requests over the documents folder: `/` the page, `GET /files/` and `/files/FOLDER/`
 /// a folder's list as JSON, `GET /files/PATH` a document (validators, conditional requests and Range honoured),
-/// `PUT /files/PATH` an upload (201 new, 200 replaced). Every request needs the session's token (`?k=`, a leading
+/// `PUT /files/PATH` an upload (201 new, 200 replaced; with `If-None-Match: *` 412 when the name is taken). Every request needs the session's token (`?k=`, a leading
 /// `/k/TOKEN` as shared links have it, then the cookie the first visit sets), and the owner's account when one is
 /// set. A client past its address's connection limit is answered 503 with Retry-After. Files are reached through the FTP server's path resolver and uploads are written the way FTP's are.
 ///
@@ -46,6 +49,7 @@ public:
 private:
     struct Client;
     struct Request;
+    enum class Admission { Admitted, Refused, Waiting };
 
     static MHD_Result onAccess(void* self, MHD_Connection* connection, const char* url, const char* method,
                                const char* version, const char* uploadData, size_t* uploadSize, void** context);
@@ -56,7 +60,12 @@ private:
     MHD_Result access(MHD_Connection* connection, const std::string& url, const std::string& method,
                       const char* uploadData, size_t* uploadSize, Request& request);
     /// Whether the request may go on; if not, the refusal is queued.
-    bool admitted(MHD_Connection* connection, const std::string& keyInPath, Request& request);
+    /// Refused: the refusal is queued; Waiting: the connection is suspended until its login's turn (the penalty
+    /// of earlier failures from its address, see FtpLoginPenalties).
+    Admission admit(MHD_Connection* connection, const std::string& keyInPath, Request& request);
+    /// Closes the client's connection unless its next request's line and headers arrive within the request
+    /// time-out, however many bytes trickle in meanwhile.
+    void awaitHead(MHD_Connection* connection, Client& client);
     MHD_Result route(MHD_Connection* connection, const std::string& url, const std::string& method,
                      Request& request);
     MHD_Result receive(MHD_Connection* connection, const char* data, size_t* size, Request& request);
@@ -87,4 +96,6 @@ private:
     RunLoop::Handle watch_ = 0;
     RunLoop::Handle timer_ = 0;
     std::unordered_map<std::string, std::size_t> clientsPerAddress_;  // connections within the limit, per address
+    std::shared_ptr<FtpLoginPenalties> penalties_;
+    std::unordered_map<MHD_Connection*, Client*> suspended_;  // waiting out a login penalty
 };

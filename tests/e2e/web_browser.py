@@ -98,6 +98,19 @@ try:
     check("no temporary file is left", [n for n in os.listdir(folder) if n.startswith(".")] == [])
     shot(driver, "uploaded")
 
+    # The same name again: the page asks, then keeps both as "NAME (2)" or replaces, as the person chooses.
+    for choice, want in (("Keep both", ["Datenblatt LM317 (2).pdf", "Datenblatt LM317.pdf"]),
+                         ("Replace", ["Datenblatt LM317 (2).pdf", "Datenblatt LM317.pdf"])):
+        before = len(rows())
+        picker.send_keys(os.path.join(sources, "Datenblatt LM317.pdf"))
+        asked = wait(lambda: len(rows()) == before + 1 and "asking" in rows()[0].get_attribute("class").split(), 30)
+        if asked:
+            shot(driver, "name-taken")
+            rows()[0].find_element(By.XPATH, f".//button[text()='{choice}']").click()
+        done = wait(lambda: "done" in rows()[0].get_attribute("class").split(), 30)
+        kept = sorted(n for n in os.listdir(folder) if n.startswith("Datenblatt"))
+        check(f"a name taken: the page asks, and {choice} gives {want}", asked and done and kept == want, kept)
+
     # A folder: opened from the list, uploaded into, and its files' shared links lead with the key.
     os.mkdir(os.path.join(folder, "Books"))
     driver.execute_script("refresh()")

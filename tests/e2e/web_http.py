@@ -71,7 +71,8 @@ def put_slowly(server, name, parts, pause, total=None):
     return reply
 
 
-server = WebServer(velkaro, folder, ["--idle-timeout", "2"])
+log = os.path.join(work, "web.log")
+server = WebServer(velkaro, folder, ["--idle-timeout", "2", "--request-timeout", "2", "--verbose"], log=log)
 key = server.key
 whole = bytes(range(256)) * 40  # keep.pdf
 listing = lambda: {d["name"]: d for d in json.loads(call(server, "GET", "/files/")[2])}  # noqa: E731
@@ -96,6 +97,7 @@ names = [
     ("..", 400), ("..%2Fescape.pdf", 400), ("Books%2Fa.pdf", 400), ("a%00b.pdf", 400), ("%FFbad.pdf", 400),
     (".hidden", 400), ("a%0Ab.pdf", 400), ("Books", 409), ("Books/../x.pdf", 400), ("Books//a.pdf", 400),
     ("Books/.hidden", 400), ("missing/a.pdf", 409), ("Books/a.pdf", 201),
+    ("caf%C3%A9%20%E2%80%AEfdp.exe", 400),  # U+202E would show it as "café exe.pdf"
     ("Datenbl%C3%A4tter%20%E2%84%96%201.pdf", 201),  # "Datenblätter № 1.pdf"
 ]
 for encoded, want in names:
@@ -133,6 +135,10 @@ check("wget saves a shared link under the file's name", r.returncode == 0 and os
       (r.returncode, os.listdir(fetched) if os.path.isdir(fetched) else None))
 check("PUT over a file answers 200", call(server, "PUT", "/files/keep2.pdf", b"1")[0] == 201
       and call(server, "PUT", "/files/keep2.pdf", b"22")[0] == 200)
+only_new = {"If-None-Match": "*"}
+check("PUT only if new: 412 over a file, which stays", call(server, "PUT", "/files/keep2.pdf", b"333", only_new)[0] == 412
+      and open(os.path.join(folder, "keep2.pdf"), "rb").read() == b"22")
+check("PUT only if new: 201 for a new name", call(server, "PUT", "/files/keep3.pdf", b"4", only_new)[0] == 201)
 
 # Ranges on a 10240-byte file.
 ranges = [
@@ -203,6 +209,25 @@ free = os.statvfs(folder).f_bavail * os.statvfs(folder).f_frsize
 status = raw(server, f"PUT /files/keep.pdf?k={key} HTTP/1.1\r\nHost: x\r\nContent-Length: {free * 2}\r\n"
              "Expect: 100-continue\r\n\r\n".encode())
 check("a body larger than the free space: 507 before it is sent", status.startswith(b"HTTP/1.1 507"), status[:40])
+# A head sent a byte at a time, each within the idle time-out, is cut off at the request time-out.
+start = time.time()
+drip = socket.create_connection(("127.0.0.1", server.port), timeout=1)
+closed = False
+for byte in b"GET /?k=" + key.encode() + b" HTTP/1.1\r\nHost: x\r\n" + b"X: " + b"y" * 40:
+    try:
+        drip.sendall(bytes([byte]))
+        time.sleep(0.4)
+        if drip.recv(1) == b"":
+            closed = True
+            break
+    except socket.timeout:
+        continue
+    except OSError:
+        closed = True
+        break
+drip.close()
+check("a head that trickles in is closed at the request time-out", closed and time.time() - start < 4,
+      (closed, time.time() - start))
 start = time.time()
 stalled = put_slowly(server, "keep.pdf", [b"x" * 1000], 0, 2000)  # 1000 of 2000 bytes, then silence
 check("a stalled upload is closed after the idle time-out", stalled == b"" and time.time() - start < 8,
@@ -233,6 +258,11 @@ with open(os.path.join(folder, "same.bin"), "rb") as f:
 check("concurrent uploads of one name: one whole result", result in bodies and sorted(codes) == [b"200", b"201"],
       (len(result), codes))
 server.stop()
+with open(log, errors="replace") as f:
+    logged = f.read()
+check("--verbose logs each request: address, method, path, status, bytes, time; never the key",
+      "127.0.0.1 GET /files/keep.pdf 206 100 bytes" in logged and " ms" in logged and key not in logged,
+      logged[-300:])
 
 # Past the per-address limit: 503 with Retry-After, and served again once a connection closes.
 server = WebServer(velkaro, folder, ["--max-per-address", "2"])
@@ -262,6 +292,11 @@ owner = [
 ]
 for name, got, want in owner:
     check(name, got == want, f"{got} != {want}")
+# After a wrong password the address's penalty passes before any password is looked at, the right one too.
+start = time.time()
+codes = [call(server, "GET", "/files/", headers=h)[0] for h in ({"Authorization": "Basic YW5uOnk="}, auth)]
+check("a login after a failure waits out the penalty first", codes == [401, 200] and time.time() - start >= 0.9,
+      (codes, time.time() - start))
 page = call(server, "GET", "/", headers=auth)[2].decode()
 check("read-only: the page hides its upload area", 'data-read-only="true"' in page)
 

@@ -7,11 +7,13 @@ import time
 
 
 class WebServer:
-    """`velkaro web --dir DIR --port 0 --no-announce [extra...]`; `port`, `key` and `url` from the address line."""
+    """`velkaro web --dir DIR --port 0 --no-announce [extra...]`; `port`, `key` and `url` from the address line.
+    With `log` (a path) its standard error goes there."""
 
-    def __init__(self, velkaro, folder, extra=()):
+    def __init__(self, velkaro, folder, extra=(), log=None):
         self.proc = subprocess.Popen([velkaro, "web", "--dir", folder, "--port", "0", "--no-announce", *extra],
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+                                     stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                     stderr=open(log, "wb") if log else subprocess.DEVNULL)
         deadline = time.time() + 20
         line = ""
         while time.time() < deadline and "?k=" not in line:
