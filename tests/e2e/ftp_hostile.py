@@ -627,6 +627,26 @@ def owner_controls(work, served):
     with_server(work, served, ["--user", "owner", "--password-file", password], account)
     with_server(work, served, ["--max-clients", "2", "--bind", "127.0.0.1", "--passive-ports", "40100-40109"], limits)
     with_server(work, served, ["--transfer-timeout", "1", "--login-timeout", "2"], stalled)
+
+    def client_bytes(server):
+        # A name that would set the owner's terminal title reaches the log escaped; a path past 64 folders is
+        # refused at once instead of holding the loop while it is walked again for every level.
+        s, reply = raw(server.port)
+        s.sendall(b"MKD esc\x1b]0;pwned\x07title\r\n")
+        r = reply()
+        check("MKD of a name with ESC and BEL is answered", r.startswith("257"), r)
+        t = time.time()
+        s.sendall(b"MKD /" + b"/".join([b"d"] * 64) + b"\r\nMKD /" + b"/".join([b"d"] * 65) + b"\r\nNOOP\r\n")
+        r = [reply() for _ in range(3)]
+        check(f"MKD 64 levels deep is made, 65 refused, NOOP after in {time.time() - t:.2f} s",
+              r[0].startswith("257") and r[1].startswith("550") and r[2].startswith("200") and time.time() - t < 2, r)
+        s.close()
+
+    with_server(work, served, ["--verbose"], client_bytes)
+    with open(os.path.join(work, "server.log"), "rb") as f:
+        log = f.read()
+    check("--verbose: client bytes are logged escaped", b"\x1b" not in log and b"\x07" not in log
+          and b"MKD esc\\x1b]0;pwned\\x07title" in log, log[-200:])
 def main():
     soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
     resource.setrlimit(resource.RLIMIT_NOFILE, (max(soft, min(hard, 4096)), hard))
