@@ -345,6 +345,11 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
         if (client) loop_.cancel(std::exchange(client->headTimer, 0));
         request.method = method;
         request.path = url;
+        // A shared link's key is its leading segments: the log shows where it points, not the key.
+        if (url.starts_with(kKeyPrefix)) {
+            const std::size_t slash = url.find('/', kKeyPrefix.size());
+            request.path = "/k/…" + (slash == std::string::npos ? std::string() : url.substr(slash));
+        }
     }
     if (client && client->overLimit) {
         // Answered at once, so the library closes the connection after it and the body is never read.

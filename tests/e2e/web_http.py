@@ -261,7 +261,8 @@ server.stop()
 with open(log, errors="replace") as f:
     logged = f.read()
 check("--verbose logs each request: address, method, path, status, bytes, time; never the key",
-      "127.0.0.1 GET /files/keep.pdf 206 100 bytes" in logged and " ms" in logged and key not in logged,
+      "127.0.0.1 GET /files/keep.pdf 206 100 bytes" in logged and " ms" in logged and key not in logged
+      and "GET /k/…/files/keep.pdf 200" in logged,
       logged[-300:])
 
 # Past the per-address limit: 503 with Retry-After, and served again once a connection closes.
