@@ -61,6 +61,7 @@ TEST_F(AtomicUploadTest, CommitPutsTheWholeNewVersionInPlaceOnce) {
         ASSERT_FALSE(temp.empty());
         EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}, {temp, "new version"}})) << "nothing replaced before commit";
         EXPECT_TRUE(committed(upload));
+        EXPECT_FALSE(upload.isOpen()) << "the descriptor goes with the commit";
         EXPECT_EQ(contents(), (Files{{"a.pdf", "new version"}}));
         EXPECT_FALSE(committed(upload)) << "once only";
         upload.abort();
@@ -86,6 +87,7 @@ TEST_F(AtomicUploadTest, AbortAndTheEndLeaveTheOldFile) {
             EXPECT_FALSE(temporary().empty());
             if (explicitly) {
                 upload.abort();
+                EXPECT_FALSE(upload.isOpen()) << "the descriptor goes with the abort";
                 EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}}));
                 EXPECT_FALSE(committed(upload)) << "no commit after an abort";
             }

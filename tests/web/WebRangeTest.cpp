@@ -7,7 +7,7 @@ namespace {
 TEST(WebRange, EveryFormOfOneRangeAndWhatIsServedWholeInstead) {
     using K = WebRange::Kind;
     struct Row {
-        const char* header;
+        std::string_view header;
         std::uint64_t size;
         K kind;
         std::uint64_t offset, length;
@@ -61,6 +61,9 @@ TEST(WebRange, EveryFormOfOneRangeAndWhatIsServedWholeInstead) {
         {"bytes=18446744073709551616-", 100, K::Whole, 0, 100},
         {"bytes=-18446744073709551616", 100, K::Whole, 0, 100},
         {"bytes=4294967296-4294967305", 5000000000, K::Partial, 4294967296, 10},
+        // A header that is part of a longer text is read to its own end only.
+        {std::string_view("bytes=0-9999", 10), 100, K::Partial, 0, 100},
+        {std::string_view("bytes=-55", 8), 100, K::Partial, 95, 5},
     };
     for (const auto& row : rows) {
         const WebRange r = WebRange::parse(row.header, row.size);

@@ -43,6 +43,7 @@ TEST(MarkingIdentifier, MostLikelyReadingFirst) {
         {"4.7 k\xE2\x84\xA6", "value", 4700, "4.7 kΩ", 1},
         {"4.7 k\xCE\xA9", "value", 4700, "4.7 kΩ", 1},
         {"yellow purple red", "", 0, "", 0},
+        {"000", "", 0, "", 0},  // read as 0 Ω by the SMD screen, which no other reading says either
         {"hello", "", 0, "", 0},
         {"", "", 0, "", 0},
     };
