@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -122,12 +123,24 @@ TEST_F(FtpPathResolverTest, OpeningNeverLeavesTheBaseWithOrWithoutTheKernelsHelp
     }
     FtpPathResolver::setKernelResolutionForTesting(true);
     EXPECT_FALSE(fs::exists(root_ + "/missing"));
+    // Only a regular file, never waiting on a pipe, and blocking as usual once open.
+    ASSERT_EQ(::mkfifo((base_ + "/pipe").c_str(), 0600), 0);
+    struct stat st {};
+    UniqueFd file = r.openRegularFile("a.pdf", O_RDONLY, st);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(st.st_size, 1);
+    EXPECT_EQ(::fcntl(file.get(), F_GETFL) & O_NONBLOCK, 0);
+    for (const char* other : {"Books", "pipe"}) {
+        EXPECT_FALSE(r.openRegularFile(other, O_RDONLY, st)) << other;
+        EXPECT_EQ(errno, EINVAL) << other;
+    }
 }
 
 TEST_F(FtpPathResolverTest, FoldersToEnterAndToMake) {
     FtpPathResolver r(base_);
     EXPECT_EQ(r.enterableDirectory("in-link"), "Books");
     EXPECT_EQ(r.enterableDirectory("Books/up"), "");
+    EXPECT_EQ(r.enterableDirectory("Books/Deep/.."), "Books");  // ends in a folder the walk has left
     EXPECT_EQ(r.enterableDirectory("out-dir"), std::nullopt);
     EXPECT_EQ(r.enterableDirectory("a.pdf"), std::nullopt);
     EXPECT_TRUE(r.makeDirectories("n1/n2/n3"));
@@ -153,6 +166,21 @@ TEST_F(FtpPathResolverTest, FoldersToEnterAndToMake) {
     EXPECT_TRUE(r.linkLeadsInside("", base_ + "/2/x"));
     EXPECT_TRUE(r.linkLeadsInside("Books", base_));
     EXPECT_FALSE(fs::exists(root_ + "/docs2/new.pdf"));
+    // As many links in one path as the kernel follows (40), and one more.
+    fs::create_symlink("a.pdf", base_ + "/chain0");
+    for (int i = 1; i <= 40; ++i) fs::create_symlink("chain" + std::to_string(i - 1), base_ + "/chain" + std::to_string(i));
+    auto forty = r.locate("chain39", true);
+    ASSERT_TRUE(forty);
+    EXPECT_EQ(forty->path, "a.pdf");
+    EXPECT_FALSE(r.locate("chain40", true));
+}
+
+TEST(FtpPathResolverPaths, TheWholeFileSystemAsBase) {
+    FtpPathResolver root("/");
+    EXPECT_EQ(root.baseDir(), "/");
+    EXPECT_EQ(root.absolutePath("tmp"), "/tmp");
+    EXPECT_EQ(root.enterableDirectory("tmp"), "tmp");
+    EXPECT_TRUE(root.linkLeadsInside("", "/tmp"));
 }
 
 TEST(FtpPathResolverPaths, VisiblePathsParentsAndInside) {
