@@ -143,6 +143,9 @@ std::string DatasheetStore::importFile(const std::string& folder, const std::str
         return fail(std::strerror(e));
     }
     ::fchmod(out.get(), 0644);
+    // A copy keeps its source's date, so the list's newest first means newest document, not newest import.
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out.get(), times);
     out.reset();
     for (int n = 1; n < 10000; ++n) {
         const std::string candidate = numbered(name, n);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -25,6 +26,11 @@ std::vector<std::string> DocumentsFolder::contentsOfDirectoryAtPath(const std::s
         names.emplace_back(entry->d_name);
     }
     return names;
+}
+
+std::string DocumentsFolder::whyUnreadable(const std::string& directory) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    return dir ? std::string() : std::strerror(errno);
 }
 
 std::string DocumentsFolder::fileURLWithPath(const std::string& absolutePath) {

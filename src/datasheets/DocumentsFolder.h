@@ -15,6 +15,8 @@ public:
     /// The entry names of `directory` in the order the file system enumerates them, "." and ".." left out;
     /// sub-folders and hidden entries included. Empty when the folder cannot be read.
     static std::vector<std::string> contentsOfDirectoryAtPath(const std::string& directory);
+    /// Why `directory` cannot be listed, in the system's words; empty when it can.
+    static std::string whyUnreadable(const std::string& directory);
     /// "file://" and the absolute path, every byte outside the unreserved set and "/" percent-encoded, so names
     /// with blanks and non-ASCII letters make a valid address.
     static std::string fileURLWithPath(const std::string& absolutePath);

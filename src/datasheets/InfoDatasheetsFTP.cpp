@@ -1,6 +1,7 @@
 #include "datasheets/InfoDatasheetsFTP.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "platform/Utils.h"
 #include "core/transfer/TransferTexts.h"
@@ -52,11 +53,20 @@ InfoDatasheetsFTP::InfoDatasheetsFTP(std::string nibName) : ViewController(std::
     registerOutlet("m_pSessionTotal", m_pSessionTotal);
     registerOutlet("m_pOtherPort", m_pOtherPort);
     registerOutlet("m_pShareOtherPort", m_pShareOtherPort);
+    registerOutlet("m_pOtherWebPort", m_pOtherWebPort);
+    registerOutlet("m_pShareOtherWebPort", m_pShareOtherWebPort);
+    registerOutlet("m_pShareBoth", m_pShareBoth);
+    registerOutlet("m_pShareWeb", m_pShareWeb);
+    registerOutlet("m_pShareFtp", m_pShareFtp);
     registerOutlet("m_pEncrypted", m_pEncrypted);
     registerOutlet("m_pFingerprint", m_pFingerprint);
     registerAction("onButtonBack", [this] { onButtonBack(); });
     registerAction("onButtonOtherPort", [this] { onButtonOtherPort(); });
     registerAction("onSwitchEncrypted", [this] { onSwitchEncrypted(); });
+    registerAction("onButtonOtherWebPort", [this] { onButtonOtherWebPort(); });
+    registerAction("onButtonShareBoth", [this] { shareBy(ShareBy::Both); });
+    registerAction("onButtonShareWeb", [this] { shareBy(ShareBy::Web); });
+    registerAction("onButtonShareFtp", [this] { shareBy(ShareBy::Ftp); });
 }
 
 InfoDatasheetsFTP::~InfoDatasheetsFTP() {
@@ -91,6 +101,20 @@ std::string InfoDatasheetsFTP::pageText(std::string_view pageTemplate, const std
     return page;
 }
 
+std::string InfoDatasheetsFTP::pageSections(std::string_view page, bool web, bool ftp) {
+    std::string kept(page);
+    for (const auto& [wanted, open, close] : {std::tuple{web, "<!--web-->", "<!--/web-->"},
+                                              std::tuple{ftp, "<!--ftp-->", "<!--/ftp-->"}}) {
+        if (wanted) continue;
+        for (size_t at = kept.find(open); at != std::string::npos; at = kept.find(open, at)) {
+            const size_t end = kept.find(close, at);
+            if (end == std::string::npos) break;
+            kept.erase(at, end + std::string_view(close).size() - at);
+        }
+    }
+    return kept;
+}
+
 std::string InfoDatasheetsFTP::webLinkText(const std::string& address, const WebServer& server) {
     if (address.size() < kMinAddressLength) return localizedString("NETWORK_ERROR");
     return server.address(address);
@@ -123,7 +147,11 @@ void InfoDatasheetsFTP::viewDidLoad() {
     Application::shared().setIdleTimerDisabled(true);
     showTransfers();
     m_pEncrypted.setSelected(Utils::getBoolParam(kEncryptedKey, false));
-    // The port that worked last time, if the user chose another one when the usual one was taken.
+    const int way = Utils::getIntParam(kShareByKey, static_cast<int>(ShareBy::Both));
+    shareBy_ = way >= 0 && way <= 2 ? static_cast<ShareBy>(way) : ShareBy::Both;
+    // The ports that worked last time, if the user chose others when the usual ones were taken.
+    const int savedWeb = Utils::getIntParam(kWebPortKey, 0);
+    webPort_ = savedWeb >= 1 && savedWeb <= 65535 ? static_cast<unsigned>(savedWeb) : gWebPort;
     const int saved = Utils::getIntParam(kPortKey, 0);
     share(saved >= 1 && saved <= 65535 ? static_cast<unsigned>(saved) : gControlPort);
 }
@@ -156,49 +184,99 @@ void InfoDatasheetsFTP::share(unsigned port) {
     if (_server) _server->stopFtpServer();
     _server.reset();
     port_ = port;
-    const std::string baseDir = DocumentsFolder::path();
-    FtpOptions options;
-    options.tls = encryption();
-    _server = std::make_unique<FtpServer>(port, baseDir, this, std::move(options));
-    const bool listening = _server->isListening();
-    const std::string address = NetworkController::localWifiIPAddress();
-    // The page shares with the FTP server or not at all: the screen says one thing about sharing.
-    _announcer.reset();
-    if (listening && !_webServer) {
-        _webServer = std::make_unique<WebServer>(gWebPort, baseDir, this);
-        if (!_webServer->isListening() && gWebPort != 0) _webServer = std::make_unique<WebServer>(0, baseDir, this);
-    } else if (!listening && _webServer) {
-        _webServer->stop();
-        _webServer.reset();
+    if (shareBy_ != ShareBy::Web) {
+        FtpOptions options;
+        options.tls = encryption();
+        _server = std::make_unique<FtpServer>(port, DocumentsFolder::path(), this, std::move(options));
     }
-    if (listening)
-        _announcer = std::make_unique<DnsSdAnnouncer>(
-            DnsSdAnnouncer::sharingServices(listeningPort(), _webServer->localPort(), "/"));
+    // Shared by both, the page shares with the FTP server or not at all: the screen says one thing about sharing.
+    const bool ftpListening = _server && _server->isListening();
+    shareWeb(shareBy_ == ShareBy::Web || (shareBy_ == ShareBy::Both && ftpListening));
+    showSharing();
+}
+
+void InfoDatasheetsFTP::shareWeb(bool wanted) {
+    if (wanted && _webServer && _webServer->isListening()) return;
+    if (_webServer) _webServer->stop();
+    _webServer.reset();
+    if (wanted) _webServer = std::make_unique<WebServer>(webPort_, DocumentsFolder::path(), this);
+}
+
+void InfoDatasheetsFTP::showSharing() {
+    const bool ftpWanted = shareBy_ != ShareBy::Web;
+    const bool listening = _server && _server->isListening();
     const bool webListening = _webServer && _webServer->isListening();
-    // The address is only worth showing when someone can connect to it; a port that cannot be used is said
+    const std::string address = NetworkController::localWifiIPAddress();
+    _announcer.reset();
+    auto services = DnsSdAnnouncer::sharingServices(listening ? _server->localPort() : 0,
+                                                    webListening ? _webServer->localPort() : 0, "/");
+    std::erase_if(services, [](const DnsSdService& service) { return service.port == 0; });
+    if (!services.empty()) _announcer = std::make_unique<DnsSdAnnouncer>(std::move(services));
+
+    // An address is only worth showing when someone can connect to it; a port that cannot be used is said
     // plainly instead, in the system's words (the socket's own error names no cause), with another port offered.
+    auto whyUnusable = [](unsigned port, const Error& error) {
+        std::string reason = PortProbe::whyUnusable(port);
+        return reason.empty() ? error.localizedDescription : reason;
+    };
+    const bool webFailed = _webServer && !webListening;
     const std::string link = listening ? linkText(address, _server->localPort()) : std::string();
     const std::string webLink =
         webListening ? webLinkText(address, *_webServer)
-        : _webServer ? format(localizedString("WEB_PORT_ERROR"), _webServer->listenError().localizedDescription)
+        : webFailed  ? format(localizedString("WEB_PORT_ERROR"), static_cast<int>(webPort_),
+                              whyUnusable(webPort_, _webServer->listenError()))
                      : std::string();
-    if (listening) {
-        m_pWebView.loadHTMLString(pageText(resourceNamed("HtmlFTP").value_or(""), link, webLink));
-    } else {
-        std::string reason = PortProbe::whyUnusable(port);
-        if (reason.empty()) reason = _server->listenError().localizedDescription;
-        m_pWebView.loadHTMLString(portErrorPage(port, reason));
-        const unsigned next = port < 65535 ? PortProbe::nextUsable(port + 1) : 0;
+    if (ftpWanted && !listening) {
+        m_pWebView.loadHTMLString(portErrorPage(port_, whyUnusable(port_, _server->listenError())));
+        const unsigned next = port_ < 65535 ? PortProbe::nextUsable(port_ + 1) : 0;
         m_pOtherPort.setText(next ? std::to_string(next) : "");
+    } else {
+        const auto page = pageSections(resourceNamed("HtmlFTP").value_or(""), !webLink.empty(), listening);
+        m_pWebView.loadHTMLString(pageText(page, link, webLink));
     }
-    m_pOtherPort.setHidden(listening);
-    m_pShareOtherPort.setHidden(listening);
+    m_pOtherPort.setHidden(!ftpWanted || listening);
+    m_pShareOtherPort.setHidden(!ftpWanted || listening);
+    // The next free port is offered once for each port that failed; what the user typed since stays.
+    if (webFailed && webPortOffered_ != webPort_) {
+        const unsigned next = webPort_ < 65535 ? PortProbe::nextUsable(webPort_ + 1) : 0;
+        m_pOtherWebPort.setText(next ? std::to_string(next) : "");
+    }
+    webPortOffered_ = webFailed ? webPort_ : 0;
+    m_pOtherWebPort.setHidden(!webFailed);
+    m_pShareOtherWebPort.setHidden(!webFailed);
+    m_pEncrypted.setHidden(!ftpWanted);
+    if (!ftpWanted) m_pFingerprint.setHidden(true);
+    m_pShareBoth.setSelected(shareBy_ == ShareBy::Both);
+    m_pShareWeb.setSelected(shareBy_ == ShareBy::Web);
+    m_pShareFtp.setSelected(shareBy_ == ShareBy::Ftp);
     // A phone reads the address from the code, and a phone opens the web page: the code says its address, or the
     // FTP one when there is no page. A code for an error text would only mislead.
-    const bool reachable = listening && address.size() >= kMinAddressLength;
-    const std::string code = !reachable ? std::string() : webListening ? webLink : link;
+    const bool reachable = address.size() >= kMinAddressLength;
+    const std::string code = !reachable ? std::string() : webListening ? webLink : listening ? link : std::string();
     m_pAddressCode.setText(code);
     m_pAddressCode.setHidden(code.empty());
+}
+
+void InfoDatasheetsFTP::shareBy(ShareBy way) {
+    if (way == shareBy_) return;  // the way already shared: connected clients keep their server
+    shareBy_ = way;
+    Utils::saveIntParam(static_cast<int>(way), kShareByKey);
+    if (open_) share(listeningPort() ? listeningPort() : port_);
+}
+
+void InfoDatasheetsFTP::onButtonOtherWebPort() {
+    const std::int32_t port = intValue(m_pOtherWebPort.text());
+    if (port < 1 || port > 65535) {
+        m_pWebView.loadHTMLString("<h3>The page is not shared</h3><p>\"" + escapeHtml(m_pOtherWebPort.text()) +
+                                  "\" is not a port: type a number from 1 to 65535.</p>");
+        return;
+    }
+    if (_webServer) _webServer->stop();
+    _webServer.reset();
+    webPort_ = static_cast<unsigned>(port);
+    shareWeb(true);
+    showSharing();
+    if (_webServer && _webServer->isListening()) Utils::saveIntParam(port, kWebPortKey);
 }
 
 void InfoDatasheetsFTP::onButtonOtherPort() {

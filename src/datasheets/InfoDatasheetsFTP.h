@@ -27,13 +27,17 @@ class WebServer;
 /// the port cannot be used, the page says why in the system's words and the screen offers another port (the next
 /// free one, or one the user types); a port that works is remembered for the next time. The "Encrypted (FTPS)"
 /// switch, remembered too, has the server offer AUTH TLS with the certificate made for this user and shows that
-/// certificate's fingerprint for the user to compare with what the client shows. Back stops the server and asks the
-/// list to refresh.
+/// certificate's fingerprint for the user to compare with what the client shows. The store is shared by the web
+/// page and FTP, or by either alone, as the user chose last; the page's port, like FTP's, is offered anew when it
+/// cannot be used and remembered once it works. Files uploaded through the page count and show as FTP's do. Back
+/// stops the servers and asks the list to refresh.
 class InfoDatasheetsFTP : public ViewController, public FtpNotificationReceiver {
 public:
     static constexpr unsigned kDefaultControlPort = 2121;
-    /// The browser page's port; when another program holds it, any free port is taken (the code carries it).
+    /// The browser page's port unless the user chose another one.
     static constexpr unsigned kDefaultWebPort = 8080;
+    /// What the screen shares the store by (kept as the preference kShareByKey).
+    enum class ShareBy { Both = 0, Web = 1, Ftp = 2 };
     /// How long an indicator stays lit after one event, in seconds.
     static constexpr float kFlashSeconds = 0.2f;
 
@@ -53,7 +57,14 @@ public:
     /// Shown only when the port cannot be used: another port to share on, and the button that tries it.
     TextField m_pOtherPort;
     Button m_pShareOtherPort;
-    /// The encryption switch (selected: on).
+    /// Shown only when the page's port cannot be used: another port for it, and the button that tries it.
+    TextField m_pOtherWebPort;
+    Button m_pShareOtherWebPort;
+    /// The three ways to share, one of them selected.
+    Button m_pShareBoth;
+    Button m_pShareWeb;
+    Button m_pShareFtp;
+    /// The encryption switch (selected: on); hidden while FTP is not shared.
     Button m_pEncrypted;
     /// While encrypted: the certificate's fingerprint; or why encryption is not available. Hidden otherwise.
     Label m_pFingerprint;
@@ -62,15 +73,19 @@ public:
     static constexpr const char* kPortKey = "transferPort";
     /// The preference holding whether the server is encrypted (off unless the user turned it on).
     static constexpr const char* kEncryptedKey = "transferEncrypted";
+    /// The preference holding the page's port that last worked, when it is not the default.
+    static constexpr const char* kWebPortKey = "transferWebPort";
+    /// The preference holding how the store is shared (a ShareBy; both unless the user chose otherwise).
+    static constexpr const char* kShareByKey = "transferShareBy";
 
     /// The control port the next transfer screen listens on: 2121 unless a test chooses another (0 lets the
     /// system pick a free one; see `listeningPort`).
     static void setControlPort(unsigned port);
     static unsigned controlPort();
-    /// The web page's port for the next transfer screen (0: any free port).
+    /// The web page's port for the next transfer screen, unless the user chose one (0: any free port).
     static void setWebPort(unsigned port);
 
-    /// The running server (nullptr once the screen was closed).
+    /// The running server (nullptr once the screen was closed, or while only the page is shared).
     FtpServer* server() const { return _server.get(); }
     /// The running web page (nullptr once the screen was closed).
     WebServer* webServer() const { return _webServer.get(); }
@@ -81,6 +96,9 @@ public:
     /// HTML-escaped.
     static std::string pageText(std::string_view pageTemplate, const std::string& linkText,
                                 const std::string& webText = "");
+    /// `page` without the parts the sharing leaves out: what lies between "<!--web-->" and "<!--/web-->" unless
+    /// `web`, between "<!--ftp-->" and "<!--/ftp-->" unless `ftp`.
+    static std::string pageSections(std::string_view page, bool web, bool ftp);
     /// The web page's address with its key ("http://ADDRESS:PORT/?k=KEY"), or the NETWORK_ERROR text when the
     /// address is too short to be usable.
     static std::string webLinkText(const std::string& address, const WebServer& server);
@@ -109,6 +127,11 @@ public:
     void onButtonOtherPort();
     /// Turns encryption on or off, remembers the choice and starts sharing again on the same port.
     void onSwitchEncrypted();
+    /// Starts the page on the port typed in `m_pOtherWebPort`, remembering it when the page listens.
+    void onButtonOtherWebPort();
+    /// Shares by the way chosen, remembers it, and starts or stops the servers to match.
+    void shareBy(ShareBy way);
+    ShareBy sharing() const { return shareBy_; }
 
     void didReceiveFileListChanged() override;
     void didDataSend() override;
@@ -124,6 +147,10 @@ private:
     /// Starts the server on `port` and shows the address, or why it cannot listen and the offer of another port.
     void share(unsigned port);
     void showTransfers();
+    /// Starts the page on `webPort_` unless it already serves; stops it when it is not `wanted`.
+    void shareWeb(bool wanted);
+    /// The page, the address code, the other-port offers and the announcement for what is shared now.
+    void showSharing();
     /// The server's TLS context while the switch is on, made on first use; null (and the reason shown) when the
     /// certificate or the TLS module is not available.
     std::shared_ptr<TlsContext> encryption();
@@ -133,6 +160,9 @@ private:
     std::unique_ptr<DnsSdAnnouncer> _announcer;
     std::shared_ptr<TlsContext> tls_;  // kept while the screen is open: the certificate is read once
     unsigned port_ = 0;                // the port last shared on (or tried)
+    unsigned webPort_ = 0;             // the page's port last tried
+    unsigned webPortOffered_ = 0;      // the failed page port another one was offered for
+    ShareBy shareBy_ = ShareBy::Both;
     RunLoop::Handle _pTimerInfo = 0;
     bool open_ = false;  // server, timer and keep-awake are on
     std::function<void()> _dismissCompletion;

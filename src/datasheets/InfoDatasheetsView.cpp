@@ -15,6 +15,7 @@
 namespace {
 
 constexpr const char* kOrderKey = "datasheetsOrder";
+constexpr const char* kEmptyHint = "Drop datasheets here, or share this folder from the transfer screen";
 constexpr int kResultLimit = 200;
 constexpr size_t kSnippetsAtOnce = 30;  // more than a tall window shows before it is scrolled
 
@@ -64,8 +65,9 @@ void InfoDatasheetsView::setImportChooser(std::function<std::vector<std::string>
 }
 
 void InfoDatasheetsView::viewDidLoad() {
-    int saved = Utils::getIntParam(kOrderKey, 0);
-    order_ = saved >= 0 && saved <= 3 ? static_cast<DatasheetStore::Order>(saved) : DatasheetStore::Order::Stored;
+    // By name until the user chooses another order.
+    int saved = Utils::getIntParam(kOrderKey, static_cast<int>(DatasheetStore::Order::Name));
+    order_ = saved >= 0 && saved <= 3 ? static_cast<DatasheetStore::Order>(saved) : DatasheetStore::Order::Name;
     updateOrderTitle();
     _filesList.clear();
     updateFilesList();  // the table's first load, when it is shown, then asks for the rows
@@ -95,8 +97,14 @@ void InfoDatasheetsView::updateFilesList() {
     m_cFilesInfo.setText(format("Files: %d", static_cast<int>(_filesList.size())));
     entries_ = DatasheetStore::describe(folder, _filesList);
     DatasheetStore::sort(entries_, order_);
-    if (_filesList.empty()) showMessage("Drop datasheets here, or share this folder from the transfer screen");
-    else if (m_cMessage.text() == "Drop datasheets here, or share this folder from the transfer screen") showMessage("");
+    // A folder that cannot be read is not an empty store: the reason is shown, with the folder, instead of the hint.
+    const std::string unreadable = DocumentsFolder::whyUnreadable(folder);
+    const bool mine = m_cMessage.text() == kEmptyHint || m_cMessage.text() == unreadableText_;
+    unreadableText_ = unreadable.empty() ? std::string()
+                                         : format("The documents folder %@ cannot be read: %@.", folder, unreadable);
+    if (!unreadableText_.empty()) showMessage(unreadableText_);
+    else if (_filesList.empty()) showMessage(kEmptyHint);
+    else if (mine) showMessage("");
 }
 
 void InfoDatasheetsView::readStatuses() {

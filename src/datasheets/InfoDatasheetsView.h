@@ -19,8 +19,8 @@ class LibraryDatabase;
 class LibraryIndexer;
 struct SearchHit;
 
-/// Datasheets storage: every entry of the documents folder as a table row, in the file system's order (or by
-/// name, size or date, as the user chose last), with its size and date and the count line "Files: %d". A row
+/// Datasheets storage: every entry of the documents folder as a table row, by name (or as stored, by size or
+/// date, as the user chose last), with its size and date and the count line "Files: %d". A row
 /// opens the document viewer, FTP opens the transfer screen, refresh reads the folder again. Typing in the search
 /// field lists the pages that mention the words instead, grouped by document (the first results' snippets at
 /// once, the others a turn of the loop later, so a keystroke waits only for what the first screen shows); a
@@ -105,8 +105,9 @@ private:
     std::vector<ResultRow> results_;
     std::map<std::string, int> statuses_;  // each indexed document's TextStatus
     TextChangeSubscription searchEdits_;
-    DatasheetStore::Order order_ = DatasheetStore::Order::Stored;
+    DatasheetStore::Order order_ = DatasheetStore::Order::Name;
     std::string pendingDelete_;
+    std::string unreadableText_;  // the message shown while the folder cannot be read
     std::unique_ptr<LibraryDatabase> db_;
     std::unique_ptr<LibraryIndexer> indexer_;
 };

@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
+#include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 #include "datasheets/InfoDatasheetsView.h"
@@ -72,6 +74,18 @@ public:
         painter->restore();
     }
 
+    // The name is edited with its stem selected, so typing keeps the extension. The view selects the whole
+    // text once the editor is set up: the stem is selected after that.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        QStyledItemDelegate::setEditorData(editor, index);
+        QPointer<QLineEdit> field = qobject_cast<QLineEdit*>(editor);
+        QTimer::singleShot(0, editor, [field] {
+            if (!field) return;
+            const qsizetype dot = field->text().lastIndexOf('.');
+            field->setSelection(0, dot > 0 ? dot : field->text().size());
+        });
+    }
+
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QFontMetrics fm(option.font);
         const QString detail = index.data(kDetailRole).toString();
@@ -97,6 +111,11 @@ DatasheetList::DatasheetList(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemActivated, this, activate);
     connect(this, &QListWidget::itemSelectionChanged, this, &DatasheetList::updateButtons);
     connect(this, &QListWidget::currentItemChanged, this, &DatasheetList::updateButtons);
+    connect(itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (fillAfterEdit_) fill();
+        });
+    });
     // An edited name goes to the store; the list is then read again, so a refused name springs back.
     connect(itemDelegate(), &QAbstractItemDelegate::commitData, this, [this](QWidget* editor) {
         auto* field = qobject_cast<QLineEdit*>(editor);
@@ -104,7 +123,14 @@ DatasheetList::DatasheetList(QWidget* parent) : QListWidget(parent) {
         if (!field || !item || !screen_) return;
         const std::string from = item->data(Qt::UserRole).toString().toStdString();
         const std::string to = field->text().trimmed().toStdString();
-        QMetaObject::invokeMethod(this, [this, from, to] { screen_->renameEntry(from, to); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, from, to] {
+                renamedTo_ = QString::fromStdString(to);
+                screen_->renameEntry(from, to);
+                renamedTo_.clear();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -137,7 +163,17 @@ void DatasheetList::updateButtons() {
 }
 
 void DatasheetList::fill() {
-    const QString current = currentItem() ? currentItem()->data(Qt::UserRole).toString() : QString();
+    // Rows read again under a name being edited (the index finished meanwhile) would close the editor and lose
+    // what was typed: they are read once the edit ends.
+    if (state() == EditingState) {
+        fillAfterEdit_ = true;
+        return;
+    }
+    fillAfterEdit_ = false;
+    QString current = currentItem() ? currentItem()->data(Qt::UserRole).toString() : QString();
+    const int currentRow = currentItem() ? row(currentItem()) : -1;
+    const bool wasSelected = currentItem() && currentItem()->isSelected();
+    if (!renamedTo_.isEmpty()) current = renamedTo_;
     clear();
     const bool searching = screen_ && screen_->isSearching();
     const int rows = table_->numberOfRowsInSection(0);
@@ -153,6 +189,13 @@ void DatasheetList::fill() {
         if (!searching) item->setFlags(item->flags() | Qt::ItemIsEditable);
         if (item->text() == current) setCurrentItem(item);
     }
+    // The current row gone (deleted, or moved away by another program): its neighbour takes its place, so the
+    // keyboard goes on where it was.
+    if (!currentItem() && currentRow >= 0 && count() > 0 && !searching && !showedResults_) {
+        setCurrentRow(std::min(currentRow, count() - 1));
+        currentItem()->setSelected(wasSelected);
+    }
+    showedResults_ = searching;
     updateButtons();
 }
 

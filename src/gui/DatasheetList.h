@@ -7,8 +7,9 @@ class QAbstractButton;
 class TableView;
 
 /// The datasheet list: each row's name over its detail line (size and date, or a search result's snippet with
-/// the hits in bold). Files dropped on it are copied into the store; F2 renames the selected file in place and
-/// Delete deletes it after a confirmation; the context menu and the screen's buttons named "renameButton" and
+/// the hits in bold). Files dropped on it are copied into the store; F2 renames the selected file in place (its
+/// name without the extension selected) and Delete deletes it after a confirmation, the selection then staying
+/// where the row was; the context menu and the screen's buttons named "renameButton" and
 /// "deleteButton" (if it has them) offer the same, the buttons enabled only while a file is selected.
 class DatasheetList : public QListWidget {
     Q_OBJECT
@@ -39,4 +40,7 @@ private:
     TableView* table_ = nullptr;
     InfoDatasheetsView* screen_ = nullptr;
     QPointer<QAbstractButton> renameButton_, deleteButton_;
+    bool showedResults_ = false;  // the rows are search results
+    bool fillAfterEdit_ = false;  // the rows changed while a name was edited
+    QString renamedTo_;  // the name a rename gave the current row, to keep it selected
 };

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPdfDocument>
@@ -29,6 +31,7 @@
 #include "gui/ElidedLabel.h"
 #include "gui/PdfPageView.h"
 #include "gui/UiLoader.h"
+#include "gui/GuiState.h"
 #include "library/SearchQuery.h"
 #include "platform/ui/WebView.h"
 
@@ -85,6 +88,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     part(prev_, "previousPage");
     part(next_, "nextPage");
     part(pageLabel_, "pageLabel");
+    part(pageField_, "pageField");
     part(zoomOut_, "zoomOut");
     part(fit_, "fitWidth");
     part(zoomIn_, "zoomIn");
@@ -107,6 +111,8 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
         b->setFixedWidth(std::max(40, b->fontMetrics().horizontalAdvance(b->text()) + 24));
     findBar_->hide();
     textNotice_->hide();
+    pageField_->hide();
+    pageField_->setValidator(pageRange_ = new QIntValidator(1, 1, pageField_));
 
     pdf_ = new QPdfDocument(this);
     pdfView_->setDocument(pdf_);
@@ -119,6 +125,20 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     connect(nextHit, &QPushButton::clicked, this, [this] { stepHit(false); });
     connect(findField_, &QLineEdit::textEdited, this, [this] { find(currentPage()); });
     connect(findField_, &QLineEdit::returnPressed, this, [this] { stepHit(false); });
+    // Escape is the screen's Back key too: the find bar and the page field take it first while it means
+    // something to them.
+    findField_->installEventFilter(this);
+    pageField_->installEventFilter(this);
+    pageLabel_->installEventFilter(this);  // a click on the counter asks for a page
+    connect(pageField_, &QLineEdit::returnPressed, this, [this] {
+        const int page = pageField_->text().toInt();
+        editPage(false);
+        if (page >= 1) goToPage(std::min(page, pdf_->pageCount()) - 1);
+        stack_->setFocus();
+    });
+    connect(pageField_, &QLineEdit::editingFinished, this, [this] {
+        if (!pageField_->hasFocus()) editPage(false);
+    });
     connect(pdfView_, &PdfPageView::currentPageChanged, this, &DocumentView::updatePageControls);
     connect(pdfView_, &PdfPageView::zoomChanged, this, &DocumentView::updatePageControls);
     connect(pdfView_, &PdfPageView::hitsChanged, this, &DocumentView::updateHitControls);
@@ -135,7 +155,10 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
     pdfKeys_ = {key(QKeySequence(Qt::Key_PageDown), this, [this] { goToPage(currentPage() + 1); }),
                 key(QKeySequence(Qt::Key_PageUp), this, [this] { goToPage(currentPage() - 1); }),
                 key(QKeySequence(Qt::Key_Home), this, [this] { goToPage(0); }),
-                key(QKeySequence(Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); })};
+                key(QKeySequence(Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); }),
+                key(QKeySequence(Qt::CTRL | Qt::Key_Home), this, [this] { goToPage(0); }),
+                key(QKeySequence(Qt::CTRL | Qt::Key_End), this, [this] { goToPage(pdf_->pageCount() - 1); }),
+                key(QKeySequence(Qt::CTRL | Qt::Key_G), this, [this] { editPage(true); })};
     // Ctrl and the plus key, with or without Shift (on many keyboards "+" shares its key with "=").
     for (QKeySequence zoomInKey : {QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)})
         key(zoomInKey, this, [this] { zoomIn(); });
@@ -149,12 +172,6 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
         findField_->setFocus();
         findField_->selectAll();
     });
-    key(QKeySequence(Qt::Key_Escape), findBar_, [this] {
-        findWanted_ = false;
-        findField_->clear();
-        find(currentPage());
-        stack_->setFocus();
-    });
     key(QKeySequence(Qt::CTRL | Qt::Key_Home), textPage_, [this] { text_->moveCursor(QTextCursor::Start); });
     key(QKeySequence(Qt::CTRL | Qt::Key_End), textPage_, [this] { text_->moveCursor(QTextCursor::End); });
 
@@ -163,6 +180,7 @@ DocumentView::DocumentView(QWidget* parent) : QWidget(parent) {
 }
 
 DocumentView::~DocumentView() {
+    rememberPage();
 #ifdef __GLIBC__
     // A large text leaves megabytes of freed heap; hand them back to the system when the viewer closes.
     if (shown_ == Shown::Text) {
@@ -213,6 +231,8 @@ void DocumentView::performLoad(unsigned generation) {
 
 void DocumentView::loadFile(const QString& path) {
     // Whatever was shown before goes, so a failure never leaves another document on screen.
+    rememberPage();
+    pdfPath_.clear();
     pdf_->close();
     image_ = QImage();
     imageLabel_->clear();
@@ -235,10 +255,14 @@ void DocumentView::loadFile(const QString& path) {
             if (status != QPdfDocument::Error::None || pdf_->pageCount() < 1)
                 return model_->didFailLoad(DocumentType::damagedError(name, "PDF document"));
             show(Shown::Pdf);
+            pdfPath_ = QFileInfo(path).absoluteFilePath();
             fitToWidth();
-            goToPage(std::max(0, model_->startPage() - 1));
+            // A search result's page, else where the reader left the document.
+            const int wanted = model_->startPage() > 0 ? model_->startPage() - 1 : GuiState::lastPage(pdfPath_);
+            const int start = std::clamp(wanted, 0, pdf_->pageCount() - 1);
+            goToPage(start);
             findField_->setText(QString::fromStdString(model_->findText()));
-            find(std::max(0, model_->startPage() - 1));
+            find(start);
             break;
         }
         case DocumentType::Kind::Html:
@@ -298,7 +322,10 @@ void DocumentView::show(Shown what) {
         case Shown::Text: stack_->setCurrentWidget(textPage_); break;
         case Shown::Image: stack_->setCurrentWidget(imageArea_); break;
     }
-    if (what != Shown::Pdf) pdfView_->setHighlights({});
+    if (what != Shown::Pdf) {
+        pdfView_->setHighlights({});
+        editPage(false);
+    }
     if (what != Shown::Text) markTextHits({});
     for (QShortcut* k : pdfKeys_) k->setEnabled(what == Shown::Pdf);
     if (what == Shown::Text) text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -343,7 +370,52 @@ void DocumentView::setZoom(qreal factor) {
     updatePageControls();
 }
 
+void DocumentView::rememberPage() {
+    if (!pdfPath_.isEmpty() && pdf_->pageCount() > 0) GuiState::rememberPage(pdfPath_, currentPage());
+}
+
+void DocumentView::escapeFindBar() {
+    if (!findField_->text().isEmpty()) {
+        findField_->clear();
+        find(currentPage());
+        return;
+    }
+    findWanted_ = false;
+    showFindBar(false);
+    stack_->setFocus();
+}
+
+void DocumentView::editPage(bool editing) {
+    if (editing && shown_ != Shown::Pdf) return;
+    pageLabel_->setVisible(!editing);
+    pageField_->setVisible(editing);
+    if (!editing) return;
+    pageRange_->setTop(pdf_->pageCount());
+    pageField_->setText(QString::number(currentPage() + 1));
+    pageField_->setFocus();
+    pageField_->selectAll();
+}
+
 bool DocumentView::eventFilter(QObject* watched, QEvent* event) {
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (key && (watched == findField_ || watched == pageField_) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        // Taken from the screen's shortcut first, then handled as the key itself.
+        event->accept();
+        if (event->type() == QEvent::KeyPress) {
+            if (watched == findField_) escapeFindBar();
+            else {
+                editPage(false);
+                stack_->setFocus();
+            }
+        }
+        return true;
+    }
+    if (watched == pageLabel_ && event->type() == QEvent::MouseButtonRelease) {
+        editPage(true);
+        return true;
+    }
     if (event->type() == QEvent::Wheel && (watched == pdfView_->viewport() || watched == imageArea_->viewport())) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
@@ -382,8 +454,7 @@ void DocumentView::find(int fromPage) {
     for (const auto& t : SearchQuery::terms(findField_->text().toStdString())) terms << QString::fromStdString(t);
     findWanted_ = findWanted_ || !terms.isEmpty();
     if (shown_ == Shown::Pdf) {
-        pdfView_->setHighlights(terms);
-        if (!terms.isEmpty()) pdfView_->goToFirstHitFrom(fromPage);
+        pdfView_->setHighlights(terms, fromPage);
     } else if (shown_ == Shown::Text) {
         markTextHits(terms);
         if (!textHits_.empty()) stepHit(false);
@@ -438,15 +509,18 @@ void DocumentView::showFindBar(bool shown) {
 
 void DocumentView::updateHitControls() {
     const int hits = hitCount(), current = currentHit();
+    const bool searching = shown_ == Shown::Pdf && pdfView_->isSearching();
     showFindBar(findWanted_);
     if (findField_->text().trimmed().isEmpty())
         hitLabel_->clear();
+    else if (searching && hits == 0)
+        hitLabel_->setText(tr("Searching…"));
     else if (hits == 0)
         hitLabel_->setText(tr("No hits"));
     else if (current >= 0)
-        hitLabel_->setText(tr("Hit %1 of %2").arg(current + 1).arg(hits));
+        hitLabel_->setText((searching ? tr("Hit %1 of %2, searching…") : tr("Hit %1 of %2")).arg(current + 1).arg(hits));
     else
-        hitLabel_->setText(tr("%n hit(s)", nullptr, hits));
+        hitLabel_->setText(searching ? tr("%n hit(s), searching…", nullptr, hits) : tr("%n hit(s)", nullptr, hits));
     updatePageControls();
 }
 

@@ -10,6 +10,7 @@
 class ElidedLabel;
 class QLabel;
 class PdfPageView;
+class QIntValidator;
 class QLineEdit;
 class QPdfDocument;
 class QPushButton;
@@ -25,10 +26,11 @@ class WebView;
 /// reports each load to the model as started, then finished or failed on a later turn, so the screen sees what
 /// a web view would tell it. A document opens with the model's find text in the find bar and its words
 /// highlighted, at the first hit from the model's start page (a PDF) or from the top (a text); Next/Previous
-/// hit (F3, Shift+F3) walk them. Keys: Page Up/Down turn pages, Home/End go to the first/last page,
+/// hit (F3, Shift+F3) walk them. A PDF opened without a start page opens at the page it was left at. Keys: Page
+/// Up/Down turn pages, Home/End and Ctrl+Home/End go to the first/last page, Ctrl+G to a typed page,
 /// Ctrl+plus/minus and Ctrl+wheel zoom from the size shown, keeping the page on screen; Ctrl+F finds other
-/// words, Escape closes the find bar. Text files are read in the background and only their first `kTextLimit`
-/// bytes are shown, with a note saying so.
+/// words, Escape in the find bar clears them, then closes the bar (and then goes back, as everywhere). Text files
+/// are read in the background and only their first `kTextLimit` bytes are shown, with a note saying so.
 class DocumentView : public QWidget {
     Q_OBJECT
 public:
@@ -72,6 +74,12 @@ private:
     void setZoom(qreal factor);
     /// Marks the find bar's words in the document shown and moves to the first hit on `fromPage` or after it.
     void find(int fromPage);
+    /// Escape in the find bar: clears its words, or closes it when they are already gone.
+    void escapeFindBar();
+    /// Shows the go-to-page field in place of the page counter, or puts the counter back.
+    void editPage(bool editing);
+    /// Remembers the page the PDF shown was left at.
+    void rememberPage();
     void markTextHits(const QStringList& terms);
     void stepHit(bool backward);
     void showTextHit();
@@ -100,6 +108,9 @@ private:
     PdfPageView* pdfView_;
     QPushButton *prev_, *next_, *zoomOut_, *zoomIn_, *fit_;
     ElidedLabel* pageLabel_;
+    QLineEdit* pageField_;
+    QIntValidator* pageRange_;
+    QString pdfPath_;  // the PDF shown, else empty
     QWidget* findBar_;
     QLineEdit* findField_;
     QLabel* hitLabel_;

@@ -2,12 +2,15 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "app/VelkaroAppDelegate.h"
 #include "datasheets/InfoDatasheetsView.h"
+#include "gui/GuiState.h"
 #include "gui/ReturnKeyFilter.h"
 #include "gui/ScreenSaverInhibitor.h"
 #include "gui/Theme.h"
@@ -30,10 +33,15 @@ void installGuiHandlers() {
     app.setIdleTimerHandler([](bool disabled) { ScreenSaverInhibitor::shared().setInhibited(disabled); });
     app.setOpenURLHandler(&UrlOpener::open);
     InfoDatasheetsView::setImportChooser([] {
+        // Where the last import came from, else the user's documents (not the process's working folder).
+        QString from = GuiState::importFolder();
+        if (from.isEmpty() || !QFileInfo(from).isDir())
+            from = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QStringList chosen =
+            QFileDialog::getOpenFileNames(QApplication::activeWindow(), QObject::tr("Copy datasheets into the store"), from);
+        if (!chosen.isEmpty()) GuiState::setImportFolder(QFileInfo(chosen.first()).absolutePath());
         std::vector<std::string> paths;
-        for (const QString& path : QFileDialog::getOpenFileNames(QApplication::activeWindow(),
-                                                                 QObject::tr("Copy datasheets into the store")))
-            paths.push_back(path.toStdString());
+        for (const QString& path : chosen) paths.push_back(path.toStdString());
         return paths;
     });
     app.setAlertPresenter([](const std::shared_ptr<AlertView>& alert) {

@@ -3,10 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBoxLayout>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -101,6 +102,9 @@ void MainWindow::addPage(ViewController* screen, QWidget* page) {
     scroll->setObjectName("pageScroll");
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
+    // Not a stop of its own in the Tab cycle (one without a name to say): it follows the focus instead, each
+    // control scrolled into view as Tab reaches it.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(page);
     if (auto* help = page->findChild<QAbstractButton*>("helpButton"))
         connect(help, &QAbstractButton::clicked, this, &MainWindow::showHelp);
@@ -124,11 +128,35 @@ void MainWindow::pageShown() {
 void MainWindow::showHelp() {
     QWidget* page = currentPage();
     if (!page || page->whatsThis().isEmpty()) return;
-    auto* box = new QMessageBox(QMessageBox::NoIcon, tr("Help: %1").arg(page->windowTitle()), page->whatsThis(),
-                                QMessageBox::Close, this);
+    // A dialog of its own rather than a message box, which sizes itself for the screen (up to 500 pixels wide)
+    // and would stick out of a phone-sized window: this one wraps to the window's width and scrolls when long.
+    auto* box = new QDialog(this);
     box->setObjectName("helpBox");
-    box->setTextFormat(Qt::RichText);
+    box->setWindowTitle(tr("Help: %1").arg(page->windowTitle()));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    auto* text = new QLabel(page->whatsThis());
+    text->setObjectName("helpText");
+    text->setTextFormat(Qt::RichText);
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    text->setOpenExternalLinks(true);
+    text->setMargin(6);
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(text);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, box, &QDialog::reject);
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(buttons);
+    const int width = std::min(480, this->width() - 24);
+    const int inner = width - layout->contentsMargins().left() - layout->contentsMargins().right();
+    const int wanted = text->heightForWidth(inner) + buttons->sizeHint().height() + layout->spacing() +
+                       layout->contentsMargins().top() + layout->contentsMargins().bottom();
+    box->setFixedWidth(width);
+    box->resize(width, std::min(wanted, height() - 24));
     box->open();
 }
 

@@ -3,28 +3,37 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QPdfDocument>
-#include <QPdfLink>
-#include <QPdfSearchModel>
+#include <QPdfSelection>
+#include <QElapsedTimer>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 constexpr int kSpacing = 8;
-}
+// Searching pages between events takes about this long at a time, so the window stays quick to answer.
+constexpr int kSearchSliceMs = 15;
 
-PdfPageView::PdfPageView(QWidget* parent) : QAbstractScrollArea(parent) {
+bool readingOrder(const QRectF& a, const QRectF& b) {
+    if (std::abs(a.top() - b.top()) > 2) return a.top() < b.top();
+    return a.left() < b.left();
+}
+}  // namespace
+
+PdfPageView::PdfPageView(QWidget* parent) : QAbstractScrollArea(parent), searchTimer_(new QTimer(this)) {
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(40);
     horizontalScrollBar()->setSingleStep(40);
+    searchTimer_->setInterval(0);
+    connect(searchTimer_, &QTimer::timeout, this, [this] { searchPages(kSearchSliceMs); });
 }
 
 void PdfPageView::setDocument(QPdfDocument* document) {
     doc_ = document;
     connect(doc_, &QPdfDocument::statusChanged, this, [this] {
         rendered_.clear();
-        hits_.clear();
-        hit_ = -1;
+        setHighlights({});
         updateGeometry();
         viewport()->update();
     });
@@ -43,23 +52,51 @@ qreal PdfPageView::pageTop(int page) const {
 }
 
 void PdfPageView::setFitToWidth() {
-    const int page = currentPage();
+    const Anchor anchor = zoomAnchor();
     fit_ = true;
     updateGeometry();
-    goToPage(page);
+    restore(anchor);
     emit zoomChanged();
 }
 
 void PdfPageView::setZoomFactor(qreal factor) {
-    const int page = currentPage();
-    const qreal within = height_ > 0 ? verticalScrollBar()->value() - pageTop(page) : 0;
-    const qreal old = zoom_;
+    const Anchor anchor = zoomAnchor();
     fit_ = false;
     zoom_ = std::clamp(factor, kMinZoom, kMaxZoom);
     updateGeometry();
-    // The same spot of the same page stays at the top.
-    verticalScrollBar()->setValue(static_cast<int>(pageTop(page) + within * zoom_ / old));
+    restore(anchor);
     emit zoomChanged();
+}
+
+QPointF PdfPageView::pageOrigin(int page) const {
+    const qreal contentWidth = horizontalScrollBar()->maximum() + viewport()->width();
+    return {(contentWidth - pageSize(page).width()) / 2, pageTop(page)};
+}
+
+PdfPageView::Anchor PdfPageView::anchorAt(QPointF inView) const {
+    if (tops_.empty()) return {};
+    const QPointF content = inView + QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const auto after = std::upper_bound(tops_.begin(), tops_.end(), content.y());
+    const int page = std::max(0, static_cast<int>(after - tops_.begin()) - 1);
+    return {page, (content - pageOrigin(page)) / (pixelsPerPoint() * zoom_), inView};
+}
+
+void PdfPageView::restore(const Anchor& anchor) {
+    if (anchor.page < 0 || anchor.page >= pageCount()) return;
+    const QPointF content = pageOrigin(anchor.page) + anchor.points * pixelsPerPoint() * zoom_;
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(content.x() - anchor.inView.x())));
+    verticalScrollBar()->setValue(static_cast<int>(std::lround(content.y() - anchor.inView.y())));
+    viewport()->update();
+}
+
+PdfPageView::Anchor PdfPageView::zoomAnchor() const {
+    if (hit_ >= 0 && hit_ < hitCount()) {
+        const Hit& h = hits_[static_cast<size_t>(hit_)];
+        const QPointF inView = pageOrigin(h.page) + h.rect.center() * pixelsPerPoint() * zoom_ -
+                               QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+        if (viewport()->rect().contains(inView.toPoint())) return {h.page, h.rect.center(), inView};
+    }
+    return anchorAt(QRectF(viewport()->rect()).center());
 }
 
 void PdfPageView::updateGeometry() {
@@ -171,60 +208,85 @@ qint64 PdfPageView::cachedBytes() const {
     return total;
 }
 
-void PdfPageView::setHighlights(const QStringList& terms) {
-    for (QPdfSearchModel* s : searches_) s->deleteLater();
-    searches_.clear();
+void PdfPageView::setHighlights(const QStringList& terms, int fromPage) {
+    terms_.clear();
+    for (const QString& term : terms)
+        if (!term.trimmed().isEmpty()) terms_ << term;
     hits_.clear();
     hit_ = -1;
-    for (const QString& term : terms) {
-        if (term.trimmed().isEmpty()) continue;
-        auto* search = new QPdfSearchModel(this);
-        search->setDocument(doc_);
-        search->setSearchString(term);
-        // The model searches a few pages at a time; the hits are gathered again as they come.
-        connect(search, &QAbstractItemModel::rowsInserted, this, &PdfPageView::collectHits);
-        connect(search, &QAbstractItemModel::modelReset, this, &PdfPageView::collectHits);
-        searches_.push_back(search);
-    }
-    collectHits();
-}
-
-void PdfPageView::collectHits() {
-    const Hit current = hit_ >= 0 && hit_ < hitCount() ? hits_[static_cast<size_t>(hit_)] : Hit{-1, {}};
-    hits_.clear();
-    for (QPdfSearchModel* search : searches_)
-        for (int i = 0; i < search->rowCount({}); ++i) {
-            QPdfLink link = search->resultAtIndex(i);
-            for (const QRectF& rect : link.rectangles()) hits_.push_back({link.page(), rect});
+    order_.clear();
+    next_ = 0;
+    searchTimer_->stop();
+    const int count = pageCount();
+    pendingHitPage_ = terms_.isEmpty() || count == 0 ? -1 : std::clamp(fromPage, 0, count - 1);
+    if (pendingHitPage_ >= 0) {
+        // The page asked for, then the pages after and before it in turn, nearest first.
+        order_.push_back(pendingHitPage_);
+        for (int d = 1; d < count; ++d) {
+            if (pendingHitPage_ + d < count) order_.push_back(pendingHitPage_ + d);
+            if (pendingHitPage_ - d >= 0) order_.push_back(pendingHitPage_ - d);
         }
-    std::sort(hits_.begin(), hits_.end(), [](const Hit& a, const Hit& b) {
-        if (a.page != b.page) return a.page < b.page;
-        if (std::abs(a.rect.top() - b.rect.top()) > 2) return a.rect.top() < b.rect.top();
-        return a.rect.left() < b.rect.left();
-    });
-    hit_ = -1;
-    for (size_t i = 0; i < hits_.size(); ++i)
-        if (hits_[i].page == current.page && hits_[i].rect == current.rect) hit_ = static_cast<int>(i);
-    if (hit_ < 0 && pendingHitPage_ >= 0) goToFirstHitFrom(pendingHitPage_);
+        searchPages(0);  // the page asked for at once
+    }
     viewport()->update();
     emit hitsChanged();
 }
 
-void PdfPageView::goToFirstHitFrom(int page) {
-    pendingHitPage_ = page;
-    for (size_t i = 0; i < hits_.size(); ++i)
-        if (hits_[i].page >= page) {
+void PdfPageView::searchPages(int budgetMs) {
+    if (!isSearching()) return;
+    QElapsedTimer spent;
+    spent.start();
+    do {
+        searchPage(order_[next_++]);
+    } while (isSearching() && spent.elapsed() < budgetMs);
+    if (!isSearching()) {
+        searchTimer_->stop();
+        // Nothing on or after the page asked for: the first hit of the document, as a find that wraps.
+        if (pendingHitPage_ >= 0 && !hits_.empty()) {
             pendingHitPage_ = -1;
-            hit_ = static_cast<int>(i);
+            hit_ = 0;
             showHit();
-            return;
         }
+    } else if (!searchTimer_->isActive()) {
+        searchTimer_->start();
+    }
+    emit hitsChanged();
+}
+
+void PdfPageView::searchPage(int page) {
+    const QString text = doc_->getAllText(page).text();
+    std::vector<Hit> found;
+    for (const QString& term : terms_)
+        for (qsizetype at = text.indexOf(term, 0, Qt::CaseInsensitive); at >= 0;
+             at = text.indexOf(term, at + term.size(), Qt::CaseInsensitive))
+            for (const QPolygonF& bounds : doc_->getSelectionAtIndex(page, static_cast<int>(at), term.size()).bounds())
+                found.push_back({page, bounds.boundingRect()});
+    if (found.empty()) return;
+    std::sort(found.begin(), found.end(), [](const Hit& a, const Hit& b) { return readingOrder(a.rect, b.rect); });
+    const auto at = std::lower_bound(hits_.begin(), hits_.end(), page, [](const Hit& h, int p) { return h.page < p; });
+    const int index = static_cast<int>(at - hits_.begin());
+    hits_.insert(at, found.begin(), found.end());
+    if (hit_ >= index) hit_ += static_cast<int>(found.size());
+    // Pages are searched outward from the page asked for, so every page between it and this one was searched
+    // before: the first hit here is the first on or after it.
+    if (pendingHitPage_ >= 0 && page >= pendingHitPage_) {
+        pendingHitPage_ = -1;
+        hit_ = index;
+        showHit();
+    }
+    viewport()->update();
 }
 
 bool PdfPageView::nextHit() {
     if (hits_.empty()) return false;
     pendingHitPage_ = -1;
-    hit_ = (hit_ + 1) % hitCount();
+    if (hit_ < 0) {
+        const int page = currentPage();
+        auto first = std::find_if(hits_.begin(), hits_.end(), [page](const Hit& h) { return h.page >= page; });
+        hit_ = first == hits_.end() ? 0 : static_cast<int>(first - hits_.begin());
+    } else {
+        hit_ = (hit_ + 1) % hitCount();
+    }
     showHit();
     return true;
 }
@@ -232,7 +294,13 @@ bool PdfPageView::nextHit() {
 bool PdfPageView::previousHit() {
     if (hits_.empty()) return false;
     pendingHitPage_ = -1;
-    hit_ = hit_ <= 0 ? hitCount() - 1 : hit_ - 1;
+    if (hit_ < 0) {
+        const int page = currentPage();
+        auto last = std::find_if(hits_.rbegin(), hits_.rend(), [page](const Hit& h) { return h.page <= page; });
+        hit_ = last == hits_.rend() ? hitCount() - 1 : static_cast<int>(hits_.rend() - last) - 1;
+    } else {
+        hit_ = hit_ <= 0 ? hitCount() - 1 : hit_ - 1;
+    }
     showHit();
     return true;
 }

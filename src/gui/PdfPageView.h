@@ -6,12 +6,15 @@
 #include <map>
 
 class QPdfDocument;
-class QPdfSearchModel;
+class QTimer;
 
 /// The pages of a PDF, one under the other, drawn by rendering only the part of each page that is on screen (and
 /// a margin around it for smooth scrolling). Memory stays bounded by the window's size at any zoom: a scanned
 /// page at 800 % would be a quarter of a gigabyte as a whole picture. Pages off screen keep nothing. Search hits
-/// are painted over the page; `nextHit`/`previousHit` walk them in reading order.
+/// are painted over the page; `nextHit`/`previousHit` walk them in reading order. Pages are searched from the one
+/// asked for outward (it at once, the others a few at a time between events), so the page being read shows its
+/// hits at once however long the document. Zooming keeps the middle of the window, or the current hit when it is
+/// on screen, where it was.
 class PdfPageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -26,7 +29,8 @@ public:
     /// Fits the page width to the window (also after each resize) until a zoom is set.
     void setFitToWidth();
     bool isFitToWidth() const { return fit_; }
-    /// Sets the scale, clamped to [kMinZoom, kMaxZoom]; the page on screen stays.
+    /// Sets the scale, clamped to [kMinZoom, kMaxZoom]; the spot in the middle of the window (or the current hit,
+    /// when it is shown) stays where it is.
     void setZoomFactor(qreal factor);
 
     int pageCount() const;
@@ -35,16 +39,19 @@ public:
     /// Scrolls so `page` (0-based) begins at the top; out-of-range pages are ignored.
     void goToPage(int page);
 
-    /// Highlights every place the words occur (the terms of a search, each searched on its own).
-    void setHighlights(const QStringList& terms);
+    /// Highlights every place the words occur (each searched on its own, without regard to case), searching from
+    /// `fromPage` outward, and moves to the first hit on that page or after it as soon as it is found (wrapping
+    /// to the first hit once every page was searched).
+    void setHighlights(const QStringList& terms, int fromPage = 0);
+    /// Hits found so far; `isSearching` says whether pages remain.
     int hitCount() const { return static_cast<int>(hits_.size()); }
+    bool isSearching() const { return next_ < order_.size(); }
     /// The hit last moved to (-1 before any).
     int currentHit() const { return hit_; }
-    /// Scrolls to the next or previous hit, wrapping around; false when there is none.
+    /// Scrolls to the next or previous hit, wrapping around; before any, the first one after (before) the page
+    /// on screen. False when there is none.
     bool nextHit();
     bool previousHit();
-    /// Goes to the first hit on `page` or after it (for opening a document at a search result's page).
-    void goToFirstHitFrom(int page);
 
     /// Bytes held by rendered page parts (for the memory benchmark and tests).
     qint64 cachedBytes() const;
@@ -73,8 +80,20 @@ private:
     QSizeF pageSize(int page) const;  // in logical pixels at the current zoom
     qreal pageTop(int page) const;
     void updateGeometry();
-    void collectHits();
+    /// Searches the next pages for about `budgetMs` milliseconds (at least one page).
+    void searchPages(int budgetMs);
+    void searchPage(int page);
     void showHit();
+    /// A point of a page, in points, and where it is in the window.
+    struct Anchor {
+        int page = -1;
+        QPointF points, inView;
+    };
+    Anchor anchorAt(QPointF inView) const;
+    void restore(const Anchor& anchor);
+    /// The middle of the window, or the current hit when it is on screen.
+    Anchor zoomAnchor() const;
+    QPointF pageOrigin(int page) const;  // the page's top left in content pixels
 
     QPdfDocument* doc_ = nullptr;
     bool fit_ = true;
@@ -83,8 +102,11 @@ private:
     qreal height_ = 0;
     int lastPage_ = -1;
     std::map<int, Rendered> rendered_;
-    std::vector<QPdfSearchModel*> searches_;
-    std::vector<Hit> hits_;
+    QStringList terms_;
+    std::vector<int> order_;  // pages in the order searched
+    size_t next_ = 0;         // the first page of order_ not searched yet
+    QTimer* searchTimer_;
+    std::vector<Hit> hits_;  // found so far, in reading order
     int hit_ = -1;
     int pendingHitPage_ = -1;
 };

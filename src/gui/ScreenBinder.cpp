@@ -19,6 +19,7 @@
 #include <QShortcut>
 #include <QSvgRenderer>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVariantAnimation>
@@ -141,8 +142,23 @@ void bindField(TextField* m, QLineEdit* w) {
     // The clear button a field may show is named like any other control.
     for (auto* clear : w->findChildren<QToolButton*>())
         if (clear->accessibleName().isEmpty()) clear->setAccessibleName(QObject::tr("Clear"));
-    QObject::connect(w, &QLineEdit::textEdited, w, [m](const QString& t) { m->userEdit(t.toStdString()); });
-    QObject::connect(w, &QLineEdit::returnPressed, w, [m] { m->userReturn(); });
+    // Any change the model did not make is the user's: typed, or set through the accessibility interface (a
+    // screen reader's or voice control's), which does not count as an edit to the field itself.
+    QObject::connect(w, &QLineEdit::textChanged, w, [m](const QString& t) {
+        if (t.toStdString() != m->text()) m->userEdit(t.toStdString());
+    });
+    QObject::connect(w, &QLineEdit::returnPressed, w, [m, w] {
+        m->userReturn();
+        // A field of a small form (a port, a load) presses the form's button, as Enter in a dialog would. The
+        // interface file names that button in the field's "returnButton" property.
+        const QString name = w->property("returnButton").toString();
+        for (QWidget* form = w->parentWidget(); form && !name.isEmpty(); form = form->parentWidget()) {
+            if (auto* button = form->findChild<QAbstractButton*>(name)) {
+                if (button->isVisible() && button->isEnabled()) button->click();
+                break;
+            }
+        }
+    });
 }
 
 void bindButton(Button* m, QAbstractButton* w) {
@@ -260,8 +276,16 @@ void fillTable(TableView* m, QListWidget* w) {
             if (QWidget* row = rowWidget(cell.get(), m, path, w)) {
                 row->setEnabled(cell->isEnabled());
                 w->setItemWidget(item, row);
-                // Screen readers and tests find the row by its text.
-                if (auto* label = row->findChild<QLabel*>()) item->setData(Qt::AccessibleTextRole, label->text());
+                // Screen readers and tests find the row by its text: the first label that has some (a menu
+                // row's first label is its icon).
+                for (auto* label : row->findChildren<QLabel*>()) {
+                    if (label->text().isEmpty()) continue;
+                    QTextDocument plain;
+                    plain.setHtml(label->text());
+                    item->setData(Qt::AccessibleTextRole,
+                                  Qt::mightBeRichText(label->text()) ? plain.toPlainText() : label->text());
+                    break;
+                }
             } else {
                 QString text = QString::fromStdString(cell->textLabel().text());
                 if (!cell->detailTextLabel().text().empty())

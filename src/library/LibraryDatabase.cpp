@@ -157,9 +157,14 @@ void LibraryDatabase::startAfresh(std::string reason) {
         // Whatever lies at the path is not an index this program can use: keep it for whoever wants it.
         const std::string aside = path_ + ".unusable-" + std::to_string(std::time(nullptr));
         std::filesystem::rename(path_, aside, ec);
+        // Said as it went: a folder that cannot be written to moves nothing aside.
+        if (ec)
+            NSLog("The datasheet index %@ cannot be used (%@) and cannot be moved aside: %@.", path_, reason,
+                  ec.message());
+        else
+            NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path_,
+                  reason, aside);
         for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(path_ + suffix, ec);
-        NSLog("The datasheet index %@ cannot be used (%@); it was moved to %@ and a new index is built.", path_, reason,
-              aside);
     }
     if (!open()) NSLog("The datasheet index %@ cannot be made: %@", path_, error_);
 }

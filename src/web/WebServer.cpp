@@ -44,6 +44,8 @@ struct WebServer::Request {
     std::string method, path;
     unsigned status = 0;
     std::uint64_t bytes = 0;
+    std::string name;    // the upload's document name, as its progress is reported
+    bool ended = false;  // its last progress was reported
 };
 
 namespace {
@@ -273,6 +275,8 @@ void WebServer::onCompleted(void* self, MHD_Connection* connection, void** conte
     auto* request = static_cast<Request*>(*context);
     if (request && request->upload && code != MHD_REQUEST_TERMINATED_COMPLETED_OK)
         NSLog("WS: upload ended before its last byte (%d); nothing kept", static_cast<int>(code));
+    if (request && request->upload && !request->name.empty() && !request->ended)
+        server->progress(*request, true, false);
     auto* client = static_cast<Client*>(
         mhd().MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT)->socket_context);
     // The path only: the key travels in the query or the cookie, neither of which is logged.
@@ -563,7 +567,21 @@ MHD_Result WebServer::startUpload(MHD_Connection* connection, const std::string&
     // Refused before the body is sent: a client that asked "Expect: 100-continue" never sends it.
     if (request.upload->failure())
         return reply(connection, request.upload->failure(), request.upload->message() + "\n", kText, request);
+    request.name = name;
+    progress(request, false, false);
     return MHD_YES;
+}
+
+void WebServer::progress(Request& request, bool finished, bool stored) {
+    request.ended = finished;
+    if (!notify_) return;
+    FtpTransferProgress report;
+    report.fileName = request.name;
+    report.upload = true;
+    // An upload that did not end in a stored document moved nothing the store keeps.
+    report.bytes = finished && !stored ? 0 : request.upload->size();
+    report.finished = finished;
+    notify_->didTransferProgress(report);
 }
 
 MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size_t* size, Request& request) {
@@ -571,9 +589,11 @@ MHD_Result WebServer::receive(MHD_Connection* connection, const char* data, size
     if (*size > 0) {
         request.upload->write(data, *size);
         *size = 0;
+        progress(request, false, false);
         return MHD_YES;
     }
     const unsigned status = request.upload->commit();
+    progress(request, true, status < 400);
     if (status >= 400) return reply(connection, status, request.upload->message() + "\n", kText, request);
     if (notify_) notify_->didReceiveFileListChanged();
     const MHD_Result result =

@@ -25,7 +25,8 @@ class FtpLoginPenalties;
 class WebServer {
 public:
     /// Starts listening on `port` (0: any free port, see `localPort`) with `dir` as the folder served. `notify`
-    /// (not owned, may be null) hears when an upload changed the file list. A port that cannot be bound leaves a
+    /// (not owned, may be null) hears how each upload goes (as the FTP server tells of its transfers: started,
+    /// after each piece written, ended, with 0 bytes when nothing was kept) and when one changed the file list. A port that cannot be bound leaves a
     /// server that serves nothing; `listenError` says why.
     WebServer(unsigned port, const std::string& dir, FtpNotificationReceiver* notify, WebOptions options = {},
               RunLoop& loop = RunLoop::main());
@@ -73,6 +74,8 @@ private:
     MHD_Result sendList(MHD_Connection* connection, const std::string& folder, Request& request);
     MHD_Result sendFile(MHD_Connection* connection, const std::string& name, Request& request);
     MHD_Result startUpload(MHD_Connection* connection, const std::string& name, Request& request);
+    /// Tells `notify_` how the request's upload goes.
+    void progress(Request& request, bool finished, bool stored);
     MHD_Result reply(MHD_Connection* connection, unsigned status, const std::string& body, const char* type,
                      Request& request);
     /// A text answer after which the connection closes, with Retry-After when given.

@@ -12,6 +12,7 @@
 #include "ftp/FtpTestClient.h"
 #include "ftp/NetworkController.h"
 #include "platform/Format.h"
+#include "platform/Numbers.h"
 #include "platform/Resources.h"
 #include "web/WebServer.h"
 
@@ -225,19 +226,100 @@ TEST_F(InfoDatasheetsFTPScreen, TheEncryptedSwitchIsRememberedAndOffersTlsOnTheS
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {
-    // Another program holds the port on every interface.
+namespace {
+
+// Another program holding a port on every interface: its socket, and the port.
+std::pair<int, unsigned> holdAPort() {
     int holder = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int no = 0;
     ::setsockopt(holder, IPPROTO_IPV6, IPV6_V6ONLY, &no, sizeof no);
     sockaddr_in6 a{};
     a.sin6_family = AF_INET6;
     a.sin6_addr = in6addr_any;
-    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(::listen(holder, 1), 0);
+    if (::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(holder, 1) != 0) return {-1, 0};
     socklen_t len = sizeof a;
     ::getsockname(holder, reinterpret_cast<sockaddr*>(&a), &len);
-    const unsigned port = ntohs(a.sin6_port);
+    return {holder, ntohs(a.sin6_port)};
+}
+
+}  // namespace
+
+TEST_F(InfoDatasheetsFTPScreen, SharesByTheWayChosenAndRemembersIt) {
+    ScratchProfile profile("transfer-ways");
+    using Way = InfoDatasheetsFTP::ShareBy;
+    const struct {
+        Way way;
+        const char* action;
+        bool ftp, web;
+    } ways[] = {
+        {Way::Web, "onButtonShareWeb", false, true},
+        {Way::Ftp, "onButtonShareFtp", true, false},
+        {Way::Both, "onButtonShareBoth", true, true},
+    };
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->sharing(), Way::Both) << "both until the user chooses";
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.action);
+        screen->sendAction(w.action);
+        for (int opening : {1, 2}) {  // as chosen, then as remembered when the screen opens again
+            if (opening == 2) {
+                ASSERT_TRUE(closeTransfer());
+                screen = openTransfer();
+            }
+            InfoDatasheetsFTP* shown = screen;
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(shown->sharing(), w.way);
+            EXPECT_EQ(shown->listeningPort() != 0, w.ftp);
+            EXPECT_EQ(shown->webServer() != nullptr && shown->webServer()->isListening(), w.web);
+            const std::string& page = shown->m_pWebView.html();
+            EXPECT_EQ(page.find("By FTP") != std::string::npos, w.ftp);
+            EXPECT_EQ(page.find("in any browser") != std::string::npos, w.web);
+            EXPECT_EQ(page.find("_LINK_") == std::string::npos && page.find("_WEB_ADDRESS_") == std::string::npos, true);
+            EXPECT_EQ(shown->m_pEncrypted.isHidden(), !w.ftp);
+            EXPECT_EQ(shown->m_pShareBoth.isSelected(), w.way == Way::Both);
+            EXPECT_EQ(shown->m_pShareWeb.isSelected(), w.way == Way::Web);
+            EXPECT_EQ(shown->m_pShareFtp.isSelected(), w.way == Way::Ftp);
+        }
+    }
+    ASSERT_TRUE(closeTransfer());
+}
+
+TEST_F(InfoDatasheetsFTPScreen, APageOnAPortInUseSaysSoOffersAnotherAndKeepsTheOneThatWorks) {
+    ScratchProfile profile("transfer-web-port");
+    const auto [holder, port] = holdAPort();
+    ASSERT_GE(holder, 0);
+    InfoDatasheetsFTP::setWebPort(port);
+    InfoDatasheetsFTP* screen = openTransfer();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_GT(screen->listeningPort(), 0u) << "FTP shares all the same";
+    ASSERT_TRUE(screen->webServer() && !screen->webServer()->isListening());
+    EXPECT_NE(screen->m_pWebView.html().find(format("port %d cannot be used", static_cast<int>(port))), std::string::npos);
+    EXPECT_FALSE(screen->m_pOtherWebPort.isHidden());
+    EXPECT_GT(intValue(screen->m_pOtherWebPort.text()), static_cast<int>(port)) << "the next free port is offered";
+    EXPECT_EQ(screen->m_pAddressCode.text().rfind("ftp://", 0) == 0, !screen->m_pAddressCode.isHidden());
+
+    screen->m_pOtherWebPort.setText("web");
+    screen->sendAction("onButtonOtherWebPort");
+    EXPECT_NE(screen->m_pWebView.html().find("\"web\" is not a port"), std::string::npos);
+    const unsigned other = freePort();
+    screen->m_pOtherWebPort.setText(std::to_string(other));
+    screen->sendAction("onButtonOtherWebPort");
+    ASSERT_TRUE(screen->webServer() && screen->webServer()->isListening());
+    EXPECT_EQ(screen->webServer()->localPort(), other);
+    EXPECT_TRUE(screen->m_pOtherWebPort.isHidden());
+    EXPECT_EQ(Utils::getIntParam(InfoDatasheetsFTP::kWebPortKey, 0), static_cast<int>(other));
+    ASSERT_TRUE(closeTransfer());
+    screen = openTransfer();
+    ASSERT_TRUE(screen && screen->webServer() && screen->webServer()->isListening());
+    EXPECT_EQ(screen->webServer()->localPort(), other) << "the port that worked is kept";
+    ASSERT_TRUE(closeTransfer());
+    ::close(holder);
+}
+
+TEST_F(InfoDatasheetsFTPScreen, APortInUseIsSaidPlainlyInsteadOfAnAddress) {
+    const auto [holder, port] = holdAPort();
+    ASSERT_GE(holder, 0);
     InfoDatasheetsFTP::setControlPort(port);
 
     InfoDatasheetsFTP* screen = openTransfer();

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 
 #include "datasheets/DocumentsFolder.h"
 #include "datasheets/InfoDatasheetOpen.h"
+#include "app/AppTestSupport.h"
 #include "datasheets/DatasheetsTestSupport.h"
 #include "gui/DatasheetsTestPdf.h"
 #include "library/LibraryIndexer.h"
@@ -44,7 +46,9 @@ TEST(InfoDatasheetsView, ListsEveryEntryInTheFileSystemsOrder) {
         ScratchStore store("list");
         for (const auto& f : c.files) store.write(f, "x");
         for (const auto& d : c.folders) std::filesystem::create_directory(store.dir() / d);
+        ScratchProfile profile("list-order");
         auto screen = openList();
+        while (screen->order() != DatasheetStore::Order::Stored) screen->sendAction("onButtonOrder");
 
         const size_t count = c.files.size() + c.folders.size();
         EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: " + std::to_string(count));
@@ -85,7 +89,16 @@ TEST(InfoDatasheetsView, RowsChangeOnlyOnRefreshAndRefreshingTwiceDoesNotDouble)
     EXPECT_EQ(reloads, 2u);
 }
 
-TEST(InfoDatasheetsView, AFolderThatCannotBeReadListsNothing) {
+TEST(InfoDatasheetsView, TheListIsByNameUntilAnotherOrderIsChosen) {
+    ScratchStore store("by-name");
+    ScratchProfile profile("by-name");
+    for (const char* name : {"b.pdf", "A10.pdf", "A9.pdf"}) store.write(name, "x");
+    auto screen = openList();
+    EXPECT_EQ(screen->order(), DatasheetStore::Order::Name);
+    EXPECT_EQ(rowTitles(*screen), (std::vector<std::string>{"A9.pdf", "A10.pdf", "b.pdf"}));
+}
+
+TEST(InfoDatasheetsView, AFolderThatCannotBeReadListsNothingAndSaysWhy) {
     ScratchStore store("unreadable");
     auto screen = openList();
     std::filesystem::remove_all(store.dir());
@@ -93,6 +106,15 @@ TEST(InfoDatasheetsView, AFolderThatCannotBeReadListsNothing) {
     screen->sendAction("onButtonRefresh");
     EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 0");
     EXPECT_EQ(screen->m_cTableData.numberOfRowsInSection(0), 0);
+    EXPECT_FALSE(screen->m_cMessage.isHidden());
+    EXPECT_EQ(screen->m_cMessage.text(),
+              "The documents folder /proc/self/fdinfo/no-such-folder cannot be read: No such file or directory.");
+    // Readable again, the message goes.
+    setDocumentsDirectory(store.dir().string());
+    std::filesystem::create_directories(store.dir());
+    store.write("LM317.pdf", "x");
+    screen->sendAction("onButtonRefresh");
+    EXPECT_TRUE(screen->m_cMessage.isHidden());
 }
 
 TEST(InfoDatasheetsView, TappingARowOpensTheViewerOnThatEntryFolderOrFile) {
@@ -101,7 +123,7 @@ TEST(InfoDatasheetsView, TappingARowOpensTheViewerOnThatEntryFolderOrFile) {
     std::filesystem::create_directory(store.dir() / "old");
     auto screen = openList();
     for (int row = 0; row < 2; ++row) {
-        const std::string name = screen->filesList()[static_cast<size_t>(row)];
+        const std::string name = rowTitles(*screen)[static_cast<size_t>(row)];
         screen->m_cTableData.userTapRow({0, row});
         auto* viewer = dynamic_cast<InfoDatasheetOpen*>(screen->presentedViewController());
         ASSERT_NE(viewer, nullptr);
@@ -122,8 +144,11 @@ TEST(InfoDatasheetsView, ImportDeleteAndRenameChangeTheStoreTheListAndTheIndex) 
     auto screen = openList();
     ASSERT_NE(screen->indexer(), nullptr);
 
+    const auto written = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    std::filesystem::last_write_time(outside + "/LM317.pdf", written);
     screen->importFiles({outside + "/LM317.pdf", outside + "/folder"});
     EXPECT_EQ(store.read("LM317 (2).pdf"), "regulator notes") << "an existing name gets \" (2)\"";
+    EXPECT_EQ(std::filesystem::last_write_time(store.dir() / "LM317 (2).pdf"), written) << "the source's date kept";
     EXPECT_TRUE(std::filesystem::exists(outside + "/LM317.pdf")) << "copied, never moved";
     EXPECT_EQ(screen->m_cFilesInfo.text(), "Files: 2");
     EXPECT_EQ(screen->m_cMessage.text(), "\"folder\" cannot be copied in: only files can be copied in.");

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Every screen as a screen reader sees it: the window runs on a virtual X server with the accessibility bus, each
-tool is opened from the tablet menu by its tile's own action and closed by Back's, and in the accessibility tree
-every control, wheel and wheel row shown has a name. Usage: accessibility_tree.py path/to/velkaro"""
+"""Every screen as a screen reader sees it, in both layouts: the window runs on a virtual X server with the
+accessibility bus; each tool is opened from the tablet menu by its tile's own action, and from the phone menu by
+its row (focused, then Return), and closed by Back's action. In the accessibility tree every control, list row,
+wheel and wheel row shown has a name, a result is read as the value it shows (the LED screen's changes with its
+supply voltage), and the transfer screen's instructions carry no frame marks of the text view. Usage: accessibility_tree.py path/to/velkaro"""
 import importlib.util
 import os
 import subprocess
@@ -53,11 +55,12 @@ def main():
         os.environ.update(env)
         import pyatspi  # after the session bus is chosen: it connects when imported
 
-        def launch():
-            processes.insert(0, subprocess.Popen([velkaro, "--tablet"], env=env, stderr=subprocess.DEVNULL))
+        layout = ["--tablet"]
 
-        launch()
-        faults, screens = [], 0
+        def launch():
+            processes.insert(0, subprocess.Popen([velkaro] + layout, env=env, stderr=subprocess.DEVNULL))
+
+        faults, screens = [], {}
         try:
             def app():
                 desktop = pyatspi.Registry.getDesktop(0)
@@ -83,35 +86,113 @@ def main():
                 return root and next((n for n, role, text in showing(root, []) if role == "push button"
                                       and text == name), None)
 
+            def text_of(node):
+                try:
+                    text = node.queryText()
+                    return text.getText(0, text.characterCount)
+                except Exception:
+                    return ""
+
             def check(screen):
                 for node, role, name in showing(app(), []):
                     if role in NAMED_ROLES and not name.strip():
                         faults.append(f"{screen}: a {role} without a name (under '{node.parent.name}')")
+                    if name == "How to connect" and ("\ufdd0" in text_of(node) or "\ufdd1" in text_of(node)):
+                        faults.append(f"{screen}: '{name}' carries the text view's frame marks")
 
-            # A window that starts before the accessibility bus is ready never joins the tree: start it again.
-            for attempt in range(3):
-                if wait_for(lambda: button("Rate"), 20):
-                    break
-                if attempt < 2:
-                    processes[0].kill()
-                    processes[0].wait()
-                    launch()
-            else:
+            def labels():
+                return [name for _, role, name in showing(app(), []) if role == "label"]
+
+            def check_led():
+                # A result is read as its value, and follows it.
+                before = [n for n in labels() if n.startswith("R = ")]
+                field = next((n for n, role, name in showing(app(), []) if role == "text"
+                              and name == "Supply voltage in volts"), None)
+                if not before or field is None:
+                    faults.append(f"LED: no result read as its value ({labels()})")
+                    return
+                field.queryEditableText().setTextContents("24")
+                if not wait_for(lambda: [n for n in labels() if n.startswith("R = ")] not in ([], before), 5):
+                    faults.append(f"LED: the result read stays {before} when the supply changes")
+
+            def start():
+                # A window that starts before the accessibility bus is ready never joins the tree: start it again.
+                for attempt in range(3):
+                    if wait_for(lambda: button("Rate"), 20):
+                        return
+                    if attempt < 2:
+                        processes[0].kill()
+                        processes[0].wait()
+                        launch()
                 sys.exit("the window never showed its menu in the accessibility tree")
-            check("menu")
+
+            def walk(name, opens, come_back):
+                """Opens a tool, checks it and goes back; false when it did not open."""
+                opens()
+                if not wait_for(lambda: button("Back")):
+                    faults.append(f"{name}: opening it showed nothing")
+                    return False
+                time.sleep(0.3)  # the page's rows and wheels fill in
+                check(name)
+                if name.startswith("LED"):
+                    check_led()
+                if name.startswith("Datasheets") and button("FTP transfer"):
+                    button("FTP transfer").queryAction().doAction(0)
+                    if wait_for(lambda: any(n == "How to connect" for _, _, n in showing(app(), []))):
+                        time.sleep(0.3)
+                        check(name + ", transfer")
+                    else:
+                        faults.append("the transfer screen did not open from the datasheet list")
+                    button("Back").queryAction().doAction(0)
+                    wait_for(lambda: button("FTP transfer"))
+                screens[name] = screens.get(name, 0) + 1
+                button("Back").queryAction().doAction(0)
+                if not wait_for(come_back):
+                    sys.exit(f"{name}: Back did not return to the menu")
+                return True
+
+            launch()
+            start()
+            check("tablet menu")
             tiles = [name for _, role, name in showing(app(), []) if role == "push button"
                      and name not in ("Rate", "Help")]
             for tile in tiles:
-                button(tile).queryAction().doAction(0)
-                if not wait_for(lambda: button("Back")):
-                    faults.append(f"{tile}: the tile's action opened nothing")
-                    continue
-                time.sleep(0.3)  # the page's rows and wheels fill in
-                check(tile)
-                screens += 1
-                button("Back").queryAction().doAction(0)
-                if not wait_for(lambda: button(tile)):
-                    sys.exit(f"{tile}: Back did not return to the menu")
+                walk(tile, lambda: button(tile).queryAction().doAction(0), lambda: button(tile))
+
+            # The phone layout: the menu is a list whose rows a screen reader names and opens with Return.
+            processes[0].terminate()
+            processes[0].wait(5)
+            layout.clear()
+            launch()
+            start()
+            check("phone menu")
+
+            def rows():
+                # A group's heading is a row too, but opens nothing.
+                return [(n, name) for n, role, name in showing(app(), []) if role == "list item" and name.strip()
+                        and n.getState().contains(pyatspi.STATE_SELECTABLE)]
+
+            def press(name):
+                row = next((n for n, text in rows() if text == name), None)
+                if row is None:
+                    return
+                box = row.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+
+            # The rows shown, then those the list shows once scrolled to its end (a wheel turned over it).
+            opened = set()
+            for turn in range(2):
+                for name in [name for _, name in rows() if name not in opened]:
+                    opened.add(name)
+                    walk(name, lambda name=name: press(name), lambda: button("Rate"))
+                menu = next((n for n, role, _ in showing(app(), []) if role == "list"), None)
+                if menu is not None:
+                    box = menu.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    for _ in range(10):
+                        pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b5c")
+                    time.sleep(0.3)
+            if len(opened) < 15:
+                faults.append(f"phone menu: only {len(opened)} rows named and opened: {sorted(opened)}")
         finally:
             for p in processes:
                 p.terminate()
@@ -119,9 +200,10 @@ def main():
                     p.wait(5)
                 except subprocess.TimeoutExpired:
                     p.kill()
-        print(f"{screens} tools and the menu walked")
-        if screens < 11 or faults:
-            sys.exit("\n".join(faults) or f"only {screens} tools opened")
+        walked = sum(screens.values())
+        print(f"{walked} tool screens and both menus walked")
+        if walked < 30 or faults:
+            sys.exit("\n".join(faults) or f"only {walked} tool screens opened")
 
 
 if __name__ == "__main__":

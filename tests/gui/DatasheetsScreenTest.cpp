@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QPdfDocument>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QWheelEvent>
@@ -106,15 +108,18 @@ private slots:
             QVERIFY2(enabled() == expected[i] && (rename->isEnabled() == remove->isEnabled()), steps[i].first);
         }
 
-        QTest::mouseClick(rename, Qt::LeftButton);  // edits the name in place
-        auto* editor = list->findChild<QLineEdit*>();
+        QTest::mouseClick(rename, Qt::LeftButton);  // edits the name in place, the extension kept out of the way
+        QPointer<QLineEdit> editor = list->findChild<QLineEdit*>();
         QVERIFY(editor && editor->isVisible());
-        editor->selectAll();
-        QTest::keyClicks(editor, "LM317 rev B.pdf");
+        gui.window().topScreen()->sendAction("onButtonRefresh");  // read again meanwhile, as when the index finishes
+        QVERIFY(editor && editor->isVisible());
+        QTRY_COMPARE(editor->selectedText(), QString("LM317"));
+        QTest::keyClicks(editor, "LM317 rev B");
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(rowOf(list, "LM317 rev B.pdf") >= 0);
         // The edited row shows the new name at once; the store renames on the next turn of the loop.
         QTRY_VERIFY(QFile::exists(QString::fromStdString(DocumentsFolder::pathForName("LM317 rev B.pdf"))));
+        QTRY_COMPARE(list->currentItem()->text(), QString("LM317 rev B.pdf"));  // still the row worked on
 
         list->setCurrentRow(rowOf(list, "TL431.pdf"));
         QTest::mouseClick(remove, Qt::LeftButton);  // asks first, naming the file
@@ -124,7 +129,10 @@ private slots:
         for (QAbstractButton* b : box->buttons())
             if (b->text() == "Delete") QTest::mouseClick(b, Qt::LeftButton);
         QTRY_COMPARE(rowOf(list, "TL431.pdf"), -1);
-        QVERIFY(!enabled());
+        // The selection stays where the row was: on its neighbour, ready for the next key.
+        QVERIFY(list->currentItem() && list->currentItem()->isSelected());
+        QCOMPARE(list->currentItem()->text(), QString("LM317 rev B.pdf"));
+        QVERIFY(enabled());
     }
 
     void aPdfOpensWithItsNameAsTitleAndTurnsPagesAndZooms() {
@@ -185,10 +193,9 @@ private slots:
 
         DocumentView* doc = openRow(gui, "Page 4");
         QVERIFY(doc);
-        QTRY_VERIFY(doc->pdfView()->hitCount() == 2);
+        QTRY_COMPARE(doc->findChild<QLabel*>("hitLabel")->text(), QString("Hit 2 of 2"));
         QCOMPARE(doc->currentPage(), 3);
         QCOMPARE(doc->pdfView()->currentHit(), 1);
-        QCOMPARE(doc->findChild<QLabel*>("hitLabel")->text(), QString("Hit 2 of 2"));
         QTest::mouseClick(doc->findChild<QPushButton*>("nextHit"), Qt::LeftButton);  // wraps to the first
         QCOMPARE(doc->pdfView()->currentHit(), 0);
         QTRY_COMPARE(doc->currentPage(), 2);
@@ -257,10 +264,97 @@ private slots:
             QVERIFY2(doc->currentPage() == 17, how);
             QCOMPARE(counter->text(), QString("Page 18 of 30"));
         }
-        QTest::keyClick(doc->pdfView(), Qt::Key_End);
-        QTRY_COMPARE(doc->currentPage(), 29);
-        QTest::keyClick(doc->pdfView(), Qt::Key_Home);
-        QTRY_COMPARE(doc->currentPage(), 0);
+        // Zoomed in from the fitted page, the middle of the page stays in the middle, not its left margin.
+        QTest::mouseClick(doc->findChild<QPushButton*>("zoomIn"), Qt::LeftButton);
+        QScrollBar* across = doc->pdfView()->horizontalScrollBar();
+        QVERIFY(across->maximum() > 0);
+        QVERIFY2(std::abs(across->value() - across->maximum() / 2) <= 2, qPrintable(QString::number(across->value())));
+
+        const std::pair<QKeySequence, int> keys[] = {{Qt::Key_End, 29}, {Qt::Key_Home, 0},
+                                                     {Qt::CTRL | Qt::Key_End, 29}, {Qt::CTRL | Qt::Key_Home, 0}};
+        for (const auto& [key, page] : keys) {
+            QTest::keySequence(doc->pdfView(), key);
+            QTRY_COMPARE(doc->currentPage(), page);
+        }
+        // Ctrl+G asks for a page in place of the counter; Enter goes there and puts the counter back.
+        auto* pageField = doc->findChild<QLineEdit*>("pageField");
+        QTest::keyClick(doc->pdfView(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(pageField->isVisible() && !counter->isVisible());
+        QCOMPARE(pageField->selectedText(), QString("1"));
+        QTest::keyClicks(pageField, "23");
+        QTest::keyClick(pageField, Qt::Key_Return);
+        QTRY_COMPARE(doc->currentPage(), 22);
+        QVERIFY(!pageField->isVisible() && counter->isVisible());
+
+        // The document opens again where it was left.
+        QVERIFY(goBack(gui));
+        doc = openRow(gui, name);
+        QVERIFY(doc);
+        QTRY_COMPARE(doc->currentPage(), 22);
+    }
+
+    // Opened at a search hit, a PDF's find marks that page at once and counts the others from it outward, so a
+    // long document is not "No hits" for a while; F3 goes on from the hit shown; Escape in the find bar clears
+    // the words, then closes the bar, then goes back.
+    void theViewersFindStartsAtTheHitOpenedAndItsKeysGoOnFromThere() {
+        std::vector<std::string> pages(40, "nothing to see");
+        for (int p : {2, 20, 21, 35}) pages[p] = "tantalum capacitor";
+        QPdfDocument pdf;
+        QBuffer bytes;
+        bytes.setData(QByteArray::fromStdString(makeTestPdf(pages)));
+        bytes.open(QIODevice::ReadOnly);
+        pdf.load(&bytes);
+        PdfPageView view;
+        view.resize(400, 600);
+        view.setDocument(&pdf);
+        view.setHighlights({"Tantalum"}, 20);
+        QCOMPARE(view.hitCount(), 1);  // before any event: the page asked for only
+        QCOMPARE(view.currentHit(), 0);
+        QVERIFY(view.isSearching());
+        QTRY_VERIFY(!view.isSearching());
+        QCOMPARE(view.hitCount(), 4);
+        QCOMPARE(view.currentHit(), 1);  // still the hit on page 21, now after page 3's
+
+        GuiHarness gui;
+        writeFile("caps.pdf", QByteArray::fromStdString(makeTestPdf(pages)));
+        QVERIFY(gui.openMenuRow(kDatasheetsRow));
+        QVERIFY(GuiHarness::waitFor([&] { return !gui.find<QLabel*>("m_cIndexInfo")->isVisible(); }));
+        QTest::keyClicks(gui.find<QLineEdit*>("m_cSearchField"), "tantalum");
+        auto* list = gui.find<QListWidget*>("m_cTableData");
+        QTRY_VERIFY(rowOf(list, "Page 21") >= 0);
+        DocumentView* doc = openRow(gui, "Page 21");
+        QVERIFY(doc);
+        auto* hits = doc->findChild<QLabel*>("hitLabel");
+        auto* field = doc->findChild<QLineEdit*>("findField");
+        QTRY_COMPARE(hits->text(), QString("Hit 2 of 4"));
+        struct Step {
+            const char* what;
+            QWidget* to;
+            QKeySequence key;
+            QString hitLabel;
+            bool barShown, onViewer;
+        };
+        const Step steps[] = {
+            {"F3: the hit after the one opened", doc->pdfView(), Qt::Key_F3, "Hit 3 of 4", true, true},
+            {"F3 again", doc->pdfView(), Qt::Key_F3, "Hit 4 of 4", true, true},
+            {"Shift+F3: back", doc->pdfView(), Qt::SHIFT | Qt::Key_F3, "Hit 3 of 4", true, true},
+            {"Escape clears the words", field, Qt::Key_Escape, "", true, true},
+            {"Escape closes the bar", field, Qt::Key_Escape, "", false, true},
+            {"Escape goes back", doc, Qt::Key_Escape, "", false, false},
+        };
+        for (const Step& step : steps) {
+            step.to->setFocus();
+            QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : step.to, step.key);
+            GuiHarness::settle(30);
+            if (!step.onViewer) {
+                QVERIFY2(GuiHarness::waitFor([&] { return gui.find<DocumentView*>("m_pWebView") == nullptr; }), step.what);
+                continue;
+            }
+            QVERIFY2(hits->text() == step.hitLabel, qPrintable(QString(step.what) + ": " + hits->text()));
+            QVERIFY2(field->text().isEmpty() == step.hitLabel.isEmpty(), step.what);
+            QVERIFY2(field->isVisible() == step.barShown, step.what);
+            QVERIFY2(doc->currentPage() >= 20, step.what);  // the words cleared, the page stays
+        }
     }
 
     void aLargeTextShowsItsStartSaysSoAndIsFreedOnBack() {

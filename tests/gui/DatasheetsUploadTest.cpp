@@ -25,6 +25,7 @@
 #include "gui/DocumentView.h"
 #include "gui/GuiTestSupport.h"
 #include "platform/Utils.h"
+#include "web/WebServer.h"
 
 namespace {
 
@@ -69,8 +70,14 @@ bool runCurl(const QStringList& args, QString* errors, const std::function<void(
 class DatasheetsUploadTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { InfoDatasheetsFTP::setControlPort(0); }
-    void cleanup() { InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort); }
+    void init() {
+        InfoDatasheetsFTP::setControlPort(0);
+        InfoDatasheetsFTP::setWebPort(0);
+    }
+    void cleanup() {
+        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
+        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
+    }
 
     void aPdfUploadedOverFtpShowsUpInTheListAndOpensInTheViewer() {
         GuiHarness gui;
@@ -178,7 +185,7 @@ private slots:
         QTest::mouseClick(gui.find<QPushButton*>("m_pShareOtherPort"), Qt::LeftButton);
         QVERIFY(page->toPlainText().contains("\"ftp\" is not a port") && transfer->listeningPort() == 0);
         GuiHarness::retype(other, QString::number(chosen));
-        QTest::mouseClick(gui.find<QPushButton*>("m_pShareOtherPort"), Qt::LeftButton);
+        QTest::keyClick(other, Qt::Key_Return);  // Enter in the field presses its button
         QCOMPARE(transfer->listeningPort(), chosen);
         QVERIFY(!other->isVisible() && page->toPlainText().contains(QString(":%1").arg(chosen)));
         QCOMPARE(Utils::getIntParam(InfoDatasheetsFTP::kPortKey, 0), static_cast<int>(chosen));
@@ -200,6 +207,19 @@ private slots:
         QVERIFY2(!seen.isEmpty() && inFlight.match(seen.last()).hasMatch(), qPrintable(seen.join('|')));
         QVERIFY(GuiHarness::waitFor([&] { return !flight->isVisible(); }));
         QCOMPARE(gui.find<QLabel*>("m_pSessionTotal")->text(), QString("This session: 1 received (3.0 MB), 0 sent (0 B)"));
+
+        // Through the web page the same: in flight, then counted.
+        seen.clear();
+        const WebServer* web = transfer->webServer();
+        QVERIFY(web && web->isListening());
+        const QString put = QString("http://127.0.0.1:%1/files/big2.bin?k=%2")
+                                .arg(web->localPort())
+                                .arg(QString::fromStdString(web->token().text()));
+        QVERIFY2(runCurl({"--limit-rate", "1M", "-T", source, put}, &errors,
+                         [&] { if (flight->isVisible()) seen << flight->text(); }), qPrintable(errors));
+        QVERIFY2(!seen.isEmpty() && seen.last().startsWith("Receiving big2.bin: "), qPrintable(seen.join('|')));
+        QVERIFY(GuiHarness::waitFor([&] { return !flight->isVisible(); }));
+        QCOMPARE(gui.find<QLabel*>("m_pSessionTotal")->text(), QString("This session: 2 received (6.0 MB), 0 sent (0 B)"));
     }
 };
 

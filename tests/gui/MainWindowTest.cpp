@@ -2,15 +2,19 @@
 // in its title, explains the tool on F1, quits on Ctrl+Q, and the tablet menu works from the keyboard.
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <set>
 
 #include "gui/ElidedLabel.h"
@@ -61,8 +65,9 @@ private slots:
         ScreenBinder::bindOutlets({{"m_cResults", &label}}, &root, "root");
     }
 
-    // At the smallest window every screen fits its width (text wraps, nothing is cut or scrolls sideways), and
-    // every control, wheel and wheel row has a name a screen reader can say.
+    // At the smallest window every screen fits its width (text wraps, nothing is cut or scrolls sideways); every
+    // control, list row and wheel row has a name a screen reader can say, a result is read as the value it shows,
+    // and Tab stops only at named controls, in the order they are read (the top bar's aside).
     void everyScreenFitsTheSmallestWindowAndNamesEveryControl_data() {
         QTest::addColumn<bool>("tablet");
         QTest::newRow("phone") << false;
@@ -81,7 +86,26 @@ private slots:
             QWidget* page = gui.page();
             const QString screen = page->objectName() + ": ";
             auto* scroll = qobject_cast<QScrollArea*>(gui.window().currentWidget());
-            if (page->width() > scroll->viewport()->width()) faults << screen + "wider than the window";
+            // The part of a column that is widest at its least is what holds it open.
+            auto widest = [](QWidget* w) {
+                QString name;
+                int least = 0;
+                QLayout* column = w->layout();
+                for (int i = 0; column && i < column->count(); ++i) {
+                    QLayoutItem* item = column->itemAt(i);
+                    if (item->minimumSize().width() <= least) continue;
+                    least = item->minimumSize().width();
+                    QObject* part = item->widget() ? static_cast<QObject*>(item->widget()) : item->layout();
+                    name = part ? part->objectName() : QString();
+                }
+                return QString(" (%1 is %2 wide at least)").arg(name).arg(least);
+            };
+            if (page->width() > scroll->viewport()->width()) faults << screen + "wider than the window" + widest(page);
+            for (auto* area : page->findChildren<QScrollArea*>())
+                if (area->isVisibleTo(page) && area->horizontalScrollBar()->maximum() > 0)
+                    faults << screen + area->objectName() +
+                                  QString(" scrolls sideways by %1 px").arg(area->horizontalScrollBar()->maximum()) +
+                                  widest(area->widget());
             for (QWidget* w : page->findChildren<QWidget*>()) {
                 if (!w->isVisibleTo(page)) continue;
                 const QString what = screen + w->objectName() + " (" + w->metaObject()->className() + ")";
@@ -92,11 +116,43 @@ private slots:
                     label->sizeHint().width() > label->width())
                     faults << what + " cut: " + label->text();
                 if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && name(w).isEmpty()) faults << what + " unnamed";
-                if (auto* list = qobject_cast<QListWidget*>(w); list && list->parentWidget()->inherits("PickerWheels"))
+                if (auto* list = qobject_cast<QListWidget*>(w))
                     for (int r = 0; r < list->count(); ++r)
-                        if (list->item(r)->text().trimmed().isEmpty() && list->item(r)->data(Qt::AccessibleTextRole).isNull())
+                        if (list->item(r)->text().trimmed().isEmpty() &&
+                            list->item(r)->data(Qt::AccessibleTextRole).toString().trimmed().isEmpty())
                             faults << what + QString(" row %1 unnamed").arg(r);
             }
+            for (const auto& [outlet, model] : gui.window().topScreen()->outlets()) {
+                auto* result = dynamic_cast<Label*>(model);
+                auto* w = page->findChild<QLabel*>(QString::fromStdString(outlet));
+                if (!result || !result->isTextSet() || result->text().empty() || !w || !w->isVisibleTo(page) ||
+                    w->metaObject() != &QLabel::staticMetaObject)
+                    continue;
+                QTextDocument shown;
+                shown.setHtml(w->text());
+                const QString value = Qt::mightBeRichText(w->text()) ? shown.toPlainText() : w->text();
+                if (name(w) != value) faults << screen + w->objectName() + " is read as \"" + name(w) + "\", not its value";
+            }
+            QWidget* topBar = page->findChild<QWidget*>("topBar");
+            QList<QWidget*> stops;
+            for (QWidget* w = gui.window().focusWidget(); w && !stops.contains(w) && stops.size() < 80;
+                 w = gui.window().focusWidget()) {
+                stops << w;
+                if (name(w).isEmpty()) faults << screen + "Tab stops at an unnamed " + w->metaObject()->className();
+                QTest::keyClick(w, Qt::Key_Tab);
+            }
+            // Read in rows, top to bottom: a stop above the one before it, or left of it on its row, goes back.
+            // Once round the cycle, one step goes back to the start.
+            QList<QRect> read;
+            for (QWidget* w : stops)
+                if (page->isAncestorOf(w) && !(topBar && topBar->isAncestorOf(w)))
+                    read << QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+            int backwards = 0;
+            for (qsizetype i = 0; i < read.size(); ++i) {
+                const QRect a = read[i], b = read[(i + 1) % read.size()];
+                backwards += b.center().y() < a.top() || (b.center().y() <= a.bottom() && b.right() <= a.left());
+            }
+            if (backwards > 1) faults << screen + QString("Tab goes back up or left %1 times").arg(backwards - 1);
         }));
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
     }
@@ -169,16 +225,17 @@ private slots:
         GuiHarness::settle(50);
         QVERIFY(gui.window().windowTitle().startsWith("NE555 timer calc"));
         QTest::keyClick(gui.window().focusWidget(), Qt::Key_F1);
-        auto* help = gui.window().findChild<QMessageBox*>("helpBox");
+        auto* help = gui.window().findChild<QDialog*>("helpBox");
         QVERIFY(help && help->isVisible());
-        QVERIFY(help->text().contains("T = 1.1"));
+        QVERIFY(help->findChild<QLabel*>("helpText")->text().contains("T = 1.1"));
+        QVERIFY(help->width() <= gui.window().width() && help->height() <= gui.window().height());
         help->close();
-        QVERIFY(GuiHarness::waitFor([&] { return !gui.window().findChild<QMessageBox*>("helpBox"); }));
+        QVERIFY(GuiHarness::waitFor([&] { return !gui.window().findChild<QDialog*>("helpBox"); }));
         QTest::mouseClick(gui.find<QAbstractButton*>("helpButton"), Qt::LeftButton);
-        help = gui.window().findChild<QMessageBox*>("helpBox");
+        help = gui.window().findChild<QDialog*>("helpBox");
         QVERIFY(help && help->isVisible());
         QTest::keyClick(help, Qt::Key_Escape);
-        QVERIFY(GuiHarness::waitFor([&] { return !gui.window().findChild<QMessageBox*>("helpBox"); }));
+        QVERIFY(GuiHarness::waitFor([&] { return !gui.window().findChild<QDialog*>("helpBox"); }));
         QTest::mouseClick(gui.find<QAbstractButton*>("onButtonBack"), Qt::LeftButton);
         QVERIFY(GuiHarness::waitFor([&] { return gui.window().windowTitle() == "Velkaro"; }));
         gui.window().activateWindow();  // back from the help box, as the desktop would make it

@@ -91,7 +91,8 @@ private slots:
         QVERIFY(GuiHarness::waitFor([&] { return gui.page() == menu; }));
     }
 
-    // Every action of the screen from the keyboard: Return presses a focused button as Space does; in delete mode
+    // Every action of the screen from the keyboard: Return presses a focused button as Space does, and Enter in
+    // a load's field presses Add load; in delete mode
     // Delete, Return or Space on a row deletes it, and Tab from the list reaches each row's Delete button.
     void everyActionWorksFromTheKeyboard() {
         GuiHarness gui;
@@ -106,8 +107,10 @@ private slots:
             {"onButtonAddItem", {Qt::Key_Return}, 1, 0},
             {"onButtonAddItem", {Qt::Key_Enter}, 2, 0},
             {"onButtonAddItem", {Qt::Key_Space}, 3, 0},
-            {"onButtonAddItem", {Qt::Key_Space}, 4, 0},
-            {"onButtonDelItems", {Qt::Key_Return}, 4, 4},
+            {"m_cItemName", {Qt::Key_Return}, 4, 0},  // Enter in a load's field adds it, as its form's button
+            {"m_cItemUsage", {Qt::Key_Enter}, 5, 0},
+            {"onButtonDelItems", {Qt::Key_Return}, 5, 5},
+            {"m_cTable", {Qt::Key_Down, Qt::Key_Delete}, 4, 4},
             {"m_cTable", {Qt::Key_Down, Qt::Key_Delete}, 3, 3},
             {"m_cTable", {Qt::Key_Return}, 2, 2},
             {"m_cTable", {Qt::Key_Space}, 1, 1},
