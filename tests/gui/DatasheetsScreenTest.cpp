@@ -285,6 +285,11 @@ private slots:
         QTest::keyClick(pageField, Qt::Key_Return);
         QTRY_COMPARE(doc->currentPage(), 22);
         QVERIFY(!pageField->isVisible() && counter->isVisible());
+        QTest::mouseClick(counter, Qt::LeftButton);  // a click on the counter asks as well; Escape puts it back
+        QVERIFY(pageField->isVisible() && pageField->hasFocus());
+        QTest::keyClick(pageField, Qt::Key_Escape);
+        QVERIFY(!pageField->isVisible() && counter->isVisible());
+        QCOMPARE(gui.find<DocumentView*>("m_pWebView"), doc);  // Escape there does not leave the viewer
 
         // The document opens again where it was left.
         QVERIFY(goBack(gui));

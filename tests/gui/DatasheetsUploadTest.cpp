@@ -217,7 +217,8 @@ private slots:
                                 .arg(QString::fromStdString(web->token().text()));
         QVERIFY2(runCurl({"--limit-rate", "1M", "-T", source, put}, &errors,
                          [&] { if (flight->isVisible()) seen << flight->text(); }), qPrintable(errors));
-        QVERIFY2(!seen.isEmpty() && seen.last().startsWith("Receiving big2.bin: "), qPrintable(seen.join('|')));
+        const QRegularExpression webFlight("^Receiving big2.bin: [0-9.]+ [KM]B at [0-9.]+ [KM]B/s$");
+        QVERIFY2(!seen.isEmpty() && webFlight.match(seen.last()).hasMatch(), qPrintable(seen.join('|')));
         QVERIFY(GuiHarness::waitFor([&] { return !flight->isVisible(); }));
         QCOMPARE(gui.find<QLabel*>("m_pSessionTotal")->text(), QString("This session: 2 received (6.0 MB), 0 sent (0 B)"));
     }
