@@ -31,10 +31,11 @@ std::vector<std::string> argumentsForParsing(int argc, char** argv) {
     return args;
 }
 
-void addTextOption(CLI::App* cmd, const std::string& name, std::string& text, const std::string& help) {
+CLI::Option* addTextOption(CLI::App* cmd, const std::string& name, std::string& text, const std::string& help) {
     // A single-text option takes the next argument whatever it looks like, so "-5" and "" arrive unchanged.
-    cmd->add_option_function<std::string>(
-           name, [&text](const std::string& value) { text = value; }, help)
+    return cmd
+        ->add_option_function<std::string>(
+            name, [&text](const std::string& value) { text = value; }, help)
         ->type_name("TEXT");
 }
 

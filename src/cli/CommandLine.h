@@ -14,7 +14,7 @@ std::vector<std::string> argumentsForParsing(int argc, char** argv);
 
 /// Adds `--name TEXT` to `cmd`, setting `text` to the argument exactly as given: it may be empty or begin with
 /// '-' (`--supply -5`, `--awg ''`). Without the option `text` keeps what it holds.
-void addTextOption(CLI::App* cmd, const std::string& name, std::string& text, const std::string& help);
+CLI::Option* addTextOption(CLI::App* cmd, const std::string& name, std::string& text, const std::string& help);
 
 /// Parses the program's command line with `argumentsForParsing`; throws what `CLI::App::parse` throws.
 void parseCommandLine(CLI::App& app, int argc, char** argv);

@@ -20,9 +20,9 @@ void addDropCommand(CLI::App& app) {
         bool json = false;
     };
     auto o = std::make_shared<Options>();
-    addTextOption(cmd, "--awg", o->texts.gauge, "Wire gauge, AWG (default 18)");
-    addTextOption(cmd, "--current", o->texts.amps, "Current, amperes (default 5)");
-    addTextOption(cmd, "--length", o->texts.metres, "Cable length one way, metres (default 10)");
+    addTextOption(cmd, "--awg", o->texts.gauge, "Wire gauge, AWG (default 18)")->type_name("GAUGE");
+    addTextOption(cmd, "--current", o->texts.amps, "Current, amperes (default 5)")->type_name("A");
+    addTextOption(cmd, "--length", o->texts.metres, "Cable length one way, metres (default 10)")->type_name("M");
     bench::addJsonFlag(cmd, o->json,
                        "Print one JSON object: awg, current_a, length_m, ohm_per_m, copper_v, aluminium_v");
     cmd->callback([o] {

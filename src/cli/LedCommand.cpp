@@ -24,10 +24,11 @@ void addLedCommand(CLI::App& app) {
         bool json = false;
     };
     auto o = std::make_shared<Options>();
-    addTextOption(cmd, "--supply", o->texts.supply, "Supply voltage, volts (default 12)");
-    addTextOption(cmd, "--count", o->texts.count, "Number of LEDs in series, a whole number (default 1)");
-    addTextOption(cmd, "--forward", o->texts.forward, "Forward voltage of one LED, volts (default 2)");
-    addTextOption(cmd, "--current", o->texts.current, "LED current, milliamperes (default 20)");
+    addTextOption(cmd, "--supply", o->texts.supply, "Supply voltage, volts (default 12)")->type_name("V");
+    addTextOption(cmd, "--count", o->texts.count, "Number of LEDs in series, a whole number (default 1)")
+        ->type_name("N");
+    addTextOption(cmd, "--forward", o->texts.forward, "Forward voltage of one LED, volts (default 2)")->type_name("V");
+    addTextOption(cmd, "--current", o->texts.current, "LED current, milliamperes (default 20)")->type_name("MA");
     bench::addJsonFlag(cmd, o->json,
                        "Print one JSON object: supply_v, count, forward_v, current_ma, resistance_ohm, power_w, "
                        "recommended_ohm, rating_w (null where none fits)");
@@ -41,14 +42,15 @@ void addLedCommand(CLI::App& app) {
         if (result.error) throw ResultError(result.error);
         if (o->json) {
             using Json = nlohmann::ordered_json;
-            bench::printJson({{"supply_v", bench::decimal(in.supply)},
-                              {"count", in.count},
-                              {"forward_v", bench::decimal(in.forward)},
-                              {"current_ma", bench::decimal(in.milliamps)},
-                              {"resistance_ohm", result.ohms},
-                              {"power_w", bench::decimal(result.watts)},
-                              {"recommended_ohm", result.recommended ? Json(result.recommended) : Json()},
-                              {"rating_w", result.recommended && result.rating ? Json(bench::decimal(*result.rating)) : Json()}});
+            bench::printJson(
+                {{"supply_v", bench::decimal(in.supply)},
+                 {"count", in.count},
+                 {"forward_v", bench::decimal(in.forward)},
+                 {"current_ma", bench::decimal(in.milliamps)},
+                 {"resistance_ohm", result.ohms},
+                 {"power_w", bench::decimal(result.watts)},
+                 {"recommended_ohm", result.recommended ? Json(result.recommended) : Json()},
+                 {"rating_w", result.recommended && result.rating ? Json(bench::decimal(*result.rating)) : Json()}});
             return;
         }
         const auto lines = LedResistor::lines(result);

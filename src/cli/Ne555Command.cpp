@@ -22,11 +22,11 @@ void addNe555Command(CLI::App& app) {
         bool json = false;
     };
     auto o = std::make_shared<Options>();
-    addTextOption(cmd, "--c1", o->texts.c1, "Monostable capacitor C, microfarads (default 10)");
-    addTextOption(cmd, "--r1", o->texts.r1, "Monostable resistor R, kilo-ohms (default 1)");
-    addTextOption(cmd, "--c2", o->texts.c2, "Astable capacitor C, microfarads (default 10)");
-    addTextOption(cmd, "--ra", o->texts.ra, "Astable resistor Ra, kilo-ohms (default 1)");
-    addTextOption(cmd, "--rb", o->texts.rb, "Astable resistor Rb, kilo-ohms (default 1)");
+    addTextOption(cmd, "--c1", o->texts.c1, "Monostable capacitor C, microfarads (default 10)")->type_name("UF");
+    addTextOption(cmd, "--r1", o->texts.r1, "Monostable resistor R, kilo-ohms (default 1)")->type_name("KOHM");
+    addTextOption(cmd, "--c2", o->texts.c2, "Astable capacitor C, microfarads (default 10)")->type_name("UF");
+    addTextOption(cmd, "--ra", o->texts.ra, "Astable resistor Ra, kilo-ohms (default 1)")->type_name("KOHM");
+    addTextOption(cmd, "--rb", o->texts.rb, "Astable resistor Rb, kilo-ohms (default 1)")->type_name("KOHM");
     bench::addJsonFlag(cmd, o->json,
                        "Print one JSON object: monostable {c_uf, r_kohm, pulse_ms}, astable {c_uf, ra_kohm, "
                        "rb_kohm, t1_ms, t2_ms, frequency_hz}");
@@ -44,16 +44,17 @@ void addNe555Command(CLI::App& app) {
         const auto lines = Ne555Timer::astableLines(astable);
         if (o->json) {
             using Json = nlohmann::ordered_json;
-            const Json timer =
-                astable.valid ? Json{{"c_uf", bench::decimal(c2)},    {"ra_kohm", bench::decimal(ra)},
-                                     {"rb_kohm", bench::decimal(rb)}, {"t1_ms", bench::decimal(astable.t1)},
-                                     {"t2_ms", bench::decimal(astable.t2)},
-                                     {"frequency_hz", bench::decimal(Ne555Timer::hertz(astable))}}
-                              : Json();
-            bench::printJson({{"monostable",
-                               {{"c_uf", bench::decimal(c1)}, {"r_kohm", bench::decimal(r1)},
-                                {"pulse_ms", bench::decimal(pulse)}}},
-                              {"astable", timer}});
+            const Json timer = astable.valid ? Json{{"c_uf", bench::decimal(c2)},
+                                                    {"ra_kohm", bench::decimal(ra)},
+                                                    {"rb_kohm", bench::decimal(rb)},
+                                                    {"t1_ms", bench::decimal(astable.t1)},
+                                                    {"t2_ms", bench::decimal(astable.t2)},
+                                                    {"frequency_hz", bench::decimal(Ne555Timer::hertz(astable))}}
+                                             : Json();
+            bench::printJson(
+                {{"monostable",
+                  {{"c_uf", bench::decimal(c1)}, {"r_kohm", bench::decimal(r1)}, {"pulse_ms", bench::decimal(pulse)}}},
+                 {"astable", timer}});
         } else {
             std::cout << Ne555Timer::monostableLine(pulse) << '\n';
             if (astable.valid) std::cout << lines.times << '\n' << lines.frequency << '\n';

@@ -10,9 +10,9 @@
 namespace {
 
 struct Reading {
-    Unit unit;     ///< what the value reader reads a prefixed or united text in
-    double scale;  ///< base units in one of the option's units
-    bool prefixes; ///< whether a prefix or unit may be written at all
+    Unit unit;      ///< what the value reader reads a prefixed or united text in
+    double scale;   ///< base units in one of the option's units
+    bool prefixes;  ///< whether a prefix or unit may be written at all
     const char* name;
     const char* examples;
 };
@@ -35,7 +35,8 @@ Reading readingOf(Measure m) {
 // Digits with at most one decimal mark and blanks around them: a number that carries no prefix or unit.
 bool isBare(const std::string& text) {
     for (char c : text)
-        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != ',' && !std::isspace(static_cast<unsigned char>(c)))
+        if (!std::isdigit(static_cast<unsigned char>(c)) && c != '.' && c != ',' &&
+            !std::isspace(static_cast<unsigned char>(c)))
             return false;
     return true;
 }

@@ -44,7 +44,8 @@ void addSolarCommand(CLI::App& app) {
         "panels = floor(voltage x R x 0.5 / A) + 1. C and twice C read \"--\" for a voltage of 0.1 V or less;\n"
         "the panels and A read \"--\" unless sun > 0.1 and below 24, panel > 0.1 and R > 0.01.\n"
         "Each --load adds a row, in the order given. Prints six lines (E, C, twice C, R, panels, A) and then one\n"
-        "line per load as the list shows it. Example: velkaro solar --load 'LED lamp:9:4' --load 'TV:60:5' --voltage 24");
+        "line per load as the list shows it.\n"
+        "Example: velkaro solar --load 'LED lamp:9:4' --load 'TV:60:5' --voltage 24");
     auto loads = std::make_shared<std::vector<std::string>>();
     cmd->add_option("--load", *loads, "A load NAME:POWER:HOURS, watts and hours a day; repeat for more loads")
         ->type_name("NAME:POWER:HOURS")
@@ -54,9 +55,9 @@ void addSolarCommand(CLI::App& app) {
         bool json = false;
     };
     auto o = std::make_shared<Options>();
-    addTextOption(cmd, "--voltage", o->texts.volts, "Battery voltage, volts (default 12)");
-    addTextOption(cmd, "--sun", o->texts.sunHours, "Sun hours a day, at most 24 (default 5)");
-    addTextOption(cmd, "--panel", o->texts.panelWatts, "Power of one panel, watts (default 100)");
+    addTextOption(cmd, "--voltage", o->texts.volts, "Battery voltage, volts (default 12)")->type_name("V");
+    addTextOption(cmd, "--sun", o->texts.sunHours, "Sun hours a day, at most 24 (default 5)")->type_name("HOURS");
+    addTextOption(cmd, "--panel", o->texts.panelWatts, "Power of one panel, watts (default 100)")->type_name("W");
     bench::addJsonFlag(cmd, o->json,
                        "Print one JSON object: voltage_v, sun_hours, panel_w, loads [{name, power_w, hours, "
                        "energy_wh}], energy_wh, capacity_ah, double_capacity_ah, reserve_ah, panels, panel_average_w "

@@ -172,7 +172,8 @@ nlohmann::ordered_json tableJson(const DocumentText::Table& table) {
     for (size_t r = 1; r < table.size(); ++r) {
         nlohmann::ordered_json row = nlohmann::ordered_json::array();
         for (size_t c = 0; c < table[r].size(); ++c)
-            row.push_back(c == 0 ? nlohmann::ordered_json(table[r][c]) : nlohmann::ordered_json(std::stod(table[r][c])));
+            row.push_back(c == 0 ? nlohmann::ordered_json(table[r][c])
+                                 : nlohmann::ordered_json(std::stod(table[r][c])));
         out["rows"].push_back(row);
     }
     return out;
@@ -182,9 +183,10 @@ nlohmann::ordered_json tableJson(const DocumentText::Table& table) {
 
 void addWiresCommand(CLI::App& app) {
     auto* cmd = app.add_subcommand("wires", "Wire current load table: AWG 0000 to 40, size, resistance, current limits");
-    cmd->footer("The table the wire screen shows, for solid copper wire: diameter and area from the AWG rule\n"
-                "d = 0.127 mm x 92^((36 - AWG) / 39), resistance at 20 degrees C, and the current one wire may carry\n"
-                "in chassis wiring and in power transmission.");
+    cmd->footer(
+        "The table the wire screen shows, for solid copper wire: diameter and area from the AWG rule\n"
+        "d = 0.127 mm x 92^((36 - AWG) / 39), resistance at 20 degrees C, and the current one wire may carry\n"
+        "in chassis wiring and in power transmission.");
     auto json = std::make_shared<bool>(false);
     bench::addJsonFlag(cmd, *json, "Print one JSON object: columns (the headings), rows (the gauge, then the figures)");
     cmd->callback([json] {

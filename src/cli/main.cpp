@@ -57,7 +57,8 @@ std::string plainResult(std::string text) {
 
 int failure(const std::string& message, int status, bool json) {
     if (json)
-        std::cerr << nlohmann::ordered_json{{"error", message}, {"status", status}}.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        std::cerr << nlohmann::ordered_json{{"error", message}, {"status", status}}.dump(
+                         -1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                   << '\n';
     else
         std::cerr << "velkaro: " << message << '\n';

@@ -26,7 +26,8 @@ std::optional<std::vector<DividerFinder::Divider>> DividerFinder::find(const Que
     constexpr size_t kOffered = 5;
     const std::vector<double> values = series.valuesBetween(floor, q.maxTotal);
     auto firstNotBelow = [&](double v) {
-        return std::lower_bound(values.begin(), values.end(), v, [](double a, double b) { return a < b && !sameValue(a, b); });
+        return std::lower_bound(values.begin(), values.end(), v,
+                                [](double a, double b) { return a < b && !sameValue(a, b); });
     };
     std::vector<Divider> candidates;
     for (double r2 : values) {
