@@ -17,6 +17,7 @@ TEST(WebValidators, HttpDatesBothWays) {
     EXPECT_EQ(WebValidators::httpDate(0), "Thu, 01 Jan 1970 00:00:00 GMT");
     EXPECT_EQ(WebValidators::parseHttpDate("Sun, 06 Nov 1994 08:49:37 GMT"), 784111777);
     EXPECT_EQ(WebValidators::parseHttpDate("Wed, 31 Dec 2025 23:59:59 GMT"), 1767225599);
+    EXPECT_EQ(WebValidators::parseHttpDate("Thu, 01 Jan 1970 00:00:00 GMT"), 0);  // the first month counts too
     for (const char* bad : {"Sunday, 06-Nov-94 08:49:37 GMT", "Sun Nov  6 08:49:37 1994", "Sun, 06 Nov 1994 08:49:37 UTC",
                             "Sun, 06 Now 1994 08:49:37 GMT", "Sun, 32 Nov 1994 08:49:37 GMT", "Sun, 06 Nov 1994 24:00:00 GMT",
                             "Sun, 06 Nov 1994 08:60:37 GMT", "Sun, 06 Nov 1994 08:49:61 GMT", "Sun, 0x Nov 1994 08:49:37 GMT",
