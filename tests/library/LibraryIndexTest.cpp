@@ -244,6 +244,11 @@ TEST_F(LibraryIndexTest, AChangeIsSeenBySizeOrTimeAndReadOnlyWhenTheBytesChanged
         EXPECT_EQ(indexer.progress().total, 0) << row.change << ": the next run reads nothing";
     }
     EXPECT_EQ(db.documents().size(), 2u);
+    // A run given no time returns before its file is read; the next one reads it.
+    write("d.txt", "foxtrot\n");
+    EXPECT_FALSE(indexer.runUntilIdle(0));
+    EXPECT_TRUE(indexer.runUntilIdle());
+    EXPECT_EQ(found(db, "foxtrot"), Hits{"d.txt:0"});
 }
 
 // A PDF of a few kilobytes whose pages share one deflated content stream of `bytes` bytes of text operators: the

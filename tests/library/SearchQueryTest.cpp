@@ -6,7 +6,7 @@ namespace {
 
 TEST(SearchQuery, EveryStateOfTypingBecomesAQueryWithoutOperators) {
     struct Row {
-        const char* text;
+        std::string_view text;
         bool typing;
         const char* expression;
     } rows[] = {
@@ -45,6 +45,10 @@ TEST(SearchQuery, EveryStateOfTypingBecomesAQueryWithoutOperators) {
         {"LM317 \"-", true, "\"LM317\""},
         {"@ [ ` { / :", false, ""},
         {"0 9 a z A Z", false, "\"0\" \"9\" \"a\" \"z\" \"A\" \"Z\""},
+        // Text cut from a longer one is read to its own end only.
+        {std::string_view("\"ab\"*", 4), false, "\"ab\""},
+        {std::string_view("ab*", 2), true, "\"ab\" *"},
+        {std::string_view("ab c", 3), true, "\"ab\""},
     };
     for (const auto& row : rows)
         EXPECT_EQ(SearchQuery::toMatchExpression(row.text, row.typing), row.expression)
