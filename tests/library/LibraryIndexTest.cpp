@@ -289,7 +289,7 @@ TEST_F(LibraryIndexTest, ReaderThatCrashesOrOverrunsItsBudgetLeavesTheDocumentUn
     write("notes.txt", "spare regulators\n");
     LibraryDatabase db(dbPath());
     LibraryIndexer indexer(db, folder().string());
-    PdfTextLoader::configure(ProgramModule::helper("pdftext_crashing_reader"), {});
+    PdfTextLoader::configure(ProgramModule::helper("pdftext_fake_reader"), {});
     indexer.runUntilIdle();
     auto hostile = db.documents().at("hostile.pdf");
     EXPECT_EQ(hostile.status, TextStatus::Unreadable);
@@ -319,6 +319,16 @@ TEST_F(LibraryIndexTest, ReaderThatCrashesOrOverrunsItsBudgetLeavesTheDocumentUn
     EXPECT_EQ(overrun.status, TextStatus::Unreadable);
     EXPECT_NE(overrun.reason.find("1 s of processor time"), std::string::npos) << overrun.reason;
     EXPECT_EQ(found(db, "bomb"), std::set<std::string>{"bomb.pdf:0"});
+
+    // Text beyond the budget's bound is not taken in whole either.
+    PdfTextLoader::Budget mebibyte;
+    mebibyte.textBytes = 1 << 20;
+    PdfTextLoader::configure(ProgramModule::helper("pdftext_fake_reader"), mebibyte);
+    write("flood.pdf", makeTestPdf({"a few words"}));
+    indexer.runUntilIdle();
+    auto longer = db.documents().at("flood.pdf");
+    EXPECT_EQ(longer.status, TextStatus::Unreadable);
+    EXPECT_EQ(longer.reason, "it holds more than 1 MiB of text");
 }
 
 }  // namespace
