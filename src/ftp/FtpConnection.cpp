@@ -15,9 +15,6 @@ FtpConnection::FtpConnection(std::shared_ptr<AsyncSocket> socket, const FtpSetti
     connectionSocket_->setDelegate(this);
     // The greeting waits for onSocketDidConnectToHostPort: only then is the client's address known, and a
     // client past the owner's limits hears 421 instead.
-    // One read without time-out stays current for the life of the connection and delivers every piece; the
-    // session cuts them into lines.
-    connectionSocket_->readDataWithTimeoutTag(-1, 0);
 }
 
 FtpConnection::~FtpConnection() {
@@ -66,6 +63,8 @@ void FtpConnection::setReadingPaused(bool paused) {
 
 bool FtpConnection::onSocketWillConnect(AsyncSocket* sock) {
     logLine("FC:onSocketWillConnect");
+    // One read without time-out stays current for the life of the connection and delivers every piece; the
+    // session cuts them into lines.
     sock->readDataWithTimeoutTag(-1, 0);
     return true;
 }

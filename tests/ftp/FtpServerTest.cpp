@@ -260,6 +260,7 @@ TEST_F(FtpServerTest, FileCommandsAndTheirRefusals) {
         {"RNTO ../stolen.pdf", "550 RNTO command failed."},
         {"DELE my file.pdf", "250 DELE command successful."},
         {"DELE my file.pdf", "550 my file.pdf No such file or directory."},
+        {"DELE nothing/x.pdf", "550 nothing/x.pdf No such file or directory."},  // missing, not a way out
         {"RNFR Books/two.pdf", "350 RNFR command successful."},
         {"RNTO Books/one.pdf", "250 RNTO command successful."},  // a file replaces a file in one step
         {"DELE ../secret", "550 DELE command unsuccessful."},

@@ -386,6 +386,8 @@ TEST_F(FtpSessionTest, TimersCloseOrAnswerOnTheLoopsClock) {
          {{"hold", ""}, {"RETR a.pdf", kRetr}, {"+19.9", ""}, {"+0.1", kAborted}}},
         {"moving transfer", with({}, &FtpOptions::transferTimeout, 20), 0, 0,
          {{"hold", ""}, {"RETR a.pdf", kRetr}, {"+15", ""}, {"move", ""}, {"+24.9", ""}, {"+0.1", kAborted}}},
+        {"closed while a password waits", with(withUser(), &FtpOptions::idleTimeout, 60), 100, 0,
+         {{"USER ann", "331 Password required for ann"}, {"PASS pw", ""}, {"+60", "421 Timeout."}, {"+40", "[closed]"}}},
         {"penalty before the check", withUser(), 5, 0,
          {{"USER ann", "331 Password required for ann"}, {"PASS pw", ""}, {"PWD", ""}, {"+4.9", ""},
           {"+0.1", "230 User ann logged in. | 257 \"/\" is the current directory."}}},
