@@ -8,8 +8,8 @@ _velkaro() {
     done
     if [[ -z $sub ]]; then
         mapfile -t COMPREPLY < <(compgen -W "resistor capacitor values smd inductor led ne555 wires drop solar
-            eseries bands smdcode capcode divider combine regulator identify datasheets ftp web --tablet --help
-            --version" -- "$cur")
+            eseries bands smdcode capcode divider combine regulator identify trackwidth via spacing impedance
+            attenuator fusing cable wavelength galvanic datasheets ftp web --tablet --help --version" -- "$cur")
         return
     fi
 
@@ -29,7 +29,18 @@ _velkaro() {
         smdcode | identify) flags+=" --json" ;;
         capcode) values="--tolerance" flags+=" --json" ;;
         divider) values="--vin --vout --series --load --min-total --max-total" flags+=" --json" ;;
-        regulator) values="--vout --r1 --vref --iadj --series" flags+=" --json" ;;
+        regulator) values="--vout --r1 --r2 --vref --iadj --type --tolerance --series" flags+=" --json" ;;
+        trackwidth) values="--current --width --rise --thickness --copper-oz --length --ambient"
+            flags+=" --internal --json" ;;
+        via) values="--hole --thickness --length --pad --clearance --er --rise --ambient --current" flags+=" --json" ;;
+        spacing) values="--voltage --class" flags+=" --table --json" ;;
+        impedance) values="--width --height --thickness --copper-oz --er --gap --outer --inner --diameter --spacing
+            --z0 --zdiff" flags+=" --json" ;;
+        attenuator) values="--db --z0 --zin --zout --series" flags+=" --json" ;;
+        fusing) values="--area --width --thickness --copper-oz --time --current --ambient" flags+=" --json" ;;
+        cable) values="--awg --area --length --current --material --temperature --max-drop" flags+=" --json" ;;
+        wavelength) values="--frequency --velocity-factor" flags+=" --json" ;;
+        galvanic) flags+=" --json" ;;
         datasheets)
             values="--dir"
             case " ${COMP_WORDS[*]:1:COMP_CWORD-1} " in
@@ -52,11 +63,20 @@ _velkaro() {
             --series) mapfile -t COMPREPLY < <(compgen -W "E3 E6 E12 E24 E48 E96 E192" -- "${cur^^}") ;;
             --bands) mapfile -t COMPREPLY < <(compgen -W "3 4 5 6" -- "$cur") ;;
             --awg) mapfile -t COMPREPLY < <(compgen -W "0000 000 00 $(echo {0..40})" -- "$cur") ;;
+            --class) mapfile -t COMPREPLY < <(compgen -W "B1 B2 B3 B4 A5 A6 A7" -- "${cur^^}") ;;
+            --type) mapfile -t COMPREPLY < <(compgen -W "three-terminal standard" -- "$cur") ;;
+            --material) mapfile -t COMPREPLY < <(compgen -W "copper aluminium" -- "$cur") ;;
         esac
         return
     fi
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$values $flags" -- "$cur")
+    elif [[ $sub == impedance || $sub == attenuator || $sub == galvanic ]]; then
+        local words="microstrip stripline cpw gcpw coax twisted-pair coupled-microstrip"
+        [[ $sub == attenuator ]] && words="pi t bridged-t splitter"
+        [[ $sub == galvanic ]] && words="gold rhodium silver nickel titanium copper brass high-brass stainless-steel
+            chromium tin solder lead aluminium-2000 steel aluminium cadmium galvanized zinc magnesium beryllium"
+        mapfile -t COMPREPLY < <(compgen -W "$words" -- "${cur,,}")
     elif [[ $sub == resistor || $sub == inductor || $sub == identify ]]; then
         mapfile -t COMPREPLY < <(compgen -W "black brown red orange yellow green blue violet gray grey white gold
             silver none" -- "${cur,,}")

@@ -6,6 +6,7 @@
 MenuController::MenuController(std::string nibName, bool tablet) : ViewController(std::move(nibName)), tablet_(tablet) {
     for (const MenuEntry& entry : menuEntries()) registerAction(entry.action, [this, &entry] { showTool(entry); });
     for (const MenuEntry& entry : moreToolEntries()) registerAction(entry.action, [this, &entry] { showTool(entry); });
+    for (const MenuEntry& entry : pcbToolEntries()) registerAction(entry.action, [this, &entry] { showTool(entry); });
     registerAction("onButtonRate", [this] { onButtonRate(); });
 }
 

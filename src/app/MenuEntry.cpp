@@ -36,3 +36,23 @@ const std::array<MenuEntry, 4>& moreToolEntries() {
     }};
     return entries;
 }
+
+const std::array<MenuEntry, 10>& pcbToolEntries() {
+    static const std::array<MenuEntry, 10> entries = {{
+        {"Track width", "pcb_track", "onShowTrackWidth", "InfoTrackWidthView", "InfoTrackWidthView", "InfoTrackWidthView"},
+        {"Via", "pcb_via", "onShowVia", "InfoViaView", "InfoViaView", "InfoViaView"},
+        {"Conductor spacing", "pcb_spacing", "onShowSpacing", "InfoSpacingView", "InfoSpacingView", "InfoSpacingView"},
+        {"Line impedance", "pcb_impedance", "onShowImpedance", "InfoImpedanceView", "InfoImpedanceView",
+         "InfoImpedanceView"},
+        {"Coax and twisted pair", "pcb_coax", "onShowCableLine", "InfoCableLineView", "InfoCableLineView",
+         "InfoCableLineView"},
+        {"Attenuator", "pcb_attenuator", "onShowAttenuator", "InfoAttenuatorView", "InfoAttenuatorView",
+         "InfoAttenuatorView"},
+        {"Fusing current", "pcb_fusing", "onShowFusing", "InfoFusingView", "InfoFusingView", "InfoFusingView"},
+        {"Cable size", "pcb_cable", "onShowCable", "InfoCableView", "InfoCableView", "InfoCableView"},
+        {"Wavelength", "pcb_wavelength", "onShowWavelength", "InfoWavelengthView", "InfoWavelengthView",
+         "InfoWavelengthView"},
+        {"Galvanic series", "pcb_galvanic", "onShowGalvanic", "InfoGalvanicView", "InfoGalvanicView", "InfoGalvanicView"},
+    }};
+    return entries;
+}

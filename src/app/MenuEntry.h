@@ -19,3 +19,6 @@ const std::array<MenuEntry, 11>& menuEntries();
 const std::array<MenuEntry, 4>& moreToolEntries();
 /// The heading of that group.
 constexpr const char* kMoreToolsTitle = "More tools";
+/// The board and RF tools of the menu's third group, in row order, and its heading.
+const std::array<MenuEntry, 10>& pcbToolEntries();
+constexpr const char* kPcbToolsTitle = "PCB and RF";

@@ -4,10 +4,20 @@
 #include <map>
 #include <type_traits>
 
+#include "benchscreens/InfoAttenuatorView.h"
+#include "benchscreens/InfoCableLineView.h"
+#include "benchscreens/InfoCableView.h"
 #include "benchscreens/InfoDividerView.h"
+#include "benchscreens/InfoFusingView.h"
+#include "benchscreens/InfoGalvanicView.h"
 #include "benchscreens/InfoIdentifyView.h"
+#include "benchscreens/InfoImpedanceView.h"
 #include "benchscreens/InfoRegulatorView.h"
+#include "benchscreens/InfoSpacingView.h"
+#include "benchscreens/InfoTrackWidthView.h"
 #include "benchscreens/InfoValueFinderView.h"
+#include "benchscreens/InfoViaView.h"
+#include "benchscreens/InfoWavelengthView.h"
 #include "calculators/InfoLedsView.h"
 #include "calculators/InfoNE555View.h"
 #include "calculators/InfoSolarCalcView.h"
@@ -52,6 +62,16 @@ const std::map<std::string, Maker>& screens() {
         {"InfoDividerView", maker<InfoDividerView>()},
         {"InfoRegulatorView", maker<InfoRegulatorView>()},
         {"InfoIdentifyView", maker<InfoIdentifyView>()},
+        {"InfoTrackWidthView", maker<InfoTrackWidthView>()},
+        {"InfoViaView", maker<InfoViaView>()},
+        {"InfoSpacingView", maker<InfoSpacingView>()},
+        {"InfoImpedanceView", maker<InfoImpedanceView>()},
+        {"InfoCableLineView", maker<InfoCableLineView>()},
+        {"InfoAttenuatorView", maker<InfoAttenuatorView>()},
+        {"InfoFusingView", maker<InfoFusingView>()},
+        {"InfoCableView", maker<InfoCableView>()},
+        {"InfoWavelengthView", maker<InfoWavelengthView>()},
+        {"InfoGalvanicView", maker<InfoGalvanicView>()},
     };
     return table;
 }

@@ -14,30 +14,34 @@ void VelkaroViewController::viewDidLoad() {
         _pItems.emplace_back(entry.title, entry.icon, [this, &entry] { sendAction(entry.action); });
     for (const MenuEntry& entry : moreToolEntries())
         _moreItems.emplace_back(entry.title, entry.icon, [this, &entry] { sendAction(entry.action); });
+    for (const MenuEntry& entry : pcbToolEntries())
+        _pcbItems.emplace_back(entry.title, entry.icon, [this, &entry] { sendAction(entry.action); });
     m_cTableData.reloadData();
 }
 
 int VelkaroViewController::tableViewNumberOfRowsInSection(TableView*, int section) {
     if (section == kMoreToolsSection) return 1 + static_cast<int>(_moreItems.size());
+    if (section == kPcbToolsSection) return 1 + static_cast<int>(_pcbItems.size());
     return static_cast<int>(_pItems.size());
 }
 
 const VelkaroViewItem* VelkaroViewController::itemAt(IndexPath path) const {
-    const bool more = path.section == kMoreToolsSection;
-    const auto& items = more ? _moreItems : _pItems;
-    const int index = more ? path.row - 1 : path.row;
+    const bool headed = path.section == kMoreToolsSection || path.section == kPcbToolsSection;
+    const auto& items = path.section == kMoreToolsSection ? _moreItems : path.section == kPcbToolsSection ? _pcbItems : _pItems;
+    const int index = headed ? path.row - 1 : path.row;
     return index >= 0 && index < static_cast<int>(items.size()) ? &items[static_cast<size_t>(index)] : nullptr;
 }
 
 float VelkaroViewController::tableViewHeightForRowAtIndexPath(TableView*, IndexPath path) {
-    return path.section == kMoreToolsSection && path.row == 0 ? kHeadingHeight : 64.0f;
+    return path.section != 0 && path.row == 0 ? kHeadingHeight : 64.0f;
 }
 
 std::unique_ptr<TableViewCell> VelkaroViewController::tableViewCellForRowAtIndexPath(TableView* table, IndexPath path) {
     const VelkaroViewItem* item = itemAt(path);
     if (!item) {  // the group's heading: its name only, and no taps
-        auto heading = std::make_unique<TableViewCell>("moreToolsHeading");
-        heading->textLabel().setText(kMoreToolsTitle);
+        const bool more = path.section == kMoreToolsSection;
+        auto heading = std::make_unique<TableViewCell>(more ? "moreToolsHeading" : "pcbToolsHeading");
+        heading->textLabel().setText(more ? kMoreToolsTitle : kPcbToolsTitle);
         heading->setEnabled(false);
         return heading;
     }

@@ -1,5 +1,7 @@
 #include "cli/Commands.h"
 
+#include "cli/PcbCommands.h"
+
 void addAllCommands(CLI::App& app) {
     addResistorCommand(app);
     addCapacitorCommand(app);
@@ -19,6 +21,15 @@ void addAllCommands(CLI::App& app) {
     addCombineCommand(app);
     addRegulatorCommand(app);
     addIdentifyCommand(app);
+    addTrackwidthCommand(app);
+    addViaCommand(app);
+    addSpacingCommand(app);
+    addImpedanceCommand(app);
+    addAttenuatorCommand(app);
+    addFusingCommand(app);
+    addCableCommand(app);
+    addWavelengthCommand(app);
+    addGalvanicCommand(app);
     addDatasheetsCommand(app);
     addFtpCommand(app);
     addWebCommand(app);

@@ -72,6 +72,7 @@ TEST(Menu, BothMenusShareTheActionsAndTheTabletUsesItsLedFile) {
     VelkaroViewController phone;
     std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
     entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+    entries.insert(entries.end(), pcbToolEntries().begin(), pcbToolEntries().end());
     for (const MenuEntry& entry : entries) {
         EXPECT_TRUE(tablet.hasAction(entry.action));
         EXPECT_TRUE(phone.hasAction(entry.action));
@@ -107,6 +108,7 @@ TEST(Menu, EveryScreenTurnsOnlyBetweenThePortraits) {
     }
     std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
     entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+    entries.insert(entries.end(), pcbToolEntries().begin(), pcbToolEntries().end());
     for (const MenuEntry& entry : entries) {
         auto screen = ScreenFactory::make(entry.screenClass, entry.nibPhone);
         EXPECT_NE(screen, nullptr) << entry.screenClass;

@@ -1,5 +1,6 @@
 // The bench tools' screens as a user drives them from the menu's second group: what is typed (and the series
 // chosen) against what the screen shows, bad input answered with a message, F1 help and Escape back.
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -109,6 +110,78 @@ private slots:
                   {"m_cMarking", "01C", "m_cBest", "EIA-96 code: 10 kΩ"},
                   {"m_cMarking", "xyz", "m_cBest", "'xyz' is no marking this program reads"},
                   {"m_cMarking", "", "m_cBest", "Type a marking"}});
+    }
+
+    // The board and RF group, after the bench tools and its own heading: each screen both ways where it has two,
+    // its refusals, and its results named for a screen reader by what they say.
+    void boardAndRfScreens() {
+        constexpr int kPcb = 5;
+        drive(kPcb + 0, {{"m_cCurrent", nullptr, "m_cWidthResult", "Width for 2 A: 786 µm (30.9 mil)"},
+                         {"m_cWidth", nullptr, "m_cCurrentResult", "Current for 1 mm: 2.38"},
+                         {"m_cLength", nullptr, "m_cLoss", "Over 50 mm: 33.38 mΩ, drop 66.75 mV, loss 133.5 mW"},
+                         {"m_cThickness", "35um", "m_cWidthResult", "Width for 2 A: 781.4 µm"},
+                         {"m_cCurrent", "x", "m_cWidthResult", "Current: 'x' is not a value"},
+                         {"m_cThickness", "", "m_cWidthResult", "Copper: type a thickness"}});
+        drive(kPcb + 1, {{"m_cHole", nullptr, "m_cResistance", "Resistance 1.144 mΩ"},
+                         {"m_cHole", nullptr, "m_cCurrentResult", "Current for 10 °C rise: 1.902 A"},
+                         {"m_cHole", nullptr, "m_cReactance", "Capacitance 0.5862 pF, inductance 1.299 nH"},
+                         {"m_cCurrent", "2", "m_cResistance", "Resistance 1.144 mΩ; at 2 A drop 2.289 mV"},
+                         {"m_cClearance", "0.5mm", "m_cResistance", "clearance must be wider than the pad"}});
+        drive(kPcb + 2, {{"m_cVoltage", nullptr, "m_cSpacing", "Spacing 1.25 mm at 230 V"},
+                         {"m_cVoltage", "600", "m_cSpacing", "Spacing 3 mm at 600 V"},
+                         {"m_cVoltage", nullptr, "m_cClassText", "B2: External, uncoated, sea level to 3050 m"},
+                         {"m_cVoltage", "12A", "m_cSpacing", "Voltage: '12A' is in amperes: give volts"}});
+        drive(kPcb + 3, {{"m_cWidth", nullptr, "m_cZ0", "Z0 50.17 Ω"},
+                         {"m_cWanted", "50", "m_cSynthesis", "For 50 Ω: width 3.017 mm"},
+                         {"m_cWanted", "5k", "m_cSynthesis", "For 5 kΩ: no width gives 5 kΩ here"},
+                         {"m_cHeight", "0", "m_cZ0", "height must be above 0"}});
+        drive(kPcb + 4, {{"m_cOuter", nullptr, "m_cZ0", "Z0 51.67 Ω"},
+                         {"m_cWanted", "75", "m_cSynthesis", "For 75 Ω: centre conductor 451.8 µm"},
+                         {"m_cInner", "3mm", "m_cZ0", "inner must be less than the outer diameter"}});
+        drive(kPcb + 5, {{"m_cDb", nullptr, "m_cExact", "Exact: R1 96.25 Ω, R2 71.15 Ω, R3 96.25 Ω"},
+                         {"m_cDb", nullptr, "m_cNearest", "E24: R1 100 Ω, R2 68 Ω, R3 100 Ω"},
+                         {"m_cDb", nullptr, "m_cMatch", "They give 9.629 dB; input 50.33 Ω (return loss 49.6 dB)"},
+                         {"m_cZout", "75", "m_cExact", "Exact: R1 "},
+                         {"m_cDb", "3", "m_cExact", "a pad between 50 Ω and 75 Ω attenuates more than 5.719 dB"}});
+        drive(kPcb + 6, {{"m_cTime", nullptr, "m_cFuseCurrent", "Melts in 1 s at 2.51"},
+                         {"m_cCurrent", nullptr, "m_cFuseTime", "10 A melts it in 63."},
+                         {"m_cTime", "0", "m_cFuseCurrent", "time must be above 0"}});
+        drive(kPcb + 7, {{"m_cAwg", nullptr, "m_cResistance", "Loop 165.7 mΩ, drop 828.5 mV, loss 4.143 W, 2.403 A/mm²"},
+                         {"m_cAwg", nullptr, "m_cEquivalent", "2.081 mm²: nearest AWG 14, metric 2.5 mm²"},
+                         {"m_cAwg", nullptr, "m_cSmallest", "Within 500 mV: AWG 11, 4 mm²"},
+                         {"m_cAwg", "50", "m_cResistance", "AWG: '50' is not a gauge from 0000 to 40"}});
+        drive(kPcb + 8, {{"m_cFrequency", nullptr, "m_cWavelength", "λ 2.998 m"},
+                         {"m_cFrequency", nullptr, "m_cFractions", "λ/2 1.499 m, λ/4 749.5 mm"},
+                         {"m_cVelocity", "0.66", "m_cPeriod", "Period 10 ns"},
+                         {"m_cFrequency", "1kV", "m_cWavelength", "Frequency: '1kV' is in volts: give hertz"}});
+    }
+
+    // Wheels choose the class of board, the line and the two metals; a result label's accessible name is its text.
+    void boardAndRfWheelsAndSpokenResults() {
+        GuiHarness gui;
+        QWidget* menu = gui.page();
+        QVERIFY(gui.openMenuRow(kFirstBenchRow + 5 + 9));  // galvanic series: copper and tin
+        auto* metals = gui.find<PickerWheels*>("m_cMetals");
+        auto* difference = gui.find<QLabel*>("m_cDifference");
+        auto* verdict = gui.find<QLabel*>("m_cVerdict");
+        QVERIFY(metals && difference && verdict);
+        QCOMPARE(difference->text(), QString("Difference 300 mV; tin corrodes"));
+        QCOMPARE(verdict->text(), QString("Harsh: no, normal: no, controlled: yes"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(difference)->text(QAccessible::Name), difference->text());
+        metals->wheel(1)->setFocus();
+        QTest::keyClick(metals->wheel(1), Qt::Key_Up);  // chromium, just above tin
+        QCOMPARE(difference->text(), QString("Difference 250 mV; chromium corrodes"));
+        QCOMPARE(verdict->text(), QString("Harsh: no, normal: yes, controlled: yes"));
+        QTest::keyClick(gui.window().focusWidget(), Qt::Key_Escape);
+        QVERIFY(GuiHarness::waitFor([&] { return gui.page() == menu; }));
+        QVERIFY(gui.openMenuRow(kFirstBenchRow + 5 + 2));  // spacing, class B2 → B3 by the Right key
+        auto* classes = gui.find<PickerWheels*>("m_cClass");
+        auto* spacing = gui.find<QLabel*>("m_cSpacing");
+        QVERIFY(classes && spacing);
+        classes->wheel(0)->setFocus();
+        QTest::keyClick(classes->wheel(0), Qt::Key_Right);
+        QCOMPARE(spacing->text(), QString("Spacing 6.4 mm at 230 V"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(spacing)->text(QAccessible::Name), spacing->text());
     }
 };
 

@@ -95,6 +95,7 @@ public:
         look();
         std::vector<MenuEntry> entries(menuEntries().begin(), menuEntries().end());
         entries.insert(entries.end(), moreToolEntries().begin(), moreToolEntries().end());
+        entries.insert(entries.end(), pcbToolEntries().begin(), pcbToolEntries().end());
         for (const MenuEntry& entry : entries) {
             if (!open([&] { window_->topScreen()->sendAction(entry.action); })) return false;
             look();

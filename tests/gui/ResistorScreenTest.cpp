@@ -13,9 +13,13 @@ private slots:
         GuiHarness gui;
         auto* list = gui.find<QListWidget*>("m_cTableData");
         QVERIFY(list);
-        QCOMPARE(list->count(), 16);  // the eleven tools, then the heading of the bench tools and their four rows
+        // the eleven tools, the heading of the bench tools and their four rows, the board and RF tools' heading
+        // and their ten
+        QCOMPARE(list->count(), 27);
         QCOMPARE(list->item(11)->text(), QString("More tools"));
         QVERIFY(!(list->item(11)->flags() & Qt::ItemIsEnabled));
+        QCOMPARE(list->item(16)->text(), QString("PCB and RF"));
+        QVERIFY(!(list->item(16)->flags() & Qt::ItemIsEnabled));
         QCOMPARE(list->item(1)->sizeHint().height(), 64);
         QVERIFY(list->item(1)->flags() & Qt::ItemIsEnabled);
         QCOMPARE(list->item(1)->background().color(), QColor::fromRgbF(0.95f, 0.95f, 0.95f));

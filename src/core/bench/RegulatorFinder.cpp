@@ -4,6 +4,7 @@
 
 #include "core/bench/ESeries.h"
 #include "core/bench/Quantity.h"
+#include "core/bench/RegulatorSolver.h"
 
 std::optional<RegulatorFinder::Result> RegulatorFinder::find(const Query& q, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<Result> {
@@ -15,11 +16,10 @@ std::optional<RegulatorFinder::Result> RegulatorFinder::find(const Query& q, std
     if (!(q.iadj >= 0) || !std::isfinite(q.iadj)) return fail("Iadj cannot be negative");
     if (!(q.vout > q.vref) || !std::isfinite(q.vout))
         return fail("Vout must be above Vref (" + engineering(q.vref, Unit::Volt) + ")");
-    auto vout = [&](double r2) { return q.vref * (1 + r2 / q.r1) + q.iadj * r2; };
     Result r;
     r.r2Exact = (q.vout - q.vref) / (q.vref / q.r1 + q.iadj);
     r.r2 = q.series->around(r.r2Exact, ESeries::smallest(Unit::Ohm)).nearest;
-    r.vout = vout(r.r2);
+    r.vout = RegulatorSolver::output({q.vref, q.iadj}, q.r1, r.r2);
     r.errorPercent = (r.vout - q.vout) / q.vout * 100;
     return r;
 }
