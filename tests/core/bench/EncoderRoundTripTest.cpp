@@ -156,6 +156,10 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
     EXPECT_EQ(CapacitorEncoder::code(0.09e-12, std::nullopt, &error).value_or(error),
               "0.09 pF is outside what the capacitor code shows (0.1 pF to 990 µF)");
     EXPECT_EQ(CapacitorEncoder::code(100e-9, std::string("k"), &error).value_or(error), "104K");
+    // A percentage names the letter of that symmetric tolerance; B, C, D (picofarads), P and Z name none.
+    for (const auto& [percent, letter] : {std::pair{"0.5", 'E'}, {"1", 'F'}, {"2", 'G'}, {"3", 'H'}, {"5", 'J'}, {"20", 'M'}, {"30", 'N'}})
+        EXPECT_EQ(CapacitorEncoder::toleranceLetter(percent, &error).value_or('?'), letter) << percent;
+    EXPECT_FALSE(CapacitorEncoder::toleranceLetter("0.25", &error));
     EXPECT_EQ(CapacitorEncoder::code(4.7e-12, std::nullopt, &error).value_or(error), "479");
     EXPECT_FALSE(CapacitorEncoder::code(4.75e-9, std::nullopt, &error));
     EXPECT_EQ(error, "4.75 nF needs three significant digits: the capacitor code holds two");
