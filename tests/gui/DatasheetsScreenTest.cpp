@@ -319,6 +319,15 @@ private slots:
         QTRY_VERIFY(!view.isSearching());
         QCOMPARE(view.hitCount(), 4);
         QCOMPARE(view.currentHit(), 1);  // still the hit on page 21, now after page 3's
+        QPdfDocument onePage;
+        QBuffer oneBytes;
+        oneBytes.setData(QByteArray::fromStdString(makeTestPdf({"tantalum"})));
+        oneBytes.open(QIODevice::ReadOnly);
+        onePage.load(&oneBytes);
+        view.setDocument(&onePage);
+        view.setHighlights({"tantalum"}, 0);
+        QVERIFY(!view.isSearching());  // its only page searched at once: nothing left to say "searching" about
+        QCOMPARE(view.hitCount(), 1);
 
         GuiHarness gui;
         writeFile("caps.pdf", QByteArray::fromStdString(makeTestPdf(pages)));
