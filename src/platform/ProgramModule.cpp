@@ -7,15 +7,19 @@
 #include <system_error>
 #include <vector>
 
+#ifndef VELKARO_MODULE_DIR
+#define VELKARO_MODULE_DIR "lib/velkaro"  // the install rules pass the folder they put the modules in
+#endif
+
 namespace {
 
-// Beside the running program (a build tree), then ../lib/velkaro from it (an installed tree); none when the
+// Beside the running program (a build tree), then the installed module folder from it (an installed tree); none when the
 // running program cannot be found.
 std::vector<std::filesystem::path> candidates(const char* file) {
     std::error_code error;
     const auto dir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
     if (error) return {};
-    return {dir / file, dir / ".." / "lib" / "velkaro" / file};
+    return {dir / file, dir / ".." / VELKARO_MODULE_DIR / file};
 }
 
 }  // namespace

@@ -16,8 +16,11 @@ cmake --install "$build" --prefix "$root/usr" >/dev/null || { echo "FAIL: cmake 
 usr=$root/usr
 id=org.velkaro.velkaro  # the rate address's ID too (tests/app)
 metainfo=$usr/share/metainfo/$id.metainfo.xml
-for f in bin/velkaro bin/velkaro-gui lib/velkaro/velkaro-pdftext lib/velkaro/velkaro-tls.so share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-  share/icons/hicolor/scalable/apps/$id.svg share/man/man1/velkaro.1.gz share/bash-completion/completions/velkaro; do
+modules=$(cd "$usr" && echo lib/*/velkaro)  # lib/ARCH/velkaro
+for f in bin/velkaro bin/velkaro-gui $modules/velkaro-pdftext $modules/velkaro-tls.so share/applications/$id.desktop \
+  share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg share/man/man1/velkaro.1.gz \
+  share/man/man1/velkaro-gui.1.gz share/bash-completion/completions/velkaro lib/systemd/user/velkaro-share.service \
+  share/doc/velkaro/copyright share/doc/velkaro/changelog.gz; do
   [[ -s $usr/$f ]] || fail "not installed: $f"
 done
 for size in 48 128 256; do
@@ -28,7 +31,7 @@ for size in 48 128 256; do
 done
 
 desktop-file-validate "$usr/share/applications/$id.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$metainfo" >"$root/appstream.log" 2>&1 || fail "appstreamcli: $(cat "$root/appstream.log")"
+appstreamcli validate --pedantic --no-net "$metainfo" >"$root/appstream.log" 2>&1 || fail "appstreamcli: $(cat "$root/appstream.log")"
 grep -qx "Icon=$id" "$usr/share/applications/$id.desktop" || fail "the desktop file's icon is not $id"
 grep -q "<id>$id</id>" "$metainfo" || fail "the metainfo's id is not $id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "the metainfo launches another file"
@@ -36,7 +39,7 @@ for url in $(grep -oE '<image>[^<]+</image>' "$metainfo" | sed -E 's#</?image>##
   [[ -f $source_dir/docs/screenshots/${url##*/} ]] || fail "metainfo screenshot $url is not in docs/screenshots"
 done
 
-# The installed command line finds its PDF reader in lib/velkaro (it logs the document as left unread when not).
+# The installed command line finds its PDF reader in lib/ARCH/velkaro (it logs the document as left unread when not).
 mkdir -p "$root/store" && printf '%%PDF-1.4\n' >"$root/store/a.pdf"
 out=$(XDG_DATA_HOME=$root/data timeout 20 "$usr/bin/velkaro" datasheets index --dir "$root/store" 2>&1 >/dev/null)
 [[ $out != *"is left unread"* ]] || fail "installed velkaro: $out"
