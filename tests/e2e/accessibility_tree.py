@@ -177,7 +177,13 @@ def main():
                 if row is None:
                     return
                 box = row.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2, "b1c")
+                # Click the middle of the part the list shows: a row half scrolled out sits under the title.
+                top, bottom = box.y, box.y + box.height
+                menu = next((n for n, role, _ in showing(app(), []) if role == "list"), None)
+                if menu is not None:
+                    shown = menu.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    top, bottom = max(top, shown.y), min(bottom, shown.y + shown.height)
+                pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, (top + bottom) // 2, "b1c")
 
             # The rows shown, then those the list shows once scrolled to its end (a wheel turned over it).
             opened = set()
