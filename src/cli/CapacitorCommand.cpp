@@ -76,10 +76,10 @@ void addCapacitorCommand(CLI::App& app) {
         if (!o->rows.empty()) {
             if (codeOption->count()) throw UsageError("give either a CODE or --rows, not both");
             const auto& wheels = CapacitorCode::wheels();
-            const auto rows = parseRows(o->rows, 4);
-            checkRowsExist(wheels, rows, {"first digit", "second digit", "multiplier digit", "tolerance letter"});
             code.clear();
-            for (size_t c = 0; c < rows.size(); ++c) code += wheels[c][static_cast<size_t>(rows[c])];
+            for (const auto& row :
+                 wheelRowTexts(o->rows, wheels, {"first digit", "second digit", "multiplier digit", "tolerance letter"}))
+                code += row;
             if (code.back() == ' ') code.pop_back();  // the wheel's space: no letter
         } else if (!codeOption->count()) {
             throw UsageError("give a CODE such as 474K, 109 or 220, or --rows r0,r1,r2,r3");

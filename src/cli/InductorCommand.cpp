@@ -28,10 +28,7 @@ void addInductorCommand(CLI::App& app) {
         std::vector<std::string> bands = o->bands;
         if (!o->rows.empty()) {
             if (!bands.empty()) throw UsageError("give either colour bands or --rows, not both");
-            const auto& wheels = InductorCode::wheels();
-            const auto rows = parseRows(o->rows, 4);
-            checkRowsExist(wheels, rows, wheelNames);
-            for (size_t c = 0; c < rows.size(); ++c) bands.push_back(wheels[c][static_cast<size_t>(rows[c])]);
+            bands = wheelRowTexts(o->rows, InductorCode::wheels(), wheelNames);
         } else if (bands.size() != 3 && bands.size() != 4) {
             throw UsageError("give 3 or 4 colour bands (got " + std::to_string(bands.size()) +
                              "): first digit, second digit, multiplier, tolerance; or --rows r0,r1,r2,r3");

@@ -49,10 +49,7 @@ void addResistorCommand(CLI::App& app) {
         std::vector<std::string> bands = o->bands;
         if (!o->rows.empty()) {
             if (!bands.empty()) throw UsageError("give either colour bands or --rows, not both");
-            const auto& wheels = ResistorCode::wheels();
-            const auto rows = parseRows(o->rows, 6);
-            checkRowsExist(wheels, rows, kWheelNames);
-            for (size_t c = 0; c < rows.size(); ++c) bands.push_back(wheels[c][static_cast<size_t>(rows[c])]);
+            bands = wheelRowTexts(o->rows, ResistorCode::wheels(), kWheelNames);
         } else if (bands.size() < 3 || bands.size() > 6) {
             throw UsageError("give 3, 4, 5 or 6 colour bands (got " + std::to_string(bands.size()) +
                              "), or --rows r0,r1,r2,r3,r4,r5");

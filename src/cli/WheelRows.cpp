@@ -8,6 +8,8 @@
 #include "core/decoders/BandValue.h"
 #include "platform/Text.h"
 
+namespace {
+
 std::vector<int> parseRows(const std::string& text, size_t count) {
     std::vector<int> rows;
     size_t start = 0;
@@ -35,6 +37,17 @@ void checkRowsExist(const std::vector<std::vector<std::string>>& wheels, const s
             throw UsageError("row " + std::to_string(rows[c]) + " does not exist on the " + wheelNames[c] +
                              " wheel (rows 0 to " + std::to_string(count - 1) + ")");
     }
+}
+
+}  // namespace
+
+std::vector<std::string> wheelRowTexts(const std::string& text, const std::vector<std::vector<std::string>>& wheels,
+                                       const std::vector<std::string>& wheelNames) {
+    const auto rows = parseRows(text, wheelNames.size());
+    checkRowsExist(wheels, rows, wheelNames);
+    std::vector<std::string> texts;
+    for (size_t c = 0; c < rows.size(); ++c) texts.push_back(wheels[c][static_cast<size_t>(rows[c])]);
+    return texts;
 }
 
 int rowNamed(const std::vector<std::string>& rows, const std::string& name) {
