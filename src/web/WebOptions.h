@@ -12,7 +12,7 @@ struct WebOptions {
     bool readOnly = false;            ///< list and downloads only; uploads answer 403
     std::string user;                 ///< when set, HTTP Basic authentication with `password` is required too
     std::string password;
-    std::size_t maxClients = 256;     ///< connections at once; more are refused
+    std::size_t maxClients = 256;     ///< connections at once; more are answered 503
     std::size_t maxPerAddress = 64;   ///< connections at once from one address; more are answered 503
     unsigned idleTimeout = 60;        ///< seconds a connection may make no progress (a stalled upload) before it closes
     /// Seconds a request's line and headers may take to arrive whole, however many bytes trickle in meanwhile

@@ -29,7 +29,7 @@
 struct WebServer::Client {
     RunLoop::Handle watch = 0;  // for the end of the client's stream
     std::string address;
-    bool overLimit = false;     // came past its address's limit: every request is answered 503
+    std::string refusal;        // past a limit on connections: the 503 every request is answered with
     RunLoop::Handle headTimer = 0, resumeTimer = 0;
 };
 
@@ -68,6 +68,8 @@ constexpr std::size_t kConnectionMemory = 512 << 10;
 // Rounds of the library's work in one turn of the loop while it has data already read: an upload's pieces are
 // taken without a trip through the loop each, and the other clients of the loop still get their turn.
 constexpr int kRoundsPerTurn = 8;
+// Connections past the owner's limit the library still takes, to answer them 503 rather than leave them waiting.
+constexpr std::size_t kRefusalRoom = 64;
 // Requests from one address that may wait out a login penalty at once; more are refused, as FTP refuses them.
 constexpr std::size_t kMaxWaitingLoginsPerAddress = 3;
 
@@ -204,7 +206,8 @@ WebServer::WebServer(unsigned port, const std::string& dir, FtpNotificationRecei
         {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
     };
     if (options_.maxClients)
-        items.push_back({MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients), nullptr});
+        items.push_back(
+            {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(options_.maxClients + kRefusalRoom), nullptr});
     items.push_back({MHD_OPTION_END, 0, nullptr});
     daemon_ = mhd().MHD_start_daemon(MHD_USE_EPOLL | MHD_USE_ERROR_LOG | MHD_ALLOW_SUSPEND_RESUME,
                                0, nullptr, nullptr, &WebServer::onAccess, this, MHD_OPTION_ARRAY, items.data(),
@@ -249,12 +252,17 @@ void WebServer::drive() {
     timer_ = 0;
     MHD_UNSIGNED_LONG_LONG ms = 0;
     // The library has work waiting without a descriptor event (connections with data already read, time-outs).
-    for (int round = 0; round < kRoundsPerTurn && (round == 0 || ms == 0); ++round) {
+    // At its connection limit it also takes the listening socket out of its epoll set, and puts it back only at
+    // the start of a later round: a round that closed connections is followed by another, or the clients waiting
+    // to be accepted would wait for an event that never comes.
+    bool again = true;
+    for (int round = 0; again && round < kRoundsPerTurn; ++round) {
+        const unsigned closedBefore = closed_;
         mhd().MHD_run(daemon_);
-        if (mhd().MHD_get_timeout(daemon_, &ms) != MHD_YES) break;
+        again = closed_ != closedBefore || (mhd().MHD_get_timeout(daemon_, &ms) == MHD_YES && ms == 0);
     }
-    if (mhd().MHD_get_timeout(daemon_, &ms) == MHD_YES)
-        timer_ = loop_.runAfter(static_cast<double>(ms) / 1000.0, [this] {
+    if (again || mhd().MHD_get_timeout(daemon_, &ms) == MHD_YES)
+        timer_ = loop_.runAfter(again ? 0.0 : static_cast<double>(ms) / 1000.0, [this] {
             timer_ = 0;
             drive();
         });
@@ -309,24 +317,36 @@ void WebServer::onConnection(void* self, MHD_Connection* connection, void** cont
                              MHD_ConnectionNotificationCode code) {
     auto* server = static_cast<WebServer*>(self);
     if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        ++server->closed_;
         std::unique_ptr<Client> client(static_cast<Client*>(std::exchange(*context, nullptr)));
         if (!client) return;
         if (client->watch) server->loop_.removeWatch(client->watch);
         server->loop_.cancel(client->headTimer);
         server->loop_.cancel(client->resumeTimer);
         server->suspended_.erase(connection);
-        auto it = server->clientsPerAddress_.find(client->address);
-        if (!client->overLimit && it != server->clientsPerAddress_.end() && --it->second == 0)
-            server->clientsPerAddress_.erase(it);
+        if (client->refusal.empty()) {
+            --server->clients_;
+            auto it = server->clientsPerAddress_.find(client->address);
+            if (--it->second == 0) server->clientsPerAddress_.erase(it);
+        }
         return;
     }
-    auto* client = new Client{0, clientAddress(connection), false};
+    auto* client = new Client();
+    client->address = clientAddress(connection);
     *context = client;
-    // Past its address's limit a client is still answered (503 with Retry-After), so a script knows to wait and
-    // try again rather than meet a closed connection.
-    std::size_t& fromAddress = server->clientsPerAddress_[client->address];
-    client->overLimit = server->options_.maxPerAddress && fromAddress >= server->options_.maxPerAddress;
-    if (!client->overLimit) ++fromAddress;
+    // Past a limit a client is still answered (503 with Retry-After), so a script knows to wait and try again
+    // rather than meet a closed connection or wait unanswered.
+    const WebOptions& limits = server->options_;
+    auto it = server->clientsPerAddress_.find(client->address);
+    if (limits.maxPerAddress && it != server->clientsPerAddress_.end() && it->second >= limits.maxPerAddress)
+        client->refusal = format("Too many connections from your address at once (%d); try again in a moment.",
+                                 int(limits.maxPerAddress));
+    else if (limits.maxClients && server->clients_ >= limits.maxClients)
+        client->refusal = format("Too many connections at once (%d); try again in a moment.", int(limits.maxClients));
+    else {
+        ++server->clients_;
+        ++server->clientsPerAddress_[client->address];
+    }
     // The library watches its sockets edge-triggered and may read a client's last bytes and its end of stream in
     // one go without noticing the end: an upload cut off by the client would then wait out the whole idle time-out.
     // A watch of our own for the end of the client's stream shortens that connection's time-out instead.
@@ -355,14 +375,12 @@ MHD_Result WebServer::access(MHD_Connection* connection, const std::string& url,
             request.path = "/k/…" + (slash == std::string::npos ? std::string() : url.substr(slash));
         }
     }
-    if (client && client->overLimit) {
+    if (client && !client->refusal.empty()) {
         // Answered at once, so the library closes the connection after it and the body is never read.
         request.routed = true;
-        NSLog("WS: %@ is past its limit of %d connections", client->address, int(options_.maxPerAddress));
-        return refuseAndClose(connection, MHD_HTTP_SERVICE_UNAVAILABLE,
-                              format("Too many connections from your address at once (%d); try again in a moment.\n",
-                                     int(options_.maxPerAddress)),
-                              request, kRetryAfterSeconds);
+        NSLog("WS: %@: %@", client->address, client->refusal);
+        return refuseAndClose(connection, MHD_HTTP_SERVICE_UNAVAILABLE, client->refusal + "\n", request,
+                              kRetryAfterSeconds);
     }
     // An answer queued on the first call makes the library close the connection after it. That is right for an
     // upload refused before its body is sent, but a page's GETs keep their connection when answered one call later.

@@ -19,7 +19,7 @@ class FtpLoginPenalties;
 /// a folder's list as JSON, `GET /files/PATH` a document (validators, conditional requests and Range honoured),
 /// `PUT /files/PATH` an upload (201 new, 200 replaced; with `If-None-Match: *` 412 when the name is taken). Every request needs the session's token (`?k=`, a leading
 /// `/k/TOKEN` as shared links have it, then the cookie the first visit sets), and the owner's account when one is
-/// set. A client past its address's connection limit is answered 503 with Retry-After. Files are reached through the FTP server's path resolver and uploads are written the way FTP's are.
+/// set. A client past the connection limit, or its address's, is answered 503 with Retry-After. Files are reached through the FTP server's path resolver and uploads are written the way FTP's are.
 ///
 /// HTTP is libmicrohttpd's, driven by the given run loop through its epoll descriptor: no threads of its own.
 class WebServer {
@@ -98,7 +98,9 @@ private:
     Error listenError_;
     RunLoop::Handle watch_ = 0;
     RunLoop::Handle timer_ = 0;
-    std::unordered_map<std::string, std::size_t> clientsPerAddress_;  // connections within the limit, per address
+    unsigned closed_ = 0;  // connections closed so far (only a change is looked at)
+    std::size_t clients_ = 0;                                         // connections within the limits
+    std::unordered_map<std::string, std::size_t> clientsPerAddress_;  // the same, per address
     std::shared_ptr<FtpLoginPenalties> penalties_;
     std::unordered_map<MHD_Connection*, Client*> suspended_;  // waiting out a login penalty
 };

@@ -265,22 +265,24 @@ check("--verbose logs each request: address, method, path, status, bytes, time; 
       and "GET /k/…/files/keep.pdf 200" in logged,
       logged[-300:])
 
-# Past the per-address limit: 503 with Retry-After, and served again once a connection closes.
-server = WebServer(velkaro, folder, ["--max-per-address", "2"])
-held = [socket.create_connection(("127.0.0.1", server.port), timeout=5) for _ in range(2)]
-time.sleep(0.2)  # both taken by the server before the third
-status, headers, body = call(server, "GET", "/files/")
-check("the third connection from one address: 503 with Retry-After",
-      status == 503 and headers.get("Retry-After") == "1" and b"try again" in body, (status, headers))
-held.pop().close()
-deadline, served = time.time() + 5, False
-while not served and time.time() < deadline:
-    served = call(server, "GET", "/files/")[0] == 200
-    time.sleep(0 if served else 0.1)
-check("served again once one closed", served)
-for s in held:
-    s.close()
-server.stop()
+# Past the per-address limit, or the server's: 503 with Retry-After (not left waiting), and served again once a
+# connection closes.
+for limit in ("--max-per-address", "--max-clients"):
+    server = WebServer(velkaro, folder, [limit, "2"])
+    held = [socket.create_connection(("127.0.0.1", server.port), timeout=5) for _ in range(2)]
+    time.sleep(0.2)  # both taken by the server before the third
+    status, headers, body = call(server, "GET", "/files/")
+    check(f"{limit} 2, a third connection: 503 with Retry-After",
+          status == 503 and headers.get("Retry-After") == "1" and b"try again" in body, (status, headers))
+    held.pop().close()
+    deadline, served = time.time() + 5, False
+    while not served and time.time() < deadline:
+        served = call(server, "GET", "/files/")[0] == 200
+        time.sleep(0 if served else 0.1)
+    check(f"{limit} 2: served again once one closed", served)
+    for s in held:
+        s.close()
+    server.stop()
 
 # The owner's controls: read-only and an account.
 server = WebServer(velkaro, folder, ["--read-only", "--user", "ann", "--password-file", secret])
