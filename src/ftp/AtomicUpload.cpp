@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 
 #include "platform/Log.h"
@@ -58,13 +59,20 @@ AtomicUpload::AtomicUpload(int folderFd, std::string name, mode_t mode)
 
 AtomicUpload::~AtomicUpload() { abort(); }
 
-Result<void> AtomicUpload::commit() {
+Result<void> AtomicUpload::commit(bool replace) {
     if (done_) return systemError(EINVAL);
-    if (::renameat(folder_.get(), temporary_.c_str(), folder_.get(), name_.c_str()) != 0) {
+    const char *from = temporary_.c_str(), *to = name_.c_str();
+    bool linked = false;
+    int moved = ::renameat2(folder_.get(), from, folder_.get(), to, replace ? 0 : RENAME_NOREPLACE);
+    // A file system without the no-replace rename: a new link fails just the same on a name that is taken.
+    if (moved != 0 && !replace && (errno == EINVAL || errno == ENOSYS))
+        linked = (moved = ::linkat(folder_.get(), from, folder_.get(), to, 0)) == 0;
+    if (moved != 0) {
         const std::error_code error = lastSystemError();
         abort();
         return error;
     }
+    if (linked) removeTemporary();
     done_ = true;
     file_.reset();
     return {};
@@ -73,13 +81,17 @@ Result<void> AtomicUpload::commit() {
 void AtomicUpload::abort() {
     if (done_) return;
     done_ = true;
+    removeTemporary();
+    file_.reset();
+}
+
+void AtomicUpload::removeTemporary() {
     // Only the file made here: someone may have renamed it away and put another file under its name meanwhile.
     struct stat mine {}, there {};
     if (::fstat(file_.get(), &mine) == 0 &&
         ::fstatat(folder_.get(), temporary_.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
         mine.st_dev == there.st_dev && mine.st_ino == there.st_ino)
         ::unlinkat(folder_.get(), temporary_.c_str(), 0);
-    file_.reset();
 }
 
 bool AtomicUpload::isTemporaryName(std::string_view name) { return name.substr(0, kPrefix.size()) == kPrefix; }

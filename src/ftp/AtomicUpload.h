@@ -28,9 +28,10 @@ public:
     std::error_code error() const { return error_; }
     /// The temporary file's descriptor, open for writing.
     int fd() const { return file_.get(); }
-    /// Renames the temporary file over the target (an existing file is replaced in one step). A failure says why
-    /// (EINVAL for a second commit, or after an abort); the temporary file is removed then. Once only.
-    Result<void> commit();
+    /// Renames the temporary file over the target (an existing file is replaced in one step; with `replace` false
+    /// it is left alone and the commit fails with EEXIST, however late it appeared). A failure says why (EINVAL
+    /// for a second commit, or after an abort); the temporary file is removed then. Once only.
+    Result<void> commit(bool replace = true);
     /// Removes the temporary file now; nothing after a commit.
     void abort();
 
@@ -41,6 +42,9 @@ public:
     static std::size_t removeLeftovers(const std::string& folder);
 
 private:
+    /// Unlinks the temporary name if it is still the file made here.
+    void removeTemporary();
+
     UniqueFd folder_;
     UniqueFd file_;
     std::string name_;

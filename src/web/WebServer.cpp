@@ -578,10 +578,8 @@ MHD_Result WebServer::startUpload(MHD_Connection* connection, const std::string&
                      "Names may not hold characters that reorder text (U+202A to U+202E, U+2066 to U+2069).\n", kText,
                      request);
     // "Only if new": the page asks the person before it replaces a document of the same name.
-    auto existing = paths_.locate(name, false);
-    if (header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH) == "*" && existing && existing->exists)
-        return reply(connection, MHD_HTTP_PRECONDITION_FAILED, "A document of this name exists.\n", kText, request);
-    request.upload = std::make_unique<WebUpload>(paths_, name, declaredLength(connection));
+    const bool onlyIfNew = header(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH) == "*";
+    request.upload = std::make_unique<WebUpload>(paths_, name, declaredLength(connection), onlyIfNew);
     // Refused before the body is sent: a client that asked "Expect: 100-continue" never sends it.
     if (request.upload->failure())
         return reply(connection, request.upload->failure(), request.upload->message() + "\n", kText, request);

@@ -14,14 +14,17 @@
 namespace {
 
 constexpr unsigned kInsufficientStorage = 507;
+constexpr unsigned kPreconditionFailed = 412;
+constexpr const char* kNameTaken = "A document of this name exists.";
 constexpr double kMiB = 1024.0 * 1024.0;
 
 std::string mib(double bytes) { return format("%.1f MiB", bytes / kMiB); }
 
 }  // namespace
 
-WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std::optional<std::uint64_t> declaredSize)
-    : paths_(paths), name_(name) {
+WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std::optional<std::uint64_t> declaredSize,
+                     bool onlyIfNew)
+    : paths_(paths), name_(name), onlyIfNew_(onlyIfNew) {
     // A size known in advance is checked before a byte is written: a phone should not send a gigabyte to be told
     // at the end that it never fitted.
     if (declaredSize) {
@@ -38,6 +41,10 @@ WebUpload::WebUpload(const FtpPathResolver& paths, const std::string& name, std:
             fail(403, "This name leads outside the shared folder.");
         else
             fail(409, "This name cannot be written: " + entry.error().message() + ".");
+        return;
+    }
+    if (entry->exists && onlyIfNew) {
+        fail(kPreconditionFailed, kNameTaken);
         return;
     }
     struct stat st {};
@@ -84,8 +91,10 @@ unsigned WebUpload::commit() {
     if (failure_) return failure_;
     auto entry = paths_.locate(name_, true);
     const bool replaced = entry && entry->exists;
-    if (auto done = file_->commit(); !done) {
-        fail(500, "The file could not be put in place: " + done.error().message() + ".");
+    if (auto done = file_->commit(!onlyIfNew_); !done) {
+        // Another upload of the same name was put in place while this one's bytes came.
+        if (done.error() == std::errc::file_exists) fail(kPreconditionFailed, kNameTaken);
+        else fail(500, "The file could not be put in place: " + done.error().message() + ".");
         return failure_;
     }
     return replaced ? 200 : 201;

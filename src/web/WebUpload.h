@@ -13,9 +13,11 @@ class FtpPathResolver;
 /// (the destructor of an unfinished upload removes its temporary file).
 class WebUpload {
 public:
-    /// Prepares `name` (one top-level document name) beneath `paths`' base, refusing at once what cannot work: a
-    /// declared size above the free space (507), a folder of that name (409), a name leading out (403).
-    WebUpload(const FtpPathResolver& paths, const std::string& name, std::optional<std::uint64_t> declaredSize);
+    /// Prepares `name` (a document's path) beneath `paths`' base, refusing at once what cannot work: a declared
+    /// size above the free space (507), a folder of that name (409), a name leading out (403), and with
+    /// `onlyIfNew` a name that is taken (412), which is refused at the commit too if it was taken meanwhile.
+    WebUpload(const FtpPathResolver& paths, const std::string& name, std::optional<std::uint64_t> declaredSize,
+              bool onlyIfNew = false);
 
     /// 0 while all is well, else the HTTP status of the failure, with `message` for the person uploading.
     unsigned failure() const { return failure_; }
@@ -34,6 +36,7 @@ private:
     std::unique_ptr<AtomicUpload> file_;
     const FtpPathResolver& paths_;
     std::string name_;
+    bool onlyIfNew_;
     std::uint64_t written_ = 0;
     unsigned failure_ = 0;
     std::string message_;

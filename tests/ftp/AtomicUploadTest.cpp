@@ -126,6 +126,15 @@ TEST_F(AtomicUploadTest, AFailedCommitLeavesNothingBehind) {
     EXPECT_EQ(upload.commit().error(), std::errc::invalid_argument) << "once only";
     EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}, {"Books", "/"}}));
     EXPECT_TRUE(fs::is_directory(dir_ + "/Books/Deep"));
+    // A commit that may not replace: the name taken since the upload began stays, a free one is taken.
+    for (const char* name : {"a.pdf", "new.pdf"}) {
+        AtomicUpload onlyIfNew(folder_.get(), name);
+        write(onlyIfNew, "new");
+        EXPECT_EQ(onlyIfNew.commit(false).error(), name == std::string("a.pdf") ? std::errc::file_exists : std::errc())
+            << name;
+    }
+    EXPECT_EQ(contents(), (Files{{"a.pdf", "old"}, {"Books", "/"}, {"new.pdf", "new"}}));
+    fs::remove(dir_ + "/new.pdf");
 
     AtomicUpload nowhere(-1, "x.pdf");
     EXPECT_FALSE(nowhere.isOpen());
