@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "datasheets/InfoDatasheetsFTP.h"
 #include "platform/FileSystem.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -61,4 +62,11 @@ bool turnUntil(Pred done, int ms = 3000) {
 inline void turnFor(int ms) {
     auto end = RunLoop::Clock::now() + std::chrono::milliseconds(ms);
     while (RunLoop::Clock::now() < end) RunLoop::main().runOnce(2);
+}
+
+/// The transfer screen's servers on ports the system picks, so no test meets a port in use (`any`), or on the
+/// usual ones again: for a test's set-up and tear-down.
+inline void useAnyTransferPorts(bool any = true) {
+    InfoDatasheetsFTP::setControlPort(any ? 0 : InfoDatasheetsFTP::kDefaultControlPort);
+    InfoDatasheetsFTP::setWebPort(any ? 0 : InfoDatasheetsFTP::kDefaultWebPort);
 }

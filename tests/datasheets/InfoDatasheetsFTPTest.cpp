@@ -21,15 +21,11 @@ namespace {
 // The transfer screen on a port of the test's choosing, opened from a list screen as the user would.
 class InfoDatasheetsFTPScreen : public ::testing::Test {
 protected:
-    void SetUp() override {
-        InfoDatasheetsFTP::setControlPort(0);
-        InfoDatasheetsFTP::setWebPort(0);
-    }
+    void SetUp() override { useAnyTransferPorts(); }
     void TearDown() override {
         list_.reset();
         turnFor(20);  // deferred dismissals and socket closings
-        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
-        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
+        useAnyTransferPorts(false);
     }
     InfoDatasheetsFTP* openTransfer() {
         list_ = std::make_unique<InfoDatasheetsView>();

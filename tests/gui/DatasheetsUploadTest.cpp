@@ -70,14 +70,8 @@ bool runCurl(const QStringList& args, QString* errors, const std::function<void(
 class DatasheetsUploadTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        InfoDatasheetsFTP::setControlPort(0);
-        InfoDatasheetsFTP::setWebPort(0);
-    }
-    void cleanup() {
-        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
-        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
-    }
+    void init() { useAnyTransferPorts(); }
+    void cleanup() { useAnyTransferPorts(false); }
 
     void aPdfUploadedOverFtpShowsUpInTheListAndOpensInTheViewer() {
         GuiHarness gui;

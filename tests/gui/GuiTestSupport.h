@@ -13,6 +13,7 @@
 
 #include "app/MenuEntry.h"
 #include "app/VelkaroAppDelegate.h"
+#include "datasheets/DatasheetsTestSupport.h"
 #include "gui/GuiSetup.h"
 #include "gui/MainWindow.h"
 #include "platform/FileSystem.h"

@@ -17,14 +17,8 @@
 class TransferQrCodeTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        InfoDatasheetsFTP::setControlPort(0);
-        InfoDatasheetsFTP::setWebPort(0);
-    }
-    void cleanup() {
-        InfoDatasheetsFTP::setControlPort(InfoDatasheetsFTP::kDefaultControlPort);
-        InfoDatasheetsFTP::setWebPort(InfoDatasheetsFTP::kDefaultWebPort);
-    }
+    void init() { useAnyTransferPorts(); }
+    void cleanup() { useAnyTransferPorts(false); }
 
     void theEncryptedSwitchShowsTheFingerprintAndIsRemembered() {
         GuiHarness gui;
