@@ -41,6 +41,22 @@ std::string escapeHtml(const std::string& text) {
     return out;
 }
 
+// The port typed in `field`; 0, with `page` saying under `heading` why it is none, when it is not a port (nothing
+// is tried then: the servers keep what they had).
+unsigned typedPort(const TextField& field, WebView& page, const std::string& heading) {
+    const std::int32_t port = intValue(field.text());
+    if (port >= 1 && port <= 65535) return static_cast<unsigned>(port);
+    page.loadHTMLString("<h3>" + heading + "</h3><p>\"" + escapeHtml(field.text()) +
+                        "\" is not a port: type a number from 1 to 65535.</p>");
+    return 0;
+}
+
+// The offer of another port after `failed`: the next one that can be used, or nothing when none can.
+std::string offeredPort(unsigned failed) {
+    const unsigned next = PortProbe::nextUsable(failed + 1);
+    return next ? std::to_string(next) : "";
+}
+
 }  // namespace
 
 InfoDatasheetsFTP::InfoDatasheetsFTP(std::string nibName) : ViewController(std::move(nibName)) {
@@ -228,8 +244,7 @@ void InfoDatasheetsFTP::showSharing() {
                      : std::string();
     if (ftpWanted && !listening) {
         m_pWebView.loadHTMLString(portErrorPage(port_, whyUnusable(port_, _server->listenError())));
-        const unsigned next = port_ < 65535 ? PortProbe::nextUsable(port_ + 1) : 0;
-        m_pOtherPort.setText(next ? std::to_string(next) : "");
+        m_pOtherPort.setText(offeredPort(port_));
     } else {
         const auto page = pageSections(resourceNamed("HtmlFTP").value_or(""), !webLink.empty(), listening);
         m_pWebView.loadHTMLString(pageText(page, link, webLink));
@@ -237,10 +252,7 @@ void InfoDatasheetsFTP::showSharing() {
     m_pOtherPort.setHidden(!ftpWanted || listening);
     m_pShareOtherPort.setHidden(!ftpWanted || listening);
     // The next free port is offered once for each port that failed; what the user typed since stays.
-    if (webFailed && webPortOffered_ != webPort_) {
-        const unsigned next = webPort_ < 65535 ? PortProbe::nextUsable(webPort_ + 1) : 0;
-        m_pOtherWebPort.setText(next ? std::to_string(next) : "");
-    }
+    if (webFailed && webPortOffered_ != webPort_) m_pOtherWebPort.setText(offeredPort(webPort_));
     webPortOffered_ = webFailed ? webPort_ : 0;
     m_pOtherWebPort.setHidden(!webFailed);
     m_pShareOtherWebPort.setHidden(!webFailed);
@@ -265,30 +277,20 @@ void InfoDatasheetsFTP::shareBy(ShareBy way) {
 }
 
 void InfoDatasheetsFTP::onButtonOtherWebPort() {
-    const std::int32_t port = intValue(m_pOtherWebPort.text());
-    if (port < 1 || port > 65535) {
-        m_pWebView.loadHTMLString("<h3>The page is not shared</h3><p>\"" + escapeHtml(m_pOtherWebPort.text()) +
-                                  "\" is not a port: type a number from 1 to 65535.</p>");
-        return;
-    }
-    if (_webServer) _webServer->stop();
-    _webServer.reset();
-    webPort_ = static_cast<unsigned>(port);
+    const unsigned port = typedPort(m_pOtherWebPort, m_pWebView, "The page is not shared");
+    if (port == 0) return;
+    shareWeb(false);
+    webPort_ = port;
     shareWeb(true);
     showSharing();
-    if (_webServer && _webServer->isListening()) Utils::saveIntParam(port, kWebPortKey);
+    if (_webServer->isListening()) Utils::saveIntParam(static_cast<int>(port), kWebPortKey);
 }
 
 void InfoDatasheetsFTP::onButtonOtherPort() {
-    const std::int32_t port = intValue(m_pOtherPort.text());
-    if (port < 1 || port > 65535) {
-        // Nothing was tried: the server keeps what it had (nothing, as the usual port failed).
-        m_pWebView.loadHTMLString("<h3>Sharing is not available</h3><p>\"" + escapeHtml(m_pOtherPort.text()) +
-                                  "\" is not a port: type a number from 1 to 65535.</p>");
-        return;
-    }
-    share(static_cast<unsigned>(port));
-    if (_server && _server->isListening()) Utils::saveIntParam(port, kPortKey);
+    const unsigned port = typedPort(m_pOtherPort, m_pWebView, "Sharing is not available");
+    if (port == 0) return;
+    share(port);
+    if (_server && _server->isListening()) Utils::saveIntParam(static_cast<int>(port), kPortKey);
 }
 
 std::string InfoDatasheetsFTP::sizeText(std::uint64_t bytes) {
