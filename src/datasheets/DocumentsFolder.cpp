@@ -16,21 +16,18 @@ std::string DocumentsFolder::path() {
 
 std::string DocumentsFolder::pathForName(const std::string& name) { return path() + "/" + name; }
 
-std::vector<std::string> DocumentsFolder::contentsOfDirectoryAtPath(const std::string& directory) {
+std::vector<std::string> DocumentsFolder::contentsOfDirectoryAtPath(const std::string& directory,
+                                                                std::string* whyUnreadable) {
     std::vector<std::string> names;
     // readdir gives the file system's own order, which is the order the list shows.
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
+    if (whyUnreadable) *whyUnreadable = dir ? std::string() : std::strerror(errno);
     if (!dir) return names;
     while (dirent* entry = ::readdir(dir.get())) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
         names.emplace_back(entry->d_name);
     }
     return names;
-}
-
-std::string DocumentsFolder::whyUnreadable(const std::string& directory) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
-    return dir ? std::string() : std::strerror(errno);
 }
 
 std::string DocumentsFolder::fileURLWithPath(const std::string& absolutePath) {

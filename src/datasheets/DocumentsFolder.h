@@ -13,10 +13,10 @@ public:
     /// Full path of the entry `name` inside the folder: the folder and the name joined by "/", as given.
     static std::string pathForName(const std::string& name);
     /// The entry names of `directory` in the order the file system enumerates them, "." and ".." left out;
-    /// sub-folders and hidden entries included. Empty when the folder cannot be read.
-    static std::vector<std::string> contentsOfDirectoryAtPath(const std::string& directory);
-    /// Why `directory` cannot be listed, in the system's words; empty when it can.
-    static std::string whyUnreadable(const std::string& directory);
+    /// sub-folders and hidden entries included. Empty when the folder cannot be read, and then `whyUnreadable`
+    /// (if given) says why in the system's words; it is emptied when the folder can be read.
+    static std::vector<std::string> contentsOfDirectoryAtPath(const std::string& directory,
+                                                              std::string* whyUnreadable = nullptr);
     /// "file://" and the absolute path, every byte outside the unreserved set and "/" percent-encoded, so names
     /// with blanks and non-ASCII letters make a valid address.
     static std::string fileURLWithPath(const std::string& absolutePath);

@@ -92,13 +92,13 @@ void InfoDatasheetsView::viewDidLoad() {
 void InfoDatasheetsView::updateFilesList() {
     const std::string folder = DocumentsFolder::path();
     _filesList.clear();
-    for (auto& name : DocumentsFolder::contentsOfDirectoryAtPath(folder))
+    std::string unreadable;
+    for (auto& name : DocumentsFolder::contentsOfDirectoryAtPath(folder, &unreadable))
         if (!AtomicUpload::isTemporaryName(name)) _filesList.push_back(std::move(name));  // an upload under way
     m_cFilesInfo.setText(format("Files: %d", static_cast<int>(_filesList.size())));
     entries_ = DatasheetStore::describe(folder, _filesList);
     DatasheetStore::sort(entries_, order_);
     // A folder that cannot be read is not an empty store: the reason is shown, with the folder, instead of the hint.
-    const std::string unreadable = DocumentsFolder::whyUnreadable(folder);
     const bool mine = m_cMessage.text() == kEmptyHint || m_cMessage.text() == unreadableText_;
     unreadableText_ = unreadable.empty() ? std::string()
                                          : format("The documents folder %@ cannot be read: %@.", folder, unreadable);
