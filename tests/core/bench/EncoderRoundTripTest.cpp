@@ -127,11 +127,6 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
             for (const auto& name : *b) joined += (joined.empty() ? "" : " ") + name;
         EXPECT_EQ(b ? joined : error, c.result) << c.value;
     }
-    std::string error;
-    EXPECT_EQ(SmdEncoder::threeDigit(4.7).value_or(""), "4R7");
-    EXPECT_EQ(SmdEncoder::fourDigit(47.5).value_or(""), "47R5");
-    EXPECT_EQ(SmdEncoder::eia96(10000).value_or(""), "01C");
-    EXPECT_FALSE(SmdEncoder::threeDigit(4750));
     // The smallest and largest multipliers of each code, and a step past each.
     struct Code {
         std::optional<std::string> (*encode)(double);
@@ -143,26 +138,29 @@ TEST(EncoderRoundTrip, ErrorsSayWhichFormHoldsTheValue) {
         {SmdEncoder::fourDigit, 100, "1000"},  {SmdEncoder::fourDigit, 999e6, "9996"}, {SmdEncoder::fourDigit, 1e9, ""},
         {SmdEncoder::eia96, 0.1, "01Z"},       {SmdEncoder::eia96, 97.6e6, "96F"},  {SmdEncoder::eia96, 1e8, ""},
         {SmdEncoder::eia96, 0.0976, ""},       {SmdEncoder::eia96, 1.02, "02Y"},    {SmdEncoder::eia96, 105e3, "03D"},
+        {SmdEncoder::threeDigit, 4.7, "4R7"},  {SmdEncoder::threeDigit, 4750, ""},  {SmdEncoder::fourDigit, 47.5, "47R5"},
+        {SmdEncoder::eia96, 10000, "01C"},
     };
     for (const auto& c : codes) EXPECT_EQ(c.encode(c.ohms).value_or(""), c.code) << c.ohms;
-    EXPECT_EQ(CapacitorEncoder::code(1e-12, std::nullopt, &error).value_or(error), "109");
-    EXPECT_EQ(CapacitorEncoder::code(9.9e-6, std::nullopt, &error).value_or(error), "995");
-    EXPECT_EQ(CapacitorEncoder::code(1e-5, std::nullopt, &error).value_or(error), "106");
-    EXPECT_EQ(CapacitorEncoder::code(990e-6, std::nullopt, &error).value_or(error), "997");
-    EXPECT_EQ(CapacitorEncoder::code(0.9e-12, std::nullopt, &error).value_or(error), "908");
-    EXPECT_EQ(CapacitorEncoder::code(0.1e-12, std::nullopt, &error).value_or(error), "108");
-    EXPECT_EQ(CapacitorEncoder::code(1e-3, std::nullopt, &error).value_or(error),
-              "1 mF is outside what the capacitor code shows (0.1 pF to 990 µF)");
-    EXPECT_EQ(CapacitorEncoder::code(0.09e-12, std::nullopt, &error).value_or(error),
-              "0.09 pF is outside what the capacitor code shows (0.1 pF to 990 µF)");
-    EXPECT_EQ(CapacitorEncoder::code(100e-9, std::string("k"), &error).value_or(error), "104K");
+    // The capacitor code's range, its smallest multipliers (8: ×0.01, 9: ×0.1) and a tolerance letter.
+    struct Capacitor {
+        double farads;
+        std::optional<std::string> tolerance;
+        const char* result;  // the code or the message
+    } capacitors[] = {
+        {1e-12, {}, "109"}, {9.9e-6, {}, "995"}, {1e-5, {}, "106"}, {990e-6, {}, "997"}, {0.9e-12, {}, "908"},
+        {0.1e-12, {}, "108"}, {4.7e-12, {}, "479"}, {100e-9, "k", "104K"},
+        {1e-3, {}, "1 mF is outside what the capacitor code shows (0.1 pF to 990 µF)"},
+        {0.09e-12, {}, "0.09 pF is outside what the capacitor code shows (0.1 pF to 990 µF)"},
+        {4.75e-9, {}, "4.75 nF needs three significant digits: the capacitor code holds two"},
+    };
+    std::string error;
+    for (const auto& c : capacitors)
+        EXPECT_EQ(CapacitorEncoder::code(c.farads, c.tolerance, &error).value_or(error), c.result) << c.farads;
     // A percentage names the letter of that symmetric tolerance; B, C, D (picofarads), P and Z name none.
     for (const auto& [percent, letter] : {std::pair{"0.5", 'E'}, {"1", 'F'}, {"2", 'G'}, {"3", 'H'}, {"5", 'J'}, {"20", 'M'}, {"30", 'N'}})
         EXPECT_EQ(CapacitorEncoder::toleranceLetter(percent, &error).value_or('?'), letter) << percent;
     EXPECT_FALSE(CapacitorEncoder::toleranceLetter("0.25", &error));
-    EXPECT_EQ(CapacitorEncoder::code(4.7e-12, std::nullopt, &error).value_or(error), "479");
-    EXPECT_FALSE(CapacitorEncoder::code(4.75e-9, std::nullopt, &error));
-    EXPECT_EQ(error, "4.75 nF needs three significant digits: the capacitor code holds two");
     EXPECT_FALSE(CapacitorEncoder::code(1e-9, std::string("Q"), &error));
 }
 
