@@ -38,20 +38,25 @@ struct Row {
     Problem problem = Problem::BandCount;
 };
 
-void check(const Row& r, const BandReading& reading, std::string text) {
-    if (r.value < 0) {
-        const auto* refusal = std::get_if<BandRefusal>(&reading);
-        ASSERT_TRUE(refusal) << r.bands;
-        EXPECT_EQ(refusal->problem, r.problem) << r.bands;
-        EXPECT_EQ(std::to_string(refusal->band + 1), r.text) << r.bands;
-        return;
+// Each row read by `Code`: the value, tolerance, coefficient and line, or the problem and its band.
+template <typename Code, size_t N>
+void checkRows(const Row (&rows)[N]) {
+    for (const Row& r : rows) {
+        const BandReading reading = Code::decode(split(r.bands));
+        if (r.value < 0) {
+            const auto* refusal = std::get_if<BandRefusal>(&reading);
+            ASSERT_TRUE(refusal) << r.bands;
+            EXPECT_EQ(refusal->problem, r.problem) << r.bands;
+            EXPECT_EQ(std::to_string(refusal->band + 1), r.text) << r.bands;
+            continue;
+        }
+        const auto* v = std::get_if<BandValue>(&reading);
+        ASSERT_TRUE(v) << r.bands;
+        EXPECT_TRUE(sameValue(v->value, r.value)) << r.bands << ": " << v->value;
+        EXPECT_EQ(v->tolerancePercent, r.tolerance) << r.bands;
+        EXPECT_EQ(v->ppm, r.ppm) << r.bands;
+        EXPECT_EQ(Code::text(*v), r.text) << r.bands;
     }
-    const auto* v = std::get_if<BandValue>(&reading);
-    ASSERT_TRUE(v) << r.bands;
-    EXPECT_TRUE(sameValue(v->value, r.value)) << r.bands << ": " << v->value;
-    EXPECT_EQ(v->tolerancePercent, r.tolerance) << r.bands;
-    EXPECT_EQ(v->ppm, r.ppm) << r.bands;
-    EXPECT_EQ(text, r.text) << r.bands;
 }
 
 TEST(ResistorCode, EveryBandOfTheColourCode) {
@@ -89,11 +94,7 @@ TEST(ResistorCode, EveryBandOfTheColourCode) {
         {"yellow violet", -1, 0, {}, "3", Problem::BandCount},
         {"red red red red red red red", -1, 0, {}, "8", Problem::BandCount},
     };
-    for (const Row& r : rows) {
-        const BandReading reading = ResistorCode::decode(split(r.bands));
-        const auto* v = std::get_if<BandValue>(&reading);
-        check(r, reading, v ? ResistorCode::text(*v) : "");
-    }
+    checkRows<ResistorCode>(rows);
 }
 
 TEST(InductorCode, EveryBandOfTheColourCode) {
@@ -112,11 +113,7 @@ TEST(InductorCode, EveryBandOfTheColourCode) {
         {"red red red pink", -1, 0, {}, "4", Problem::UnknownColour},
         {"red red red gold gold", -1, 0, {}, "6", Problem::BandCount},
     };
-    for (const Row& r : rows) {
-        const BandReading reading = InductorCode::decode(split(r.bands));
-        const auto* v = std::get_if<BandValue>(&reading);
-        check(r, reading, v ? InductorCode::text(*v) : "");
-    }
+    checkRows<InductorCode>(rows);
 }
 
 // The number and unit of a line ("Resistance: 4.7 KOhm +-5%") as a value, to check where the digits were placed.
