@@ -9,6 +9,15 @@ constexpr int kE24Row = 3;  // E3, E6, E12, E24, …
 
 bool blank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
 
+// What the message for an empty field suggests typing.
+const char* example(Unit unit) {
+    switch (unit) {
+        case Unit::Metre: return "1.6mm";
+        case Unit::Hertz: case Unit::Second: case Unit::Watt: case Unit::Celsius: return "100M";
+        default: return "4.7k, 4k7 or 4700";
+    }
+}
+
 }  // namespace
 
 BenchScreen::BenchScreen(std::string nibName, bool withSeries)
@@ -63,7 +72,7 @@ std::optional<double> BenchScreen::valueOf(const TextField& field, Unit unit, co
                                            std::string* error, bool optional) {
     error->clear();
     if (blank(field.text())) {
-        if (!optional) *error = name + ": type a value, such as 4.7k, 4k7 or 4700";
+        if (!optional) *error = name + ": type a value, such as " + example(unit);
         return std::nullopt;
     }
     auto v = ValueReader::readAs(field.text(), unit, error);

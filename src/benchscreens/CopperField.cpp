@@ -1,7 +1,7 @@
 #include "benchscreens/CopperField.h"
 
 #include "core/bench/ValueReader.h"
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Conductor.h"
 
 std::optional<double> copperThickness(const TextField& field, std::string* error) {
@@ -9,7 +9,7 @@ std::optional<double> copperThickness(const TextField& field, std::string* error
     while (!text.empty() && text.back() == ' ') text.pop_back();
     const bool ounces = text.size() > 2 && (text.ends_with("oz") || text.ends_with("OZ"));
     if (ounces) text.resize(text.size() - 2);
-    auto v = ounces ? ValueReader::readAs(text, Unit::None, error) : readMeasure(text, SiUnit::Metre, error);
+    auto v = ounces ? ValueReader::readAs(text, Unit::None, error) : ValueReader::readAs(text, Unit::Metre, error);
     if (!v) {
         *error = field.text().empty() ? "Copper: type a thickness, such as 35um or 1oz" : "Copper: " + *error;
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "benchscreens/ImpedanceLines.h"
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/bench/Quantity.h"
 
 ImpedanceLines ImpedanceLines::of(TransmissionLine::Kind kind, const TransmissionLine::Geometry& g,
@@ -15,7 +15,7 @@ ImpedanceLines ImpedanceLines::of(TransmissionLine::Kind kind, const Transmissio
             const bool coax = kind == TransmissionLine::Kind::Coax, pair = kind == TransmissionLine::Kind::TwistedPair;
             lines.synthesis = "For " + engineering(*wanted, Unit::Ohm) + ": " +
                               (coax ? "centre conductor " : pair ? "wire diameter " : "width ") +
-                              formatMeasure(coax ? found->inner : pair ? found->diameter : found->width, SiUnit::Metre);
+                              engineering(coax ? found->inner : pair ? found->diameter : found->width, Unit::Metre);
         }
     }
     auto r = TransmissionLine::analyse(kind, g, &error);
@@ -26,6 +26,6 @@ ImpedanceLines ImpedanceLines::of(TransmissionLine::Kind kind, const Transmissio
     lines.impedance = "Z0 " + engineering(r->z0, Unit::Ohm);
     if (r->zDiff)
         lines.impedance += ", Zdiff " + engineering(*r->zDiff, Unit::Ohm) + ", Zodd " + engineering(*r->zOdd, Unit::Ohm);
-    lines.delay = "εeff " + engineering(r->erEff, Unit::None) + ", delay " + formatMeasure(r->delay * 1e-2, SiUnit::Second) + "/cm";
+    lines.delay = "εeff " + engineering(r->erEff, Unit::None) + ", delay " + engineering(r->delay * 1e-2, Unit::Second) + "/cm";
     return lines;
 }

@@ -16,8 +16,8 @@ InfoCableLineView::InfoCableLineView(std::string nibName) : PcbScreen(std::move(
 void InfoCableLineView::ShowResults() {
     const bool coax = chosen(m_cKind) == 0;
     std::string error;
-    auto outer = measureOf(m_cOuter, SiUnit::Metre, coax ? "Shield" : "Spacing", &error);
-    auto inner = outer ? measureOf(m_cInner, SiUnit::Metre, coax ? "Conductor" : "Wire", &error) : std::nullopt;
+    auto outer = valueOf(m_cOuter, Unit::Metre, coax ? "Shield" : "Spacing", &error);
+    auto inner = outer ? valueOf(m_cInner, Unit::Metre, coax ? "Conductor" : "Wire", &error) : std::nullopt;
     auto er = inner ? valueOf(m_cEr, Unit::None, "εr", &error) : std::nullopt;
     auto wanted = er ? valueOf(m_cWanted, Unit::Ohm, "Wanted Z0", &error, true) : std::nullopt;
     if (!er || !error.empty()) {

@@ -1,6 +1,6 @@
 #include "benchscreens/InfoCableView.h"
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/CableSize.h"
 
 namespace {
@@ -35,7 +35,7 @@ void InfoCableView::ShowResults() {
     } else {
         error = "AWG: '" + m_cAwg.text() + "' is not a gauge from 0000 to 40";
     }
-    auto length = area ? measureOf(m_cLength, SiUnit::Metre, "Length", &error) : std::nullopt;
+    auto length = area ? valueOf(m_cLength, Unit::Metre, "Length", &error) : std::nullopt;
     auto current = length ? valueOf(m_cCurrent, Unit::Ampere, "Current", &error) : std::nullopt;
     if (current) q.maxDrop = valueOf(m_cMaxDrop, Unit::Volt, "Drop limit", &error, true);
     if (current && error.empty()) {
@@ -51,7 +51,7 @@ void InfoCableView::ShowResults() {
         return;
     }
     m_cResistance.setText("Loop " + engineering(r->resistance, Unit::Ohm) + ", drop " + engineering(r->drop, Unit::Volt) +
-                          ", loss " + formatMeasure(r->loss, SiUnit::Watt) + ", " +
+                          ", loss " + engineering(r->loss, Unit::Watt) + ", " +
                           PcbScreen::number(r->currentDensity * 1e-6) + " A/mm²");
     m_cEquivalent.setText(squareMillimetres(r->area) + ": nearest AWG " + CableSize::awgName(r->nearestAwg) +
                           ", metric " + squareMillimetres(r->nearestMetric));

@@ -1,7 +1,7 @@
 #include "benchscreens/InfoFusingView.h"
 
 #include "benchscreens/CopperField.h"
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Fusing.h"
 
 InfoFusingView::InfoFusingView(std::string nibName) : PcbScreen(std::move(nibName)) {
@@ -16,9 +16,9 @@ InfoFusingView::InfoFusingView(std::string nibName) : PcbScreen(std::move(nibNam
 
 void InfoFusingView::ShowResults() {
     std::string error;
-    auto width = measureOf(m_cWidth, SiUnit::Metre, "Width", &error);
+    auto width = valueOf(m_cWidth, Unit::Metre, "Width", &error);
     auto thickness = width ? copperThickness(m_cThickness, &error) : std::nullopt;
-    auto ambient = thickness ? measureOf(m_cAmbient, SiUnit::Celsius, "Ambient", &error) : std::nullopt;
+    auto ambient = thickness ? valueOf(m_cAmbient, Unit::Celsius, "Ambient", &error) : std::nullopt;
     if (!ambient) {
         m_cFuseCurrent.setText(error);
         m_cFuseTime.setText("");
@@ -26,7 +26,7 @@ void InfoFusingView::ShowResults() {
     }
     auto way = [&](const TextField& field, const char* name, bool time) -> std::string {
         std::string e;
-        const auto v = time ? measureOf(field, SiUnit::Second, name, &e, true) : valueOf(field, Unit::Ampere, name, &e, true);
+        const auto v = time ? valueOf(field, Unit::Second, name, &e, true) : valueOf(field, Unit::Ampere, name, &e, true);
         if (!v) return e;
         Fusing::Query q;
         q.area = *width * *thickness;
@@ -34,8 +34,8 @@ void InfoFusingView::ShowResults() {
         (time ? q.time : q.current) = *v;
         const auto r = Fusing::compute(q, &e);
         if (!r) return e;
-        return time ? "Melts in " + formatMeasure(r->time, SiUnit::Second) + " at " + engineering(r->current, Unit::Ampere)
-                    : engineering(r->current, Unit::Ampere) + " melts it in " + formatMeasure(r->time, SiUnit::Second);
+        return time ? "Melts in " + engineering(r->time, Unit::Second) + " at " + engineering(r->current, Unit::Ampere)
+                    : engineering(r->current, Unit::Ampere) + " melts it in " + engineering(r->time, Unit::Second);
     };
     m_cFuseCurrent.setText(way(m_cTime, "Time", true));
     m_cFuseTime.setText(way(m_cCurrent, "Current", false));

@@ -28,12 +28,12 @@ void InfoImpedanceView::ShowResults() {
     const Kind kind = kKinds[chosen(m_cKind)];
     TransmissionLine::Geometry g;
     std::string error;
-    auto width = measureOf(m_cWidth, SiUnit::Metre, "Width", &error);
-    auto height = width ? measureOf(m_cHeight, SiUnit::Metre, "Height", &error) : std::nullopt;
+    auto width = valueOf(m_cWidth, Unit::Metre, "Width", &error);
+    auto height = width ? valueOf(m_cHeight, Unit::Metre, "Height", &error) : std::nullopt;
     auto thickness = height ? copperThickness(m_cThickness, &error) : std::nullopt;
     auto er = thickness ? valueOf(m_cEr, Unit::None, "εr", &error) : std::nullopt;
     const bool gapped = kind == Kind::Cpw || kind == Kind::Gcpw || kind == Kind::CoupledMicrostrip;
-    auto gap = er && gapped ? measureOf(m_cGap, SiUnit::Metre, "Gap", &error) : std::optional<double>(0);
+    auto gap = er && gapped ? valueOf(m_cGap, Unit::Metre, "Gap", &error) : std::optional<double>(0);
     auto wanted = er && gap ? valueOf(m_cWanted, Unit::Ohm, "Wanted Z0", &error, true) : std::nullopt;
     if (!er || !gap || !error.empty()) {
         m_cZ0.setText(error);

@@ -1,6 +1,6 @@
 #include "benchscreens/InfoSpacingView.h"
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/ConductorSpacing.h"
 
 InfoSpacingView::InfoSpacingView(std::string nibName) : PcbScreen(std::move(nibName)) {
@@ -18,5 +18,5 @@ void InfoSpacingView::ShowResults() {
     std::string error;
     auto volts = valueOf(m_cVoltage, Unit::Volt, "Voltage", &error);
     auto s = volts ? ConductorSpacing::spacing(*volts, index, &error) : std::nullopt;
-    m_cSpacing.setText(s ? "Spacing " + formatMeasure(*s, SiUnit::Metre) + " at " + engineering(*volts, Unit::Volt) : error);
+    m_cSpacing.setText(s ? "Spacing " + engineering(*s, Unit::Metre) + " at " + engineering(*volts, Unit::Volt) : error);
 }

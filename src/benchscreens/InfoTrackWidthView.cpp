@@ -1,7 +1,7 @@
 #include "benchscreens/InfoTrackWidthView.h"
 
 #include "benchscreens/CopperField.h"
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/TrackWidth.h"
 
 InfoTrackWidthView::InfoTrackWidthView(std::string nibName) : PcbScreen(std::move(nibName)) {
@@ -20,9 +20,9 @@ void InfoTrackWidthView::ShowResults() {
     TrackWidth::Query q;
     q.internal = chosen(m_cLayer) == 1;
     std::string error;
-    const auto rise = measureOf(m_cRise, SiUnit::Celsius, "Rise", &error);
+    const auto rise = valueOf(m_cRise, Unit::Celsius, "Rise", &error);
     const auto thickness = rise ? copperThickness(m_cThickness, &error) : std::nullopt;
-    const auto length = thickness ? measureOf(m_cLength, SiUnit::Metre, "Length", &error, true) : std::nullopt;
+    const auto length = thickness ? valueOf(m_cLength, Unit::Metre, "Length", &error, true) : std::nullopt;
     if (!rise || !thickness || !error.empty()) {
         m_cWidthResult.setText(error);
         m_cCurrentResult.setText("");
@@ -35,18 +35,18 @@ void InfoTrackWidthView::ShowResults() {
     // Each way from its own field: the width for the current, the current for the width.
     auto way = [&](const TextField& field, const char* name, bool current) -> std::string {
         std::string e;
-        const auto v = current ? valueOf(field, Unit::Ampere, name, &e, true) : measureOf(field, SiUnit::Metre, name, &e, true);
+        const auto v = current ? valueOf(field, Unit::Ampere, name, &e, true) : valueOf(field, Unit::Metre, name, &e, true);
         if (!v) return e;
         TrackWidth::Query w = q;
         (current ? w.current : w.width) = *v;
         const auto r = TrackWidth::compute(w, &e);
         if (!r) return e;
         if (current && q.length > 0)
-            m_cLoss.setText("Over " + formatMeasure(q.length, SiUnit::Metre) + ": " + engineering(r->resistance, Unit::Ohm) +
-                            ", drop " + engineering(r->drop, Unit::Volt) + ", loss " + formatMeasure(r->loss, SiUnit::Watt));
-        return current ? "Width for " + engineering(r->current, Unit::Ampere) + ": " + formatMeasure(r->width, SiUnit::Metre) +
+            m_cLoss.setText("Over " + engineering(q.length, Unit::Metre) + ": " + engineering(r->resistance, Unit::Ohm) +
+                            ", drop " + engineering(r->drop, Unit::Volt) + ", loss " + engineering(r->loss, Unit::Watt));
+        return current ? "Width for " + engineering(r->current, Unit::Ampere) + ": " + engineering(r->width, Unit::Metre) +
                              " (" + number(r->width / 25.4e-6, 3) + " mil)"
-                       : "Current for " + formatMeasure(r->width, SiUnit::Metre) + ": " + engineering(r->current, Unit::Ampere);
+                       : "Current for " + engineering(r->width, Unit::Metre) + ": " + engineering(r->current, Unit::Ampere);
     };
     m_cLoss.setText("");
     m_cWidthResult.setText(way(m_cCurrent, "Current", true));

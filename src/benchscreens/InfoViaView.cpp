@@ -1,6 +1,6 @@
 #include "benchscreens/InfoViaView.h"
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Via.h"
 
 InfoViaView::InfoViaView(std::string nibName) : PcbScreen(std::move(nibName)) {
@@ -23,16 +23,16 @@ void InfoViaView::ShowResults() {
     const struct {
         const TextField& field;
         double& value;
-        SiUnit measure;
+        Unit measure;
         const char* name;
-    } inputs[] = {{m_cHole, q.hole, SiUnit::Metre, "Hole"},          {m_cPlating, q.plating, SiUnit::Metre, "Plating"},
-                  {m_cLength, q.length, SiUnit::Metre, "Board"},      {m_cPad, q.pad, SiUnit::Metre, "Pad"},
-                  {m_cClearance, q.clearance, SiUnit::Metre, "Clearance"}, {m_cRise, q.rise, SiUnit::Celsius, "Rise"}};
+    } inputs[] = {{m_cHole, q.hole, Unit::Metre, "Hole"},          {m_cPlating, q.plating, Unit::Metre, "Plating"},
+                  {m_cLength, q.length, Unit::Metre, "Board"},      {m_cPad, q.pad, Unit::Metre, "Pad"},
+                  {m_cClearance, q.clearance, Unit::Metre, "Clearance"}, {m_cRise, q.rise, Unit::Celsius, "Rise"}};
     std::string error;
     std::optional<Via::Result> r;
     bool read = true;
     for (const auto& in : inputs) {
-        const auto v = measureOf(in.field, in.measure, in.name, &error);
+        const auto v = valueOf(in.field, in.measure, in.name, &error);
         if (!v) {
             read = false;
             break;
@@ -54,7 +54,7 @@ void InfoViaView::ShowResults() {
     std::string resistance = "Resistance " + engineering(r->resistance, Unit::Ohm);
     if (q.current)
         resistance += "; at " + engineering(*q.current, Unit::Ampere) + " drop " + engineering(r->drop, Unit::Volt) +
-                      ", loss " + formatMeasure(r->loss, SiUnit::Watt);
+                      ", loss " + engineering(r->loss, Unit::Watt);
     m_cResistance.setText(resistance);
     m_cCurrentResult.setText("Current for " + number(q.rise) + " °C rise: " + engineering(r->current, Unit::Ampere));
     m_cThermal.setText("Thermal resistance " + number(r->thermalResistance) + " °C/W");

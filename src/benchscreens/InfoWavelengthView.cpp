@@ -1,6 +1,6 @@
 #include "benchscreens/InfoWavelengthView.h"
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Wavelength.h"
 
 InfoWavelengthView::InfoWavelengthView(std::string nibName) : PcbScreen(std::move(nibName)) {
@@ -12,11 +12,11 @@ InfoWavelengthView::InfoWavelengthView(std::string nibName) : PcbScreen(std::mov
 
 void InfoWavelengthView::ShowResults() {
     std::string error;
-    auto f = measureOf(m_cFrequency, SiUnit::Hertz, "Frequency", &error);
+    auto f = valueOf(m_cFrequency, Unit::Hertz, "Frequency", &error);
     auto vf = f ? valueOf(m_cVelocity, Unit::None, "Velocity factor", &error) : std::nullopt;
     auto r = vf ? Wavelength::compute(*f, *vf, &error) : std::nullopt;
-    m_cWavelength.setText(r ? "λ " + formatMeasure(r->wavelength, SiUnit::Metre) : error);
-    m_cFractions.setText(r ? "λ/2 " + formatMeasure(r->half, SiUnit::Metre) + ", λ/4 " + formatMeasure(r->quarter, SiUnit::Metre)
+    m_cWavelength.setText(r ? "λ " + engineering(r->wavelength, Unit::Metre) : error);
+    m_cFractions.setText(r ? "λ/2 " + engineering(r->half, Unit::Metre) + ", λ/4 " + engineering(r->quarter, Unit::Metre)
                            : "");
-    m_cPeriod.setText(r ? "Period " + formatMeasure(r->period, SiUnit::Second) : "");
+    m_cPeriod.setText(r ? "Period " + engineering(r->period, Unit::Second) : "");
 }

@@ -56,15 +56,3 @@ std::string PcbScreen::number(double value, int digits) {
     std::snprintf(buf, sizeof buf, "%.*g", digits, value);
     return buf;
 }
-
-std::optional<double> PcbScreen::measureOf(const TextField& field, SiUnit measure, const std::string& name,
-                                           std::string* error, bool optional) {
-    error->clear();
-    if (field.text().find_first_not_of(" \t") == std::string::npos) {
-        if (!optional) *error = name + ": type a value, such as " + (measure == SiUnit::Metre ? "1.6mm" : "100M");
-        return std::nullopt;
-    }
-    auto v = readMeasure(field.text(), measure, error);
-    if (!v) *error = name + ": " + *error;
-    return v;
-}

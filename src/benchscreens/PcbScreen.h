@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "benchscreens/BenchScreen.h"
-#include "core/pcb/SiUnit.h"
 
 /// What the board and RF screens share beyond the bench screens': pickers of fixed choices (a layer, a line,
 /// a class of board, two metals), one wheel per list of titles.
@@ -25,11 +24,6 @@ protected:
 public:
     /// `digits` significant digits without a unit: "3.3", "0.0123".
     static std::string number(double value, int digits = 4);
-
-protected:
-    /// As `valueOf`, for a length, frequency, time, power or temperature written with its unit.
-    static std::optional<double> measureOf(const TextField& field, SiUnit measure, const std::string& name,
-                                           std::string* error, bool optional = false);
 private:
     struct Choice {
         PickerView* picker;

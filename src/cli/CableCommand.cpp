@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/CableSize.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -44,10 +44,10 @@ void addCableCommand(CLI::App& app) {
         } else {
             q.area = bench::value("--area", o->area, Unit::None) * 1e-6;
         }
-        q.length = pcbcli::measure("--length", o->length, SiUnit::Metre);
+        q.length = bench::value("--length", o->length, Unit::Metre);
         q.current = bench::value("--current", o->current, Unit::Ampere);
         q.material = o->material == "copper" ? &conductor::kCopper : &conductor::kAluminium;
-        q.temperature = pcbcli::measure("--temperature", o->temperature, SiUnit::Celsius);
+        q.temperature = bench::value("--temperature", o->temperature, Unit::Celsius);
         q.maxDrop = pcbcli::optional("--max-drop", o->maxDrop, Unit::Volt);
         std::string error;
         auto r = CableSize::compute(q, &error);
@@ -67,7 +67,7 @@ void addCableCommand(CLI::App& app) {
         std::cout << "Cross-section: " << squareMillimetres(r->area) << " (nearest AWG " << CableSize::awgName(r->nearestAwg)
                   << ", metric " << squareMillimetres(r->nearestMetric) << ")\nLoop resistance: "
                   << engineering(r->resistance, Unit::Ohm) << "\nVoltage drop: " << engineering(r->drop, Unit::Volt)
-                  << "\nPower loss: " << formatMeasure(r->loss, SiUnit::Watt) << "\nCurrent density: "
+                  << "\nPower loss: " << engineering(r->loss, Unit::Watt) << "\nCurrent density: "
                   << pcbcli::plain(r->currentDensity * 1e-6) << " A/mm²\n";
         if (q.maxDrop)
             std::cout << "Smallest AWG: " << (r->smallestAwg ? CableSize::awgName(*r->smallestAwg) : "none")

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Fusing.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -28,17 +28,17 @@ void addFusingCommand(CLI::App& app) {
     cmd->callback([o] {
         if (o->area.empty() == o->width.empty()) throw UsageError("--area: give the area or the width, not both");
         Fusing::Query q;
-        q.area = o->area.empty() ? pcbcli::measure("--width", o->width, SiUnit::Metre) *
+        q.area = o->area.empty() ? bench::value("--width", o->width, Unit::Metre) *
                                        pcbcli::copperThickness(o->thickness, o->ounces)
                                  : bench::value("--area", o->area, Unit::None) * 1e-6;
-        q.time = pcbcli::optionalMeasure("--time", o->time, SiUnit::Second);
+        q.time = pcbcli::optional("--time", o->time, Unit::Second);
         q.current = pcbcli::optional("--current", o->current, Unit::Ampere);
-        q.ambient = pcbcli::measure("--ambient", o->ambient, SiUnit::Celsius);
+        q.ambient = bench::value("--ambient", o->ambient, Unit::Celsius);
         std::string error;
         auto r = Fusing::compute(q, &error);
         pcbcli::require(r.has_value(), error);
         if (o->json) return bench::printJson({{"area", q.area}, {"current", r->current}, {"time", r->time}});
         std::cout << "Fusing current: " << engineering(r->current, Unit::Ampere) << "\nTime: "
-                  << formatMeasure(r->time, SiUnit::Second) << '\n';
+                  << engineering(r->time, Unit::Second) << '\n';
     });
 }

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/TransmissionLine.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -51,16 +51,16 @@ void addImpedanceCommand(CLI::App& app) {
         g.er = bench::value("--er", o->er.empty() ? (board ? "4.4" : kind == Kind::Coax ? "2.25" : "1") : o->er,
                              Unit::None);
         if (board) {
-            g.height = pcbcli::measure("--height", o->height, SiUnit::Metre);
+            g.height = bench::value("--height", o->height, Unit::Metre);
             g.thickness = pcbcli::copperThickness(o->thickness, o->ounces);
-            g.width = pcbcli::optionalMeasure("--width", o->width, SiUnit::Metre).value_or(0);
-            g.gap = pcbcli::optionalMeasure("--gap", o->gap, SiUnit::Metre).value_or(0);
+            g.width = pcbcli::optional("--width", o->width, Unit::Metre).value_or(0);
+            g.gap = pcbcli::optional("--gap", o->gap, Unit::Metre).value_or(0);
         } else if (kind == Kind::Coax) {
-            g.outer = pcbcli::optionalMeasure("--outer", o->outer, SiUnit::Metre).value_or(0);
-            g.inner = pcbcli::optionalMeasure("--inner", o->inner, SiUnit::Metre).value_or(0);
+            g.outer = pcbcli::optional("--outer", o->outer, Unit::Metre).value_or(0);
+            g.inner = pcbcli::optional("--inner", o->inner, Unit::Metre).value_or(0);
         } else {
-            g.diameter = pcbcli::optionalMeasure("--diameter", o->diameter, SiUnit::Metre).value_or(0);
-            g.spacing = pcbcli::optionalMeasure("--spacing", o->spacing, SiUnit::Metre).value_or(0);
+            g.diameter = pcbcli::optional("--diameter", o->diameter, Unit::Metre).value_or(0);
+            g.spacing = pcbcli::optional("--spacing", o->spacing, Unit::Metre).value_or(0);
         }
         const bool coupled = kind == Kind::CoupledMicrostrip;
         const std::string targetOption = coupled ? "--zdiff" : "--z0";
@@ -91,9 +91,9 @@ void addImpedanceCommand(CLI::App& app) {
         }
         if (target)
             std::cout << (kind == Kind::Coax ? "Inner diameter: " : kind == Kind::TwistedPair ? "Diameter: " : "Width: ")
-                      << formatMeasure(solved, SiUnit::Metre) << '\n';
+                      << engineering(solved, Unit::Metre) << '\n';
         std::cout << "Z0: " << engineering(r->z0, Unit::Ohm) << "\nEffective εr: " << pcbcli::plain(r->erEff)
-                  << "\nDelay: " << formatMeasure(r->delay, SiUnit::Second) << "/m\n";
+                  << "\nDelay: " << engineering(r->delay, Unit::Second) << "/m\n";
         if (r->zDiff)
             std::cout << "Zdiff: " << engineering(*r->zDiff, Unit::Ohm) << "\nZodd: " << engineering(*r->zOdd, Unit::Ohm)
                       << '\n';

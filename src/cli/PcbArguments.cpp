@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "cli/BenchArguments.h"
-#include "core/pcb/SiUnit.h"
 #include "core/pcb/Conductor.h"
 #include "cli/UsageError.h"
 
@@ -12,18 +11,6 @@ namespace pcbcli {
 std::optional<double> optional(const char* option, const std::string& text, Unit unit) {
     if (text.empty()) return std::nullopt;
     return bench::value(option, text, unit);
-}
-
-double measure(const std::string& option, const std::string& text, SiUnit m) {
-    std::string error;
-    auto v = readMeasure(text, m, &error);
-    if (!v) throw UsageError(option + ": " + error);
-    return *v;
-}
-
-std::optional<double> optionalMeasure(const std::string& option, const std::string& text, SiUnit m) {
-    if (text.empty()) return std::nullopt;
-    return measure(option, text, m);
 }
 
 void require(bool ok, const std::string& error) {
@@ -36,19 +23,13 @@ void addCopperOptions(CLI::App* cmd, std::string& thickness, std::string& ounces
 }
 
 double copperThickness(const std::string& thickness, const std::string& ounces) {
-    if (ounces.empty()) return pcbcli::measure("--thickness", thickness, SiUnit::Metre);
+    if (ounces.empty()) return bench::value("--thickness", thickness, Unit::Metre);
     return bench::value("--copper-oz", ounces, Unit::None) * conductor::kMetresPerOunce;
 }
 
 std::string plain(double value) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.4g", value);
-    return buf;
-}
-
-std::string celsius(double value) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4g °C", value);
     return buf;
 }
 

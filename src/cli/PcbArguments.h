@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/bench/Quantity.h"
-#include "core/pcb/SiUnit.h"
 
 /// What the board and RF subcommands share beyond the bench tools': options that may be left out, and the copper
 /// given as --thickness or --copper-oz.
@@ -12,10 +11,6 @@ namespace pcbcli {
 
 /// As `bench::value` for the text of `option`, but nothing for an option not given (empty text).
 std::optional<double> optional(const char* option, const std::string& text, Unit unit);
-/// The text of `option` read as `measure` ("1.6mm", "100MHz"); a usage error naming the option otherwise.
-double measure(const std::string& option, const std::string& text, SiUnit measure);
-/// As `measure`, but nothing for an option not given (empty text).
-std::optional<double> optionalMeasure(const std::string& option, const std::string& text, SiUnit measure);
 /// Throws the usage error `error` unless `ok`.
 void require(bool ok, const std::string& error);
 
@@ -26,7 +21,5 @@ double copperThickness(const std::string& thickness, const std::string& ounces);
 
 /// A number without prefix or unit, four significant digits: "0.5", "27.35", "156.3".
 std::string plain(double value);
-/// A temperature for the text output: "10 °C".
-std::string celsius(double value);
 
 }  // namespace pcbcli

@@ -2,7 +2,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/ConductorSpacing.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -75,7 +75,7 @@ void addSpacingCommand(CLI::App& app) {
         pcbcli::require(s.has_value(), error);
         const char* name = ConductorSpacing::classNames()[static_cast<size_t>(*index)];
         if (o->json) return bench::printJson({{"voltage", volts}, {"class", name}, {"spacing", *s}});
-        std::cout << "Spacing: " << formatMeasure(*s, SiUnit::Metre) << " (" << name << ", "
+        std::cout << "Spacing: " << engineering(*s, Unit::Metre) << " (" << name << ", "
                   << ConductorSpacing::classDescriptions()[static_cast<size_t>(*index)] << ")\n";
     });
 }

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/TrackWidth.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -28,12 +28,12 @@ void addTrackwidthCommand(CLI::App& app) {
     cmd->callback([o] {
         TrackWidth::Query q;
         q.current = pcbcli::optional("--current", o->current, Unit::Ampere);
-        q.width = pcbcli::optionalMeasure("--width", o->width, SiUnit::Metre);
-        q.rise = pcbcli::measure("--rise", o->rise, SiUnit::Celsius);
+        q.width = pcbcli::optional("--width", o->width, Unit::Metre);
+        q.rise = bench::value("--rise", o->rise, Unit::Celsius);
         q.thickness = pcbcli::copperThickness(o->thickness, o->ounces);
         q.internal = o->internal;
-        q.length = pcbcli::measure("--length", o->length, SiUnit::Metre);
-        q.ambient = pcbcli::measure("--ambient", o->ambient, SiUnit::Celsius);
+        q.length = bench::value("--length", o->length, Unit::Metre);
+        q.ambient = bench::value("--ambient", o->ambient, Unit::Celsius);
         std::string error;
         auto r = TrackWidth::compute(q, &error);
         pcbcli::require(r.has_value(), error);
@@ -42,11 +42,11 @@ void addTrackwidthCommand(CLI::App& app) {
                               {"resistance", r->resistance}, {"drop", r->drop}, {"loss", r->loss}});
             return;
         }
-        std::cout << "Width: " << formatMeasure(r->width, SiUnit::Metre) << " (" << pcbcli::plain(r->width / 25.4e-6)
+        std::cout << "Width: " << engineering(r->width, Unit::Metre) << " (" << pcbcli::plain(r->width / 25.4e-6)
                   << " mil)\nCurrent: " << engineering(r->current, Unit::Ampere)
                   << "\nCross-section: " << pcbcli::plain(r->area * 1e6) << " mm²\n";
         if (q.length > 0)
             std::cout << "Resistance: " << engineering(r->resistance, Unit::Ohm) << "\nVoltage drop: "
-                      << engineering(r->drop, Unit::Volt) << "\nPower loss: " << formatMeasure(r->loss, SiUnit::Watt) << '\n';
+                      << engineering(r->drop, Unit::Volt) << "\nPower loss: " << engineering(r->loss, Unit::Watt) << '\n';
     });
 }

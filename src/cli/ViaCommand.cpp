@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Via.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -30,14 +30,14 @@ void addViaCommand(CLI::App& app) {
     bench::addJsonFlag(cmd, o->json);
     cmd->callback([o] {
         Via::Query q;
-        q.hole = pcbcli::measure("--hole", o->hole, SiUnit::Metre);
-        q.plating = pcbcli::measure("--thickness", o->thickness, SiUnit::Metre);
-        q.length = pcbcli::measure("--length", o->length, SiUnit::Metre);
-        q.pad = pcbcli::measure("--pad", o->pad, SiUnit::Metre);
-        q.clearance = pcbcli::measure("--clearance", o->clearance, SiUnit::Metre);
+        q.hole = bench::value("--hole", o->hole, Unit::Metre);
+        q.plating = bench::value("--thickness", o->thickness, Unit::Metre);
+        q.length = bench::value("--length", o->length, Unit::Metre);
+        q.pad = bench::value("--pad", o->pad, Unit::Metre);
+        q.clearance = bench::value("--clearance", o->clearance, Unit::Metre);
         q.er = bench::value("--er", o->er, Unit::None);
-        q.rise = pcbcli::measure("--rise", o->rise, SiUnit::Celsius);
-        q.ambient = pcbcli::measure("--ambient", o->ambient, SiUnit::Celsius);
+        q.rise = bench::value("--rise", o->rise, Unit::Celsius);
+        q.ambient = bench::value("--ambient", o->ambient, Unit::Celsius);
         q.current = pcbcli::optional("--current", o->current, Unit::Ampere);
         std::string error;
         auto r = Via::compute(q, &error);
@@ -51,12 +51,12 @@ void addViaCommand(CLI::App& app) {
             return;
         }
         std::cout << "Resistance: " << engineering(r->resistance, Unit::Ohm) << "\nCurrent for "
-                  << pcbcli::celsius(q.rise) << " rise: " << engineering(r->current, Unit::Ampere)
+                  << engineering(q.rise, Unit::Celsius) << " rise: " << engineering(r->current, Unit::Ampere)
                   << "\nThermal resistance: " << pcbcli::plain(r->thermalResistance) << " °C/W"
                   << "\nCapacitance: " << engineering(r->capacitance, Unit::Farad)
                   << "\nInductance: " << engineering(r->inductance, Unit::Henry) << '\n';
         if (q.current)
             std::cout << "Voltage drop: " << engineering(r->drop, Unit::Volt) << "\nPower loss: "
-                      << formatMeasure(r->loss, SiUnit::Watt) << '\n';
+                      << engineering(r->loss, Unit::Watt) << '\n';
     });
 }

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <memory>
 
-#include "core/pcb/SiUnit.h"
+#include "core/bench/Quantity.h"
 #include "core/pcb/Wavelength.h"
 #include "cli/BenchArguments.h"
 #include "cli/PcbCommands.h"
@@ -20,14 +20,14 @@ void addWavelengthCommand(CLI::App& app) {
     bench::addJsonFlag(cmd, o->json);
     cmd->callback([o] {
         std::string error;
-        auto r = Wavelength::compute(pcbcli::measure("--frequency", o->frequency, SiUnit::Hertz),
+        auto r = Wavelength::compute(bench::value("--frequency", o->frequency, Unit::Hertz),
                                      bench::value("--velocity-factor", o->velocity, Unit::None), &error);
         pcbcli::require(r.has_value(), error);
         if (o->json)
             return bench::printJson({{"wavelength", r->wavelength}, {"half", r->half}, {"quarter", r->quarter},
                                      {"period", r->period}});
-        std::cout << "Wavelength: " << formatMeasure(r->wavelength, SiUnit::Metre) << "\nHalf wave: "
-                  << formatMeasure(r->half, SiUnit::Metre) << "\nQuarter wave: " << formatMeasure(r->quarter, SiUnit::Metre)
-                  << "\nPeriod: " << formatMeasure(r->period, SiUnit::Second) << '\n';
+        std::cout << "Wavelength: " << engineering(r->wavelength, Unit::Metre) << "\nHalf wave: "
+                  << engineering(r->half, Unit::Metre) << "\nQuarter wave: " << engineering(r->quarter, Unit::Metre)
+                  << "\nPeriod: " << engineering(r->period, Unit::Second) << '\n';
     });
 }

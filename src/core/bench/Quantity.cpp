@@ -11,6 +11,11 @@ const char* unitSymbol(Unit unit) {
         case Unit::Henry: return "H";
         case Unit::Volt: return "V";
         case Unit::Ampere: return "A";
+        case Unit::Metre: return "m";
+        case Unit::Hertz: return "Hz";
+        case Unit::Second: return "s";
+        case Unit::Watt: return "W";
+        case Unit::Celsius: return "°C";
         case Unit::None: break;
     }
     return "";
@@ -23,6 +28,11 @@ const char* unitName(Unit unit) {
         case Unit::Henry: return "henry";
         case Unit::Volt: return "volt";
         case Unit::Ampere: return "ampere";
+        case Unit::Metre: return "metre";
+        case Unit::Hertz: return "hertz";
+        case Unit::Second: return "second";
+        case Unit::Watt: return "watt";
+        case Unit::Celsius: return "degree Celsius";
         case Unit::None: break;
     }
     return "";
@@ -30,9 +40,13 @@ const char* unitName(Unit unit) {
 
 std::string engineering(double value, Unit unit, int digits) {
     const std::string symbol = unitSymbol(unit);
+    char buf[64];
+    if (unit == Unit::Celsius) {
+        std::snprintf(buf, sizeof buf, "%.*g %s", digits, value, symbol.c_str());
+        return buf;
+    }
     if (value == 0 || !std::isfinite(value)) return (value == 0 ? "0" : "?") + (symbol.empty() ? "" : " " + symbol);
     // Round to the significant digits first, so that 999.96 picks the prefix of 1000, not of 999.
-    char buf[64];
     std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(value));
     const double rounded = std::strtod(buf, nullptr);
     static const char* const prefixes[] = {"p", "n", "µ", "m", "", "k", "M", "G"};

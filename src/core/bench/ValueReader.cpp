@@ -24,7 +24,9 @@ std::optional<int> prefixExponent(char c) {
 bool endsWithWord(const std::string& s, std::string_view word) {
     if (s.size() < word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[s.size() - word.size() + i])) != word[i]) return false;
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - word.size() + i])) !=
+            static_cast<unsigned char>(word[i]))
+            return false;
     return true;
 }
 
@@ -65,11 +67,25 @@ Unit takeUnit(std::string& s) {
     return Unit::None;
 }
 
-// "ohms", "farads", "henries", "volts", "amperes".
+// "ohms", "farads", "henries", "hertz", "degrees Celsius".
 std::string plural(Unit unit) {
-    const std::string name = unitName(unit);
-    return name == "henry" ? "henries" : name + "s";
+    switch (unit) {
+        case Unit::Henry: return "henries";
+        case Unit::Hertz: return "hertz";
+        case Unit::Celsius: return "degrees Celsius";
+        default: return unitName(unit) + std::string("s");
+    }
 }
+
+// The board and RF tools' units, lower case, longest first so that "mils" is not read as "m". `read` knows none
+// of them: there a last m is milli, and s, W and C are no units of a part.
+const struct {
+    Unit unit;
+    std::string_view text;
+    double scale;
+} kMeasureUnits[] = {{Unit::Metre, "mils", 25.4e-6}, {Unit::Metre, "mil", 25.4e-6}, {Unit::Metre, "in", 25.4e-3},
+                     {Unit::Metre, "m", 1},           {Unit::Hertz, "hz", 1},        {Unit::Second, "s", 1},
+                     {Unit::Watt, "w", 1},            {Unit::Celsius, "\xC2\xB0" "c", 1}, {Unit::Celsius, "c", 1}};
 
 std::string inOtherUnit(std::string_view text, Unit unit, const std::string& wanted) {
     return "'" + std::string(text) + "' is in " + plural(unit) + ": give " + wanted;
@@ -78,13 +94,25 @@ std::string inOtherUnit(std::string_view text, Unit unit, const std::string& wan
 }  // namespace
 
 std::optional<double> ValueReader::readAs(std::string_view text, Unit unit, std::string* error) {
-    auto q = read(text, error);
-    if (!q) return std::nullopt;
+    std::string s = trimmed(std::string(text));
+    double scale = 1;
+    for (const auto& m : kMeasureUnits) {
+        if (m.unit == unit && endsWithWord(s, m.text)) {
+            s.resize(s.size() - m.text.size());
+            scale = m.scale;
+            break;
+        }
+    }
+    auto q = read(s, nullptr);
+    if (!q) {
+        if (error) *error = notAValue(text);
+        return std::nullopt;
+    }
     if (q->unit != Unit::None && q->unit != unit) {
         if (error) *error = inOtherUnit(text, q->unit, plural(unit));
         return std::nullopt;
     }
-    return q->value;
+    return q->value * scale;
 }
 
 std::optional<Quantity> ValueReader::readComponent(std::string_view text, std::string* error) {

@@ -16,7 +16,9 @@ public:
     static std::optional<Quantity> read(std::string_view text, std::string* error);
 
     /// `text` read as a value in `unit`, a bare number being taken in it; nothing with `error` set when it is not
-    /// a value or is in another unit ("'5F' is in farads: give amperes").
+    /// a value or is in another unit ("'5F' is in farads: give amperes"). The board and RF tools' units are read
+    /// only where they are asked: "1.6mm", "35 µm", "10mil", "0.5in", "5m" (a last m is metres where a length is
+    /// asked), "100MHz", "10ms", "0.5W", "25°C", "25C".
     static std::optional<double> readAs(std::string_view text, Unit unit, std::string* error);
     /// `text` read as a part's value: ohms, farads or henries, a bare number being ohms; nothing with `error` set
     /// otherwise.

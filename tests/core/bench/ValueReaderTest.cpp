@@ -44,25 +44,42 @@ TEST(ValueReader, ReadsWholeTextsOrNamesTheText) {
 }
 
 TEST(ValueReader, ReadsInTheUnitAskedOrSaysWhichItIsIn) {
+    const std::string notAValue = ": write 4.7k, 4k7 or 4700";
     struct Case {
         const char* text;
         std::optional<Unit> as;  // nothing: as a part's value
-        const char* error;       // empty: read
+        double value;
+        std::string error;  // empty: read
     } cases[] = {
-        {"50u", Unit::Ampere, ""},
-        {"50uA", Unit::Ampere, ""},
-        {"5F", Unit::Ampere, "'5F' is in farads: give amperes"},
-        {"4k7", std::nullopt, ""},
-        {"10uH", std::nullopt, ""},
-        {"12V", std::nullopt, "'12V' is in volts: give ohms, farads or henries"},
-        {"4x7", Unit::Volt, "'4x7' is not a value: write 4.7k, 4k7 or 4700"},
+        {"50u", Unit::Ampere, 50e-6, ""},
+        {"50uA", Unit::Ampere, 50e-6, ""},
+        {"5F", Unit::Ampere, 0, "'5F' is in farads: give amperes"},
+        {"4k7", std::nullopt, 4700, ""},
+        {"10uH", std::nullopt, 10e-6, ""},
+        {"12V", std::nullopt, 0, "'12V' is in volts: give ohms, farads or henries"},
+        {"4x7", Unit::Volt, 0, "'4x7' is not a value" + notAValue},
+        // The board and RF tools' units, read only where they are asked: a last m is metres for a length only.
+        {"5m", Unit::Metre, 5, ""},           {"5m", Unit::Volt, 5e-3, ""},        {"1.6mm", Unit::Metre, 1.6e-3, ""},
+        {"35um", Unit::Metre, 35e-6, ""},     {"35 µm", Unit::Metre, 35e-6, ""},   {"10mil", Unit::Metre, 254e-6, ""},
+        {"2 mils", Unit::Metre, 50.8e-6, ""}, {"0.5in", Unit::Metre, 12.7e-3, ""}, {"1.5", Unit::Metre, 1.5, ""},
+        {"100MHz", Unit::Hertz, 1e8, ""},     {"2.4 GHz", Unit::Hertz, 2.4e9, ""}, {"10ms", Unit::Second, 10e-3, ""},
+        {"0.5W", Unit::Watt, 0.5, ""},        {"25°C", Unit::Celsius, 25, ""},     {"20C", Unit::Celsius, 20, ""},
+        {"5V", Unit::Metre, 0, "'5V' is in volts: give metres"},
+        {"5V", Unit::Watt, 0, "'5V' is in volts: give watts"},
+        {"1nF", Unit::Hertz, 0, "'1nF' is in farads: give hertz"},
+        {"2R2m", Unit::Metre, 0, "'2R2m' is in ohms: give metres"},
+        {"4mmm", Unit::Metre, 0, "'4mmm' is not a value" + notAValue},
+        {"1kHz", Unit::Second, 0, "'1kHz' is not a value" + notAValue},
+        {"", Unit::Watt, 0, "'' is not a value" + notAValue},
     };
     for (const auto& c : cases) {
         std::string error;
-        const bool read = c.as ? ValueReader::readAs(c.text, *c.as, &error).has_value()
-                               : ValueReader::readComponent(c.text, &error).has_value();
-        EXPECT_EQ(read, !*c.error) << c.text;
+        std::optional<double> v;
+        if (c.as) v = ValueReader::readAs(c.text, *c.as, &error);
+        else if (auto q = ValueReader::readComponent(c.text, &error)) v = q->value;
+        EXPECT_EQ(v.has_value(), c.error.empty()) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
+        if (v) EXPECT_TRUE(sameValue(*v, c.value)) << c.text << " read " << *v;
     }
     EXPECT_EQ(ValueReader::readComponent("4k7", nullptr)->unit, Unit::Ohm);  // a bare number is ohms
 }
@@ -80,6 +97,8 @@ TEST(Quantity, EngineeringNotation) {
         {1.5e-12, Unit::Farad, "1.5 pF"}, {999e9, Unit::Ohm, "999 GΩ"}, {1e9, Unit::Ohm, "1 GΩ"},
         {1e-13, Unit::Farad, "0.1 pF"},   {999.96e-12, Unit::Farad, "1 nF"},
         {-4700, Unit::Ohm, "-4.7 kΩ"},
+        {1.6e-3, Unit::Metre, "1.6 mm"},  {5, Unit::Metre, "5 m"},     {1e8, Unit::Hertz, "100 MHz"},
+        {25, Unit::Celsius, "25 °C"},     {0.1335, Unit::Watt, "133.5 mW"},
     };
     for (const auto& c : cases) EXPECT_EQ(engineering(c.value, c.unit), c.text) << c.value;
 }
