@@ -24,7 +24,7 @@ Reading readingOf(Measure m) {
         case Measure::Milliamperes: return {Unit::Ampere, 1e-3, true, "milliamperes", "20, 0.5 or 20mA"};
         case Measure::Microfarads: return {Unit::Farad, 1e-6, true, "microfarads", "10, 0.1, 100n or 4u7"};
         case Measure::KiloOhms: return {Unit::Ohm, 1e3, true, "kilo-ohms", "10, 4.7, 4k7 or 470R"};
-        case Measure::Watts: return {Unit::None, 1, true, "watts", "100, 9.5 or 1.5kW"};
+        case Measure::Watts: return {Unit::Watt, 1, true, "watts", "100, 9.5 or 1.5kW"};
         case Measure::Metres: return {Unit::None, 1, false, "metres", "10 or 2.5"};
         case Measure::Hours: return {Unit::None, 1, false, "hours", "5 or 0.5"};
         case Measure::Count: return {Unit::None, 1, false, "a whole number", "1 or 3"};
@@ -52,15 +52,11 @@ double OptionReader::read(const std::string& option, const std::string& text, Me
                              " (write " + r.examples + ")";
     const bool bare = isBare(text);
     if (!bare && !r.prefixes) throw UsageError(notA);
-    std::string reading = text;
-    // Watts are no unit of the value reader's; a trailing W is taken off here.
-    if (measure == Measure::Watts && !bare && !reading.empty() && (reading.back() == 'W' || reading.back() == 'w'))
-        reading.pop_back();
     std::string error;
-    auto value = ValueReader::readAs(reading, bare ? Unit::None : r.unit, &error);
+    auto value = ValueReader::readAs(text, bare ? Unit::None : r.unit, &error);
     if (!value) {
         // A value in another unit says which; anything else is not a value at all.
-        if (ValueReader::read(reading, nullptr)) throw UsageError(option + ": " + error);
+        if (ValueReader::read(text, nullptr)) throw UsageError(option + ": " + error);
         throw UsageError(notA);
     }
     const double v = bare ? *value : *value / r.scale;

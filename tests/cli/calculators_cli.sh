@@ -103,6 +103,7 @@ checkAll 2 '' "velkaro: --load HOURS: '4h' *" solar --load 'lamp:9:4h'
 checkAll 2 '' "velkaro: --voltage: '-12' is not a value in volts*" solar --voltage -12
 checkAll 2 '' "velkaro: --sun: '25' hours is more than a day holds*" solar --sun 25
 checkAll 2 '' "velkaro: --panel: '' is not a value in watts*" solar --panel ''
+checkAll 2 '' "velkaro: --panel: '5V' is in volts: give watts" solar --panel 5V
 checkAll 2 '' '*NAME:POWER:HOURS*' solar --load fan
 checkAll 2 '' '*NAME:POWER:HOURS*' solar --load fan:3
 checkAll 2 '' '*--load*' solar --load
