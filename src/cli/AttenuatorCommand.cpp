@@ -4,7 +4,7 @@
 #include "core/bench/ESeries.h"
 #include "core/pcb/Attenuator.h"
 #include "cli/BenchArguments.h"
-#include "cli/PcbCommands.h"
+#include "cli/Commands.h"
 #include "cli/PcbArguments.h"
 #include "cli/UsageError.h"
 

@@ -1,7 +1,5 @@
 #include "cli/Commands.h"
 
-#include "cli/PcbCommands.h"
-
 void addAllCommands(CLI::App& app) {
     addResistorCommand(app);
     addCapacitorCommand(app);

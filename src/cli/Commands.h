@@ -32,5 +32,17 @@ void addCombineCommand(CLI::App& app);
 void addRegulatorCommand(CLI::App& app);
 void addIdentifyCommand(CLI::App& app);
 
+/// The board and RF tools: values with their units (35um, 1.6mm, 100MHz), text or --json in base SI units, input
+/// they cannot take a usage error naming the option.
+void addTrackwidthCommand(CLI::App& app);
+void addViaCommand(CLI::App& app);
+void addSpacingCommand(CLI::App& app);
+void addImpedanceCommand(CLI::App& app);
+void addAttenuatorCommand(CLI::App& app);
+void addFusingCommand(CLI::App& app);
+void addCableCommand(CLI::App& app);
+void addWavelengthCommand(CLI::App& app);
+void addGalvanicCommand(CLI::App& app);
+
 /// Adds every subcommand, in the order `--help` lists them.
 void addAllCommands(CLI::App& app);

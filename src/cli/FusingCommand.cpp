@@ -4,7 +4,7 @@
 #include "core/bench/Quantity.h"
 #include "core/pcb/Fusing.h"
 #include "cli/BenchArguments.h"
-#include "cli/PcbCommands.h"
+#include "cli/Commands.h"
 #include "cli/PcbArguments.h"
 #include "cli/UsageError.h"
 

@@ -3,7 +3,7 @@
 
 #include "core/pcb/GalvanicSeries.h"
 #include "cli/BenchArguments.h"
-#include "cli/PcbCommands.h"
+#include "cli/Commands.h"
 #include "cli/PcbArguments.h"
 
 void addGalvanicCommand(CLI::App& app) {

@@ -5,7 +5,7 @@
 #include "core/bench/Quantity.h"
 #include "core/pcb/ConductorSpacing.h"
 #include "cli/BenchArguments.h"
-#include "cli/PcbCommands.h"
+#include "cli/Commands.h"
 #include "cli/PcbArguments.h"
 #include "cli/UsageError.h"
 

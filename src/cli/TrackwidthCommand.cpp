@@ -4,7 +4,7 @@
 #include "core/bench/Quantity.h"
 #include "core/pcb/TrackWidth.h"
 #include "cli/BenchArguments.h"
-#include "cli/PcbCommands.h"
+#include "cli/Commands.h"
 #include "cli/PcbArguments.h"
 
 void addTrackwidthCommand(CLI::App& app) {
